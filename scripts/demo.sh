@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The main job on an embedded sample: builds the system, writes a sample
+# application template with the template library and reads it back.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/setup.sh
+vpr_install_packages
+
+build=build/demo
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVPR_TESTS=OFF -DVPR_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$build/bin/qmtsample" "$work/sample.qmt"
