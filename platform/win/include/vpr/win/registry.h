@@ -1,0 +1,4 @@
+// The registry.
+#pragma once
+
+#include "vpr/win/types.h"
