@@ -1,0 +1,38 @@
+// The locale library: multibyte-safe string functions that step through text
+// one whole character at a time in the machine's ANSI code page (65001 UTF-8,
+// 1252 Latin-1 or 932 double-byte), so that no routine splits a character.
+//
+// A character's value (the `ch` of KMLstrrchr) is its bytes read as one
+// big-endian number: 'A' is 0x41, the 932 character 0x95 0x5C is 0x955C.
+#pragma once
+
+#include "windows.h"
+
+extern "C" {
+
+// The character after the one at `text`; `text` itself at the terminating NUL.
+LPSTR WINAPI KMNextChar(LPCSTR text);
+// The last character of `text` whose value is `ch`, or NULL.
+LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch);
+// Compares two texts without regard to case (the code page's case mapping of
+// single-byte characters; double-byte characters compare exactly).
+// Returns <0, 0 or >0.
+int WINAPI KMLstricmp(LPCSTR first, LPCSTR second);
+
+}  // extern "C"
+
+namespace vpr::locale {
+
+constexpr UINT kCodePageUtf8 = 65001;
+constexpr UINT kCodePageLatin1 = 1252;
+constexpr UINT kCodePageJapanese = 932;
+
+// The machine's ANSI code page, which every function above steps by. A new
+// machine speaks UTF-8.
+UINT CurrentCodePage();
+// Sets the code page the process speaks (the machine's choice; tests use it to
+// prove that no routine splits a double-byte character). Returns false and
+// changes nothing for a code page the library does not support.
+bool SetCurrentCodePage(UINT codePage);
+
+}  // namespace vpr::locale

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "vpr/locale/locale.h"
+
+using namespace vpr::locale;
+
+namespace {
+
+// Speaks one code page for the length of a test and restores the old one.
+class CodePageScope {
+public:
+    explicit CodePageScope(UINT codePage) : saved_(CurrentCodePage()) {
+        EXPECT_TRUE(SetCurrentCodePage(codePage));
+    }
+    ~CodePageScope() { SetCurrentCodePage(saved_); }
+
+private:
+    UINT saved_;
+};
+
+TEST(CodePage, NewProcessSpeaksUtf8AndRefusesUnsupportedPages) {
+    EXPECT_EQ(CurrentCodePage(), kCodePageUtf8);
+    EXPECT_FALSE(SetCurrentCodePage(437));
+    EXPECT_EQ(CurrentCodePage(), kCodePageUtf8);
+}
+
+struct StepCase {
+    UINT codePage;
+    const char* text;
+    size_t firstCharBytes;
+};
+
+TEST(KMNextChar, StepsWholeCharactersAndStopsAtTheEnd) {
+    const StepCase cases[] = {
+        {kCodePageUtf8, "a", 1},
+        {kCodePageUtf8, "\xC3\xA9x", 2},            // e acute
+        {kCodePageUtf8, "\xE2\x82\xAC", 3},         // euro sign
+        {kCodePageUtf8, "\xF0\x9F\x98\x80", 4},     // four-byte character
+        {kCodePageUtf8, "\xC3x", 1},                // broken sequence: one byte
+        {kCodePageUtf8, "\xE2\x82", 1},             // cut short by the end
+        {kCodePageLatin1, "\xC3\xA9", 1},           // single-byte page
+        {kCodePageJapanese, "\x95\x5C" "a", 2},     // lead byte and trail '\'
+        {kCodePageJapanese, "\xE0\x40", 2},
+        {kCodePageJapanese, "\xB1x", 1},            // half-width katakana
+        {kCodePageJapanese, "\x95", 1},             // lead byte before the NUL
+        {kCodePageUtf8, "", 0},
+    };
+    for (const auto& c : cases) {
+        CodePageScope scope(c.codePage);
+        EXPECT_EQ(KMNextChar(c.text), c.text + c.firstCharBytes)
+            << "code page " << c.codePage << " text " << c.text;
+    }
+}
+
+TEST(KMLstrrchr, FindsTheLastWholeCharacter) {
+    const char* path = "dir.x/name.tar.qmt";
+    EXPECT_EQ(KMLstrrchr(path, '.'), path + std::strlen("dir.x/name.tar"));
+    EXPECT_EQ(KMLstrrchr(path, '\\'), nullptr);
+    EXPECT_EQ(KMLstrrchr("", '.'), nullptr);
+
+    const char* euro = "a\xE2\x82\xAC" "b\xE2\x82\xAC";
+    EXPECT_EQ(KMLstrrchr(euro, 0xE282AC), euro + 5);
+}
+
+TEST(KMLstrrchr, NeverTakesA932TrailByteForASeparator) {
+    CodePageScope scope(kCodePageJapanese);
+    // 0x95 0x5C is one character whose trail byte is '\'.
+    const char* name = "C:\\dir\\\x95\x5C.qmt";
+    EXPECT_EQ(KMLstrrchr(name, '\\'), name + 6);
+    EXPECT_EQ(KMLstrrchr(name, 0x955C), name + 7);
+    const char* onlyTrail = "\x95\x5C\x95\x5C";
+    EXPECT_EQ(KMLstrrchr(onlyTrail, '\\'), nullptr);
+}
+
+TEST(KMLstrrchr, ReadsTheSameBytesAsSingleBytesIn1252) {
+    CodePageScope scope(kCodePageLatin1);
+    const char* name = "\x95\x5C";
+    EXPECT_EQ(KMLstrrchr(name, '\\'), name + 1);
+}
+
+struct CompareCase {
+    UINT codePage;
+    const char* first;
+    const char* second;
+    int sign;  // -1, 0 or 1
+};
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+TEST(KMLstricmp, ComparesWithoutRegardToCaseByCodePage) {
+    const CompareCase cases[] = {
+        {kCodePageUtf8, ".QMT", ".qmt", 0},
+        {kCodePageUtf8, ".qmt", ".QMTX", -1},
+        {kCodePageUtf8, "b", "A", 1},
+        {kCodePageUtf8, "", "", 0},
+        {kCodePageUtf8, "\xC3\xA9", "\xC3\x89", 1},      // UTF-8: ASCII case only
+        {kCodePageLatin1, "\xE9", "\xC9", 0},            // e acute, Latin-1 mapping
+        {kCodePageLatin1, "\x9A", "\x8A", 0},            // s caron
+        {kCodePageLatin1, "\xFF", "\x9F", 0},            // y diaeresis
+        {kCodePageLatin1, "\xF7", "\xD7", 1},            // division / multiplication signs
+        {kCodePageJapanese, "\x83\x41", "\x83\x61", -1}, // trail bytes 'A' and 'a' differ
+        {kCodePageJapanese, "\x83\x41" "A", "\x83\x41" "a", 0},
+        {kCodePageJapanese, "\x95\x5C", "\x95", 1},
+    };
+    for (const auto& c : cases) {
+        CodePageScope scope(c.codePage);
+        EXPECT_EQ(Sign(KMLstricmp(c.first, c.second)), c.sign)
+            << "code page " << c.codePage << " [" << c.first << "] [" << c.second << "]";
+        EXPECT_EQ(Sign(KMLstricmp(c.second, c.first)), -c.sign);
+    }
+}
+
+}  // namespace
