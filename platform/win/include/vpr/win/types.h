@@ -43,6 +43,16 @@ typedef BOOL* LPBOOL;
 
 typedef void* HANDLE;
 typedef int HFILE;
+typedef HANDLE HGLOBAL;
+
+// Module and resource handles: distinct pointer types, so that one is never
+// passed where the other is meant.
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+struct HRSRC__;
+typedef HRSRC__* HRSRC;
+typedef INT_PTR(WINAPI* FARPROC)();
 
 #ifndef TRUE
 #define TRUE 1
