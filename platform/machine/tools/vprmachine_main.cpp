@@ -1,0 +1,173 @@
+// vprmachine: creates an emulated workstation, shows its facts and changes them.
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "vpr/machine/machine.h"
+
+namespace {
+
+using vpr::machine::Machine;
+
+constexpr const char* kUsage =
+    "usage: vprmachine COMMAND [ARGUMENTS]\n"
+    "\n"
+    "  create DIR [--platform 95|nt4] [--user NAME] [--computer NAME]\n"
+    "             [--drive X=HOSTDIR ...] [--codepage 65001|1252|932] [--mapi]\n"
+    "      makes a new machine in DIR (absent or empty)\n"
+    "  show [--machine DIR]\n"
+    "      prints the facts of the machine ($VPR_MACHINE unless --machine)\n"
+    "  set [--machine DIR] KEY VALUE\n"
+    "      changes one fact; KEY is one of platform, version, servicepack,\n"
+    "      codepage, computer, user, safemode, windows, screen.width,\n"
+    "      screen.height, screen.icon, screen.smallicon, screen.menucheck,\n"
+    "      drive.X (empty VALUE removes it), unc.\\\\SERVER\\SHARE,\n"
+    "      tree.NAME.store, tree.NAME.user, tree.NAME.authenticated\n";
+
+int Fail(const std::string& message) {
+    std::cerr << "vprmachine: " << message << "\n";
+    return 1;
+}
+
+int UsageError(const std::string& message) {
+    std::cerr << "vprmachine: " << message << "\n\n" << kUsage;
+    return 2;
+}
+
+// Takes "--machine DIR" out of the arguments; otherwise $VPR_MACHINE.
+bool MachineRoot(std::vector<std::string>* args, std::string* root, std::string* error) {
+    for (size_t i = 0; i < args->size(); ++i) {
+        if ((*args)[i] != "--machine") continue;
+        if (i + 1 == args->size()) {
+            *error = "--machine needs a folder";
+            return false;
+        }
+        *root = (*args)[i + 1];
+        args->erase(args->begin() + static_cast<long>(i), args->begin() + static_cast<long>(i) + 2);
+        return true;
+    }
+    const char* env = std::getenv("VPR_MACHINE");
+    if (env == nullptr || *env == '\0') {
+        *error = "no machine: set VPR_MACHINE or give --machine DIR";
+        return false;
+    }
+    *root = env;
+    return true;
+}
+
+int Create(std::vector<std::string> args) {
+    vpr::machine::CreateOptions options;
+    std::string dir;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 == args.size()) return false;
+            *out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (arg == "--platform") {
+            if (!value(&v) || !vpr::machine::ParsePlatform(v, &options.platform))
+                return UsageError("--platform takes 95 or nt4");
+        } else if (arg == "--user") {
+            if (!value(&options.userName)) return UsageError("--user needs a name");
+        } else if (arg == "--computer") {
+            if (!value(&options.computerName)) return UsageError("--computer needs a name");
+        } else if (arg == "--codepage") {
+            char* end = nullptr;
+            if (!value(&v)) return UsageError("--codepage needs a number");
+            unsigned long cp = std::strtoul(v.c_str(), &end, 10);
+            if (*end != '\0' || v.empty()) return UsageError("--codepage needs a number");
+            options.codePage = static_cast<unsigned>(cp);
+        } else if (arg == "--drive") {
+            if (!value(&v) || v.size() < 3 || v[1] != '=')
+                return UsageError("--drive takes LETTER=HOSTDIR, e.g. D=/srv/data");
+            options.drives[v[0]] = v.substr(2);
+        } else if (arg == "--mapi") {
+            options.mapi = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return UsageError("unknown option " + arg);
+        } else if (dir.empty()) {
+            dir = arg;
+        } else {
+            return UsageError("create takes one folder");
+        }
+    }
+    if (dir.empty()) return UsageError("create needs a folder");
+    std::string error;
+    if (!vpr::machine::CreateMachine(dir, options, &error)) return Fail(error);
+    return 0;
+}
+
+int Show(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    if (!args.empty()) return UsageError("show takes no argument " + args[0]);
+    Machine m;
+    if (!vpr::machine::LoadMachine(root, &m, &error)) return Fail(error);
+    std::cout << "root=" << m.root << "\n"
+              << "platform=" << vpr::machine::PlatformName(m.platform) << "\n"
+              << "version=" << m.majorVersion << "." << m.minorVersion << "." << m.buildNumber << "\n"
+              << "servicepack=" << m.servicePack << "\n"
+              << "codepage=" << m.codePage << "\n"
+              << "computer=" << m.computerName << "\n"
+              << "user=" << m.userName << "\n"
+              << "safemode=" << (m.safeMode ? 1 : 0) << "\n"
+              << "windows=" << m.windowsDirectory << "\n"
+              << "system=" << m.SystemDirectory() << "\n"
+              << "screen.width=" << m.screen.width << "\n"
+              << "screen.height=" << m.screen.height << "\n"
+              << "screen.icon=" << m.screen.icon << "\n"
+              << "screen.smallicon=" << m.screen.smallIcon << "\n"
+              << "screen.menucheck=" << m.screen.menuCheck << "\n";
+    for (const auto& [letter, folder] : m.drives) std::cout << "drive." << letter << "=" << folder << "\n";
+    std::cout << "drive.Z=/\n";
+    for (const auto& [share, folder] : m.uncShares) std::cout << "unc." << share << "=" << folder << "\n";
+    for (const auto& t : m.trees) {
+        std::cout << "tree." << t.name << ".store=" << t.storeFile << "\n"
+                  << "tree." << t.name << ".user=" << t.user << "\n"
+                  << "tree." << t.name << ".authenticated=" << (t.authenticated ? 1 : 0) << "\n";
+    }
+    std::cout << "registry=" << m.RegistryFile() << "\n"
+              << "journal=" << m.JournalFile() << "\n";
+    return 0;
+}
+
+int Set(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    if (args.size() != 2) return UsageError("set takes KEY VALUE");
+    Machine m;
+    if (!vpr::machine::LoadMachine(root, &m, &error)) return Fail(error);
+    if (!vpr::machine::SetMachineFact(&m, args[0], args[1], &error)) return Fail(error);
+    if (!m.Save(&error)) return Fail(error);
+    return 0;
+}
+
+struct Command {
+    const char* name;
+    int (*run)(std::vector<std::string> args);
+};
+
+constexpr Command kCommands[] = {
+    {"create", Create},
+    {"show", Show},
+    {"set", Set},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return UsageError("no command");
+    std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const Command& command : kCommands)
+        if (name == command.name) return command.run(std::move(args));
+    return UsageError("unknown command " + name);
+}
