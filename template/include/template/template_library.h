@@ -7,6 +7,9 @@
 // TEMPLATE_ERR_END (-4) no further record; TEMPLATE_ERR_KIND (-5) an unknown
 // kind or a refused subtype; TEMPLATE_ERR_MEMORY (-8) memory exhausted.
 // Creating or opening a file returns the operating system's error code.
+// A writer given a null text (or null data with a length) for a field it would
+// write, or fields too long for one record, writes nothing and returns
+// ERROR_INVALID_PARAMETER; pass "" for an empty text.
 #pragma once
 
 #include "windows.h"
@@ -84,7 +87,9 @@ LONG kmapptWriteSignature(HFILE handle);
 LONG kmapptAppendSignature(HFILE handle);
 LONG kmapptVerifySignature(HFILE handle);
 
-// Record writers: each appends one record at the file's current position.
+// Record writers: each appends one record at the file's current position,
+// with one write. A short write returns TEMPLATE_ERR_WRITE and leaves the
+// partial record in the file.
 LONG kmapptWriteFileEntry(HFILE handle, DWORD subtype, DWORD flags, LPCSTR source,
                           LPCSTR target);
 LONG kmapptWriteDirEntry(HFILE handle, DWORD subtype, DWORD flags, LPCSTR directory);
@@ -114,12 +119,27 @@ LONG kmapptWriteUserIconEntry(HFILE handle, DWORD subtype, LPCSTR text1, LPCSTR 
                               DWORD separateMemorySpace);
 LONG kmapptWriteKind20Entry(HFILE handle, DWORD subtype, DWORD value1, DWORD value2);
 
-// Entry writers.
+// Entry writers. kmapptWriteEntry builds the record's file form from the
+// entry as it stands (its length field is copied, not recomputed); free the
+// result with kmapptFreeWriteEntry.
 LONG kmapptWriteEntry(const TemplateEntry* entry, SerializedEntry** serialized);
 LONG kmapptWriteEntryToFile(HFILE handle, const TemplateEntry* entry);
 LONG kmapptFreeWriteEntry(SerializedEntry* serialized);
 
 // Reader, lists and freeing.
+//
+// kmapptReadEntry reads the record at the file's position: TEMPLATE_ERR_END
+// when fewer than 12 bytes remain, TEMPLATE_ERR_READ for a record cut short,
+// TEMPLATE_ERR_KIND for an unknown kind (the position stays at the record).
+// kmapptReadEntryFromBuffer parses the record held in `serialized` and never
+// reads past its size: a buffer shorter than the record's fixed part or than a
+// field's count gives TEMPLATE_ERR_READ, as a file cut short does.
+// kmapptGetEntries reads the whole template into a list, in file order when
+// appendAtTail is not 0, else in reverse; kindMask 0 takes every record, else
+// only the records whose kind has every bit of the mask. A skipped record whose
+// length field is below 12 cannot be stepped over: TEMPLATE_ERR_KIND. On any
+// error the list built so far is freed and *list is null.
+// Free entries with kmapptFreeReadEntry and lists with kmapptFreeEntries.
 LONG kmapptReadEntry(HFILE handle, TemplateEntry** entry);
 LONG kmapptReadEntryFromBuffer(const SerializedEntry* serialized, TemplateEntry** entry);
 LONG kmapptGetEntries(HFILE handle, DWORD kindMask, DWORD appendAtTail, EntryList** list);

@@ -1,0 +1,95 @@
+#include "record_codec.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace vpr::qmt {
+
+uint64_t RecordSize(const EntryKind& kind, const TemplateEntry& entry) {
+    uint64_t size = kind.FixedSize();
+    uint32_t fields = kind.FieldCount(entry.subtype);
+    for (uint32_t i = 0; i < fields; ++i) size += 4 + uint64_t{entry.fields[i].length};
+    return size;
+}
+
+bool FieldsReadable(const EntryKind& kind, const TemplateEntry& entry) {
+    uint32_t fields = kind.FieldCount(entry.subtype);
+    for (uint32_t i = 0; i < fields; ++i) {
+        if (entry.fields[i].length != 0 && entry.fields[i].data == nullptr) return false;
+    }
+    return true;
+}
+
+void EncodeRecord(const EntryKind& kind, const TemplateEntry& entry, uint8_t* out) {
+    PutU32(out, entry.kind);
+    PutU32(out + 4, entry.subtype);
+    PutU32(out + 8, entry.length);
+    out += kHeaderSize;
+    for (uint32_t i = 0; i < kind.valueCount; ++i, out += 4) PutU32(out, entry.values[i]);
+    uint32_t fields = kind.FieldCount(entry.subtype);
+    for (uint32_t i = 0; i < fields; ++i) {
+        const TemplateField& field = entry.fields[i];
+        PutU32(out, field.length);
+        out += 4;
+        if (field.length != 0) std::memcpy(out, field.data, field.length);
+        out += field.length;
+    }
+}
+
+LONG ParseRecord(RecordSource& source, TemplateEntry** entry) {
+    *entry = nullptr;
+    uint8_t fixed[kHeaderSize + 4 * TEMPLATE_MAX_VALUES];
+    if (LONG result = source.ReadHeader(fixed); result != TEMPLATE_OK) return result;
+    const EntryKind* kind = FindEntryKind(GetU32(fixed));
+    if (kind == nullptr) {
+        source.UnreadHeader();
+        return TEMPLATE_ERR_KIND;
+    }
+    auto* parsed = static_cast<TemplateEntry*>(std::calloc(1, sizeof(TemplateEntry)));
+    if (parsed == nullptr) {
+        source.UnreadHeader();
+        return TEMPLATE_ERR_MEMORY;
+    }
+    parsed->kind = GetU32(fixed);
+    parsed->subtype = GetU32(fixed + 4);
+    parsed->length = GetU32(fixed + 8);
+    LONG result = TEMPLATE_OK;
+    if (!source.Read(fixed + kHeaderSize, kind->FixedSize() - kHeaderSize)) {
+        result = TEMPLATE_ERR_READ;
+    } else {
+        for (uint32_t i = 0; i < kind->valueCount; ++i) {
+            parsed->values[i] = GetU32(fixed + kHeaderSize + 4 * i);
+        }
+        uint32_t fields = kind->FieldCount(parsed->subtype);
+        for (uint32_t i = 0; i < fields && result == TEMPLATE_OK; ++i) {
+            uint8_t count[4];
+            if (!source.Read(count, 4)) {
+                result = TEMPLATE_ERR_READ;
+                break;
+            }
+            uint32_t length = GetU32(count);
+            if (length == 0) continue;
+            if (!source.Holds(length)) {
+                result = TEMPLATE_ERR_READ;
+                break;
+            }
+            auto* bytes = static_cast<BYTE*>(std::malloc(length));
+            if (bytes == nullptr) {
+                result = TEMPLATE_ERR_MEMORY;
+            } else if (!source.Read(bytes, length)) {
+                std::free(bytes);
+                result = TEMPLATE_ERR_READ;
+            } else {
+                parsed->fields[i] = {length, bytes};
+            }
+        }
+    }
+    if (result != TEMPLATE_OK) {
+        kmapptFreeReadEntry(parsed);
+        return result;
+    }
+    *entry = parsed;
+    return TEMPLATE_OK;
+}
+
+}  // namespace vpr::qmt

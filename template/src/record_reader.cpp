@@ -1,0 +1,175 @@
+// The reader: records from an open template or from a serialized entry in
+// memory, whole templates as entry lists, and the matching free functions.
+#include <cstdlib>
+#include <cstring>
+
+#include "entry_kinds.h"
+#include "record_codec.h"
+#include "template/template_library.h"
+
+using vpr::qmt::GetU32;
+using vpr::qmt::kHeaderSize;
+
+namespace {
+
+// Record bytes from the file's current position, through the handle layer.
+class FileSource : public vpr::qmt::RecordSource {
+public:
+    explicit FileSource(HFILE handle) : handle_(handle) {}
+
+    LONG ReadHeader(uint8_t* header) override {
+        return Read(header, kHeaderSize) ? TEMPLATE_OK : TEMPLATE_ERR_END;
+    }
+    void UnreadHeader() override { _llseek(handle_, -static_cast<LONG>(kHeaderSize), FILE_CURRENT); }
+    bool Holds(uint64_t count) override {
+        // Small fields are simply read; a large count is checked against the
+        // bytes left before its buffer is allocated.
+        if (count <= 64 * 1024) return true;
+        LONG here = _llseek(handle_, 0, FILE_CURRENT);
+        LONG end = _llseek(handle_, 0, FILE_END);
+        if (here < 0 || end < 0 || _llseek(handle_, here, FILE_BEGIN) != here) return true;
+        return count <= static_cast<uint64_t>(end - here);
+    }
+    bool Read(void* buffer, uint32_t count) override {
+        return count == 0 || _lread(handle_, buffer, count) == count;
+    }
+
+private:
+    HFILE handle_;
+};
+
+// Record bytes from a serialized entry; never reads past its size.
+class BufferSource : public vpr::qmt::RecordSource {
+public:
+    explicit BufferSource(const SerializedEntry& serialized)
+        : next_(serialized.data), left_(serialized.data != nullptr ? serialized.size : 0) {}
+
+    LONG ReadHeader(uint8_t* header) override {
+        return Read(header, kHeaderSize) ? TEMPLATE_OK : TEMPLATE_ERR_READ;
+    }
+    void UnreadHeader() override {}
+    bool Holds(uint64_t count) override { return count <= left_; }
+    bool Read(void* buffer, uint32_t count) override {
+        if (count > left_) return false;
+        if (count != 0) std::memcpy(buffer, next_, count);
+        next_ += count;
+        left_ -= count;
+        return true;
+    }
+
+private:
+    const uint8_t* next_;
+    uint64_t left_;
+};
+
+void FreeList(EntryList* list) {
+    while (list != nullptr) {
+        EntryList* next = list->next;
+        kmapptFreeReadEntry(list->entry);
+        std::free(list);
+        list = next;
+    }
+}
+
+// With a kind mask, moves past the records whose kind lacks a bit of the mask
+// and stops at the start of the next record that has them all. Returns 0 at
+// such a record, TEMPLATE_ERR_END at the end of the template, or
+// TEMPLATE_ERR_KIND for a record whose length cannot be stepped over.
+LONG SkipToKind(HFILE handle, DWORD kindMask) {
+    for (;;) {
+        LONG start = _llseek(handle, 0, FILE_CURRENT);
+        if (start < 0) return TEMPLATE_ERR_READ;
+        uint8_t header[kHeaderSize];
+        if (_lread(handle, header, kHeaderSize) != kHeaderSize) return TEMPLATE_ERR_END;
+        DWORD kind = GetU32(header);
+        DWORD length = GetU32(header + 8);
+        if ((kind & kindMask) == kindMask) {
+            _llseek(handle, start, FILE_BEGIN);
+            return TEMPLATE_OK;
+        }
+        // A length shorter than a header would step back onto the same record
+        // (or into it) and never reach the end.
+        if (length < kHeaderSize) {
+            _llseek(handle, start, FILE_BEGIN);
+            return TEMPLATE_ERR_KIND;
+        }
+        int64_t next = int64_t{start} + length;
+        // Offsets past what a file position can hold lie past the end.
+        if (next > INT32_MAX) return TEMPLATE_ERR_END;
+        if (_llseek(handle, static_cast<LONG>(next), FILE_BEGIN) != next) return TEMPLATE_ERR_READ;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+LONG kmapptReadEntry(HFILE handle, TemplateEntry** entry) {
+    FileSource source(handle);
+    return vpr::qmt::ParseRecord(source, entry);
+}
+
+LONG kmapptReadEntryFromBuffer(const SerializedEntry* serialized, TemplateEntry** entry) {
+    BufferSource source(*serialized);
+    return vpr::qmt::ParseRecord(source, entry);
+}
+
+LONG kmapptGetEntries(HFILE handle, DWORD kindMask, DWORD appendAtTail, EntryList** list) {
+    *list = nullptr;
+    if (LONG result = kmapptVerifySignature(handle); result != TEMPLATE_OK) return result;
+    EntryList* head = nullptr;
+    EntryList* tail = nullptr;
+    LONG result = TEMPLATE_OK;
+    for (;;) {
+        if (kindMask != 0) {
+            result = SkipToKind(handle, kindMask);
+            if (result != TEMPLATE_OK) break;
+        }
+        TemplateEntry* entry;
+        result = kmapptReadEntry(handle, &entry);
+        if (result != TEMPLATE_OK) break;
+        auto* node = static_cast<EntryList*>(std::malloc(sizeof(EntryList)));
+        if (node == nullptr) {
+            kmapptFreeReadEntry(entry);
+            result = TEMPLATE_ERR_MEMORY;
+            break;
+        }
+        node->kind = entry->kind;
+        node->entry = entry;
+        node->next = nullptr;
+        if (!appendAtTail) {
+            node->next = head;
+            head = node;
+        } else if (tail == nullptr) {
+            head = tail = node;
+        } else {
+            tail->next = node;
+            tail = node;
+        }
+    }
+    if (result != TEMPLATE_ERR_END) {
+        FreeList(head);
+        return result;
+    }
+    *list = head;
+    return TEMPLATE_OK;
+}
+
+LONG kmapptFreeReadEntry(TemplateEntry* entry) {
+    if (entry == nullptr) return TEMPLATE_OK;
+    const vpr::qmt::EntryKind* kind = vpr::qmt::FindEntryKind(entry->kind);
+    // An entry of no known kind was not made here: leave it alone.
+    if (kind == nullptr) return TEMPLATE_OK;
+    for (uint32_t i = 0; i < kind->slotCount; ++i) std::free(entry->fields[i].data);
+    std::free(entry);
+    return TEMPLATE_OK;
+}
+
+LONG kmapptFreeEntries(EntryList* list) {
+    FreeList(list);
+    return TEMPLATE_OK;
+}
+
+char* kmapptGetEnv(LPCSTR name) { return std::getenv(name); }
+
+}  // extern "C"
