@@ -36,6 +36,37 @@ void EncodeRecord(const EntryKind& kind, const TemplateEntry& entry, uint8_t* ou
     }
 }
 
+namespace {
+
+// Reads the fixed values and the counted fields of a record whose header is
+// already in `fixed` and in `entry`.
+LONG ParseBody(RecordSource& source, const EntryKind& kind, uint8_t* fixed, TemplateEntry* entry) {
+    if (!source.Read(fixed + kHeaderSize, kind.FixedSize() - kHeaderSize)) {
+        return TEMPLATE_ERR_READ;
+    }
+    for (uint32_t i = 0; i < kind.valueCount; ++i) {
+        entry->values[i] = GetU32(fixed + kHeaderSize + 4 * i);
+    }
+    uint32_t fields = kind.FieldCount(entry->subtype);
+    for (uint32_t i = 0; i < fields; ++i) {
+        uint8_t count[4];
+        if (!source.Read(count, 4)) return TEMPLATE_ERR_READ;
+        uint32_t length = GetU32(count);
+        if (length == 0) continue;
+        if (!source.Holds(length)) return TEMPLATE_ERR_READ;
+        auto* bytes = static_cast<BYTE*>(std::malloc(length));
+        if (bytes == nullptr) return TEMPLATE_ERR_MEMORY;
+        if (!source.Read(bytes, length)) {
+            std::free(bytes);
+            return TEMPLATE_ERR_READ;
+        }
+        entry->fields[i] = {length, bytes};
+    }
+    return TEMPLATE_OK;
+}
+
+}  // namespace
+
 LONG ParseRecord(RecordSource& source, TemplateEntry** entry) {
     *entry = nullptr;
     uint8_t fixed[kHeaderSize + 4 * TEMPLATE_MAX_VALUES];
@@ -53,38 +84,7 @@ LONG ParseRecord(RecordSource& source, TemplateEntry** entry) {
     parsed->kind = GetU32(fixed);
     parsed->subtype = GetU32(fixed + 4);
     parsed->length = GetU32(fixed + 8);
-    LONG result = TEMPLATE_OK;
-    if (!source.Read(fixed + kHeaderSize, kind->FixedSize() - kHeaderSize)) {
-        result = TEMPLATE_ERR_READ;
-    } else {
-        for (uint32_t i = 0; i < kind->valueCount; ++i) {
-            parsed->values[i] = GetU32(fixed + kHeaderSize + 4 * i);
-        }
-        uint32_t fields = kind->FieldCount(parsed->subtype);
-        for (uint32_t i = 0; i < fields && result == TEMPLATE_OK; ++i) {
-            uint8_t count[4];
-            if (!source.Read(count, 4)) {
-                result = TEMPLATE_ERR_READ;
-                break;
-            }
-            uint32_t length = GetU32(count);
-            if (length == 0) continue;
-            if (!source.Holds(length)) {
-                result = TEMPLATE_ERR_READ;
-                break;
-            }
-            auto* bytes = static_cast<BYTE*>(std::malloc(length));
-            if (bytes == nullptr) {
-                result = TEMPLATE_ERR_MEMORY;
-            } else if (!source.Read(bytes, length)) {
-                std::free(bytes);
-                result = TEMPLATE_ERR_READ;
-            } else {
-                parsed->fields[i] = {length, bytes};
-            }
-        }
-    }
-    if (result != TEMPLATE_OK) {
+    if (LONG result = ParseBody(source, *kind, fixed, parsed); result != TEMPLATE_OK) {
         kmapptFreeReadEntry(parsed);
         return result;
     }
