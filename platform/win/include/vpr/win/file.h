@@ -34,4 +34,11 @@ UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes);
 UINT WINAPI _lwrite(HFILE hFile, LPCSTR lpBuffer, UINT uBytes);
 LONG WINAPI _llseek(HFILE hFile, LONG lOffset, int iOrigin);
 HFILE WINAPI _lclose(HFILE hFile);
+
+// Paths (see vpr/win/path.h for how names are read). Buffer rules as
+// Windows: the length without the terminator on success, the size needed
+// with it when the buffer is too small, 0 on failure.
+DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
 }
