@@ -13,3 +13,8 @@
 #include "vpr/win/module.h"
 #include "vpr/win/version.h"
 #include "vpr/win/process.h"
+
+// The window system, for programs that link it.
+#if __has_include("vpr/user/user.h")
+#include "vpr/user/user.h"
+#endif

@@ -1,0 +1,5 @@
+// The window system as the system sees it; included by windows.h when the
+// program links vpruser.
+#pragma once
+
+#include "vpr/user/window.h"
