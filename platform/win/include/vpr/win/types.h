@@ -42,11 +42,6 @@ typedef LONG* PLONG;
 typedef BOOL* LPBOOL;
 
 typedef void* HANDLE;
-// A loaded module; distinct from other handles, as the window system and the
-// module loader both take it.
-struct HINSTANCE__;
-typedef HINSTANCE__* HINSTANCE;
-typedef HINSTANCE HMODULE;
 typedef int HFILE;
 typedef HANDLE HGLOBAL;
 
