@@ -61,6 +61,18 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define FALSE 0
 #endif
 
+// Shared by files, the registry, threads and processes: one definition here.
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *PFILETIME, *LPFILETIME;
+
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
 #define MAX_PATH 260
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
