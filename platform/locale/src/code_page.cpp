@@ -1,22 +1,14 @@
-// The one answer to "which code page does this process speak".
-#include <atomic>
-
+// The one answer to "which code page does this process speak": the code page
+// of the machine it runs on, UTF-8 without a machine.
 #include "vpr/locale/locale.h"
+#include "vpr/machine/machine.h"
 
 namespace vpr::locale {
-namespace {
-std::atomic<UINT> g_codePage{kCodePageUtf8};
-}
 
-UINT CurrentCodePage() { return g_codePage.load(std::memory_order_relaxed); }
-
-bool SetCurrentCodePage(UINT codePage) {
-    if (codePage != kCodePageUtf8 && codePage != kCodePageLatin1 &&
-        codePage != kCodePageJapanese) {
-        return false;
-    }
-    g_codePage.store(codePage, std::memory_order_relaxed);
-    return true;
+UINT CurrentCodePage() {
+    auto machine = vpr::machine::CurrentMachine();
+    if (machine && vpr::machine::IsSupportedCodePage(machine->codePage)) return machine->codePage;
+    return kCodePageUtf8;
 }
 
 }  // namespace vpr::locale

@@ -3,26 +3,33 @@
 #include <cstring>
 
 #include "vpr/locale/locale.h"
+#include "vpr/testing/temp_machine.h"
 
 using namespace vpr::locale;
 
 namespace {
 
-// Speaks one code page for the length of a test and restores the old one.
+// Runs on a machine of the given code page for the length of a test.
 class CodePageScope {
 public:
-    explicit CodePageScope(UINT codePage) : saved_(CurrentCodePage()) {
-        EXPECT_TRUE(SetCurrentCodePage(codePage));
+    explicit CodePageScope(UINT codePage) : machine_(Options(codePage)) {
+        EXPECT_EQ(CurrentCodePage(), codePage);
     }
-    ~CodePageScope() { SetCurrentCodePage(saved_); }
 
 private:
-    UINT saved_;
+    static vpr::machine::CreateOptions Options(UINT codePage) {
+        vpr::machine::CreateOptions options;
+        options.codePage = codePage;
+        return options;
+    }
+    vpr::testing::TempMachine machine_;
 };
 
-TEST(CodePage, NewProcessSpeaksUtf8AndRefusesUnsupportedPages) {
+TEST(CodePage, WithoutAMachineTheProcessSpeaksUtf8) {
     EXPECT_EQ(CurrentCodePage(), kCodePageUtf8);
-    EXPECT_FALSE(SetCurrentCodePage(437));
+    {
+        CodePageScope scope(kCodePageJapanese);
+    }
     EXPECT_EQ(CurrentCodePage(), kCodePageUtf8);
 }
 

@@ -27,12 +27,8 @@ constexpr UINT kCodePageUtf8 = 65001;
 constexpr UINT kCodePageLatin1 = 1252;
 constexpr UINT kCodePageJapanese = 932;
 
-// The machine's ANSI code page, which every function above steps by. A new
-// machine speaks UTF-8.
+// The ANSI code page of the machine the process runs on, which every
+// function above steps by; UTF-8 when the process runs on no machine.
 UINT CurrentCodePage();
-// Sets the code page the process speaks (the machine's choice; tests use it to
-// prove that no routine splits a double-byte character). Returns false and
-// changes nothing for a code page the library does not support.
-bool SetCurrentCodePage(UINT codePage);
 
 }  // namespace vpr::locale
