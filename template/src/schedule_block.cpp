@@ -3,22 +3,12 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "record_codec.h"
+
 namespace {
 
 constexpr size_t kFieldCount = ScheduleBlock::kSize / 4;
 constexpr size_t kHeaderFields = ScheduleBlock::kHeaderSize / 4;
-
-uint32_t ReadLittleEndian32(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-void WriteLittleEndian32(uint8_t* bytes, uint32_t value) {
-    bytes[0] = static_cast<uint8_t>(value);
-    bytes[1] = static_cast<uint8_t>(value >> 8);
-    bytes[2] = static_cast<uint8_t>(value >> 16);
-    bytes[3] = static_cast<uint8_t>(value >> 24);
-}
 
 // The header fields in record order, as unsigned words (const for a const
 // block).
@@ -44,7 +34,7 @@ size_t ScheduleBlock::Decode(const uint8_t* data, size_t size) {
     size_t fields = std::min(size / 4, kFieldCount);
     auto header = HeaderFields(*this);
     for (size_t i = 0; i < fields; ++i) {
-        uint32_t value = ReadLittleEndian32(data + 4 * i);
+        uint32_t value = vpr::qmt::GetU32(data + 4 * i);
         if (i < kHeaderFields) {
             *header[i] = value;
         } else {
@@ -57,9 +47,9 @@ size_t ScheduleBlock::Decode(const uint8_t* data, size_t size) {
 std::array<uint8_t, ScheduleBlock::kSize> ScheduleBlock::Encode() const {
     std::array<uint8_t, kSize> bytes{};
     auto header = HeaderFields(*this);
-    for (size_t i = 0; i < kHeaderFields; ++i) WriteLittleEndian32(&bytes[4 * i], *header[i]);
+    for (size_t i = 0; i < kHeaderFields; ++i) vpr::qmt::PutU32(&bytes[4 * i], *header[i]);
     for (size_t slot = 0; slot < kMaxSelectedDates; ++slot) {
-        WriteLittleEndian32(&bytes[kHeaderSize + 4 * slot],
+        vpr::qmt::PutU32(&bytes[kHeaderSize + 4 * slot],
                             static_cast<uint32_t>(selectedDates[slot]));
     }
     return bytes;
