@@ -227,7 +227,8 @@ void RecordPrinter::SideFileLine(const char* prefix, const char* extension,
         std::snprintf(name, sizeof(name), "%s%04lX%s", prefix,
                       static_cast<unsigned long>(random_() & 0xFFFF), extension);
         HFILE existing = _lopen((folder + name).c_str(), OF_READ);
-        free = existing == HFILE_ERROR && GetLastError() == ERROR_FILE_NOT_FOUND;
+        free = existing == HFILE_ERROR && (GetLastError() == ERROR_FILE_NOT_FOUND ||
+                                          GetLastError() == ERROR_PATH_NOT_FOUND);
         if (existing != HFILE_ERROR) _lclose(existing);
     }
     TextLine(kFile, TemplateField{static_cast<DWORD>(std::strlen(name)),
