@@ -13,3 +13,10 @@ cmake --build "$build" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bin/qmtsample" "$work/sample.qmt"
+
+# Dump the sample as its text form; side files land beside it.
+bin="$(pwd)/$build/bin"
+(cd "$work" && "$bin/qmtdump" sample.qmt)
+echo
+echo "---- sample.QXT ----"
+cat "$work/sample.QXT"
