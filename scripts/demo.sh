@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job on an embedded sample: builds the system, writes a sample
-# application template with the template library and reads it back.
+# application template with the template library and prints it as text with
+# qmtdump.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
