@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -52,8 +53,11 @@ struct RunResult {
     std::string console;
 };
 
-// Runs the built qmtdump in `dir` with stdin not a terminal.
-RunResult RunQmtDump(const fs::path& dir, const std::vector<std::string>& args) {
+// Runs the built qmtdump in `dir`. Without `typed` its standard input is not
+// a terminal; with it, standard input and error are a terminal on which
+// `typed` is typed.
+RunResult RunQmtDump(const fs::path& dir, const std::vector<std::string>& args,
+                     const char* typed = nullptr) {
     const char* bin = std::getenv("VPR_BUILD_BIN");
     EXPECT_NE(bin, nullptr) << "VPR_BUILD_BIN is not set";
     std::string program = std::string(bin ? bin : ".") + "/qmtdump";
@@ -65,7 +69,19 @@ RunResult RunQmtDump(const fs::path& dir, const std::vector<std::string>& args) 
     EXPECT_EQ(::pipe(pipeFds), 0);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    int terminal = -1;
+    if (typed != nullptr) {
+        terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(terminal, 0);
+        EXPECT_EQ(::grantpt(terminal), 0);
+        EXPECT_EQ(::unlockpt(terminal), 0);
+        const char* side = ::ptsname(terminal);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, side, O_RDWR | O_NOCTTY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, side, O_RDWR | O_NOCTTY, 0);
+        EXPECT_EQ(::write(terminal, typed, std::strlen(typed)), static_cast<ssize_t>(std::strlen(typed)));
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    }
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
     posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
@@ -85,6 +101,7 @@ RunResult RunQmtDump(const fs::path& dir, const std::vector<std::string>& args) 
     if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
         result.exitCode = WEXITSTATUS(status);
     }
+    if (terminal >= 0) ::close(terminal);
     return result;
 }
 
@@ -244,6 +261,23 @@ TEST_F(QmtDumpTest, OutputFilesOfEachOutcome) {
     WriteFile(dir_ / "cut.qmt", TwoRecordTemplate().substr(0, 36));
     EXPECT_EQ(RunQmtDump(dir_, {"cut.qmt"}).exitCode, 1);
     EXPECT_EQ(ReadFile(dir_ / "cut.QXT"), "[Inventory RAM]\nValue=64\n\n");
+}
+
+TEST_F(QmtDumpTest, WithoutANameAsksOnTheTerminal) {
+    WriteFile(dir_ / "a.qmt", TwoRecordTemplate());
+    // A missing file is refused and asked for again; then the template.
+    RunResult run = RunQmtDump(dir_, {}, "missing.qmt\na.qmt\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, "Converting QMT -> QXT\n  Input file: a.qmt\n  Output file: a.QXT\n"
+                           " 60%\b\b\b\b100%\b\b\b\b==== 2 entries processed ====\n");
+    EXPECT_TRUE(fs::exists(dir_ / "a.QXT"));
+
+    // An empty line cancels.
+    fs::remove(dir_ / "a.QXT");
+    run = RunQmtDump(dir_, {}, "\n");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.console, "");
+    EXPECT_FALSE(fs::exists(dir_ / "a.QXT"));
 }
 
 TEST_F(QmtDumpTest, RefusesToWriteOverTheTemplateItself) {
