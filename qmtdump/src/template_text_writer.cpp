@@ -4,14 +4,14 @@
 #include <cstring>
 #include <ctime>
 #include <random>
+#include <span>
 
 #include "qmtdump/keyword_table.h"
 #include "template/schedule_block.h"
 
 namespace {
 
-// Bits of a flag word and the rows that name them; `dropped` bits are
-// neither named nor reported as left over.
+// One bit of a flag word and the row that names it.
 struct FlagBit {
     DWORD bit;
     uint32_t row;
@@ -49,23 +49,19 @@ constexpr DWORD kRegDefault = 4;
 constexpr DWORD kRegExpandString = 6;
 
 constexpr size_t kBinaryBytesPerLine = 16;
-// Side-file numbers are 16 bits: after this many draws every name was tried.
+// Side-file numbers are 16 bits: the search for a free name gives up after
+// as many draws as there are numbers.
 constexpr uint32_t kSideFileDraws = 0x10000;
 
 uint32_t DefaultRandom() {
-    static std::mt19937 generator{std::random_device{}()};
+    thread_local std::mt19937 generator{std::random_device{}()};
     return generator();
 }
 
-bool BreakDown(DWORD value, struct tm* parts) {
+// A time value (signed seconds since 1970-01-01 00:00 UTC) broken down in UTC.
+void BreakDown(DWORD value, struct tm* parts) {
     time_t seconds = static_cast<int32_t>(value);
-    return gmtime_r(&seconds, parts) != nullptr;
-}
-
-
-template <size_t N>
-constexpr size_t CountOf(const FlagBit (&)[N]) {
-    return N;
+    gmtime_r(&seconds, parts);
 }
 
 // Prints one record; holds what the lines need.
@@ -107,10 +103,12 @@ private:
                           std::initializer_list<SubtypeSection> sections, uint32_t unknownRow);
     void UnknownMark(uint32_t row, const TemplateEntry& entry);
     void WordOrUnknown(uint32_t key, DWORD value, uint32_t firstRow, uint32_t count);
-    void FlagLines(uint32_t key, DWORD flags, const FlagBit* bits, size_t count,
-                   DWORD dropped = 0);
+    // One word line per set bit that `bits` names, lowest first, then one
+    // unknown-value line for the bits left over; `dropped` bits are neither
+    // named nor left over.
+    void FlagLines(uint32_t key, DWORD flags, std::span<const FlagBit> bits, DWORD dropped = 0);
     void FileFlagLines(DWORD flags) {
-        FlagLines(kFlag, flags, kFileFlagBits, CountOf(kFileFlagBits));
+        FlagLines(kFlag, flags, kFileFlagBits);
     }
     void SideFileLine(const char* prefix, const char* extension, const TemplateField& field);
 
@@ -204,13 +202,13 @@ void RecordPrinter::WordOrUnknown(uint32_t key, DWORD value, uint32_t firstRow, 
     }
 }
 
-void RecordPrinter::FlagLines(uint32_t key, DWORD flags, const FlagBit* bits, size_t count,
+void RecordPrinter::FlagLines(uint32_t key, DWORD flags, std::span<const FlagBit> bits,
                               DWORD dropped) {
     DWORD leftOver = flags & ~dropped;
-    for (size_t i = 0; i < count; ++i) {
-        if (flags & bits[i].bit) {
-            WordLine(key, bits[i].row);
-            leftOver &= ~bits[i].bit;
+    for (const FlagBit& bit : bits) {
+        if (flags & bit.bit) {
+            WordLine(key, bit.row);
+            leftOver &= ~bit.bit;
         }
     }
     if (leftOver != 0) UnknownValueLine(key, leftOver);
@@ -430,11 +428,11 @@ void RecordPrinter::ApplicationValue(const TemplateEntry& entry) {
         case 3:
             Section(kSectionApplicationFlags);
             // Bits 0x8, 0x10 and 0x20 belong to other pages: not printed.
-            FlagLines(kFlag, value, kApplicationFlagBits, CountOf(kApplicationFlagBits), 0x38);
+            FlagLines(kFlag, value, kApplicationFlagBits, 0x38);
             break;
         case 4:
             Section(kSectionApplicationPlatform);
-            FlagLines(kFlag, value, kPlatformBits, CountOf(kPlatformBits));
+            FlagLines(kFlag, value, kPlatformBits);
             break;
         default:
             UnknownMark(kSectionApplicationValueUnknown, entry);
@@ -473,7 +471,7 @@ void RecordPrinter::Schedule(const TemplateField& data) {
             break;
         case ScheduleBlock::kDayMask:
             WordLine(kType, kDayMask);
-            FlagLines(kDay, block.dayMask, kDayBits, CountOf(kDayBits));
+            FlagLines(kDay, block.dayMask, kDayBits);
             DateLine(kStartDate, block.startDate);
             DateLine(kStopDate, block.endDate);
             break;
@@ -493,7 +491,7 @@ void RecordPrinter::Schedule(const TemplateField& data) {
             break;
     }
     constexpr FlagBit kScheduleFlagBits[] = {{ScheduleBlock::kFlagGmt, kGMT}};
-    FlagLines(kFlag, block.flags, kScheduleFlagBits, CountOf(kScheduleFlagBits));
+    FlagLines(kFlag, block.flags, kScheduleFlagBits);
     TimeLine(kStartTime, block.startTime);
     TimeLine(kStopTime, block.endTime);
     NumberLine(kSpreadTime, block.spread);
