@@ -211,6 +211,9 @@ TEST_F(QmtDumpTest, ConsoleLinesAndExitCodeOfEachOutcome) {
         {"output folder missing", {"a.qmt", "nodir/out.qxt"}, 1,
          converting + "  Input file: a.qmt\n  Output file: nodir/out.qxt\n"
                       "Unable to open file nodir/out.qxt.  Error = 2\n"},
+        {"output cannot be written", {"a.qmt", "/dev/full"}, 1,
+         converting + "  Input file: a.qmt\n  Output file: /dev/full\n" + twoRecords +
+             "Unable to write file /dev/full.  Error = 28\n"},
         {"cut inside a record", {"cut.qmt"}, 1,
          converting + "  Input file: cut.qmt\n  Output file: cut.QXT\n"
                       " 54%\b\b\b\bError reading QMT file -3\n"},
