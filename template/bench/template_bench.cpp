@@ -63,33 +63,38 @@ void BM_WriteHostFile(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
 
+// The benchmark's template written to a host file, removed afterwards.
+struct HostTemplate {
+    explicit HostTemplate(benchmark::State& state) {
+        HFILE h = _lcreat(path.c_str(), 0);
+        WriteTemplate(h, state);
+        _lclose(h);
+    }
+    ~HostTemplate() { std::remove(path.c_str()); }
+
+    const std::string path = BenchPath();
+};
+
 void BM_ReadHostFile(benchmark::State& state) {
-    std::string path = BenchPath();
-    HFILE h = _lcreat(path.c_str(), 0);
-    WriteTemplate(h, state);
-    _lclose(h);
+    HostTemplate file(state);
     for (auto _ : state) {
-        h = _lopen(path.c_str(), OF_READ);
+        HFILE h = _lopen(file.path.c_str(), OF_READ);
         ReadTemplate(h, state);
         _lclose(h);
     }
-    std::remove(path.c_str());
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
 
+// The whole template as an entry list, as the administration module reads it.
 void BM_GetEntriesHostFile(benchmark::State& state) {
-    std::string path = BenchPath();
-    HFILE h = _lcreat(path.c_str(), 0);
-    WriteTemplate(h, state);
-    _lclose(h);
+    HostTemplate file(state);
     for (auto _ : state) {
-        h = _lopen(path.c_str(), OF_READ);
+        HFILE h = _lopen(file.path.c_str(), OF_READ);
         EntryList* list = nullptr;
         if (kmapptGetEntries(h, 0, 1, &list) != TEMPLATE_OK) state.SkipWithError("list");
         kmapptFreeEntries(list);
         _lclose(h);
     }
-    std::remove(path.c_str());
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
 
