@@ -1,11 +1,13 @@
 // qmtsample OUT.QMT: writes the template of a small sample application,
 // holding every record kind the system writes, then reads it back and prints
 // one line per record.
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "template/schedule_block.h"
 #include "template/template_library.h"
 
 namespace {
@@ -49,23 +51,22 @@ std::vector<BYTE> SampleIcon() {
 // A date-range schedule: 2 March to 31 December 1998, from 8:00 on the first
 // day to 17:00 on the last, with 15 minutes of spread, saved five hours west
 // of Greenwich.
-std::vector<BYTE> SampleSchedule() {
-    std::vector<BYTE> schedule(1444, 0);
-    const uint32_t zone = 5 * 3600;
-    PutU32(schedule, 0, 1);                  // type: date range
-    PutU32(schedule, 4, 0);                  // flags
-    PutU32(schedule, 8, 888796800 + zone);   // start date, local midnight
-    PutU32(schedule, 12, 915062400 + zone);  // end date, local midnight
-    PutU32(schedule, 16, 8 * 3600);          // start time
-    PutU32(schedule, 20, 17 * 3600);         // end time
-    PutU32(schedule, 24, 15 * 60);           // spread
-    PutU32(schedule, 40, zone);              // time zone
-    return schedule;
+std::array<BYTE, ScheduleBlock::kSize> SampleSchedule() {
+    const int32_t zone = 5 * 3600;
+    ScheduleBlock schedule;
+    schedule.type = ScheduleBlock::kStartStop;
+    schedule.startDate = 888796800 + zone;  // local midnights
+    schedule.endDate = 915062400 + zone;
+    schedule.startTime = 8 * 3600;
+    schedule.endTime = 17 * 3600;
+    schedule.spread = 15 * 60;
+    schedule.timeZone = zone;
+    return schedule.Encode();
 }
 
 LONG WriteSample(HFILE h) {
     const std::vector<BYTE> icon = SampleIcon();
-    const std::vector<BYTE> schedule = SampleSchedule();
+    const auto schedule = SampleSchedule();
     const BYTE windowCount[4] = {3, 0, 0, 0};
     const BYTE binary[6] = {0x01, 0x00, 0xFF, 0x10, 0x00, 0x7F};
     const char recent[] = "C:\\NOTES\\TODO.TXT\0C:\\NOTES\\IDEAS.TXT\0";
