@@ -3,7 +3,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "window_manager.h"
+#include "paint.h"
+#include "vpr/user/controls.h"
 
 using namespace vpr::user;
 
@@ -74,8 +75,27 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         ValidateRect(hwnd, nullptr);
         return 0;
-    case WM_ERASEBKGND:
-        return window->windowClass->background ? 1 : 0;
+    case WM_ERASEBKGND: {
+        HBRUSH brush = window->windowClass->background;
+        if (!brush) return 0;
+        RECT client;
+        GetClientRect(hwnd, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+        return 1;
+    }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSCROLLBAR:
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     case WM_SETREDRAW: {
         // Redraw off hides the window from painting without telling anyone.
         Lock lock(WindowLock());
@@ -110,11 +130,3 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 }  // extern "C"
 
-namespace vpr::user {
-
-void EnsureSystemClasses() {
-    static std::once_flag once;
-    std::call_once(once, [] {});
-}
-
-}  // namespace vpr::user

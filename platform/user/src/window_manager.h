@@ -43,6 +43,7 @@ public:
 };
 
 class ThreadQueue;
+struct Surface;
 
 struct Window : vpr::win::KernelObject {
     HWND handle = nullptr;
@@ -69,6 +70,7 @@ struct Window : vpr::win::KernelObject {
     bool eraseUpdate = false;
     RECT update{};  // bounding box of the invalid parts, client coordinates
     std::unique_ptr<ControlState> control;
+    std::shared_ptr<Surface> surface;  // client-area pixels, made when first drawn on
 };
 
 // The one lock of the window tree. Recursive so that helpers compose; never

@@ -3,3 +3,5 @@
 #pragma once
 
 #include "vpr/user/window.h"
+#include "vpr/user/gdi.h"
+#include "vpr/user/controls.h"
