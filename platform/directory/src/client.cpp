@@ -62,12 +62,6 @@ int OpenStore(const Context& context, std::shared_ptr<Store>* store) {
     return Store::Open(context.tree.storeFile, store);
 }
 
-std::string TrimFill(std::string name) {
-    size_t end = name.find_last_not_of('_');
-    name.resize(end == std::string::npos ? name.size() : end + 1);
-    return name;
-}
-
 void CopyOut(const std::string& text, char* out, size_t size) {
     size_t n = std::min(text.size(), size - 1);
     std::memcpy(out, text.data(), n);
@@ -283,9 +277,8 @@ extern "C" int WINAPI DirGetContextInfo(DIR_CONTEXT ctx, int key, void* out) {
             CopyOut(FormatName(context->nameContext), static_cast<char*>(out), DIR_MAX_NAME);
             return DIR_SUCCESS;
         case DIR_KEY_TREE_NAME: {
-            std::string padded = context->tree.name;
-            padded.resize(DIR_TREE_NAME_CHARS, '_');
-            CopyOut(padded, static_cast<char*>(out), DIR_TREE_NAME_CHARS + 1);
+            CopyOut(PaddedTreeName(context->tree.name), static_cast<char*>(out),
+                    DIR_TREE_NAME_CHARS + 1);
             return DIR_SUCCESS;
         }
         default:
@@ -310,7 +303,7 @@ extern "C" int WINAPI DirSetContextInfo(DIR_CONTEXT ctx, int key, const void* va
             return status;
         }
         case DIR_KEY_TREE_NAME: {
-            std::string name = TrimFill(static_cast<const char*>(value));
+            std::string name = TrimmedTreeName(static_cast<const char*>(value));
             for (const AttachedTree& tree : AttachedTrees()) {
                 if (SameName(tree.name, name)) {
                     context->tree = tree;

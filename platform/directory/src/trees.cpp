@@ -1,5 +1,6 @@
 #include "vpr/directory/trees.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "vpr/machine/machine.h"
@@ -7,6 +8,8 @@
 namespace vpr::directory {
 
 namespace {
+
+constexpr size_t kTreeNameChars = 32;
 
 std::mutex& TreesMutex() {
     static std::mutex mutex;
@@ -31,6 +34,17 @@ std::vector<AttachedTree> AttachedTrees() {
             trees.push_back({tree.name, tree.storeFile, tree.user, tree.authenticated});
     }
     return trees;
+}
+
+std::string PaddedTreeName(const std::string& name) {
+    std::string padded = name;
+    padded.resize(std::max<size_t>(padded.size(), kTreeNameChars), '_');
+    return padded;
+}
+
+std::string TrimmedTreeName(const std::string& padded) {
+    size_t end = padded.find_last_not_of('_');
+    return end == std::string::npos ? padded : padded.substr(0, end + 1);
 }
 
 void SetAttachedTrees(std::optional<std::vector<AttachedTree>> trees) {

@@ -19,6 +19,12 @@ struct AttachedTree {
 // The machine's attached trees, in the machine's order.
 std::vector<AttachedTree> AttachedTrees();
 
+// A tree name as the network client hands it out: 32 characters, padded on
+// the right with '_'.
+std::string PaddedTreeName(const std::string& name);
+// The name without its '_' fill.
+std::string TrimmedTreeName(const std::string& padded);
+
 // Replaces the machine's list for this process (tests and tools that run
 // without a machine); nullopt goes back to the machine's own list.
 void SetAttachedTrees(std::optional<std::vector<AttachedTree>> trees);
