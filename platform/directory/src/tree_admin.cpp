@@ -5,6 +5,35 @@
 
 namespace vpr::directory {
 
+std::string StatusText(int status) {
+    switch (status) {
+        case DIR_SUCCESS: return "done";
+        case DIR_ERR_BUFFER_FULL: return "request buffer full";
+        case DIR_ERR_BAD_REQUEST: return "malformed request";
+        case DIR_ERR_NO_MORE_ENTRIES: return "no more entries";
+        case DIR_ERR_BAD_PARAMETER: return "bad parameter";
+        case DIR_ERR_BAD_NAME: return "malformed name";
+        case DIR_ERR_NO_SUCH_TREE: return "no such tree";
+        case DIR_ERR_NOT_AUTHENTICATED: return "not authenticated";
+        case DIR_ERR_NO_CONTEXT: return "no context";
+        case DIR_ERR_BAD_CONTEXT: return "bad context";
+        case DIR_ERR_BAD_ITERATION: return "bad iteration handle";
+        case DIR_ERR_NO_SUCH_OBJECT: return "no such object";
+        case DIR_ERR_NO_STREAM_VALUE: return "the stream has no value";
+        case DIR_ERR_NO_SUCH_ATTRIBUTE: return "no such attribute";
+        case DIR_ERR_NO_SUCH_CLASS: return "no such class";
+        case DIR_ERR_BAD_SYNTAX: return "value of the wrong syntax";
+        case DIR_ERR_OBJECT_EXISTS: return "the object exists already";
+        case DIR_ERR_NOT_ALLOWED: return "not allowed by the schema";
+        case DIR_ERR_NOT_EMPTY: return "the container is not empty";
+        case DIR_ERR_SINGLE_VALUED: return "the attribute takes one value";
+        case DIR_ERR_MANDATORY_MISSING: return "a mandatory attribute has no value";
+        case DIR_ERR_SCHEMA_CONFLICT: return "defined differently already";
+        case DIR_ERR_STORE: return "the store file is missing, damaged or busy";
+        default: return "status " + std::to_string(status);
+    }
+}
+
 int ParseFullName(const std::string& text, NameParts* name) {
     return ParseName(!text.empty() && text.front() == '.' ? text : "." + text, {}, name);
 }

@@ -13,6 +13,9 @@ namespace vpr::directory {
 
 using TextValues = std::vector<std::pair<std::string, std::vector<std::string>>>;
 
+// A short English text for a DIR_ERR_* status.
+std::string StatusText(int status);
+
 int ParseFullName(const std::string& text, NameParts* name);
 // Values given as text, converted by each attribute's syntax.
 int ValuesFromText(Store& store, const TextValues& texts, std::vector<Change>* changes);

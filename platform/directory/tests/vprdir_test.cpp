@@ -1,0 +1,112 @@
+// The vprdir command, run as users run it.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "vpr/testing/temp_tree.h"
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+};
+
+// Runs vprdir with the arguments (each quoted for the shell) and takes its
+// standard output.
+Result Vprdir(const std::vector<std::string>& args) {
+    const char* bin = std::getenv("VPR_BUILD_BIN");
+    std::string command = std::string(bin ? bin : ".") + "/vprdir";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " 2>/dev/null";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[512];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+    int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+class VprdirTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("vprdir-test-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder);
+        store = (folder / "tree.db").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    std::filesystem::path folder;
+    std::string store;
+};
+
+TEST_F(VprdirTest, BuildsATreeAndDumpsIt) {
+    std::ofstream((folder / "icon.bin").string()) << "ICON";
+    const std::vector<std::vector<std::string>> steps = {
+        {"create", store, "ACME_TREE"},
+        {"add", store, "acme", "Organization"},
+        {"add", store, "sales.acme", "Organizational Unit"},
+        {"add", store, "jdoe.sales.acme", "User", "Full Name=John Doe", "Telephone Number=1",
+         "Telephone Number=2"},
+        {"add", store, "staff.acme", "Group"},
+        {"member", store, "staff.acme", "jdoe.sales.acme"},
+        {"attribute", store, "App:Associations", "25", "multi"},
+        {"optional", store, "User", "App:Associations"},
+        {"set", store, "jdoe.sales.acme", "App:Associations", "Calc.acme;1;0"},
+        {"class", store, "Gadget", "in=Organization", "optional=App Icon"},
+        {"add", store, "g.acme", "Gadget"},
+        {"stream", store, "g.acme", "App Icon", (folder / "icon.bin").string()},
+        {"grant", store, "acme", "staff.acme", "[All Attributes Rights]", "0x2"},
+    };
+    for (const auto& step : steps) ASSERT_EQ(Vprdir(step).exitCode, 0) << step[0] << " " << step[2];
+
+    Result dump = Vprdir({"dump", store});
+    EXPECT_EQ(dump.exitCode, 0);
+    EXPECT_EQ(dump.out,
+              "tree ACME_TREE\n"
+              "object [Root] (Tree Root)\n"
+              "object acme (Organization)\n"
+              "  ACL = [All Attributes Rights];staff.acme;2\n"
+              "object g.acme (Gadget)\n"
+              "  App Icon = stream of 4 bytes\n"
+              "object sales.acme (Organizational Unit)\n"
+              "object jdoe.sales.acme (User)\n"
+              "  App:Associations = Calc.acme;1;0\n"
+              "  Full Name = John Doe\n"
+              "  Group Membership = staff.acme\n"
+              "  Telephone Number = 1\n"
+              "  Telephone Number = 2\n"
+              "object staff.acme (Group)\n"
+              "  Member = jdoe.sales.acme\n");
+    EXPECT_EQ(Vprdir({"rights", store, "jdoe.sales.acme", "g.acme", "App Icon"}).out, "0x03\n");
+    EXPECT_EQ(Vprdir({"check", store}).out, "no problems\n");
+    EXPECT_NE(Vprdir({"dump", store, "schema"}).out.find("class Gadget\n  super: Top;\n"),
+              std::string::npos);
+}
+
+TEST_F(VprdirTest, RefusedCommandsChangeNothing) {
+    ASSERT_EQ(Vprdir({"create", store, "T"}).exitCode, 0);
+    ASSERT_EQ(Vprdir({"add", store, "acme", "Organization"}).exitCode, 0);
+    std::string before = Vprdir({"dump", store}).out;
+    EXPECT_EQ(Vprdir({"create", store, "T"}).exitCode, 1);
+    EXPECT_EQ(Vprdir({"add", store, "x.acme", "Spaceship"}).exitCode, 1);
+    EXPECT_EQ(Vprdir({"add", store, "x..acme", "User"}).exitCode, 1);
+    EXPECT_EQ(Vprdir({"add", store, "x.acme", "User", "Title=a", "Title=b"}).exitCode, 1);
+    EXPECT_EQ(Vprdir({"set", store, "acme", "Telephone Number", "1", "2", "x"}).exitCode, 0);
+    EXPECT_EQ(Vprdir({"set", store, "acme", "Telephone Number"}).exitCode, 0);
+    EXPECT_EQ(Vprdir({"remove", store, "[Root]"}).exitCode, 1);
+    EXPECT_EQ(Vprdir({"frobnicate", store}).exitCode, 2);
+    EXPECT_EQ(Vprdir({"add", store}).exitCode, 2);
+    EXPECT_EQ(Vprdir({"dump", store}).out, before);
+    EXPECT_EQ(Vprdir({"dump", (folder / "missing.db").string()}).exitCode, 1);
+}
+
+}  // namespace
