@@ -10,6 +10,7 @@
 #include "fault_state.h"
 #include "request_buffer.h"
 #include "stream_file.h"
+#include "vpr/directory/context_store.h"
 #include "vpr/directory/store.h"
 #include "vpr/directory/trees.h"
 #include "vpr/directory/value_codec.h"
@@ -34,6 +35,7 @@ struct Context {
     AttachedTree tree;
     uint32_t flags = 0;
     NameParts nameContext;
+    std::shared_ptr<Store> store;  // of `tree`, opened on first use
     std::map<int32_t, Iteration> iterations;
     int32_t nextIteration = 1;
 };
@@ -57,9 +59,16 @@ std::shared_ptr<Context> FindContext(DIR_CONTEXT ctx) {
     return it == AllContexts().byHandle.end() ? nullptr : it->second;
 }
 
-int OpenStore(const Context& context, std::shared_ptr<Store>* store) {
+// The context's store, kept open while the context lives.
+int OpenStore(Context& context, std::shared_ptr<Store>* store) {
     if (context.tree.storeFile.empty()) return DIR_ERR_NO_SUCH_TREE;
-    return Store::Open(context.tree.storeFile, store);
+    if (!context.store || context.store->path() != context.tree.storeFile) {
+        context.store.reset();
+        int status = Store::Open(context.tree.storeFile, &context.store);
+        if (status != DIR_SUCCESS) return status;
+    }
+    *store = context.store;
+    return DIR_SUCCESS;
 }
 
 void CopyOut(const std::string& text, char* out, size_t size) {
@@ -245,6 +254,12 @@ int RequestChanges(DirBuffer* request, int operation, std::vector<Change>* chang
 }  // namespace
 
 // ---- contexts -----------------------------------------------------------
+
+int vpr::directory::StoreOfContext(DIR_CONTEXT ctx, std::shared_ptr<Store>* store) {
+    Call call(ctx);
+    if (call.status == DIR_SUCCESS) *store = call.store;
+    return call.status;
+}
 
 extern "C" DIR_CONTEXT WINAPI DirCreateContext(void) {
     if (faults::ContextCreationFails()) return DIR_ERR_NO_CONTEXT;

@@ -1,4 +1,5 @@
 #include "client_fixture.h"
+#include "vpr/directory/context_store.h"
 
 #include <cstdlib>
 #include <map>
@@ -203,6 +204,28 @@ TEST_F(SearchTest, ObjectInfoCarriesTheBaseClassAtByte12) {
     EXPECT_EQ(DirGetAttributeSyntax(ctx, "App Flags", &syntax), DIR_SUCCESS);
     EXPECT_EQ(syntax, static_cast<uint32_t>(DIR_SYNTAX_INTEGER));
     EXPECT_EQ(DirGetAttributeSyntax(ctx, "App:Flags", &syntax), DIR_ERR_NO_SUCH_ATTRIBUTE);
+}
+
+}  // namespace
+}  // namespace vpr::directory
+
+namespace vpr::directory {
+namespace {
+
+TEST_F(ClientTest, SchemaExtendedThroughTheContextIsSeenAtOnce) {
+    std::shared_ptr<Store> store;
+    ASSERT_EQ(StoreOfContext(ctx, &store), DIR_SUCCESS);
+    ASSERT_EQ(store->DefineAttribute({"App:Flags", DIR_SYNTAX_INTEGER, true}), DIR_SUCCESS);
+    ASSERT_EQ(store->AddOptionalAttribute("User", "App:Flags"), DIR_SUCCESS);
+    uint32_t syntax = 0, flags = 0x80;
+    EXPECT_EQ(DirGetAttributeSyntax(ctx, "App:Flags", &syntax), DIR_SUCCESS);
+    EXPECT_EQ(syntax, static_cast<uint32_t>(DIR_SYNTAX_INTEGER));
+    EXPECT_EQ(ModifyWith(ctx, "jdoe.sales.acme",
+                         {{DIR_CHANGE_REMOVE_ALL_VALUES, "App:Flags"},
+                          {DIR_CHANGE_ADD_VALUE, "App:Flags", DIR_SYNTAX_INTEGER, &flags}}),
+              DIR_SUCCESS);
+    EXPECT_EQ(Values("jdoe.sales.acme", "App:Flags"), std::vector<std::string>{"128"});
+    EXPECT_EQ(StoreOfContext(4242, &store), DIR_ERR_BAD_CONTEXT);
 }
 
 }  // namespace
