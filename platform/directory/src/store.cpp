@@ -620,7 +620,37 @@ int Store::RemoveObject(const NameParts& name) {
     Statement object(db_, "DELETE FROM objects WHERE id = ?");
     status = values.Bind(1, id).Run();
     if (status == DIR_SUCCESS) status = object.Bind(1, id).Run();
+    if (status == DIR_SUCCESS) status = RemoveReferences(name);
     return tx.Finish(status);
+}
+
+// Values elsewhere that name a removed object go with it: memberships, links,
+// typed names and the grants made to it.
+int Store::RemoveReferences(const NameParts& name) {
+    std::string removed = FormatName(name);
+    Statement query(db_,
+                    "SELECT id, syntax, data FROM object_values WHERE syntax IN (?, ?, ?)");
+    query.Bind(1, DIR_SYNTAX_DIST_NAME).Bind(2, DIR_SYNTAX_TYPED_NAME).Bind(3, DIR_SYNTAX_OBJECT_ACL);
+    std::vector<int64_t> stale;
+    int row;
+    while ((row = query.Step()) == SQLITE_ROW) {
+        Value value{static_cast<uint32_t>(query.Int(1)), query.Blob(2)};
+        TypedNameParts typed;
+        AclParts acl;
+        std::string named = value.syntax == DIR_SYNTAX_DIST_NAME ? ValueToText(value)
+                            : SplitTypedName(value, &typed)       ? typed.name
+                            : SplitAcl(value, &acl)               ? acl.trustee
+                                                                  : std::string();
+        if (SameName(named, removed)) stale.push_back(query.Int(0));
+    }
+    if (row != SQLITE_DONE) return DIR_ERR_STORE;
+    Statement remove(db_, "DELETE FROM object_values WHERE id = ?");
+    for (int64_t value : stale) {
+        remove.Reset();
+        int status = remove.Bind(1, value).Run();
+        if (status != DIR_SUCCESS) return status;
+    }
+    return DIR_SUCCESS;
 }
 
 int Store::FindObject(const NameParts& name, ObjectRecord* out) {

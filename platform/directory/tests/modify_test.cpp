@@ -180,11 +180,20 @@ TEST_F(ClientTest, ObjectsAreAddedWhereTheirClassMayLiveAndRemovedWhenEmpty) {
     EXPECT_EQ(ModifyWith(ctx, "jdoe.sales.acme", {{kRemoveAll, "Full Name"}}), DIR_SUCCESS);
 
     EXPECT_EQ(DirRemoveObject(ctx, "sales.acme"), DIR_ERR_NOT_EMPTY);
+    // Values naming a removed object go with it; others stay.
+    tree.Group("crew.acme", {"mary.sales.acme", "jdoe.sales.acme"})
+        .Grant("acme", "mary.sales.acme", DIR_ENTRY_RIGHTS, DIR_ENTRY_BROWSE)
+        .Grant("acme", "jdoe.sales.acme", DIR_ENTRY_RIGHTS, DIR_ENTRY_BROWSE)
+        .Set("jdoe.sales.acme", "See Also", {"Mary.Sales.acme"});
     EXPECT_EQ(DirRemoveObject(ctx, "[Root]"), DIR_ERR_NOT_ALLOWED);
     EXPECT_EQ(DirRemoveObject(ctx, "mary.sales.acme"), DIR_SUCCESS);
     DirObjectInfo info;
     EXPECT_EQ(DirReadObjectInfo(ctx, "mary.sales.acme", nullptr, &info), DIR_ERR_NO_SUCH_OBJECT);
     EXPECT_EQ(DirRemoveObject(ctx, "mary.sales.acme"), DIR_ERR_NO_SUCH_OBJECT);
+    EXPECT_EQ(Values("crew.acme", "Member"), std::vector<std::string>{"jdoe.sales.acme"});
+    EXPECT_EQ(Values("acme", "ACL"),
+              std::vector<std::string>{"[Entry Rights];jdoe.sales.acme;1"});
+    EXPECT_TRUE(Values("jdoe.sales.acme", "See Also").empty());
 }
 
 }  // namespace

@@ -85,6 +85,8 @@ public:
     int AddObject(const NameParts& name, const std::string& className,
                   const std::vector<Change>& values);
     int Modify(const NameParts& name, const std::vector<Change>& changes);
+    // Removes an object without subordinates, and every value elsewhere that
+    // names it (distinguished names, typed names, ACL trustees).
     int RemoveObject(const NameParts& name);
     int FindObject(const NameParts& name, ObjectRecord* out);
     int ListChildren(const NameParts& name, std::vector<ObjectRecord>* out);
@@ -122,6 +124,7 @@ private:
     int ClassChain(const std::string& className, std::vector<ClassDef>* chain);
     int ApplyChange(int64_t object, const std::vector<std::string>& allowed, const Change& change);
     int CheckMandatory(int64_t object, const std::string& className);
+    int RemoveReferences(const NameParts& name);
     int LoadValues(int64_t object, const std::string& attribute, std::vector<Value>* values,
                    std::vector<int64_t>* ids);
     int FullName(int64_t id, NameParts* name);
