@@ -2,6 +2,7 @@
 // trees.
 #include "vpr/directory/client.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -51,8 +52,8 @@ Contexts& AllContexts() {
     return *contexts;
 }
 
-// The context behind a handle, locked for the caller's use; the caller holds
-// the returned lock while it works on the context.
+// The context behind a handle; null when the handle names none. Calls lock
+// the context's own mutex while they work on it.
 std::shared_ptr<Context> FindContext(DIR_CONTEXT ctx) {
     std::lock_guard lock(AllContexts().mutex);
     auto it = AllContexts().byHandle.find(ctx);

@@ -100,6 +100,20 @@ TEST_F(SearchTest, ReadsEveryAttributeAndTypedNames) {
     EXPECT_EQ(read["Full Name"], std::vector<std::string>{"John Doe"});
 }
 
+TEST_F(SearchTest, NamesOnlyReadGivesAttributesWithoutValues) {
+    int32_t iteration = DIR_NO_MORE_ITERATIONS;
+    ASSERT_EQ(DirSearch(ctx, "jdoe.sales.acme", 0, 1, nullptr, &iteration, reply), DIR_SUCCESS);
+    EXPECT_EQ(iteration, DIR_NO_MORE_ITERATIONS);
+    std::vector<std::string> names;
+    char name[DIR_MAX_SCHEMA_NAME];
+    uint32_t count = 99, syntax = 0;
+    while (DirGetNextResultAttribute(ctx, reply, name, &count, &syntax) == DIR_SUCCESS) {
+        names.push_back(name);
+        EXPECT_EQ(count, 0u);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Full Name", "Group Membership", "Telephone Number"}));
+}
+
 TEST_F(SearchTest, ReaderRefusesAnotherSyntaxAndAValueTooBigForAnyReply) {
     ASSERT_EQ(DirPutAttributeName(ctx, request, "Full Name"), DIR_SUCCESS);
     int32_t iteration = DIR_NO_MORE_ITERATIONS;
