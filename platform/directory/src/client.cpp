@@ -419,28 +419,33 @@ extern "C" int WINAPI DirPutValue(DIR_CONTEXT ctx, DirBuffer* buf, int syntax, c
 
 // ---- requests -----------------------------------------------------------
 
+// What the add and modify calls share: the object's name and the request's
+// changes, read with the call's context.
+static int TakeRequest(const Call& call, const char* object, int32_t* iteration, int more,
+                       DirBuffer* request, int operation, NameParts* name,
+                       std::vector<Change>* changes) {
+    if (call.status != DIR_SUCCESS) return call.status;
+    if (iteration || more) return DIR_ERR_BAD_PARAMETER;
+    int status = Resolve(*call.context, object, name);
+    return status != DIR_SUCCESS ? status : RequestChanges(request, operation, changes);
+}
+
 extern "C" int WINAPI DirModifyObject(DIR_CONTEXT ctx, const char* object, int32_t* iteration,
                                       int more, DirBuffer* request) {
     Call call(ctx);
-    if (call.status != DIR_SUCCESS) return call.status;
-    if (iteration || more) return DIR_ERR_BAD_PARAMETER;
     NameParts name;
-    int status = Resolve(*call.context, object, &name);
     std::vector<Change> changes;
-    if (status == DIR_SUCCESS) status = RequestChanges(request, DIR_OP_MODIFY, &changes);
-    if (status != DIR_SUCCESS) return status;
-    return call.store->Modify(name, changes);
+    int status = TakeRequest(call, object, iteration, more, request, DIR_OP_MODIFY, &name, &changes);
+    return status != DIR_SUCCESS ? status : call.store->Modify(name, changes);
 }
 
 extern "C" int WINAPI DirAddObject(DIR_CONTEXT ctx, const char* object, int32_t* iteration,
                                    int more, DirBuffer* request) {
     Call call(ctx);
-    if (call.status != DIR_SUCCESS) return call.status;
-    if (iteration || more) return DIR_ERR_BAD_PARAMETER;
     NameParts name;
-    int status = Resolve(*call.context, object, &name);
     std::vector<Change> values;
-    if (status == DIR_SUCCESS) status = RequestChanges(request, DIR_OP_ADD_OBJECT, &values);
+    int status =
+        TakeRequest(call, object, iteration, more, request, DIR_OP_ADD_OBJECT, &name, &values);
     if (status != DIR_SUCCESS) return status;
     std::string className;
     for (auto it = values.begin(); it != values.end();) {
@@ -565,7 +570,8 @@ extern "C" int WINAPI DirGetResultAttributeCount(DIR_CONTEXT ctx, DirBuffer* rep
     return DIR_SUCCESS;
 }
 
-// Skips the values of the current attribute that were not read.
+// Skips the values of the current attribute (or the names of the current
+// class list) that were not read.
 static bool SkipValues(DirBuffer* reply) {
     ByteReader reader(reply->bytes, reply->cursor);
     std::vector<uint8_t> skipped;
@@ -644,16 +650,16 @@ extern "C" int WINAPI DirGetNextClassDef(DIR_CONTEXT ctx, DirBuffer* reply, char
     if (!FindContext(ctx)) return DIR_ERR_BAD_CONTEXT;
     if (!IsReply(reply, DIR_OP_READ_CLASS_DEFS) || !name) return DIR_ERR_BAD_PARAMETER;
     // Skip what is left of the definition before.
-    ByteReader reader(reply->bytes, reply->cursor);
-    std::string skipped;
     for (;;) {
-        for (; reply->valuesLeft > 0; --reply->valuesLeft)
-            if (!reader.Counted(&skipped)) return DIR_ERR_BAD_REQUEST;
+        if (!SkipValues(reply)) return DIR_ERR_BAD_REQUEST;
         if (reply->listsLeft == 0) break;
-        if (!reader.U32(&reply->valuesLeft)) return DIR_ERR_BAD_REQUEST;
+        ByteReader list(reply->bytes, reply->cursor);
+        if (!list.U32(&reply->valuesLeft)) return DIR_ERR_BAD_REQUEST;
         --reply->listsLeft;
+        reply->cursor = list.offset();
     }
     if (reply->itemsLeft == 0) return DIR_ERR_NO_MORE_ENTRIES;
+    ByteReader reader(reply->bytes, reply->cursor);
     std::string className;
     uint32_t classFlags;
     if (!reader.Counted(&className) || !reader.U32(&classFlags)) return DIR_ERR_BAD_REQUEST;
@@ -668,11 +674,9 @@ extern "C" int WINAPI DirGetNextClassDef(DIR_CONTEXT ctx, DirBuffer* reply, char
 extern "C" int WINAPI DirGetClassListCount(DIR_CONTEXT ctx, DirBuffer* reply, uint32_t* count) {
     if (!FindContext(ctx)) return DIR_ERR_BAD_CONTEXT;
     if (!IsReply(reply, DIR_OP_READ_CLASS_DEFS) || !count) return DIR_ERR_BAD_PARAMETER;
-    ByteReader reader(reply->bytes, reply->cursor);
-    std::string skipped;
-    for (; reply->valuesLeft > 0; --reply->valuesLeft)
-        if (!reader.Counted(&skipped)) return DIR_ERR_BAD_REQUEST;
+    if (!SkipValues(reply)) return DIR_ERR_BAD_REQUEST;
     if (reply->listsLeft == 0) return DIR_ERR_NO_MORE_ENTRIES;
+    ByteReader reader(reply->bytes, reply->cursor);
     if (!reader.U32(&reply->valuesLeft)) return DIR_ERR_BAD_REQUEST;
     --reply->listsLeft;
     reply->cursor = reader.offset();
