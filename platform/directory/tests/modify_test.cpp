@@ -87,14 +87,35 @@ TEST_F(ClientTest, NamesOfObjectsAndValuesAreCheckedBeforeAnythingChanges) {
 
 TEST_F(ClientTest, NamesInValuesAreCompletedWithTheNameContext) {
     ASSERT_EQ(DirSetContextInfo(ctx, DIR_KEY_NAME_CONTEXT, "acme"), DIR_SUCCESS);
-    DirTypedName typed{const_cast<char*>("Word.sales"), 5, 0};
     EXPECT_EQ(ModifyWith(ctx, "staff", {{kAdd, "Member", DIR_SYNTAX_DIST_NAME, ".admin.acme"},
                                         {kAdd, "See Also", DIR_SYNTAX_DIST_NAME, "sales"}}),
               DIR_SUCCESS);
     EXPECT_EQ(Values("staff.acme", "Member"),
               (std::vector<std::string>{"jdoe.sales.acme", "admin.acme"}));
     EXPECT_EQ(Values("staff.acme", "See Also"), std::vector<std::string>{"sales.acme"});
-    (void)typed;
+}
+
+TEST_F(ClientTest, TypedNamesMatchByNameLevelAndInterval) {
+    tree.Attribute("App:Associations", DIR_SYNTAX_TYPED_NAME, false)
+        .Optional("User", "App:Associations")
+        .Set("jdoe.sales.acme", "App:Associations", {"Word.sales.acme;1;0"});
+    DirTypedName otherLevel{const_cast<char*>("Word.sales.acme"), 4, 0};
+    DirTypedName otherCase{const_cast<char*>("WORD.Sales.acme"), 1, 0};
+    const int kTyped = DIR_SYNTAX_TYPED_NAME;
+    EXPECT_EQ(ModifyWith(ctx, "jdoe.sales.acme", {{kRemove, "App:Associations", kTyped, &otherLevel}}),
+              DIR_SUCCESS);
+    EXPECT_EQ(Values("jdoe.sales.acme", "App:Associations"),
+              std::vector<std::string>{"Word.sales.acme;1;0"});
+    EXPECT_EQ(ModifyWith(ctx, "jdoe.sales.acme",
+                         {{kAdd, "App:Associations", kTyped, &otherCase},
+                          {kAdd, "App:Associations", kTyped, &otherLevel}}),
+              DIR_SUCCESS);
+    EXPECT_EQ(Values("jdoe.sales.acme", "App:Associations"),
+              (std::vector<std::string>{"Word.sales.acme;1;0", "Word.sales.acme;4;0"}));
+    EXPECT_EQ(ModifyWith(ctx, "jdoe.sales.acme", {{kRemove, "App:Associations", kTyped, &otherCase}}),
+              DIR_SUCCESS);
+    EXPECT_EQ(Values("jdoe.sales.acme", "App:Associations"),
+              std::vector<std::string>{"Word.sales.acme;4;0"});
 }
 
 // The callers' rule: on -304 send what the buffer holds, start it again and
