@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "kmapp32.h"
+#include "vpr/directory/context_store.h"
 #include "vpr/directory/store.h"
-#include "vpr/directory/trees.h"
 
 using namespace vpr::directory;
 
@@ -82,17 +82,6 @@ ClassDef ApplicationClass() {
     return cls;
 }
 
-// The store of the tree the context is positioned on.
-int ContextStore(DIR_CONTEXT context, std::shared_ptr<Store>* store) {
-    char tree[DIR_TREE_NAME_CHARS + 1] = {};
-    int status = DirGetContextInfo(context, DIR_KEY_TREE_NAME, tree);
-    if (status != DIR_SUCCESS) return status;
-    KMAPPStripTreeName(tree);
-    for (const AttachedTree& attached : AttachedTrees())
-        if (SameName(attached.name, tree)) return Store::Open(attached.storeFile, store);
-    return DIR_ERR_NO_SUCH_TREE;
-}
-
 bool Contains(const std::vector<std::string>& names, const std::string& name) {
     for (const std::string& entry : names)
         if (SameName(entry, name)) return true;
@@ -118,14 +107,14 @@ bool HasApplicationSchema(Store& store) {
 
 extern "C" DWORD KMAPPIsSchemaExtended(DIR_CONTEXT context) {
     std::shared_ptr<Store> store;
-    if (ContextStore(context, &store) != DIR_SUCCESS) return 0;
+    if (StoreOfContext(context, &store) != DIR_SUCCESS) return 0;
     return HasApplicationSchema(*store) ? KMAPP_SCHEMA_APPLICATIONS : 0;
 }
 
 extern "C" LONG KMAPPExtendSchema(DIR_CONTEXT context, DWORD schemaBits) {
     if ((schemaBits & KMAPP_SCHEMA_APPLICATIONS) == 0) return 0;  // nothing asked for
     std::shared_ptr<Store> store;
-    int status = ContextStore(context, &store);
+    int status = StoreOfContext(context, &store);
     // Every step leaves what is there already as it is, so a tree extended in
     // part is completed by the next call.
     for (const auto* list : {&ApplicationAttributes(), &AssociationAttributes()})
