@@ -6,11 +6,13 @@
 namespace vpr::user {
 
 void RegisterListBoxClass();
+void RegisterCommonControlClasses();
 
 void EnsureSystemClasses() {
     static std::once_flag once;
     std::call_once(once, [] {
         RegisterListBoxClass();
+        RegisterCommonControlClasses();
     });
 }
 

@@ -5,3 +5,4 @@
 #include "vpr/user/window.h"
 #include "vpr/user/gdi.h"
 #include "vpr/user/controls.h"
+#include "vpr/user/commctrl.h"

@@ -1,0 +1,28 @@
+// The classes of the common controls. They are system classes that every
+// process has, so InitCommonControls only makes sure they are there.
+#include "vpr/user/commctrl.h"
+#include "window_manager.h"
+
+namespace vpr::user {
+
+void RegisterListViewClass();
+void RegisterTreeViewClass();
+
+void RegisterCommonControlClasses() {
+    RegisterListViewClass();
+    RegisterTreeViewClass();
+}
+
+}  // namespace vpr::user
+
+extern "C" {
+
+void WINAPI InitCommonControls(void) { vpr::user::EnsureSystemClasses(); }
+
+BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+    if (!init || init->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;
+    vpr::user::EnsureSystemClasses();
+    return TRUE;
+}
+
+}  // extern "C"

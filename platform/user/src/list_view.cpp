@@ -1,0 +1,828 @@
+// The list view control ("SysListView32"): rows of items with an image, a
+// label, sub-item texts and a state, shown as icons, small icons, a list or a
+// report with columns.
+#include <algorithm>
+#include <map>
+
+#include "common_control.h"
+#include "control.h"
+
+namespace vpr::user {
+namespace {
+
+constexpr int kHeaderHeight = 20;
+constexpr int kIconCellWidth = 76;
+constexpr int kIconCellHeight = 64;
+constexpr int kSmallCellWidth = 120;
+constexpr int kListColumnWidth = 120;
+constexpr int kDragDistance = 4;
+constexpr UINT kStateBits = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT | LVIS_DROPHILITED | 0xFF00;
+
+struct LvItem {
+    std::string text;
+    int image = 0;
+    LPARAM param = 0;
+    UINT state = 0;
+    std::map<int, std::string> subItems;  // by sub-item number (1 and up)
+    POINT position{0, 0};                 // icon and small icon views
+};
+
+struct LvColumn {
+    std::string text;
+    int width = 0;
+    int format = LVCFMT_LEFT;
+    int subItem = 0;
+};
+
+struct ListViewState : ControlState {
+    std::vector<LvItem> items;
+    std::vector<LvColumn> columns;
+    HIMAGELIST images[3] = {};
+    HFONT font = nullptr;
+    bool redraw = true;
+    int top = 0;      // first row shown in report and list views
+    int anchor = -1;  // start of a shift range
+    HWND edit = nullptr;
+    int editItem = -1;
+    int pressItem = -1;  // item under the left button while it is down
+    POINT pressPoint{0, 0};
+    bool dragStarted = false;
+};
+
+ListViewState* StateOf(HWND hwnd) { return ControlOf<ListViewState>(hwnd); }
+
+int ViewOf(HWND hwnd) { return static_cast<int>(StyleOf(hwnd) & LVS_TYPEMASK); }
+bool Valid(const ListViewState& state, int index) { return index >= 0 && index < static_cast<int>(state.items.size()); }
+int Count(const ListViewState& state) { return static_cast<int>(state.items.size()); }
+
+void Repaint(HWND hwnd, const ListViewState& state) {
+    if (state.redraw) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+RECT Client(HWND hwnd) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    return client;
+}
+
+int HeaderHeight(HWND hwnd) {
+    return ViewOf(hwnd) == LVS_REPORT && !(StyleOf(hwnd) & LVS_NOCOLUMNHEADER) ? kHeaderHeight : 0;
+}
+
+int RowHeightOf(const ListViewState& state) { return RowHeight(state.images[LVSIL_SMALL]); }
+
+int TotalColumnWidth(HWND hwnd, const ListViewState& state) {
+    int width = 0;
+    for (auto& column : state.columns) width += column.width;
+    return state.columns.empty() ? Client(hwnd).right : width;
+}
+
+int RowsPerPage(HWND hwnd, const ListViewState& state) {
+    int height = Client(hwnd).bottom - HeaderHeight(hwnd);
+    return std::max(1, height / RowHeightOf(state));
+}
+
+// The slot grid of the icon and small icon views.
+POINT SlotPosition(HWND hwnd, int slot) {
+    bool icons = ViewOf(hwnd) == LVS_ICON;
+    int cellWidth = icons ? kIconCellWidth : kSmallCellWidth;
+    int cellHeight = icons ? kIconCellHeight : kFontHeight;
+    int perRow = std::max(1, static_cast<int>(Client(hwnd).right) / cellWidth);
+    return POINT{(slot % perRow) * cellWidth, (slot / perRow) * cellHeight};
+}
+
+bool HasPositions(HWND hwnd) { return ViewOf(hwnd) == LVS_ICON || ViewOf(hwnd) == LVS_SMALLICON; }
+
+void Arrange(HWND hwnd, ListViewState& state) {
+    for (int i = 0; i < Count(state); ++i) state.items[i].position = SlotPosition(hwnd, i);
+}
+
+// The first slot no other item stands on.
+POINT FreeSlot(HWND hwnd, const ListViewState& state, int except) {
+    for (int slot = 0;; ++slot) {
+        POINT at = SlotPosition(hwnd, slot);
+        bool taken = false;
+        for (int i = 0; i < Count(state) && !taken; ++i)
+            taken = i != except && state.items[i].position.x == at.x && state.items[i].position.y == at.y;
+        if (!taken) return at;
+    }
+}
+
+// Rectangle of a part of an item (LVIR_*), in client coordinates.
+RECT ItemRect(HWND hwnd, const ListViewState& state, int index, int part) {
+    int view = ViewOf(hwnd);
+    int row = RowHeightOf(state);
+    int smallIcon = state.images[LVSIL_SMALL] ? row : 0;
+    RECT bounds{}, icon{}, label{};
+    if (view == LVS_REPORT || view == LVS_LIST) {
+        int x = 0, y = 0, width = 0;
+        if (view == LVS_REPORT) {
+            y = HeaderHeight(hwnd) + (index - state.top) * row;
+            width = TotalColumnWidth(hwnd, state);
+        } else {
+            int perColumn = RowsPerPage(hwnd, state);
+            x = ((index - state.top) / perColumn) * kListColumnWidth;
+            y = ((index - state.top) % perColumn) * row;
+            width = kListColumnWidth;
+        }
+        bounds = RECT{x, y, x + width, y + row};
+        icon = RECT{x, y, x + smallIcon, y + row};
+        int labelRight = view == LVS_REPORT && !state.columns.empty() ? x + state.columns[0].width : x + width;
+        label = RECT{x + smallIcon, y, std::max(labelRight, x + smallIcon), y + row};
+    } else {
+        POINT at = state.items[index].position;
+        if (view == LVS_ICON) {
+            bounds = RECT{at.x, at.y, at.x + kIconCellWidth, at.y + kIconCellHeight};
+            icon = RECT{at.x + 22, at.y + 2, at.x + 54, at.y + 34};
+            label = RECT{at.x, at.y + 34, at.x + kIconCellWidth, at.y + kIconCellHeight};
+        } else {
+            bounds = RECT{at.x, at.y, at.x + kSmallCellWidth, at.y + row};
+            icon = RECT{at.x, at.y, at.x + smallIcon, at.y + row};
+            label = RECT{at.x + smallIcon, at.y, at.x + kSmallCellWidth, at.y + row};
+        }
+    }
+    switch (part) {
+    case LVIR_ICON: return icon;
+    case LVIR_LABEL: return label;
+    default: return bounds;
+    }
+}
+
+bool IsShown(HWND hwnd, const ListViewState& state, int index) {
+    int view = ViewOf(hwnd);
+    if (view == LVS_REPORT) return index >= state.top && index < state.top + RowsPerPage(hwnd, state) + 1;
+    if (view == LVS_LIST) return index >= state.top;
+    return true;
+}
+
+// The item at a point and which part of it; -1 with LVHT_NOWHERE.
+int HitTest(HWND hwnd, const ListViewState& state, POINT pt, UINT* flags) {
+    *flags = LVHT_NOWHERE;
+    if (pt.y < HeaderHeight(hwnd)) return -1;
+    for (int i = 0; i < Count(state); ++i) {
+        if (!IsShown(hwnd, state, i)) continue;
+        RECT bounds = ItemRect(hwnd, state, i, LVIR_BOUNDS);
+        if (!PtInRect(&bounds, pt)) continue;
+        RECT icon = ItemRect(hwnd, state, i, LVIR_ICON);
+        *flags = PtInRect(&icon, pt) ? LVHT_ONITEMICON : LVHT_ONITEMLABEL;
+        return i;
+    }
+    return -1;
+}
+
+NMLISTVIEW ItemHeader(const ListViewState& state, int index) {
+    NMLISTVIEW info{};
+    info.iItem = index;
+    if (Valid(state, index)) info.lParam = state.items[index].param;
+    return info;
+}
+
+// Changes the state bits in `mask` of one item, telling the parent before
+// (it may refuse) and after. Returns false when refused.
+bool SetState(HWND hwnd, ListViewState& state, int index, UINT value, UINT mask) {
+    if (!Valid(state, index)) return false;
+    mask &= kStateBits;
+    UINT old = state.items[index].state;
+    UINT updated = (old & ~mask) | (value & mask);
+    if (updated == old) return true;
+    NMLISTVIEW info = ItemHeader(state, index);
+    info.uNewState = updated;
+    info.uOldState = old;
+    info.uChanged = LVIF_STATE;
+    if (SendNotify(hwnd, LVN_ITEMCHANGING, &info.hdr)) return false;
+    if (!Valid(state, index)) return false;
+    DWORD style = StyleOf(hwnd);
+    // One item holds the focus; a single-selection view one selection.
+    for (int i = 0; i < Count(state); ++i) {
+        if (i == index) continue;
+        if ((updated & ~old & LVIS_FOCUSED)) SetState(hwnd, state, i, 0, LVIS_FOCUSED);
+        if ((updated & ~old & LVIS_SELECTED) && (style & LVS_SINGLESEL)) SetState(hwnd, state, i, 0, LVIS_SELECTED);
+    }
+    if (!Valid(state, index)) return false;
+    state.items[index].state = updated;
+    info = ItemHeader(state, index);
+    info.uNewState = updated;
+    info.uOldState = old;
+    info.uChanged = LVIF_STATE;
+    SendNotify(hwnd, LVN_ITEMCHANGED, &info.hdr);
+    Repaint(hwnd, state);
+    return true;
+}
+
+int SortedPosition(HWND hwnd, const ListViewState& state, const std::string& text) {
+    bool descending = StyleOf(hwnd) & LVS_SORTDESCENDING;
+    int position = 0;
+    while (position < Count(state)) {
+        int order = CompareNoCase(state.items[position].text, text);
+        if (descending ? order < 0 : order > 0) break;
+        ++position;
+    }
+    return position;
+}
+
+LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
+    if (!item || item->iSubItem != 0) return -1;
+    LvItem added;
+    if ((item->mask & LVIF_TEXT) && item->pszText && item->pszText != LPSTR_TEXTCALLBACKA) added.text = item->pszText;
+    if (item->mask & LVIF_IMAGE) added.image = item->iImage;
+    if (item->mask & LVIF_PARAM) added.param = item->lParam;
+    UINT wanted = (item->mask & LVIF_STATE) ? item->state & item->stateMask & kStateBits : 0;
+    int index = std::clamp(item->iItem, 0, Count(state));
+    if (StyleOf(hwnd) & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) index = SortedPosition(hwnd, state, added.text);
+    state.items.insert(state.items.begin() + index, added);
+    if (state.anchor >= index) ++state.anchor;
+    if (HasPositions(hwnd)) {
+        if (StyleOf(hwnd) & LVS_AUTOARRANGE)
+            Arrange(hwnd, state);
+        else
+            state.items[index].position = FreeSlot(hwnd, state, index);
+    }
+    NMLISTVIEW info = ItemHeader(state, index);
+    SendNotify(hwnd, LVN_INSERTITEM, &info.hdr);
+    if (wanted && Valid(state, index)) SetState(hwnd, state, index, wanted, wanted);
+    Repaint(hwnd, state);
+    return index;
+}
+
+void FixAfterRemoval(HWND hwnd, ListViewState& state, int index) {
+    if (state.anchor == index) state.anchor = -1;
+    else if (state.anchor > index) --state.anchor;
+    if (state.editItem == index && state.edit) EndLabelEdit(state.edit, true);
+    else if (state.editItem > index) --state.editItem;
+    if (state.pressItem == index) state.pressItem = -1;
+    else if (state.pressItem > index) --state.pressItem;
+    state.top = std::clamp(state.top, 0, std::max(Count(state) - 1, 0));
+    if (HasPositions(hwnd) && (StyleOf(hwnd) & LVS_AUTOARRANGE)) Arrange(hwnd, state);
+}
+
+BOOL DeleteItem(HWND hwnd, ListViewState& state, int index) {
+    if (!Valid(state, index)) return FALSE;
+    NMLISTVIEW info = ItemHeader(state, index);
+    SendNotify(hwnd, LVN_DELETEITEM, &info.hdr);
+    // The parent may have changed the list while it was told.
+    if (!Valid(state, index) || state.items[index].param != info.lParam) return TRUE;
+    state.items.erase(state.items.begin() + index);
+    FixAfterRemoval(hwnd, state, index);
+    Repaint(hwnd, state);
+    return TRUE;
+}
+
+// Deletes every item; `askParent` lets the parent decline the per-item
+// notifications through LVN_DELETEALLITEMS.
+void DeleteAll(HWND hwnd, ListViewState& state, bool askParent) {
+    if (state.edit) EndLabelEdit(state.edit, true);
+    bool notifyEach = true;
+    if (askParent) {
+        NMLISTVIEW info = ItemHeader(state, -1);
+        notifyEach = !SendNotify(hwnd, LVN_DELETEALLITEMS, &info.hdr);
+    }
+    auto items = std::move(state.items);
+    state.items.clear();
+    state.anchor = state.pressItem = -1;
+    state.top = 0;
+    if (notifyEach) {
+        for (size_t i = 0; i < items.size(); ++i) {
+            NMLISTVIEW info{};
+            info.iItem = static_cast<int>(i);
+            info.lParam = items[i].param;
+            SendNotify(hwnd, LVN_DELETEITEM, &info.hdr);
+        }
+    }
+    Repaint(hwnd, state);
+}
+
+std::string SubItemText(const LvItem& item, int subItem) {
+    if (subItem == 0) return item.text;
+    auto it = item.subItems.find(subItem);
+    return it == item.subItems.end() ? std::string() : it->second;
+}
+
+void CopyText(const std::string& text, LPSTR out, int size) {
+    if (!out || size <= 0) return;
+    size_t count = std::min(text.size(), static_cast<size_t>(size - 1));
+    text.copy(out, count);
+    out[count] = 0;
+}
+
+BOOL SetItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
+    if (!item || !Valid(state, item->iItem)) return FALSE;
+    LvItem& target = state.items[item->iItem];
+    if (item->iSubItem > 0) {
+        if (!(item->mask & LVIF_TEXT)) return FALSE;
+        target.subItems[item->iSubItem] = item->pszText ? item->pszText : "";
+        Repaint(hwnd, state);
+        return TRUE;
+    }
+    UINT changed = 0;
+    if ((item->mask & LVIF_TEXT) && item->pszText != LPSTR_TEXTCALLBACKA) {
+        target.text = item->pszText ? item->pszText : "";
+        changed |= LVIF_TEXT;
+    }
+    if (item->mask & LVIF_IMAGE) {
+        target.image = item->iImage;
+        changed |= LVIF_IMAGE;
+    }
+    if (item->mask & LVIF_PARAM) {
+        target.param = item->lParam;
+        changed |= LVIF_PARAM;
+    }
+    if (changed) {
+        NMLISTVIEW info = ItemHeader(state, item->iItem);
+        info.uChanged = changed;
+        SendNotify(hwnd, LVN_ITEMCHANGED, &info.hdr);
+    }
+    if ((item->mask & LVIF_STATE) && !SetState(hwnd, state, item->iItem, item->state, item->stateMask)) return FALSE;
+    Repaint(hwnd, state);
+    return TRUE;
+}
+
+BOOL GetItem(const ListViewState& state, LVITEMA* item) {
+    if (!item || !Valid(state, item->iItem)) return FALSE;
+    const LvItem& source = state.items[item->iItem];
+    if (item->mask & LVIF_TEXT) CopyText(SubItemText(source, item->iSubItem), item->pszText, item->cchTextMax);
+    if (item->iSubItem > 0) return TRUE;
+    if (item->mask & LVIF_IMAGE) item->iImage = source.image;
+    if (item->mask & LVIF_PARAM) item->lParam = source.param;
+    if (item->mask & LVIF_STATE) item->state = source.state & item->stateMask;
+    return TRUE;
+}
+
+int NextItem(HWND hwnd, const ListViewState& state, int start, UINT flags) {
+    UINT wanted = flags & (LVNI_FOCUSED | LVNI_SELECTED | LVNI_CUT | LVNI_DROPHILITED);
+    // Above and to the left step back through the items, every other direction forward.
+    bool backward = flags & (LVNI_ABOVE | LVNI_TOLEFT);
+    (void)hwnd;
+    int step = backward ? -1 : 1;
+    for (int i = start + step; i >= 0 && i < Count(state); i += step)
+        if ((state.items[i].state & wanted) == wanted) return i;
+    return -1;
+}
+
+int FindItem(const ListViewState& state, int start, const LVFINDINFOA* find) {
+    if (!find) return -1;
+    int count = Count(state);
+    int first = start + 1;
+    int steps = (find->flags & LVFI_WRAP) ? count : count - first;
+    for (int n = 0; n < steps; ++n) {
+        int i = (first + n) % std::max(count, 1);
+        const LvItem& item = state.items[i];
+        if (find->flags & LVFI_PARAM) {
+            if (item.param == find->lParam) return i;
+            continue;
+        }
+        std::string text = find->psz ? find->psz : "";
+        bool partial = find->flags & LVFI_PARTIAL;
+        std::string head = partial ? item.text.substr(0, text.size()) : item.text;
+        if (CompareNoCase(head, text) == 0) return i;
+    }
+    return -1;
+}
+
+LRESULT StartEdit(HWND hwnd, ListViewState& state, int index) {
+    if (state.edit) EndLabelEdit(state.edit, true);
+    if (!Valid(state, index)) return 0;
+    NMLVDISPINFOA info{};
+    info.item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+    info.item.iItem = index;
+    info.item.lParam = state.items[index].param;
+    info.item.state = state.items[index].state;
+    std::string text = state.items[index].text;
+    info.item.pszText = text.data();
+    if (SendNotify(hwnd, LVN_BEGINLABELEDITA, &info.hdr) || !Valid(state, index)) return 0;
+    state.editItem = index;
+    HWND edit = StartLabelEdit(hwnd, ItemRect(hwnd, state, index, LVIR_LABEL), state.items[index].text,
+                               [hwnd, &state](const char* newText) {
+                                   int item = state.editItem;
+                                   state.edit = nullptr;
+                                   state.editItem = -1;
+                                   if (!Valid(state, item)) return;
+                                   NMLVDISPINFOA end{};
+                                   end.item.mask = LVIF_TEXT | LVIF_PARAM;
+                                   end.item.iItem = item;
+                                   end.item.lParam = state.items[item].param;
+                                   std::string edited = newText ? newText : "";
+                                   end.item.pszText = newText ? edited.data() : nullptr;
+                                   end.item.cchTextMax = static_cast<int>(edited.size()) + 1;
+                                   LRESULT accepted = SendNotify(hwnd, LVN_ENDLABELEDITA, &end.hdr);
+                                   if (accepted && newText && Valid(state, item)) {
+                                       state.items[item].text = edited;
+                                       Repaint(hwnd, state);
+                                   }
+                               });
+    state.edit = edit;
+    if (!edit) state.editItem = -1;
+    return reinterpret_cast<LRESULT>(edit);
+}
+
+// What a click of the user on an item (or on nothing, -1) does to the selection.
+void UserSelect(HWND hwnd, ListViewState& state, int index, bool shift, bool control) {
+    bool single = StyleOf(hwnd) & LVS_SINGLESEL;
+    if (index < 0) {
+        if (!control && !shift)
+            for (int i = 0; i < Count(state); ++i) SetState(hwnd, state, i, 0, LVIS_SELECTED);
+        return;
+    }
+    if (single || (!shift && !control)) {
+        for (int i = 0; i < Count(state); ++i)
+            if (i != index) SetState(hwnd, state, i, 0, LVIS_SELECTED);
+        SetState(hwnd, state, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        state.anchor = index;
+    } else if (shift) {
+        int from = state.anchor >= 0 ? state.anchor : index;
+        int low = std::min(from, index), high = std::max(from, index);
+        for (int i = 0; i < Count(state); ++i)
+            if (!control || (i >= low && i <= high))
+                SetState(hwnd, state, i, (i >= low && i <= high) ? LVIS_SELECTED : 0, LVIS_SELECTED);
+        SetState(hwnd, state, index, LVIS_FOCUSED, LVIS_FOCUSED);
+    } else {
+        UINT selected = state.items[index].state & LVIS_SELECTED;
+        SetState(hwnd, state, index, (selected ? 0 : LVIS_SELECTED) | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        state.anchor = index;
+    }
+}
+
+void NotifyClick(HWND hwnd, UINT code, int index, POINT pt) {
+    NMLISTVIEW info{};
+    info.iItem = index;
+    info.ptAction = pt;
+    SendNotify(hwnd, code, &info.hdr);
+}
+
+int ColumnAt(const ListViewState& state, int x) {
+    int left = 0;
+    for (int i = 0; i < static_cast<int>(state.columns.size()); ++i) {
+        left += state.columns[i].width;
+        if (x < left) return i;
+    }
+    return -1;
+}
+
+void EnsureVisible(HWND hwnd, ListViewState& state, int index) {
+    int view = ViewOf(hwnd);
+    if (view != LVS_REPORT && view != LVS_LIST) return;
+    int page = RowsPerPage(hwnd, state);
+    if (view == LVS_LIST) page *= std::max(1, static_cast<int>(Client(hwnd).right) / kListColumnWidth);
+    if (index < state.top) state.top = index;
+    if (index >= state.top + page) state.top = index - page + 1;
+}
+
+void OnKey(HWND hwnd, ListViewState& state, int key) {
+    NMLVKEYDOWN info{};
+    info.wVKey = static_cast<WORD>(key);
+    SendNotify(hwnd, LVN_KEYDOWN, &info.hdr);
+    int focus = NextItem(hwnd, state, -1, LVNI_FOCUSED);
+    int last = Count(state) - 1;
+    int target = -1;
+    switch (key) {
+    case VK_UP:
+    case VK_LEFT: target = std::max(focus - 1, 0); break;
+    case VK_DOWN:
+    case VK_RIGHT: target = std::min(focus + 1, last); break;
+    case VK_HOME: target = 0; break;
+    case VK_END: target = last; break;
+    case VK_PRIOR: target = std::max(focus - RowsPerPage(hwnd, state) + 1, 0); break;
+    case VK_NEXT: target = std::min(focus + RowsPerPage(hwnd, state) - 1, last); break;
+    case VK_SPACE:
+        if (focus >= 0) UserSelect(hwnd, state, focus, false, GetKeyState(VK_CONTROL) & 0x8000);
+        return;
+    default: return;
+    }
+    if (!Valid(state, target)) return;
+    bool shift = GetKeyState(VK_SHIFT) & 0x8000;
+    bool control = GetKeyState(VK_CONTROL) & 0x8000;
+    if (control && !shift && !(StyleOf(hwnd) & LVS_SINGLESEL))
+        SetState(hwnd, state, target, LVIS_FOCUSED, LVIS_FOCUSED);
+    else
+        UserSelect(hwnd, state, target, shift, false);
+    EnsureVisible(hwnd, state, target);
+}
+
+void Paint(HWND hwnd, ListViewState& state) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (state.font) SelectObject(dc, state.font);
+    SetBkMode(dc, TRANSPARENT);
+    int view = ViewOf(hwnd);
+    bool showSelection = GetFocus() == hwnd || (StyleOf(hwnd) & LVS_SHOWSELALWAYS);
+    if (HeaderHeight(hwnd)) {
+        int left = 0;
+        for (auto& column : state.columns) {
+            RECT cell{left, 0, left + column.width, kHeaderHeight};
+            FillRect(dc, &cell, GetSysColorBrush(COLOR_BTNFACE));
+            DrawTextA(dc, column.text.c_str(), -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+            left += column.width;
+        }
+    }
+    HIMAGELIST images = state.images[view == LVS_ICON ? LVSIL_NORMAL : LVSIL_SMALL];
+    for (int i = 0; i < Count(state); ++i) {
+        if (!IsShown(hwnd, state, i)) continue;
+        const LvItem& item = state.items[i];
+        RECT icon = ItemRect(hwnd, state, i, LVIR_ICON);
+        RECT label = ItemRect(hwnd, state, i, LVIR_LABEL);
+        if (images) ImageList_Draw(images, item.image, dc, icon.left, icon.top, ILD_TRANSPARENT);
+        bool selected = showSelection && (item.state & LVIS_SELECTED);
+        if (selected) FillRect(dc, &label, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        DrawTextA(dc, item.text.c_str(), -1, &label, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+        if (view == LVS_REPORT) {
+            int left = state.columns.empty() ? 0 : state.columns[0].width;
+            for (size_t c = 1; c < state.columns.size(); ++c) {
+                RECT cell{left, label.top, left + state.columns[c].width, label.bottom};
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                std::string text = SubItemText(item, state.columns[c].subItem);
+                DrawTextA(dc, text.c_str(), -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+                left += state.columns[c].width;
+            }
+        }
+        if (GetFocus() == hwnd && (item.state & LVIS_FOCUSED)) DrawFocusRect(dc, &label);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+int TextWidth(const std::string& text) { return static_cast<int>(text.size()) * kFontWidth; }
+
+BOOL SetColumnWidth(HWND hwnd, ListViewState& state, int index, int width) {
+    if (ViewOf(hwnd) == LVS_LIST) return TRUE;  // list columns have one fixed width
+    if (index < 0 || index >= static_cast<int>(state.columns.size())) return FALSE;
+    LvColumn& column = state.columns[index];
+    if (width == LVSCW_AUTOSIZE || width == LVSCW_AUTOSIZE_USEHEADER) {
+        bool useHeader = width == LVSCW_AUTOSIZE_USEHEADER;
+        int widest = useHeader ? TextWidth(column.text) : 0;
+        for (auto& item : state.items) widest = std::max(widest, TextWidth(SubItemText(item, column.subItem)));
+        width = widest + 12;
+        if (column.subItem == 0 && state.images[LVSIL_SMALL]) width += RowHeightOf(state);
+        if (useHeader && index + 1 == static_cast<int>(state.columns.size())) {
+            int others = TotalColumnWidth(hwnd, state) - column.width;
+            width = std::max(width, static_cast<int>(Client(hwnd).right) - others);
+        }
+    }
+    column.width = std::max(width, 0);
+    Repaint(hwnd, state);
+    return TRUE;
+}
+
+LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ListViewState* state = StateOf(hwnd);
+    if (!state) return 0;
+    int index = static_cast<int>(static_cast<INT_PTR>(wParam));
+    switch (msg) {
+    case WM_DESTROY:
+        DeleteAll(hwnd, *state, false);
+        if (!(StyleOf(hwnd) & LVS_SHAREIMAGELISTS))
+            for (HIMAGELIST& images : state->images) {
+                if (images) ImageList_Destroy(images);
+                images = nullptr;
+            }
+        return 0;
+    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFONT:
+        state->font = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(state->font);
+    case WM_SETREDRAW:
+        state->redraw = wParam != 0;
+        Repaint(hwnd, *state);
+        return 0;
+    case WM_STYLECHANGED:
+        if (HasPositions(hwnd)) Arrange(hwnd, *state);
+        Repaint(hwnd, *state);
+        return 0;
+    case WM_PAINT: Paint(hwnd, *state); return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Repaint(hwnd, *state);
+        SendNotify(hwnd, msg == WM_SETFOCUS ? NM_SETFOCUS : NM_KILLFOCUS);
+        return 0;
+
+    case LVM_GETITEMCOUNT: return Count(*state);
+    case LVM_INSERTITEMA: return InsertItem(hwnd, *state, reinterpret_cast<const LVITEMA*>(lParam));
+    case LVM_DELETEITEM: return DeleteItem(hwnd, *state, index);
+    case LVM_DELETEALLITEMS: DeleteAll(hwnd, *state, true); return TRUE;
+    case LVM_GETITEMA: return GetItem(*state, reinterpret_cast<LVITEMA*>(lParam));
+    case LVM_SETITEMA: return SetItem(hwnd, *state, reinterpret_cast<const LVITEMA*>(lParam));
+    case LVM_SETITEMSTATE: {
+        auto* item = reinterpret_cast<const LVITEMA*>(lParam);
+        if (!item) return FALSE;
+        if (index != -1) return SetState(hwnd, *state, index, item->state, item->stateMask);
+        for (int i = 0; i < Count(*state); ++i) SetState(hwnd, *state, i, item->state, item->stateMask);
+        return TRUE;
+    }
+    case LVM_GETITEMSTATE: return Valid(*state, index) ? state->items[index].state & static_cast<UINT>(lParam) : 0;
+    case LVM_SETITEMTEXTA: {
+        auto* item = reinterpret_cast<const LVITEMA*>(lParam);
+        if (!item) return FALSE;
+        LVITEMA text{};
+        text.mask = LVIF_TEXT;
+        text.iItem = index;
+        text.iSubItem = item->iSubItem;
+        text.pszText = item->pszText;
+        return SetItem(hwnd, *state, &text);
+    }
+    case LVM_GETITEMTEXTA: {
+        auto* item = reinterpret_cast<LVITEMA*>(lParam);
+        if (!item || !Valid(*state, index)) return 0;
+        std::string text = SubItemText(state->items[index], item->iSubItem);
+        CopyText(text, item->pszText, item->cchTextMax);
+        return item->pszText && item->cchTextMax > 0 ? std::min<int>(static_cast<int>(text.size()), item->cchTextMax - 1) : 0;
+    }
+    case LVM_GETNEXTITEM: return NextItem(hwnd, *state, index, static_cast<UINT>(LOWORD(lParam)));
+    case LVM_GETSELECTEDCOUNT:
+        return std::count_if(state->items.begin(), state->items.end(),
+                             [](const LvItem& item) { return item.state & LVIS_SELECTED; });
+    case LVM_FINDITEMA: return FindItem(*state, index, reinterpret_cast<const LVFINDINFOA*>(lParam));
+    case LVM_SORTITEMS: {
+        auto compare = reinterpret_cast<PFNLVCOMPARE>(lParam);
+        if (!compare) return FALSE;
+        LPARAM sortParam = static_cast<LPARAM>(wParam);
+        std::stable_sort(state->items.begin(), state->items.end(), [&](const LvItem& a, const LvItem& b) {
+            return compare(a.param, b.param, sortParam) < 0;
+        });
+        state->anchor = -1;
+        if (HasPositions(hwnd) && (StyleOf(hwnd) & LVS_AUTOARRANGE)) Arrange(hwnd, *state);
+        Repaint(hwnd, *state);
+        return TRUE;
+    }
+
+    case LVM_INSERTCOLUMNA: {
+        auto* column = reinterpret_cast<const LVCOLUMNA*>(lParam);
+        if (!column || index < 0) return -1;
+        index = std::min(index, static_cast<int>(state->columns.size()));
+        LvColumn added;
+        added.subItem = (column->mask & LVCF_SUBITEM) ? column->iSubItem : index;
+        if ((column->mask & LVCF_TEXT) && column->pszText) added.text = column->pszText;
+        if (column->mask & LVCF_WIDTH) added.width = column->cx;
+        if (column->mask & LVCF_FMT) added.format = column->fmt;
+        state->columns.insert(state->columns.begin() + index, added);
+        Repaint(hwnd, *state);
+        return index;
+    }
+    case LVM_DELETECOLUMN:
+        if (index < 0 || index >= static_cast<int>(state->columns.size())) return FALSE;
+        state->columns.erase(state->columns.begin() + index);
+        Repaint(hwnd, *state);
+        return TRUE;
+    case LVM_GETCOLUMNA:
+    case LVM_SETCOLUMNA: {
+        auto* column = reinterpret_cast<LVCOLUMNA*>(lParam);
+        if (!column || index < 0 || index >= static_cast<int>(state->columns.size())) return FALSE;
+        LvColumn& own = state->columns[index];
+        if (msg == LVM_GETCOLUMNA) {
+            if (column->mask & LVCF_TEXT) CopyText(own.text, column->pszText, column->cchTextMax);
+            if (column->mask & LVCF_WIDTH) column->cx = own.width;
+            if (column->mask & LVCF_FMT) column->fmt = own.format;
+            if (column->mask & LVCF_SUBITEM) column->iSubItem = own.subItem;
+        } else {
+            if (column->mask & LVCF_TEXT) own.text = column->pszText ? column->pszText : "";
+            if (column->mask & LVCF_WIDTH) own.width = column->cx;
+            if (column->mask & LVCF_FMT) own.format = column->fmt;
+            if (column->mask & LVCF_SUBITEM) own.subItem = column->iSubItem;
+            Repaint(hwnd, *state);
+        }
+        return TRUE;
+    }
+    case LVM_GETCOLUMNWIDTH:
+        if (ViewOf(hwnd) == LVS_LIST) return kListColumnWidth;
+        if (index < 0 || index >= static_cast<int>(state->columns.size())) return 0;
+        return state->columns[index].width;
+    case LVM_SETCOLUMNWIDTH: return SetColumnWidth(hwnd, *state, index, static_cast<short>(LOWORD(lParam)));
+
+    case LVM_SETIMAGELIST: {
+        if (index < 0 || index > 2) return 0;
+        HIMAGELIST old = state->images[index];
+        state->images[index] = reinterpret_cast<HIMAGELIST>(lParam);
+        Repaint(hwnd, *state);
+        return reinterpret_cast<LRESULT>(old);
+    }
+    case LVM_GETIMAGELIST: return index >= 0 && index <= 2 ? reinterpret_cast<LRESULT>(state->images[index]) : 0;
+
+    case LVM_GETITEMRECT: {
+        auto* rect = reinterpret_cast<RECT*>(lParam);
+        if (!rect || !Valid(*state, index)) return FALSE;
+        *rect = ItemRect(hwnd, *state, index, rect->left);
+        return TRUE;
+    }
+    case LVM_GETITEMPOSITION: {
+        auto* point = reinterpret_cast<POINT*>(lParam);
+        if (!point || !Valid(*state, index)) return FALSE;
+        RECT bounds = ItemRect(hwnd, *state, index, LVIR_BOUNDS);
+        *point = POINT{bounds.left, bounds.top};
+        return TRUE;
+    }
+    case LVM_SETITEMPOSITION:
+        if (!Valid(*state, index) || !HasPositions(hwnd)) return FALSE;
+        state->items[index].position = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        Repaint(hwnd, *state);
+        return TRUE;
+    case LVM_HITTEST: {
+        auto* info = reinterpret_cast<LVHITTESTINFO*>(lParam);
+        if (!info) return -1;
+        info->iItem = HitTest(hwnd, *state, info->pt, &info->flags);
+        info->iSubItem = 0;
+        return info->iItem;
+    }
+    case LVM_ENSUREVISIBLE:
+        if (!Valid(*state, index)) return FALSE;
+        EnsureVisible(hwnd, *state, index);
+        Repaint(hwnd, *state);
+        return TRUE;
+    case LVM_ARRANGE:
+        if (!HasPositions(hwnd)) return FALSE;
+        Arrange(hwnd, *state);
+        Repaint(hwnd, *state);
+        return TRUE;
+    case LVM_GETTOPINDEX: return ViewOf(hwnd) == LVS_REPORT || ViewOf(hwnd) == LVS_LIST ? state->top : 0;
+    case LVM_GETCOUNTPERPAGE: return RowsPerPage(hwnd, *state);
+    case LVM_GETSTRINGWIDTHA: return lParam ? TextWidth(reinterpret_cast<const char*>(lParam)) : 0;
+    case LVM_REDRAWITEMS:
+    case LVM_UPDATE: Repaint(hwnd, *state); return TRUE;
+    case LVM_EDITLABELA:
+        if (index == -1) {
+            if (state->edit) EndLabelEdit(state->edit, true);
+            return 0;
+        }
+        if (GetFocus() != hwnd) SetFocus(hwnd);
+        return StartEdit(hwnd, *state, index);
+    case LVM_GETEDITCONTROL: return reinterpret_cast<LRESULT>(state->edit);
+
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        bool hadFocus = GetFocus() == hwnd;
+        if (state->edit) EndLabelEdit(state->edit, false);
+        if (!hadFocus) SetFocus(hwnd);
+        if (pt.y < HeaderHeight(hwnd)) {
+            int column = ColumnAt(*state, pt.x);
+            if (msg == WM_LBUTTONDOWN && column >= 0 && !(StyleOf(hwnd) & LVS_NOSORTHEADER)) {
+                NMLISTVIEW info{};
+                info.iItem = -1;
+                info.iSubItem = column;
+                SendNotify(hwnd, LVN_COLUMNCLICK, &info.hdr);
+            }
+            return 0;
+        }
+        UINT flags = 0;
+        int item = HitTest(hwnd, *state, pt, &flags);
+        if (msg == WM_RBUTTONDOWN) {
+            if (item < 0 || !(state->items[item].state & LVIS_SELECTED)) UserSelect(hwnd, *state, item, false, false);
+            NotifyClick(hwnd, NM_RCLICK, item, pt);
+            return 0;
+        }
+        // A click on the label of the one focused, selected item of a focused
+        // control renames it.
+        bool rename = hadFocus && item >= 0 && (flags & LVHT_ONITEMLABEL) && !(wParam & (MK_SHIFT | MK_CONTROL)) &&
+                      (StyleOf(hwnd) & LVS_EDITLABELS) &&
+                      (state->items[item].state & (LVIS_SELECTED | LVIS_FOCUSED)) == (LVIS_SELECTED | LVIS_FOCUSED) &&
+                      NextItem(hwnd, *state, -1, LVNI_SELECTED) == item &&
+                      NextItem(hwnd, *state, item, LVNI_SELECTED) == -1;
+        UserSelect(hwnd, *state, item, wParam & MK_SHIFT, wParam & MK_CONTROL);
+        state->pressItem = item;
+        state->pressPoint = pt;
+        state->dragStarted = false;
+        NotifyClick(hwnd, NM_CLICK, item, pt);
+        if (rename) StartEdit(hwnd, *state, item);
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        if (!(wParam & MK_LBUTTON) || state->pressItem < 0 || state->dragStarted) return 0;
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (std::abs(pt.x - state->pressPoint.x) < kDragDistance && std::abs(pt.y - state->pressPoint.y) < kDragDistance)
+            return 0;
+        state->dragStarted = true;
+        NMLISTVIEW info = ItemHeader(*state, state->pressItem);
+        info.ptAction = state->pressPoint;
+        SendNotify(hwnd, LVN_BEGINDRAG, &info.hdr);
+        return 0;
+    }
+    case WM_LBUTTONUP: state->pressItem = -1; return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK: {
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        UINT flags = 0;
+        NotifyClick(hwnd, msg == WM_LBUTTONDBLCLK ? NM_DBLCLK : NM_RDBLCLK, HitTest(hwnd, *state, pt, &flags), pt);
+        return 0;
+    }
+    case WM_KEYDOWN: OnKey(hwnd, *state, static_cast<int>(wParam)); return 0;
+    case WM_CHAR: {
+        if (wParam <= ' ') return 0;
+        int focus = NextItem(hwnd, *state, -1, LVNI_FOCUSED);
+        LVFINDINFOA find{LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP, nullptr, 0, {0, 0}, 0};
+        std::string prefix(1, static_cast<char>(wParam));
+        find.psz = prefix.c_str();
+        int found = FindItem(*state, focus, &find);
+        if (found >= 0) {
+            UserSelect(hwnd, *state, found, false, false);
+            EnsureVisible(hwnd, *state, found);
+        }
+        return 0;
+    }
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterListViewClass() {
+    RegisterSystemClass(WC_LISTVIEWA, ListViewProc, CS_DBLCLKS | CS_GLOBALCLASS, 0);
+}
+
+}  // namespace vpr::user
