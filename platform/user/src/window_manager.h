@@ -45,6 +45,14 @@ public:
 class ThreadQueue;
 struct Surface;
 
+// A window's own horizontal or vertical scroll bar.
+struct ScrollBarState {
+    int min = 0;
+    int max = 0;
+    UINT page = 0;
+    int pos = 0;
+};
+
 struct Window : vpr::win::KernelObject {
     HWND handle = nullptr;
     std::shared_ptr<WindowClass> windowClass;
@@ -71,6 +79,7 @@ struct Window : vpr::win::KernelObject {
     RECT update{};  // bounding box of the invalid parts, client coordinates
     std::unique_ptr<ControlState> control;
     std::shared_ptr<Surface> surface;  // client-area pixels, made when first drawn on
+    ScrollBarState scrollBars[2];      // SB_HORZ, SB_VERT
 };
 
 // The one lock of the window tree. Recursive so that helpers compose; never

@@ -6,3 +6,4 @@
 #include "vpr/user/gdi.h"
 #include "vpr/user/controls.h"
 #include "vpr/user/commctrl.h"
+#include "vpr/user/menu.h"

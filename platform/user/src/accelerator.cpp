@@ -1,0 +1,82 @@
+// Accelerator tables: keys that become commands before a message is dispatched.
+#include <algorithm>
+#include <vector>
+
+#include "vpr/user/menu.h"
+#include "window_manager.h"
+
+namespace vpr::user {
+namespace {
+
+struct AcceleratorTable : vpr::win::KernelObject {
+    std::vector<ACCEL> entries;
+};
+
+std::shared_ptr<AcceleratorTable> TableOf(HACCEL handle) {
+    auto raw = reinterpret_cast<uintptr_t>(handle);
+    if (raw == 0 || raw > 0xFFFFFFFFu) return nullptr;
+    return vpr::win::HandleTable::Instance().GetAs<AcceleratorTable>(static_cast<uint32_t>(raw));
+}
+
+bool Down(int key) { return GetKeyState(key) & 0x8000; }
+
+// Whether the message is the entry's key with exactly its shift keys.
+bool Matches(const ACCEL& entry, const MSG& msg) {
+    bool alt = Down(VK_MENU) || msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSCHAR;
+    if (entry.fVirt & FVIRTKEY) {
+        if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+        return entry.key == static_cast<WORD>(msg.wParam) && bool(entry.fVirt & FSHIFT) == Down(VK_SHIFT) &&
+               bool(entry.fVirt & FCONTROL) == Down(VK_CONTROL) && bool(entry.fVirt & FALT) == alt;
+    }
+    if (msg.message != WM_CHAR && msg.message != WM_SYSCHAR) return false;
+    return entry.key == static_cast<WORD>(msg.wParam) && bool(entry.fVirt & FALT) == alt;
+}
+
+}  // namespace
+}  // namespace vpr::user
+
+using namespace vpr::user;
+
+extern "C" {
+
+HACCEL WINAPI CreateAcceleratorTableA(LPACCEL entries, int count) {
+    if (!entries || count <= 0) return nullptr;
+    auto table = std::make_shared<AcceleratorTable>();
+    table->entries.assign(entries, entries + count);
+    return reinterpret_cast<HACCEL>(static_cast<uintptr_t>(vpr::win::HandleTable::Instance().Add(std::move(table))));
+}
+
+BOOL WINAPI DestroyAcceleratorTable(HACCEL handle) {
+    if (!TableOf(handle)) return FALSE;
+    vpr::win::HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)));
+    return TRUE;
+}
+
+int WINAPI CopyAcceleratorTableA(HACCEL handle, LPACCEL out, int count) {
+    auto table = TableOf(handle);
+    if (!table) return 0;
+    int size = static_cast<int>(table->entries.size());
+    if (!out) return size;
+    int copied = std::min(size, count);
+    std::copy(table->entries.begin(), table->entries.begin() + copied, out);
+    return copied;
+}
+
+// A matching key sends WM_COMMAND (HIWORD 1) to the window, unless the command
+// is a grayed or disabled item of the window's menu; either way the key was
+// the accelerator's and is not to be dispatched.
+int WINAPI TranslateAcceleratorA(HWND hwnd, HACCEL handle, LPMSG msg) {
+    auto table = TableOf(handle);
+    if (!table || !msg || !IsWindow(hwnd)) return 0;
+    for (const ACCEL& entry : table->entries) {
+        if (!Matches(entry, *msg)) continue;
+        HMENU menu = GetMenu(hwnd);
+        UINT state = menu ? GetMenuState(menu, entry.cmd, MF_BYCOMMAND) : static_cast<UINT>(-1);
+        bool blocked = state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED));
+        if (!blocked) SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(entry.cmd, 1), 0);
+        return 1;
+    }
+    return 0;
+}
+
+}  // extern "C"
