@@ -7,10 +7,12 @@ namespace vpr::user {
 
 void RegisterListViewClass();
 void RegisterTreeViewClass();
+void RegisterTabControlClass();
 
 void RegisterCommonControlClasses() {
     RegisterListViewClass();
     RegisterTreeViewClass();
+    RegisterTabControlClass();
 }
 
 }  // namespace vpr::user

@@ -54,6 +54,8 @@ typedef NMHDR* LPNMHDR;
 #define WC_LISTVIEW WC_LISTVIEWA
 #define WC_TREEVIEWA "SysTreeView32"
 #define WC_TREEVIEW WC_TREEVIEWA
+#define WC_TABCONTROLA "SysTabControl32"
+#define WC_TABCONTROL WC_TABCONTROLA
 
 struct INITCOMMONCONTROLSEX {
     DWORD dwSize;
@@ -421,6 +423,50 @@ struct NMTVKEYDOWN {
     UINT flags;
 };
 typedef NMTVKEYDOWN TV_KEYDOWN;
+
+// Tab controls: one row of tabs 20 pixels high across the top, each tab as
+// wide as its text (8 per character) plus 12. TCM_SETCURSEL sends nothing; a
+// click of the user on another tab sends TCN_SELCHANGING (TRUE refuses) and
+// TCN_SELCHANGE.
+#define TCM_FIRST 0x1300
+#define TCM_GETIMAGELIST (TCM_FIRST + 2)
+#define TCM_SETIMAGELIST (TCM_FIRST + 3)
+#define TCM_GETITEMCOUNT (TCM_FIRST + 4)
+#define TCM_GETITEMA (TCM_FIRST + 5)
+#define TCM_SETITEMA (TCM_FIRST + 6)
+#define TCM_INSERTITEMA (TCM_FIRST + 7)
+#define TCM_DELETEITEM (TCM_FIRST + 8)
+#define TCM_DELETEALLITEMS (TCM_FIRST + 9)
+#define TCM_GETITEMRECT (TCM_FIRST + 10)
+#define TCM_GETCURSEL (TCM_FIRST + 11)
+#define TCM_SETCURSEL (TCM_FIRST + 12)
+#define TCM_HITTEST (TCM_FIRST + 13)
+#define TCM_ADJUSTRECT (TCM_FIRST + 40)
+#define TCIF_TEXT 0x0001
+#define TCIF_IMAGE 0x0002
+#define TCIF_PARAM 0x0008
+#define TCHT_NOWHERE 0x0001
+#define TCHT_ONITEM 0x0006
+#define TCN_FIRST (0U - 550U)
+#define TCN_KEYDOWN (TCN_FIRST - 0)
+#define TCN_SELCHANGE (TCN_FIRST - 1)
+#define TCN_SELCHANGING (TCN_FIRST - 2)
+
+struct TCITEMA {
+    UINT mask;
+    DWORD dwState;
+    DWORD dwStateMask;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+typedef TCITEMA TC_ITEMA;
+
+struct TCHITTESTINFO {
+    POINT pt;
+    UINT flags;
+};
 
 extern "C" {
 void WINAPI InitCommonControls(void);

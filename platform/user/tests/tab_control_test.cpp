@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "notify_parent.h"
+#include "windows.h"
+
+namespace {
+
+using vpr::user::testing::NotifyParent;
+
+void AddTab(HWND tabs, int at, const char* text) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_PARAM;
+    item.pszText = const_cast<char*>(text);
+    item.lParam = at;
+    SendMessageA(tabs, TCM_INSERTITEMA, at, reinterpret_cast<LPARAM>(&item));
+}
+
+TEST(TabControlTest, ProgramSelectsSilentlyTheUserAskedAndTold) {
+    NotifyParent parent;
+    HWND tabs = parent.Child(WC_TABCONTROLA, 0);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), -1);
+    AddTab(tabs, 0, "General");      // 7 characters: 0..68
+    AddTab(tabs, 1, "Files");        // 68..120
+    AddTab(tabs, 2, "Registry");
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(tabs, TCM_SETCURSEL, 2, 0), 0);
+    EXPECT_EQ(SendMessageA(tabs, TCM_SETCURSEL, 7, 0), -1);
+    SetFocus(tabs);
+    parent.log.clear();
+    SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(80, 10));
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(parent.Codes(), (std::vector<UINT>{TCN_SELCHANGING, TCN_SELCHANGE, NM_CLICK}));
+    parent.answers[TCN_SELCHANGING] = TRUE;
+    SendMessageA(tabs, WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 1);
+    parent.answers.clear();
+    SendMessageA(tabs, WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 0);
+
+    RECT rect{};
+    EXPECT_TRUE(SendMessageA(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rect)));
+    EXPECT_EQ(rect.left, 68);
+    EXPECT_EQ(rect.right, 120);
+    RECT display{0, 0, 300, 200};
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    EXPECT_EQ(display.top, 22);
+    SendMessageA(tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&display));
+    EXPECT_EQ(display.top, 0);
+    EXPECT_EQ(display.right, 300);
+
+    EXPECT_TRUE(SendMessageA(tabs, TCM_DELETEITEM, 0, 0));
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 0);
+    char text[16] = {};
+    TCITEMA item{TCIF_TEXT | TCIF_PARAM, 0, 0, text, sizeof(text), 0, 0};
+    EXPECT_TRUE(SendMessageA(tabs, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_STREQ(text, "Files");
+    EXPECT_EQ(item.lParam, 1);
+}
+
+}  // namespace
