@@ -8,11 +8,13 @@ namespace vpr::user {
 void RegisterListViewClass();
 void RegisterTreeViewClass();
 void RegisterTabControlClass();
+void RegisterStatusBarClass();
 
 void RegisterCommonControlClasses() {
     RegisterListViewClass();
     RegisterTreeViewClass();
     RegisterTabControlClass();
+    RegisterStatusBarClass();
 }
 
 }  // namespace vpr::user

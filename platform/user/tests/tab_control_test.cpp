@@ -62,3 +62,41 @@ TEST(TabControlTest, ProgramSelectsSilentlyTheUserAskedAndTold) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string StatusText(HWND bar, int part) {
+    char text[64] = {};
+    SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST(StatusBarTest, PartsSimpleModeAndDocking) {
+    NotifyParent parent;  // 500 by 400
+    HWND bar = parent.Child(STATUSCLASSNAMEA, 0, 10, 10);
+    RECT rect;
+    GetWindowRect(bar, &rect);
+    POINT corner{rect.left, rect.top};
+    ScreenToClient(parent.window, &corner);
+    RECT client;
+    GetClientRect(parent.window, &client);
+    EXPECT_EQ(corner.y, client.bottom - 20);
+    EXPECT_EQ(rect.right - rect.left, client.right);
+
+    int edges[] = {100, -1};
+    EXPECT_TRUE(SendMessageA(bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges)));
+    EXPECT_EQ(SendMessageA(bar, SB_GETPARTS, 0, 0), 2);
+    EXPECT_TRUE(SendMessageA(bar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("right")));
+    EXPECT_FALSE(SendMessageA(bar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>("none")));
+    // The shell view's status: simple mode, text in part 255.
+    EXPECT_EQ(SendMessageA(bar, SB_SIMPLE, TRUE, 0), 0);
+    EXPECT_TRUE(SendMessageA(bar, SB_ISSIMPLE, 0, 0));
+    EXPECT_TRUE(SendMessageA(bar, SB_SETTEXTA, SB_SIMPLEID | SBT_NOBORDERS, reinterpret_cast<LPARAM>("3 Object(s)")));
+    EXPECT_EQ(StatusText(bar, SB_SIMPLEID), "3 Object(s)");
+    EXPECT_EQ(SendMessageA(bar, SB_GETTEXTLENGTHA, SB_SIMPLEID, 0), MAKELRESULT(11, SBT_NOBORDERS));
+    SendMessageA(bar, SB_SIMPLE, FALSE, 0);
+    EXPECT_EQ(StatusText(bar, 1), "right");
+    UpdateWindow(bar);
+}
+
+}  // namespace

@@ -56,6 +56,8 @@ typedef NMHDR* LPNMHDR;
 #define WC_TREEVIEW WC_TREEVIEWA
 #define WC_TABCONTROLA "SysTabControl32"
 #define WC_TABCONTROL WC_TABCONTROLA
+#define STATUSCLASSNAMEA "msctls_statusbar32"
+#define STATUSCLASSNAME STATUSCLASSNAMEA
 
 struct INITCOMMONCONTROLSEX {
     DWORD dwSize;
@@ -467,6 +469,24 @@ struct TCHITTESTINFO {
     POINT pt;
     UINT flags;
 };
+
+// Status bars: 20 pixels high along the bottom of the parent's client area
+// (they follow the parent's size on WM_SIZE); parts split the width at the
+// right edges given by SB_SETPARTS (-1: to the end). In simple mode one
+// text (part SB_SIMPLEID) fills the bar; the parts keep their texts.
+#define SB_SETTEXTA (WM_USER + 1)
+#define SB_GETTEXTA (WM_USER + 2)
+#define SB_GETTEXTLENGTHA (WM_USER + 3)
+#define SB_SETPARTS (WM_USER + 4)
+#define SB_GETPARTS (WM_USER + 6)
+#define SB_SIMPLE (WM_USER + 9)
+#define SB_ISSIMPLE (WM_USER + 14)
+#define SB_SETTEXT SB_SETTEXTA
+#define SB_GETTEXT SB_GETTEXTA
+#define SB_SIMPLEID 0x00FF
+#define SBT_NOBORDERS 0x0100
+#define SBT_POPOUT 0x0200
+#define SBT_OWNERDRAW 0x1000
 
 extern "C" {
 void WINAPI InitCommonControls(void);
