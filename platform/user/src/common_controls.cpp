@@ -9,12 +9,14 @@ void RegisterListViewClass();
 void RegisterTreeViewClass();
 void RegisterTabControlClass();
 void RegisterStatusBarClass();
+void RegisterToolbarClasses();
 
 void RegisterCommonControlClasses() {
     RegisterListViewClass();
     RegisterTreeViewClass();
     RegisterTabControlClass();
     RegisterStatusBarClass();
+    RegisterToolbarClasses();
 }
 
 }  // namespace vpr::user

@@ -58,6 +58,10 @@ typedef NMHDR* LPNMHDR;
 #define WC_TABCONTROL WC_TABCONTROLA
 #define STATUSCLASSNAMEA "msctls_statusbar32"
 #define STATUSCLASSNAME STATUSCLASSNAMEA
+#define TOOLBARCLASSNAMEA "ToolbarWindow32"
+#define TOOLBARCLASSNAME TOOLBARCLASSNAMEA
+#define TOOLTIPS_CLASSA "tooltips_class32"
+#define TOOLTIPS_CLASS TOOLTIPS_CLASSA
 
 struct INITCOMMONCONTROLSEX {
     DWORD dwSize;
@@ -487,6 +491,83 @@ struct TCHITTESTINFO {
 #define SBT_NOBORDERS 0x0100
 #define SBT_POPOUT 0x0200
 #define SBT_OWNERDRAW 0x1000
+
+// Toolbars: a row of buttons 24 by 22 pixels (separators 8 wide) along the
+// top of the parent. TB_ADDBITMAP with a null instance takes an HBITMAP as
+// nID and cuts it into 16 by 15 images (TB_SETBITMAPSIZE changes that). A
+// click on an enabled button sends WM_COMMAND (its command, BN_CLICKED) to
+// the parent, toggling a TBSTYLE_CHECK button first. With TBSTYLE_TOOLTIPS
+// the toolbar has a tool tip window; when the mouse rests on a button it
+// asks the parent for the text with TTN_NEEDTEXTA (idFrom is the command)
+// and the tip window shows it as its window text.
+#define TB_ENABLEBUTTON (WM_USER + 1)
+#define TB_CHECKBUTTON (WM_USER + 2)
+#define TB_PRESSBUTTON (WM_USER + 3)
+#define TB_HIDEBUTTON (WM_USER + 4)
+#define TB_ISBUTTONENABLED (WM_USER + 9)
+#define TB_ISBUTTONCHECKED (WM_USER + 10)
+#define TB_ISBUTTONPRESSED (WM_USER + 11)
+#define TB_ISBUTTONHIDDEN (WM_USER + 12)
+#define TB_SETSTATE (WM_USER + 17)
+#define TB_GETSTATE (WM_USER + 18)
+#define TB_ADDBITMAP (WM_USER + 19)
+#define TB_ADDBUTTONSA (WM_USER + 20)
+#define TB_INSERTBUTTONA (WM_USER + 21)
+#define TB_DELETEBUTTON (WM_USER + 22)
+#define TB_GETBUTTON (WM_USER + 23)
+#define TB_BUTTONCOUNT (WM_USER + 24)
+#define TB_COMMANDTOINDEX (WM_USER + 25)
+#define TB_BUTTONSTRUCTSIZE (WM_USER + 30)
+#define TB_SETBITMAPSIZE (WM_USER + 32)
+#define TB_AUTOSIZE (WM_USER + 33)
+#define TB_GETTOOLTIPS (WM_USER + 35)
+#define TB_ADDBUTTONS TB_ADDBUTTONSA
+#define TB_INSERTBUTTON TB_INSERTBUTTONA
+#define TBSTATE_CHECKED 0x01
+#define TBSTATE_PRESSED 0x02
+#define TBSTATE_ENABLED 0x04
+#define TBSTATE_HIDDEN 0x08
+#define TBSTATE_INDETERMINATE 0x10
+#define TBSTATE_WRAP 0x20
+#define TBSTYLE_BUTTON 0x0000
+#define TBSTYLE_SEP 0x0001
+#define TBSTYLE_CHECK 0x0002
+#define TBSTYLE_GROUP 0x0004
+#define TBSTYLE_CHECKGROUP (TBSTYLE_GROUP | TBSTYLE_CHECK)
+#define TBSTYLE_TOOLTIPS 0x0100
+
+struct TBBUTTON {
+    int iBitmap;
+    int idCommand;
+    BYTE fsState;
+    BYTE fsStyle;
+    BYTE bReserved[6];
+    DWORD_PTR dwData;
+    INT_PTR iString;
+};
+typedef TBBUTTON* LPTBBUTTON;
+typedef const TBBUTTON* LPCTBBUTTON;
+
+struct TBADDBITMAP {
+    HINSTANCE hInst;
+    UINT_PTR nID;
+};
+
+#define TTN_FIRST (0U - 520U)
+#define TTN_NEEDTEXTA (TTN_FIRST - 0)
+#define TTN_NEEDTEXT TTN_NEEDTEXTA
+#define TTN_GETDISPINFOA TTN_NEEDTEXTA
+
+struct NMTTDISPINFOA {
+    NMHDR hdr;
+    LPSTR lpszText;
+    char szText[80];
+    HINSTANCE hinst;
+    UINT uFlags;
+    LPARAM lParam;
+};
+typedef NMTTDISPINFOA TOOLTIPTEXTA;
+typedef NMTTDISPINFOA* LPTOOLTIPTEXTA;
 
 extern "C" {
 void WINAPI InitCommonControls(void);
