@@ -1,0 +1,20 @@
+// What the kernel layer needs of the machine it runs on, in one place.
+#pragma once
+
+#include <string>
+
+namespace vpr::win {
+
+// Host folder of the kernel objects that the machine's processes share
+// (<machine root>/.kernel), or a folder of the user under /tmp when the
+// process runs on no machine. Created when missing; empty when it cannot be.
+std::string KernelFolder();
+
+// Appends one entry to the machine's journal (program starts, shutdown
+// requests). Nothing is recorded when the process runs on no machine.
+void RecordInJournal(const std::string& kind, const std::string& text);
+
+// Creates a folder and every missing level above it; true when it exists.
+bool MakeFolders(const std::string& path, unsigned mode);
+
+}  // namespace vpr::win
