@@ -95,6 +95,11 @@ void ManualClock::WaitForTimedWaiters(size_t count) {
     core.changed.wait(lock, [&] { return blocked_.size() >= count; });
 }
 
+size_t ManualClock::TimedWaiters() {
+    std::lock_guard lock(WaitCore::Instance().mutex);
+    return blocked_.size();
+}
+
 std::shared_ptr<Clock> CurrentClock() {
     std::lock_guard lock(g_clockMutex);
     if (!g_clock) g_clock = std::make_shared<RealClock>();

@@ -4,7 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+
+#include "vpr/machine/machine.h"
 
 namespace vpr::win {
 
@@ -19,18 +20,19 @@ bool MakeFolders(const std::string& path, unsigned mode) {
 }
 
 std::string KernelFolder() {
-    const char* root = std::getenv("VPR_MACHINE");
     std::string folder;
-    if (root != nullptr && *root != '\0') {
-        folder = std::string(root) + "/.kernel";
+    if (auto machine = vpr::machine::CurrentMachine()) {
+        folder = machine->root + "/.kernel";
         if (!MakeFolders(folder, 0777)) return {};
+    } else if (vpr::machine::MachineExpected()) {
+        // A machine that does not load shares nothing with a folder elsewhere.
+        errno = ENOENT;
+        return {};
     } else {
         folder = "/tmp/vpr-kernel-" + std::to_string(::getuid());
         if (!MakeFolders(folder, 0700)) return {};
     }
     return folder;
 }
-
-void RecordInJournal(const std::string& /*kind*/, const std::string& /*text*/) {}
 
 }  // namespace vpr::win

@@ -10,10 +10,6 @@ namespace vpr::win {
 // process runs on no machine. Created when missing; empty when it cannot be.
 std::string KernelFolder();
 
-// Appends one entry to the machine's journal (program starts, shutdown
-// requests). Nothing is recorded when the process runs on no machine.
-void RecordInJournal(const std::string& kind, const std::string& text);
-
 // Creates a folder and every missing level above it; true when it exists.
 bool MakeFolders(const std::string& path, unsigned mode);
 

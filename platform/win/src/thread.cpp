@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "exit_state.h"
 #include "vpr/win/error.h"
 #include "vpr/win/thread.h"
 #include "vpr/win/waitable.h"
@@ -12,31 +13,14 @@
 namespace vpr::win {
 namespace {
 
-class ThreadObject : public Waitable {
+class ThreadObject : public ExitState {
 public:
     explicit ThreadObject(DWORD id) : id_(id) {}
-
-    bool IsSignaled(uint64_t) override { return finished_; }
-
-    void Finish(DWORD exitCode) {
-        {
-            std::lock_guard lock(WaitCore::Instance().mutex);
-            exitCode_ = exitCode;
-            finished_ = true;
-        }
-        WaitCore::Instance().changed.notify_all();
-    }
-    DWORD ExitCode() {
-        std::lock_guard lock(WaitCore::Instance().mutex);
-        return finished_ ? exitCode_ : STILL_ACTIVE;
-    }
     DWORD id() const { return id_; }
     std::atomic<int> priority{THREAD_PRIORITY_NORMAL};
 
 private:
     const DWORD id_;
-    bool finished_ = false;  // guarded by WaitCore's mutex
-    DWORD exitCode_ = 0;
 };
 
 std::atomic<DWORD> g_nextThreadId{1};
@@ -59,7 +43,7 @@ struct ThreadStart {
 class FinishOnExit {
 public:
     explicit FinishOnExit(ThreadObject* thread) : thread_(thread) {}
-    ~FinishOnExit() { thread_->Finish(t_exitCode); }
+    ~FinishOnExit() { thread_->End(t_exitCode); }
 
 private:
     ThreadObject* thread_;

@@ -71,6 +71,8 @@ public:
     // Blocks until at least `count` timed waits are blocked on this clock, so
     // that a test advances only once its waiter is waiting.
     void WaitForTimedWaiters(size_t count);
+    // Timed waits blocked on this clock now.
+    size_t TimedWaiters();
 
 private:
     std::atomic<uint64_t> tick_;

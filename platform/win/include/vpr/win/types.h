@@ -55,6 +55,10 @@ struct HRSRC__;
 typedef HRSRC__* HRSRC;
 typedef INT_PTR(WINAPI* FARPROC)();
 
+// Window handle; the window system itself is platform/user.
+struct HWND__;
+typedef HWND__* HWND;
+
 #ifndef TRUE
 #define TRUE 1
 #endif
