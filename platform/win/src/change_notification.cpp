@@ -73,22 +73,7 @@ public:
     }
 
     // Watches the folder, and with a subtree every folder beneath it.
-    bool Watch(const std::string& folder) {
-        int wd = ::inotify_add_watch(inotify_, folder.c_str(), InotifyMask(filter_) | IN_ONLYDIR);
-        if (wd < 0) return false;
-        folders_[wd] = folder;
-        if (!subtree_) return true;
-        DIR* dir = ::opendir(folder.c_str());
-        if (!dir) return true;
-        while (dirent* entry = ::readdir(dir)) {
-            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-            std::string child = folder + "/" + entry->d_name;
-            struct stat st;
-            if (::lstat(child.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Watch(child);
-        }
-        ::closedir(dir);
-        return true;
-    }
+    bool Watch(const std::string& folder) { return AddWatches(folder, false).first; }
 
     void Start() { reader_ = std::thread([this] { Read(); }); }
 
@@ -106,6 +91,32 @@ public:
     }
 
 private:
+    // Adds watches for the folder (and its subfolders with a subtree). For a
+    // folder that just appeared, the entries already in it were made before
+    // its watch existed: they count as changes. Returns whether the watch
+    // was added and whether such entries match the filter.
+    std::pair<bool, bool> AddWatches(const std::string& folder, bool isNew) {
+        int wd = ::inotify_add_watch(inotify_, folder.c_str(), InotifyMask(filter_) | IN_ONLYDIR);
+        if (wd < 0) return {false, false};
+        folders_[wd] = folder;
+        bool matched = false;
+        if (!subtree_) return {true, false};
+        DIR* dir = ::opendir(folder.c_str());
+        if (!dir) return {true, false};
+        while (dirent* entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+            std::string child = folder + "/" + entry->d_name;
+            struct stat st;
+            bool isDir = ::lstat(child.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            if (isDir && AddWatches(child, isNew).second) matched = true;
+            if (isNew && (filter_ & (isDir ? FILE_NOTIFY_CHANGE_DIR_NAME : FILE_NOTIFY_CHANGE_FILE_NAME))) {
+                matched = true;
+            }
+        }
+        ::closedir(dir);
+        return {true, matched};
+    }
+
     void Read() {
         alignas(inotify_event) char buffer[16 * 1024];
         pollfd fds[2] = {{inotify_, POLLIN, 0}, {stop_, POLLIN, 0}};
@@ -124,7 +135,7 @@ private:
                 if (Matches(filter_, *event)) matched = true;
                 if (subtree_ && (event->mask & IN_ISDIR) && (event->mask & (IN_CREATE | IN_MOVED_TO)) &&
                     event->len > 0 && folders_.contains(event->wd)) {
-                    Watch(folders_[event->wd] + "/" + event->name);
+                    if (AddWatches(folders_[event->wd] + "/" + event->name, true).second) matched = true;
                 }
             }
             if (matched) Signal();

@@ -14,9 +14,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Windows form of a host path.
-std::string WindowsPathOf(const std::string& hostPath) { return hostPath; }
-
 // Absolute host path of the running program as it was started (links under
 // Windows names are not resolved to their targets).
 std::string ProgramHostPath(const std::string& argv0) {
@@ -34,7 +31,8 @@ std::string ProgramHostPath(const std::string& argv0) {
     return std::string(cwd) + "/" + relative;
 }
 
-std::string BuildCommandLine() {
+// The program's host path and its arguments, as the process was started.
+std::vector<std::string> ReadArguments() {
     std::ifstream in("/proc/self/cmdline", std::ios::binary);
     std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::string> argv;
@@ -44,18 +42,23 @@ std::string BuildCommandLine() {
         argv.push_back(raw.substr(start, end - start));
         start = end + 1;
     }
-    if (argv.empty()) return {};
-    std::string program = WindowsPathOf(ProgramHostPath(argv[0]));
-    // The program's path is quoted without escapes: it cannot hold a quote.
-    bool quote = program.find_first_of(" \t") != std::string::npos;
-    std::string line = quote ? "\"" + program + "\"" : program;
-    for (size_t i = 1; i < argv.size(); ++i) line += " " + QuoteArgument(argv[i]);
-    return line;
+    if (!argv.empty()) argv[0] = ProgramHostPath(argv[0]);
+    return argv;
 }
 
 // Taken when the layer is loaded, before the program can change its
 // current directory.
-std::string* const g_commandLine = new std::string(BuildCommandLine());
+const std::vector<std::string>* const g_arguments = new std::vector<std::string>(ReadArguments());
+
+std::string BuildCommandLine() {
+    if (g_arguments->empty()) return {};
+    std::string program = WindowsPathFromHost((*g_arguments)[0]);
+    // The program's path is quoted without escapes: it cannot hold a quote.
+    bool quote = program.find_first_of(" \t") != std::string::npos;
+    std::string line = quote ? "\"" + program + "\"" : program;
+    for (size_t i = 1; i < g_arguments->size(); ++i) line += " " + QuoteArgument((*g_arguments)[i]);
+    return line;
+}
 
 }  // namespace
 
@@ -134,4 +137,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
 
 }  // namespace vpr::win
 
-extern "C" LPSTR WINAPI GetCommandLineA(void) { return vpr::win::g_commandLine->data(); }
+// Built on first use, in Windows form on the machine the process runs on.
+extern "C" LPSTR WINAPI GetCommandLineA(void) {
+    static std::string* const commandLine = new std::string(vpr::win::BuildCommandLine());
+    return commandLine->data();
+}

@@ -61,7 +61,7 @@ bool FindProgram(const std::string& name, std::string* hostPath) {
     if (!ResolveHostPath(name.c_str(), &candidate)) return false;
     struct stat st;
     if (::stat(candidate.c_str(), &st) != 0) {
-        SetLastErrorFromErrno(errno);
+        SetLastPathError(errno, candidate);
         return false;
     }
     *hostPath = candidate;
@@ -211,7 +211,7 @@ extern "C" HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFil
     if (!ResolveHostPath(file.c_str(), &host)) return result(SE_ERR_PNF);
     struct stat st;
     if (::stat(host.c_str(), &st) != 0) {
-        DWORD error = SetLastErrorFromErrno(errno);
+        DWORD error = SetLastPathError(errno, host);
         return result(error == ERROR_PATH_NOT_FOUND ? SE_ERR_PNF : SE_ERR_FNF);
     }
     bool open = lpOperation == nullptr || *lpOperation == '\0' || EqualNoCase(lpOperation, "open");

@@ -3,7 +3,7 @@
 //                            wait for RELEASE ("-": for ever), exit 0
 //   signal NAME              create-or-open NAME and set it; exit 0 when it
 //                            existed already, 1 when this made it
-//   report FILE              write the command line, the current folder and
+//   report FILE ...          write the command line, the current folder and
 //                            VPR_TEST_VALUE to FILE, one per line
 //   exit N                   exit with code N
 #include <unistd.h>
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         CloseHandle(event);
         return existed ? 0 : 1;
     }
-    if (argc == 3 && std::strcmp(argv[1], "report") == 0) {
+    if (argc >= 3 && std::strcmp(argv[1], "report") == 0) {
         FILE* out = std::fopen(argv[2], "w");
         if (!out) return 2;
         char cwd[4096];
