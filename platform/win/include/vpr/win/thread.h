@@ -37,12 +37,6 @@
 #define FILE_NOTIFY_CHANGE_CREATION 0x00000040u
 #define FILE_NOTIFY_CHANGE_SECURITY 0x00000100u
 
-typedef struct _SECURITY_ATTRIBUTES {
-    DWORD nLength;
-    LPVOID lpSecurityDescriptor;
-    BOOL bInheritHandle;
-} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
-
 typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID lpThreadParameter);
 
 // A recursive lock that lives inside the caller's own structures, as on
