@@ -6,6 +6,8 @@
 using vpr::win::HandleTable;
 
 extern "C" BOOL WINAPI CloseHandle(HANDLE hObject) {
+    // The current process's pseudo handle (GetCurrentProcess) closes as a no-op.
+    if (hObject == INVALID_HANDLE_VALUE) return TRUE;
     auto object = HandleTable::Instance().Remove(vpr::win::ValueFromHandle(hObject));
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);

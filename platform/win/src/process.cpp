@@ -125,7 +125,9 @@ std::shared_ptr<ProcessObject> Spawn(const std::string& program, std::vector<std
 }
 
 // Whether documents with this extension (".txt") have a program associated.
-bool HasAssociation(const std::string& extension) { return !extension.empty() && false; }
+// The machine keeps no file associations yet (they will come from the
+// registry's HKEY_CLASSES_ROOT), so no document has one.
+bool HasAssociation(const std::string& /*extension*/) { return false; }
 
 std::string ExtensionOf(const std::string& windowsName) {
     return HasExtension(windowsName) ? windowsName.substr(windowsName.rfind('.')) : std::string();

@@ -88,7 +88,7 @@ extern "C" BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAll
         vpr::machine::Record("privilege", "all disabled");
     } else if (NewState != nullptr) {
         for (DWORD i = 0; i < NewState->PrivilegeCount; ++i) {
-            const auto& entry = NewState->Privileges[i];
+            const LUID_AND_ATTRIBUTES& entry = *(NewState->Privileges + i);
             const char* name = PrivilegeName(entry.Luid);
             if (!name) {
                 SetLastError(ERROR_NO_SUCH_PRIVILEGE);

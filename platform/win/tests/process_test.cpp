@@ -165,6 +165,7 @@ TEST_F(ProcessTest, RestartRequestIsRecordedNeverCarriedOut) {
     EXPECT_TRUE(AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_TRUE(CloseHandle(token));
+    EXPECT_TRUE(CloseHandle(GetCurrentProcess()));  // a pseudo handle: nothing to close
     EXPECT_TRUE(ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0));
 
     Journal journal = ReadJournal();
