@@ -1,0 +1,151 @@
+#include "ini_text.h"
+
+#include "names.h"
+
+namespace vpr::win {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool Contains(const std::vector<std::string>& names, std::string_view name) {
+    for (const auto& n : names) {
+        if (EqualNoCase(n, name)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+IniText::IniText(std::string text) : text_(std::move(text)) { Parse(); }
+
+void IniText::Parse() {
+    lines_.clear();
+    size_t section = kNone;
+    size_t pos = 0;
+    while (pos < text_.size()) {
+        Line line;
+        line.begin = pos;
+        size_t lf = text_.find('\n', pos);
+        line.next = lf == std::string::npos ? text_.size() : lf + 1;
+        line.end = lf == std::string::npos ? text_.size() : lf;
+        if (line.end > line.begin && text_[line.end - 1] == '\r') --line.end;
+        std::string_view body = Trim(std::string_view(text_).substr(line.begin, line.end - line.begin));
+        if (!body.empty() && body.front() == '[') {
+            size_t close = body.find(']');
+            line.kind = Kind::kSection;
+            line.name = Trim(body.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            section = lines_.size();
+        } else if (!body.empty() && body.front() != ';' && section != kNone) {
+            size_t eq = body.find('=');
+            if (eq != std::string_view::npos && !Trim(body.substr(0, eq)).empty()) {
+                line.kind = Kind::kKey;
+                line.name = Trim(body.substr(0, eq));
+                line.value = Trim(body.substr(eq + 1));
+            }
+        }
+        line.section = section;
+        lines_.push_back(std::move(line));
+        pos = lines_.back().next;
+    }
+}
+
+bool IniText::InSection(const Line& line, std::string_view section) const {
+    return line.section != kNone && EqualNoCase(lines_[line.section].name, section);
+}
+
+std::vector<std::string> IniText::SectionNames() const {
+    std::vector<std::string> names;
+    for (const auto& line : lines_) {
+        if (line.kind == Kind::kSection && !Contains(names, line.name)) names.push_back(line.name);
+    }
+    return names;
+}
+
+std::vector<std::string> IniText::KeyNames(std::string_view section) const {
+    std::vector<std::string> names;
+    for (const auto& line : lines_) {
+        if (line.kind == Kind::kKey && InSection(line, section) && !Contains(names, line.name)) {
+            names.push_back(line.name);
+        }
+    }
+    return names;
+}
+
+std::optional<std::string> IniText::Value(std::string_view section, std::string_view key) const {
+    key = Trim(key);
+    for (const auto& line : lines_) {
+        if (line.kind != Kind::kKey || !InSection(line, section) || !EqualNoCase(line.name, key)) continue;
+        std::string_view value = line.value;
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+            value = value.substr(1, value.size() - 2);
+        }
+        return std::string(value);
+    }
+    return std::nullopt;
+}
+
+void IniText::SetValue(std::string_view section, std::string_view key, std::string_view value) {
+    key = Trim(key);
+    section = Trim(section);
+    size_t header = kNone;
+    for (const Line& line : lines_) {
+        if (line.kind == Kind::kKey && InSection(line, section) && EqualNoCase(line.name, key)) {
+            // Keep the key as it is spelt in the file; only the value changes.
+            Splice(line.begin, line.end, line.name + "=" + std::string(value));
+            return;
+        }
+        if (header == kNone && line.kind == Kind::kSection && EqualNoCase(line.name, section)) {
+            header = static_cast<size_t>(&line - lines_.data());
+        }
+    }
+    std::string entry = std::string(key) + "=" + std::string(value) + "\r\n";
+    if (header == kNone) {
+        std::string prefix = (!text_.empty() && text_.back() != '\n') ? "\r\n" : "";
+        Splice(text_.size(), text_.size(), prefix + "[" + std::string(section) + "]\r\n" + entry);
+        return;
+    }
+    // The new key goes after the section's last key, before any blank or
+    // comment lines that lead to the next section.
+    size_t last = header;
+    for (size_t j = header + 1; j < lines_.size() && lines_[j].section == header; ++j) {
+        if (lines_[j].kind == Kind::kKey) last = j;
+    }
+    const Line& after = lines_[last];
+    std::string prefix = after.next == after.end ? "\r\n" : "";
+    Splice(after.next, after.next, prefix + entry);
+}
+
+void IniText::DeleteKey(std::string_view section, std::string_view key) {
+    key = Trim(key);
+    for (size_t i = lines_.size(); i-- > 0;) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::kKey && InSection(line, section) && EqualNoCase(line.name, key)) {
+            Splice(line.begin, line.next, "");
+        }
+    }
+}
+
+void IniText::DeleteSection(std::string_view section) {
+    section = Trim(section);
+    for (size_t i = lines_.size(); i-- > 0;) {
+        const Line& line = lines_[i];
+        if (line.kind != Kind::kSection || !EqualNoCase(line.name, section)) continue;
+        size_t end = line.next;
+        for (size_t j = i + 1; j < lines_.size() && lines_[j].section == i; ++j) end = lines_[j].next;
+        Splice(line.begin, end, "");
+    }
+}
+
+void IniText::Splice(size_t begin, size_t end, std::string_view replacement) {
+    text_.replace(begin, end - begin, replacement);
+    Parse();
+}
+
+}  // namespace vpr::win

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "windows.h"
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vprini-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        path_ = (dir_ / "test.ini").string();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void WriteFile(const std::string& text) const {
+        std::ofstream(path_, std::ios::binary) << text;
+    }
+    std::string ReadFile() const {
+        std::ifstream in(path_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string Get(const char* section, const char* key, const char* fallback = "") const {
+        char buffer[256];
+        DWORD n = GetPrivateProfileStringA(section, key, fallback, buffer, sizeof buffer, path_.c_str());
+        EXPECT_EQ(n, std::strlen(buffer));
+        return buffer;
+    }
+
+    fs::path dir_;
+    std::string path_;
+};
+
+const char kSample[] =
+    "; comment before any section\r\n"
+    "orphan=outside\r\n"
+    "[Main]\r\n"
+    "  Name = Alpha  \r\n"
+    "name=second\n"
+    "Quoted=\"  spaced  \"\r\n"
+    "Single='x'\r\n"
+    "Mismatch=\"x'\r\n"
+    "a line without equals\r\n"
+    ";Hidden=1\r\n"
+    "Empty=\r\n"
+    "  [ Other ]  trailing text\r\n"
+    "Name=beta\r\n"
+    "[main]\r\n"
+    "Extra=from the second header\r\n";
+
+TEST_F(ProfileTest, ReadsValuesByTheWindowsRules) {
+    WriteFile(kSample);
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* fallback;
+        const char* expected;
+    } cases[] = {
+        {"Main", "Name", "", "Alpha"},            // blanks trimmed, first match wins
+        {"MAIN", "nAmE", "", "Alpha"},            // case does not count
+        {"Main", "Quoted", "", "  spaced  "},     // one pair of quotes removed
+        {"Main", "Single", "", "x"},
+        {"Main", "Mismatch", "", "\"x'"},         // quotes that do not pair stay
+        {"Main", "Empty", "dflt", ""},            // an empty value is a value
+        {"Main", "a line without equals", "dflt", "dflt"},
+        {"Main", ";Hidden", "dflt", "dflt"},      // comments are not keys
+        {"Main", "Extra", "", "from the second header"},
+        {"Other", "Name", "", "beta"},
+        {"Other", "Missing", "dflt  ", "dflt"},   // the default loses trailing blanks
+        {"Nowhere", "Name", nullptr, ""},
+        {"", "orphan", "dflt", "dflt"},           // keys before any section are not read
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Get(c.section, c.key, c.fallback), c.expected) << c.section << "/" << c.key;
+    }
+}
+
+TEST_F(ProfileTest, ListsSectionsAndKeysAsNulSeparatedLists) {
+    WriteFile(kSample);
+    char buffer[256];
+    DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "dflt", buffer, sizeof buffer, path_.c_str());
+    EXPECT_EQ(std::string(buffer, n + 1), "Main\0Other\0\0"s);
+    n = GetPrivateProfileStringA("main", nullptr, "dflt", buffer, sizeof buffer, path_.c_str());
+    EXPECT_EQ(std::string(buffer, n + 1), "Name\0Quoted\0Single\0Mismatch\0Empty\0Extra\0\0"s);
+    n = GetPrivateProfileStringA("Nowhere", nullptr, "dflt", buffer, sizeof buffer, path_.c_str());
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(buffer[0], '\0');
+}
+
+TEST_F(ProfileTest, CutsWhatDoesNotFitTheBuffer) {
+    WriteFile("[s]\r\nkey=Alpha\r\n[second]\r\n");
+    char buffer[16];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(GetPrivateProfileStringA("s", "key", "", buffer, 3, path_.c_str()), 2u);
+    EXPECT_STREQ(buffer, "Al");
+    EXPECT_EQ(GetPrivateProfileStringA("s", "key", "", buffer, 6, path_.c_str()), 5u);
+    EXPECT_STREQ(buffer, "Alpha");
+    // A cut list still ends in two NULs and counts nSize - 2.
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 6, path_.c_str()), 4u);
+    EXPECT_EQ(std::string(buffer, 6), "s\0se\0\0"s);
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 1, path_.c_str()), 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(GetPrivateProfileStringA("s", "key", "", buffer, 0, path_.c_str()), 0u);
+}
+
+TEST_F(ProfileTest, MissingFileGivesTheDefaultAndCreatesNothing) {
+    EXPECT_EQ(Get("s", "k", "fallback"), "fallback");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetPrivateProfileIntA("s", "k", 17, path_.c_str()), 17u);
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", nullptr, path_.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("s", nullptr, nullptr, path_.c_str()));
+    EXPECT_FALSE(fs::exists(path_));
+}
+
+TEST_F(ProfileTest, ReadsIntegers) {
+    struct Case {
+        const char* text;
+        UINT expected;
+    } cases[] = {
+        {"42", 42},       {"  7", 7},        {"+5", 5},  {"-3", static_cast<UINT>(-3)},
+        {"0x1F", 31},     {"0X10", 16},      {"12abc", 12}, {"abc", 0},
+        {"", 0},          {"\"9\"", 9},      {"0x", 0},  {"4294967295", 4294967295u},
+    };
+    for (const auto& c : cases) {
+        WriteFile(std::string("[s]\r\nk=") + c.text + "\r\n");
+        EXPECT_EQ(GetPrivateProfileIntA("s", "k", 99, path_.c_str()), c.expected) << c.text;
+    }
+    EXPECT_EQ(GetPrivateProfileIntA("s", "absent", 99, path_.c_str()), 99u);
+}
+
+TEST_F(ProfileTest, WritesChangeOnlyTheLinesConcerned) {
+    const std::string before =
+        "; keep me\n"
+        "[First]\n"
+        "Key = old\n"
+        "free text line\n"
+        "Other=1\n"
+        "\n"
+        "; about Second\n"
+        "[Second]\n"
+        "X=1";
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+        std::string expected;
+    } cases[] = {
+        {"FIRST", "key", "new",
+         "; keep me\n[First]\nKey=new\nfree text line\nOther=1\n\n; about Second\n[Second]\nX=1"},
+        {"first", "Added", "v",
+         "; keep me\n[First]\nKey = old\nfree text line\nOther=1\nAdded=v\r\n\n; about Second\n[Second]\nX=1"},
+        {"Second", "Y", "2",
+         "; keep me\n[First]\nKey = old\nfree text line\nOther=1\n\n; about Second\n[Second]\nX=1\r\nY=2\r\n"},
+        {"Third", "Z", "3",
+         "; keep me\n[First]\nKey = old\nfree text line\nOther=1\n\n; about Second\n[Second]\nX=1\r\n"
+         "[Third]\r\nZ=3\r\n"},
+        {"First", "Other", nullptr,
+         "; keep me\n[First]\nKey = old\nfree text line\n\n; about Second\n[Second]\nX=1"},
+        // The section runs up to the next header, comments and blank lines included.
+        {"first", nullptr, nullptr, "; keep me\n[Second]\nX=1"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(before);
+        EXPECT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, path_.c_str()));
+        EXPECT_EQ(ReadFile(), c.expected) << c.section << "/" << (c.key ? c.key : "(null)");
+    }
+}
+
+TEST_F(ProfileTest, DeletesEveryCopyOfAKeyAndSection) {
+    WriteFile("[A]\r\nk=1\r\nK=2\r\n[B]\r\nk=3\r\n[a]\r\nk=4\r\nj=5\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("a", "K", nullptr, path_.c_str()));
+    EXPECT_EQ(ReadFile(), "[A]\r\n[B]\r\nk=3\r\n[a]\r\nj=5\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("A", nullptr, nullptr, path_.c_str()));
+    EXPECT_EQ(ReadFile(), "[B]\r\nk=3\r\n");
+}
+
+TEST_F(ProfileTest, CreatesTheFileAndReportsAFailedWrite) {
+    EXPECT_TRUE(WritePrivateProfileStringA("New", "Key", "Value", path_.c_str()));
+    EXPECT_EQ(ReadFile(), "[New]\r\nKey=Value\r\n");
+
+    std::string noFolder = (dir_ / "missing" / "x.ini").string();
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", noFolder.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+
+    // A folder in place of the file cannot be written.
+    std::string folder = (dir_ / "folder.ini").string();
+    fs::create_directory(folder);
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", folder.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(ProfileTest, ProcessesWritingAtOnceLoseNothing) {
+    constexpr int kWriters = 4;
+    constexpr int kKeys = 40;
+    pid_t children[kWriters];
+    for (int w = 0; w < kWriters; ++w) {
+        children[w] = ::fork();
+        ASSERT_GE(children[w], 0);
+        if (children[w] == 0) {
+            bool ok = true;
+            for (int k = 0; k < kKeys; ++k) {
+                std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
+                ok = WritePrivateProfileStringA(k % 2 ? "Odd" : "Even", key.c_str(), key.c_str(), path_.c_str()) && ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int w = 0; w < kWriters; ++w) {
+        for (int k = 0; k < kKeys; ++k) {
+            std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
+            EXPECT_EQ(Get(k % 2 ? "Odd" : "Even", key.c_str()), key);
+        }
+    }
+}
+
+}  // namespace
