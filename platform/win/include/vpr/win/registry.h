@@ -1,4 +1,150 @@
-// The registry.
+// The registry: one SQLite file per machine, shared by every process of it.
+//
+// Hives: HKEY_LOCAL_MACHINE and HKEY_USERS are stored; HKEY_CURRENT_USER is
+// HKEY_USERS\<the machine's user name> (HKEY_USERS\.DEFAULT when the machine
+// names no user) and HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\SOFTWARE\Classes;
+// both are made when first used. Key and value names keep their case and
+// match without regard to it; enumeration by index runs in case-insensitive
+// name order, so it is the same on every run. Every call is one transaction.
+//
+// Handles of opened keys live in the process's handle table; the predefined
+// HKEY values are the usual constants. RegDeleteKeyA deletes a key without
+// subkeys only (ERROR_ACCESS_DENIED otherwise, as on NT). RegQueryValueA of a
+// key without a default value gives an empty string. A registry file that is
+// damaged or not ours makes every call fail with ERROR_BADDB; the file is
+// never written over.
 #pragma once
 
+#include <string>
+
 #include "vpr/win/types.h"
+
+struct HKEY__;
+typedef HKEY__* HKEY;
+typedef HKEY* PHKEY;
+typedef DWORD REGSAM;
+typedef DWORD ACCESS_MASK;
+
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+typedef FILETIME* PFILETIME;
+typedef FILETIME* LPFILETIME;
+
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+
+#define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)((LONG)0x80000000))
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
+#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
+#define HKEY_USERS ((HKEY)(ULONG_PTR)((LONG)0x80000003))
+
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
+#define REG_DWORD_LITTLE_ENDIAN 4
+#define REG_DWORD_BIG_ENDIAN 5
+#define REG_LINK 6
+#define REG_MULTI_SZ 7
+#define REG_RESOURCE_LIST 8
+#define REG_FULL_RESOURCE_DESCRIPTOR 9
+#define REG_RESOURCE_REQUIREMENTS_LIST 10
+
+#define REG_OPTION_NON_VOLATILE 0x00000000L
+#define REG_CREATED_NEW_KEY 0x00000001L
+#define REG_OPENED_EXISTING_KEY 0x00000002L
+
+#define DELETE 0x00010000L
+#define READ_CONTROL 0x00020000L
+#define WRITE_DAC 0x00040000L
+#define WRITE_OWNER 0x00080000L
+#define SYNCHRONIZE 0x00100000L
+#define STANDARD_RIGHTS_REQUIRED 0x000F0000L
+#define STANDARD_RIGHTS_READ READ_CONTROL
+#define STANDARD_RIGHTS_WRITE READ_CONTROL
+#define STANDARD_RIGHTS_ALL 0x001F0000L
+#define MAXIMUM_ALLOWED 0x02000000L
+
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
+#define KEY_NOTIFY 0x0010
+#define KEY_CREATE_LINK 0x0020
+#define KEY_READ ((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY) & ~SYNCHRONIZE)
+#define KEY_WRITE ((STANDARD_RIGHTS_WRITE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) & ~SYNCHRONIZE)
+#define KEY_EXECUTE (KEY_READ & ~SYNCHRONIZE)
+#define KEY_ALL_ACCESS                                                                                  \
+    ((STANDARD_RIGHTS_ALL | KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | \
+      KEY_NOTIFY | KEY_CREATE_LINK) &                                                                   \
+     ~SYNCHRONIZE)
+
+#define ERROR_BADDB 1009L
+#define ERROR_BADKEY 1010L
+#define ERROR_CANTOPEN 1011L
+#define ERROR_CANTREAD 1012L
+#define ERROR_CANTWRITE 1013L
+#define ERROR_KEY_DELETED 1018L
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_INVALID_DATA 13L
+
+extern "C" {
+LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
+LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
+                            REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                            LPDWORD lpdwDisposition);
+LONG WINAPI RegCloseKey(HKEY hKey);
+LONG WINAPI RegFlushKey(HKEY hKey);
+
+LONG WINAPI RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData);
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                             LPDWORD lpcbData);
+LONG WINAPI RegSetValueA(HKEY hKey, LPCSTR lpSubKey, DWORD dwType, LPCSTR lpData, DWORD cbData);
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                           DWORD cbData);
+LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
+
+LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName);
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                          LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);
+LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
+                          LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
+LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
+                             LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
+                             LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                             LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime);
+}
+
+namespace vpr::win {
+
+// Chooses the registry file of this process; until it is called the file is
+// "registry.db" in the folder named by VPR_MACHINE. Open key handles keep
+// working on the file they were opened on only by name: call this before
+// opening keys.
+void SetRegistryFile(const std::string& hostPath);
+std::string RegistryFile();
+
+// Test hook: denies the given access rights on one key to every process of
+// the machine (0 lifts the denial). An open or create asking for a denied
+// right fails with ERROR_ACCESS_DENIED; RegOpenKeyA and RegCreateKeyA get what
+// is left; a denied KEY_CREATE_SUB_KEY stops subkeys being made under it, and
+// a denied DELETE stops the key being deleted. The key must exist.
+LONG SetRegistryKeyDeniedAccess(HKEY root, const char* subKey, REGSAM denied);
+
+// REGEDIT4 text. Export writes the key (a full name such as
+// "HKEY_CURRENT_USER\Software", or "" for the whole registry) with every
+// subkey and value, CR LF line ends; strings are written as "text" only when
+// they read back to the very same bytes, DWORDs as dword:, everything else as
+// hex: or hex(type):. Import reads such text (also "[-key]" deletions and
+// "name"=- value deletions) and applies it in one transaction: a text with an
+// error changes nothing and `error` tells the line and what is wrong.
+LONG ExportRegistryText(const char* key, std::string* text);
+LONG ImportRegistryText(const std::string& text, std::string* error);
+
+}  // namespace vpr::win

@@ -1,0 +1,416 @@
+// The Reg*A calls. An opened key is a kernel object in the handle table that
+// names its registry file, its key id and the rights it was opened with; the
+// key itself is looked up again by every call, so a key deleted by another
+// process answers ERROR_KEY_DELETED.
+#include "vpr/win/registry.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "registry_key.h"
+#include "vpr/win/error.h"
+#include "vpr/win/handle_table.h"
+
+namespace vpr::win {
+
+namespace {
+
+class RegistryKeyObject : public KernelObject {
+public:
+    RegistryKeyObject(std::shared_ptr<RegistryStore> store, int64_t id, REGSAM granted)
+        : store(std::move(store)), id(id), granted(granted) {}
+    std::shared_ptr<RegistryStore> store;
+    int64_t id;
+    REGSAM granted;
+};
+
+// Rights a key gives: what was asked for, or for MAXIMUM_ALLOWED everything
+// that is not denied. Returns false when a right asked for is denied.
+bool GrantRights(REGSAM desired, DWORD denied, REGSAM* granted) {
+    if (desired & MAXIMUM_ALLOWED) {
+        *granted = (KEY_ALL_ACCESS | (desired & ~MAXIMUM_ALLOWED)) & ~denied;
+        return true;
+    }
+    if (desired & denied) return false;
+    *granted = desired;
+    return true;
+}
+
+std::mutex g_fileMutex;
+std::string g_file;                       // set by SetRegistryFile
+std::shared_ptr<RegistryStore> g_store;   // the store of the file in use
+
+std::string DefaultRegistryFile() {
+    const char* root = std::getenv("VPR_MACHINE");
+    if (root == nullptr || *root == '\0') return {};
+    return std::string(root) + "/registry.db";
+}
+
+// The name of HKEY_CURRENT_USER under HKEY_USERS.
+std::string CurrentUserKeyName() { return ".DEFAULT"; }
+
+// An open key as a call sees it: the predefined keys resolve to their ids.
+struct KeyRef {
+    std::shared_ptr<RegistryStore> store;
+    int64_t id = 0;
+    REGSAM granted = 0;
+};
+
+LONG ResolveHandle(HKEY hKey, KeyRef* ref) {
+    if (IsPredefinedKey(hKey)) {
+        ref->store = CurrentRegistry();
+        if (!ref->store) return ERROR_CANTOPEN;
+        ref->granted = KEY_ALL_ACCESS;
+        return ResolvePredefinedKey(*ref->store, hKey, &ref->id);
+    }
+    auto object = HandleTable::Instance().GetAs<RegistryKeyObject>(
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hKey)));
+    if (!object) return ERROR_INVALID_HANDLE;
+    ref->store = object->store;
+    ref->id = object->id;
+    ref->granted = object->granted;
+    return ERROR_SUCCESS;
+}
+
+HKEY NewHandle(const KeyRef& parent, int64_t id, REGSAM granted) {
+    uint32_t value = HandleTable::Instance().Add(std::make_shared<RegistryKeyObject>(parent.store, id, granted));
+    return reinterpret_cast<HKEY>(static_cast<uintptr_t>(value));
+}
+
+std::string_view NameOrDefault(LPCSTR name) { return name ? std::string_view(name) : std::string_view(); }
+
+// Opens or creates a key below hKey in one transaction.
+LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, bool create, PHKEY phkResult,
+                  LPDWORD lpdwDisposition) {
+    if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    KeyRef parent;
+    LONG result = ResolveHandle(hKey, &parent);
+    if (result != ERROR_SUCCESS) return result;
+    std::string_view path = NameOrDefault(lpSubKey);
+    RegistryKeyRow row;
+    bool created = false;
+    REGSAM granted = 0;
+    result = parent.store->Run(create, [&]() -> LONG {
+        RegistryKeyRow start;
+        LONG r = parent.store->GetKey(parent.id, &start);
+        if (r != ERROR_SUCCESS) return r;
+        // Making a subkey needs the right on the handle; opening one that exists does not.
+        if (create && !(parent.granted & KEY_CREATE_SUB_KEY)) {
+            r = WalkKeyPath(*parent.store, parent.id, path, false, &row);
+            if (r == ERROR_FILE_NOT_FOUND) return ERROR_ACCESS_DENIED;
+        } else {
+            r = WalkKeyPath(*parent.store, parent.id, path, create, &row, &created);
+        }
+        if (r != ERROR_SUCCESS) return r;
+        return GrantRights(samDesired, created ? 0 : row.denied, &granted) ? ERROR_SUCCESS
+                                                                           : ERROR_ACCESS_DENIED;
+    });
+    if (result != ERROR_SUCCESS) return result;
+    *phkResult = NewHandle(parent, row.id, granted);
+    if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
+}
+
+// Runs `body` on the key behind hKey when the handle holds `right`.
+template <class Body>
+LONG OnKey(HKEY hKey, REGSAM right, bool write, Body body) {
+    KeyRef ref;
+    LONG result = ResolveHandle(hKey, &ref);
+    if (result != ERROR_SUCCESS) return result;
+    if ((ref.granted & right) != right) return ERROR_ACCESS_DENIED;
+    return ref.store->Run(write, [&]() -> LONG {
+        RegistryKeyRow row;
+        LONG r = ref.store->GetKey(ref.id, &row);
+        return r != ERROR_SUCCESS ? r : body(*ref.store, row);
+    });
+}
+
+// Copies a name into a caller's buffer of *size characters; on success *size
+// becomes its length without the terminator.
+LONG CopyName(const std::string& name, LPSTR out, LPDWORD size) {
+    if (size == nullptr || out == nullptr) return ERROR_INVALID_PARAMETER;
+    if (name.size() >= *size) return ERROR_MORE_DATA;
+    std::memcpy(out, name.data(), name.size());
+    out[name.size()] = '\0';
+    *size = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+// Copies value data under the RegQueryValueEx rules: no buffer asks for the
+// size; a buffer too small gets nothing and ERROR_MORE_DATA.
+LONG CopyData(const std::string& data, LPBYTE out, LPDWORD size) {
+    if (size == nullptr) return out == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+    DWORD available = *size;
+    *size = static_cast<DWORD>(data.size());
+    if (out == nullptr) return ERROR_SUCCESS;
+    if (data.size() > available) return ERROR_MORE_DATA;
+    if (!data.empty()) std::memcpy(out, data.data(), data.size());
+    return ERROR_SUCCESS;
+}
+
+void ToFileTime(int64_t unixSeconds, PFILETIME time) {
+    if (time == nullptr) return;
+    uint64_t ticks = (static_cast<uint64_t>(unixSeconds) + 11644473600ull) * 10000000ull;
+    time->dwLowDateTime = static_cast<DWORD>(ticks);
+    time->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+}
+
+}  // namespace
+
+std::shared_ptr<RegistryStore> CurrentRegistry() {
+    std::lock_guard lock(g_fileMutex);
+    std::string path = g_file.empty() ? DefaultRegistryFile() : g_file;
+    if (path.empty()) return nullptr;
+    if (!g_store || g_store->Path() != path) g_store = std::make_shared<RegistryStore>(path);
+    return g_store;
+}
+
+void SetRegistryFile(const std::string& hostPath) {
+    std::lock_guard lock(g_fileMutex);
+    g_file = hostPath;
+}
+
+std::string RegistryFile() {
+    auto store = CurrentRegistry();
+    return store ? store->Path() : std::string();
+}
+
+bool IsPredefinedKey(HKEY key) {
+    return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE || key == HKEY_USERS;
+}
+
+LONG ResolvePredefinedKey(RegistryStore& store, HKEY key, int64_t* id) {
+    int64_t hive = key == HKEY_CURRENT_USER || key == HKEY_USERS ? RegistryStore::kUsers : RegistryStore::kLocalMachine;
+    std::string path = key == HKEY_CLASSES_ROOT ? "SOFTWARE\\Classes" : key == HKEY_CURRENT_USER ? CurrentUserKeyName() : "";
+    if (path.empty()) {
+        *id = hive;
+        return ERROR_SUCCESS;
+    }
+    RegistryKeyRow row;
+    LONG result = store.Run(false, [&]() -> LONG { return WalkKeyPath(store, hive, path, false, &row); });
+    if (result == ERROR_FILE_NOT_FOUND) {
+        result = store.Run(true, [&]() -> LONG { return WalkKeyPath(store, hive, path, true, &row); });
+    }
+    *id = row.id;
+    return result;
+}
+
+LONG WalkKeyPath(RegistryStore& store, int64_t start, std::string_view path, bool create, RegistryKeyRow* row,
+                 bool* created) {
+    if (!path.empty() && path.front() == '\\') return ERROR_BAD_PATHNAME;
+    LONG result = store.GetKey(start, row);
+    if (created) *created = false;
+    while (result == ERROR_SUCCESS && !path.empty()) {
+        size_t slash = path.find('\\');
+        std::string_view name = path.substr(0, slash);
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        if (name.empty()) continue;
+        RegistryKeyRow parent = *row;
+        result = store.FindChild(parent.id, name, row);
+        if (result == ERROR_FILE_NOT_FOUND && create) {
+            if (parent.denied & KEY_CREATE_SUB_KEY) return ERROR_ACCESS_DENIED;
+            *row = RegistryKeyRow{};
+            row->name = name;
+            result = store.AddChild(parent.id, name, &row->id);
+            if (created) *created = true;
+        } else if (created) {
+            *created = false;
+        }
+    }
+    return result;
+}
+
+LONG SetRegistryKeyDeniedAccess(HKEY root, const char* subKey, REGSAM denied) {
+    KeyRef ref;
+    LONG result = ResolveHandle(root, &ref);
+    if (result != ERROR_SUCCESS) return result;
+    return ref.store->Run(true, [&]() -> LONG {
+        RegistryKeyRow row;
+        LONG r = WalkKeyPath(*ref.store, ref.id, NameOrDefault(subKey), false, &row);
+        return r != ERROR_SUCCESS ? r : ref.store->SetDenied(row.id, denied);
+    });
+}
+
+}  // namespace vpr::win
+
+using namespace vpr::win;
+
+extern "C" LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
+    return OpenOrCreate(hKey, lpSubKey, samDesired, false, phkResult, nullptr);
+}
+
+extern "C" LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+    // No subkey gives back the very handle passed in.
+    if ((lpSubKey == nullptr || *lpSubKey == '\0') && phkResult != nullptr) {
+        KeyRef ref;
+        LONG result = ResolveHandle(hKey, &ref);
+        if (result == ERROR_SUCCESS) *phkResult = hKey;
+        return result;
+    }
+    return OpenOrCreate(hKey, lpSubKey, MAXIMUM_ALLOWED, false, phkResult, nullptr);
+}
+
+extern "C" LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM samDesired,
+                                       LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
+    return OpenOrCreate(hKey, lpSubKey, samDesired, true, phkResult, lpdwDisposition);
+}
+
+extern "C" LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+    return OpenOrCreate(hKey, lpSubKey, MAXIMUM_ALLOWED, true, phkResult, nullptr);
+}
+
+extern "C" LONG WINAPI RegCloseKey(HKEY hKey) {
+    if (IsPredefinedKey(hKey)) return ERROR_SUCCESS;
+    uint32_t value = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hKey));
+    if (!HandleTable::Instance().GetAs<RegistryKeyObject>(value)) return ERROR_INVALID_HANDLE;
+    HandleTable::Instance().Remove(value);
+    return ERROR_SUCCESS;
+}
+
+extern "C" LONG WINAPI RegFlushKey(HKEY hKey) {
+    KeyRef ref;
+    LONG result = ResolveHandle(hKey, &ref);
+    return result != ERROR_SUCCESS ? result : ref.store->Flush();
+}
+
+extern "C" LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
+                                        LPDWORD lpcbData) {
+    if (lpData != nullptr && lpcbData == nullptr) return ERROR_INVALID_PARAMETER;
+    RegistryValue value;
+    LONG result = OnKey(hKey, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
+        return store.GetValue(key.id, NameOrDefault(lpValueName), &value);
+    });
+    if (result != ERROR_SUCCESS) return result;
+    if (lpType) *lpType = value.type;
+    return CopyData(value.data, lpData, lpcbData);
+}
+
+extern "C" LONG WINAPI RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData) {
+    HKEY key = hKey;
+    bool opened = lpSubKey != nullptr && *lpSubKey != '\0';
+    if (opened) {
+        LONG result = RegOpenKeyExA(hKey, lpSubKey, 0, KEY_QUERY_VALUE, &key);
+        if (result != ERROR_SUCCESS) return result;
+    }
+    RegistryValue value;
+    LONG result = OnKey(key, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& row) -> LONG {
+        LONG r = store.GetValue(row.id, "", &value);
+        if (r == ERROR_FILE_NOT_FOUND) {
+            // A key without a default value reads as an empty string.
+            value.data.assign(1, '\0');
+            r = ERROR_SUCCESS;
+        }
+        return r;
+    });
+    if (opened) RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return result;
+    DWORD size = lpcbData ? static_cast<DWORD>(*lpcbData) : 0;
+    result = CopyData(value.data, reinterpret_cast<LPBYTE>(lpData), lpcbData ? &size : nullptr);
+    if (lpcbData) *lpcbData = static_cast<LONG>(size);
+    return result;
+}
+
+extern "C" LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+                                      DWORD cbData) {
+    if (lpData == nullptr && cbData != 0) return ERROR_INVALID_PARAMETER;
+    std::string_view data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
+    return OnKey(hKey, KEY_SET_VALUE, true, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
+        return store.SetValue(key.id, NameOrDefault(lpValueName), dwType, data);
+    });
+}
+
+extern "C" LONG WINAPI RegSetValueA(HKEY hKey, LPCSTR lpSubKey, DWORD dwType, LPCSTR lpData, DWORD) {
+    if (dwType != REG_SZ || lpData == nullptr) return ERROR_INVALID_PARAMETER;
+    HKEY key = hKey;
+    bool opened = lpSubKey != nullptr && *lpSubKey != '\0';
+    if (opened) {
+        LONG result = RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+        if (result != ERROR_SUCCESS) return result;
+    }
+    // The string is stored with its terminator, whatever length is passed.
+    LONG result = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpData),
+                                 static_cast<DWORD>(std::strlen(lpData) + 1));
+    if (opened) RegCloseKey(key);
+    return result;
+}
+
+extern "C" LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+    return OnKey(hKey, KEY_SET_VALUE, true, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
+        return store.DeleteValue(key.id, NameOrDefault(lpValueName));
+    });
+}
+
+extern "C" LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+    return OnKey(hKey, 0, true, [&](RegistryStore& store, const RegistryKeyRow& parent) -> LONG {
+        RegistryKeyRow row;
+        LONG r = WalkKeyPath(store, parent.id, NameOrDefault(lpSubKey), false, &row);
+        if (r != ERROR_SUCCESS) return r;
+        // A hive, a key with subkeys or one that denies DELETE stays.
+        if (row.id == RegistryStore::kLocalMachine || row.id == RegistryStore::kUsers || (row.denied & DELETE)) {
+            return ERROR_ACCESS_DENIED;
+        }
+        RegistryKeyRow child;
+        r = store.ChildAt(row.id, 0, &child);
+        if (r == ERROR_SUCCESS) return ERROR_ACCESS_DENIED;
+        if (r != ERROR_NO_MORE_ITEMS) return r;
+        return store.DeleteKey(row.id);
+    });
+}
+
+extern "C" LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD,
+                                     LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
+    RegistryKeyRow child;
+    LONG result = OnKey(hKey, KEY_ENUMERATE_SUB_KEYS, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
+        return store.ChildAt(key.id, dwIndex, &child);
+    });
+    if (result != ERROR_SUCCESS) return result;
+    result = CopyName(child.name, lpName, lpcchName);
+    if (result != ERROR_SUCCESS) return result;
+    // Keys carry no class.
+    if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
+    if (lpcchClass != nullptr) *lpcchClass = 0;
+    ToFileTime(child.written, lpftLastWriteTime);
+    return ERROR_SUCCESS;
+}
+
+extern "C" LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
+    return RegEnumKeyExA(hKey, dwIndex, lpName, &cchName, nullptr, nullptr, nullptr, nullptr);
+}
+
+extern "C" LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
+                                     LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    if (lpData != nullptr && lpcbData == nullptr) return ERROR_INVALID_PARAMETER;
+    RegistryValue value;
+    LONG result = OnKey(hKey, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
+        return store.ValueAt(key.id, dwIndex, &value);
+    });
+    if (result != ERROR_SUCCESS) return result;
+    result = CopyName(value.name, lpValueName, lpcchValueName);
+    if (result != ERROR_SUCCESS) return result;
+    if (lpType) *lpType = value.type;
+    return CopyData(value.data, lpData, lpcbData);
+}
+
+extern "C" LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPDWORD lpcSubKeys,
+                                        LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                                        LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                                        LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
+    RegistryKeyInfo info;
+    LONG result = OnKey(hKey, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
+        return store.Info(key.id, &info);
+    });
+    if (result != ERROR_SUCCESS) return result;
+    if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
+    if (lpcchClass) *lpcchClass = 0;
+    if (lpcSubKeys) *lpcSubKeys = info.subKeys;
+    if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = info.maxSubKeyLength;
+    if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
+    if (lpcValues) *lpcValues = info.values;
+    if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = info.maxValueNameLength;
+    if (lpcbMaxValueLen) *lpcbMaxValueLen = info.maxValueLength;
+    if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+    ToFileTime(info.written, lpftLastWriteTime);
+    return ERROR_SUCCESS;
+}
