@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ini_text.h"
+#include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/path.h"
 
@@ -86,7 +87,12 @@ bool ProfileHostPath(LPCSTR fileName, std::string* host) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    return vpr::win::ResolveHostPath(fileName, host);
+    std::string name = fileName;
+    auto machine = vpr::machine::CurrentMachine();
+    if (machine && name.find_first_of("\\/:") == std::string::npos) {
+        name = machine->windowsDirectory + "\\" + name;
+    }
+    return vpr::win::ResolveHostPath(name.c_str(), host);
 }
 
 // Reads the file's text; a missing file reads as empty. Sets the last error

@@ -4,12 +4,12 @@
 // process answers ERROR_KEY_DELETED.
 #include "vpr/win/registry.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include "registry_key.h"
 #include "vpr/win/error.h"
+#include "vpr/machine/machine.h"
 #include "vpr/win/handle_table.h"
 
 namespace vpr::win {
@@ -41,14 +41,16 @@ std::mutex g_fileMutex;
 std::string g_file;                       // set by SetRegistryFile
 std::shared_ptr<RegistryStore> g_store;   // the store of the file in use
 
-std::string DefaultRegistryFile() {
-    const char* root = std::getenv("VPR_MACHINE");
-    if (root == nullptr || *root == '\0') return {};
-    return std::string(root) + "/registry.db";
+std::string MachineRegistryFile() {
+    auto machine = vpr::machine::CurrentMachine();
+    return machine ? machine->RegistryFile() : std::string();
 }
 
-// The name of HKEY_CURRENT_USER under HKEY_USERS.
-std::string CurrentUserKeyName() { return ".DEFAULT"; }
+// The name of HKEY_CURRENT_USER under HKEY_USERS: the machine's user.
+std::string CurrentUserKeyName() {
+    auto machine = vpr::machine::CurrentMachine();
+    return machine && !machine->userName.empty() ? machine->userName : ".DEFAULT";
+}
 
 // An open key as a call sees it: the predefined keys resolve to their ids.
 struct KeyRef {
@@ -161,7 +163,7 @@ void ToFileTime(int64_t unixSeconds, PFILETIME time) {
 
 std::shared_ptr<RegistryStore> CurrentRegistry() {
     std::lock_guard lock(g_fileMutex);
-    std::string path = g_file.empty() ? DefaultRegistryFile() : g_file;
+    std::string path = g_file.empty() ? MachineRegistryFile() : g_file;
     if (path.empty()) return nullptr;
     if (!g_store || g_store->Path() != path) g_store = std::make_shared<RegistryStore>(path);
     return g_store;

@@ -1,8 +1,9 @@
 // The registry: one SQLite file per machine, shared by every process of it.
 //
+// The file is registry.db at the root of the machine the process runs on.
 // Hives: HKEY_LOCAL_MACHINE and HKEY_USERS are stored; HKEY_CURRENT_USER is
-// HKEY_USERS\<the machine's user name> (HKEY_USERS\.DEFAULT when the machine
-// names no user) and HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\SOFTWARE\Classes;
+// HKEY_USERS\<the machine's user name> (HKEY_USERS\.DEFAULT when there is no
+// machine user) and HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\SOFTWARE\Classes;
 // both are made when first used. Key and value names keep their case and
 // match without regard to it; enumeration by index runs in case-insensitive
 // name order, so it is the same on every run. Every call is one transaction.
@@ -123,11 +124,10 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
 
 namespace vpr::win {
 
-// Chooses the registry file of this process; until it is called the file is
-// "registry.db" in the folder named by VPR_MACHINE. Open key handles keep
-// working on the file they were opened on only by name: call this before
-// opening keys.
+// Points this process's registry at another file (tests and tools); an empty
+// path goes back to the machine's. Keys opened before keep their own file.
 void SetRegistryFile(const std::string& hostPath);
+// Host path of the registry file in use; empty when there is none.
 std::string RegistryFile();
 
 // Test hook: denies the given access rights on one key to every process of

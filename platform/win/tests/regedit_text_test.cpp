@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "windows.h"
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+class RegeditTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vprregedit-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        Use("first.db");
+    }
+    void TearDown() override {
+        vpr::win::SetRegistryFile("");
+        fs::remove_all(dir_);
+    }
+    void Use(const char* file) { vpr::win::SetRegistryFile((dir_ / file).string()); }
+
+    static void Set(HKEY root, const char* path, const char* name, DWORD type, const std::string& data) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyA(root, path, &key), ERROR_SUCCESS);
+        if (name != nullptr || !data.empty() || type != REG_NONE) {
+            ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                     static_cast<DWORD>(data.size())),
+                      ERROR_SUCCESS);
+        }
+        RegCloseKey(key);
+    }
+    static std::string Export(const char* key = "") {
+        std::string text;
+        EXPECT_EQ(vpr::win::ExportRegistryText(key, &text), ERROR_SUCCESS);
+        return text;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(RegeditTextTest, WritesEachTypeInItsForm) {
+    Set(HKEY_CURRENT_USER, "Software\\Demo", nullptr, REG_SZ, "C:\\Program Files\\\"x\"\0"s);
+    Set(HKEY_CURRENT_USER, "Software\\Demo", "Count", REG_DWORD, "\x1f\x00\x00\xa0"s);
+    Set(HKEY_CURRENT_USER, "Software\\Demo", "Bytes", REG_BINARY, "\x01\xff"s);
+    Set(HKEY_CURRENT_USER, "Software\\Demo", "Path", REG_EXPAND_SZ, "%A%\0"s);
+    Set(HKEY_CURRENT_USER, "Software\\Demo", "Say \"hi\"", REG_SZ, ""s);
+    Set(HKEY_CURRENT_USER, "Software\\Demo\\Empty", nullptr, REG_NONE, "");
+    EXPECT_EQ(Export("hkey_current_user\\SOFTWARE\\demo\\"),
+              "REGEDIT4\r\n"
+              "\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Demo]\r\n"
+              "@=\"C:\\\\Program Files\\\\\\\"x\\\"\"\r\n"
+              "\"Bytes\"=hex:01,ff\r\n"
+              "\"Count\"=dword:a000001f\r\n"
+              "\"Path\"=hex(2):25,41,25,00\r\n"
+              "\"Say \\\"hi\\\"\"=hex(1):\r\n"
+              "\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Demo\\Empty]\r\n"
+              "\r\n");
+    std::string text;
+    EXPECT_EQ(vpr::win::ExportRegistryText("HKEY_CURRENT_USER\\Software\\Missing", &text), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(vpr::win::ExportRegistryText("HKEY_NOWHERE\\x", &text), ERROR_BADKEY);
+}
+
+TEST_F(RegeditTextTest, RoundTripIsExact) {
+    std::string big(3000, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", nullptr, REG_SZ, "default\0"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "Back\\slash", REG_SZ, "a\\b\"c\0"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "NoTerminator", REG_SZ, "abc"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "Inner NUL", REG_SZ, "a\0b\0"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "Lines", REG_SZ, "one\r\ntwo\0"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "Short dword", REG_DWORD, "\x01\x02\x03"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "Multi", REG_MULTI_SZ, "x\0y\0\0"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "Big", REG_BINARY, big);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "Odd type", 0x1234, "\x80"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", "High bytes \xe9\xe8", REG_SZ, "\xc3\xa9t\xc3\xa9\0"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App\\Sub [1]", nullptr, REG_NONE, "");
+    Set(HKEY_CLASSES_ROOT, "CLSID\\{5B2D}\\InProcServer32", "ThreadingModel", REG_SZ, "Apartment\0"s);
+    Set(HKEY_CURRENT_USER, "Software\\Kalmora", "Empty", REG_SZ, ""s);
+    std::string first = Export();
+
+    Use("second.db");
+    std::string error;
+    ASSERT_EQ(vpr::win::ImportRegistryText(first, &error), ERROR_SUCCESS) << error;
+    EXPECT_EQ(Export(), first);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Maker\\App", 0, KEY_READ, &key), ERROR_SUCCESS);
+    std::string data(4000, '\0');
+    DWORD type = 0, size = static_cast<DWORD>(data.size());
+    ASSERT_EQ(RegQueryValueExA(key, "Big", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(data.substr(0, size), big);
+    RegCloseKey(key);
+}
+
+TEST_F(RegeditTextTest, ImportsDeletionsAndContinuedHexLines) {
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Old\\Deep\\Deeper", "v", REG_SZ, "x\0"s);
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Keep", "gone", REG_SZ, "x\0"s);
+    std::string error;
+    ASSERT_EQ(vpr::win::ImportRegistryText("REGEDIT4\n"
+                                           "; a comment\n"
+                                           "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\n"
+                                           "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Never]\n"
+                                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Keep]\n"
+                                           "\"gone\"=-\n"
+                                           "\"list\"=hex(7):61,00,\\\n"
+                                           "  62,00,00\n"
+                                           "\"n\" = dword:1\n",
+                                           &error),
+              ERROR_SUCCESS)
+        << error;
+    EXPECT_EQ(Export("HKEY_LOCAL_MACHINE\\SOFTWARE"),
+              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Keep]\r\n\"list\"=hex(7):61,00,62,00,00\r\n\"n\"=dword:00000001\r\n\r\n");
+}
+
+TEST_F(RegeditTextTest, TextWithAnErrorChangesNothing) {
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Before", "v", REG_SZ, "x\0"s);
+    std::string before = Export();
+    struct Case {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"[HKEY_LOCAL_MACHINE\\A]\r\n", "line 1: the text does not start with REGEDIT4"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n[HKEY_NOWHERE\\B]\r\n", "line 3: unknown root key"},
+        {"REGEDIT4\r\n\"v\"=\"x\"\r\n", "line 2: a value outside a key"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=hex:0g\r\n", "line 3: hex bytes"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=dword:123456789\r\n", "line 3: dword:"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"open\r\n", "line 3: a string must end"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A\r\n", "line 2: a key line must end with ]"},
+        {"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\nv=1\r\n", "line 3: a value name must be @"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_EQ(vpr::win::ImportRegistryText(c.text, &error), ERROR_INVALID_DATA) << c.text;
+        EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
+        EXPECT_EQ(Export(), before);
+    }
+    // A change refused half-way is rolled back as a whole.
+    ASSERT_EQ(vpr::win::SetRegistryKeyDeniedAccess(HKEY_LOCAL_MACHINE, "SOFTWARE\\Before", KEY_SET_VALUE),
+              ERROR_SUCCESS);
+    std::string error;
+    EXPECT_EQ(vpr::win::ImportRegistryText("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\New]\r\n"
+                                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Before]\r\n\"v\"=\"y\"\r\n",
+                                           &error),
+              ERROR_ACCESS_DENIED);
+    EXPECT_NE(error.find("SOFTWARE\\Before"), std::string::npos) << error;
+    EXPECT_EQ(Export(), before);
+}
+
+}  // namespace
