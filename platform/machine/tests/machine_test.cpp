@@ -365,4 +365,32 @@ TEST_F(MachineCommandTest, ErrorsExitNonZeroWithAMessage) {
     }
 }
 
+TEST_F(MachineCommandTest, RegExportAndImport) {
+    std::string root = (dir_ / "cmd").string();
+    std::string out;
+    ASSERT_EQ(Run("create " + root + " --user erin"), 0);
+    std::string file = (dir_ / "user.reg").string();
+    ASSERT_EQ(Run("reg --machine " + root + " export 'HKEY_CURRENT_USER\\Software' " + file, &out), 0) << out;
+    std::string text = ReadAll(file);
+    EXPECT_EQ(text.rfind("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\"Desktop\"=\"C:\\\\WINDOWS\\\\Desktop\"\r\n"), std::string::npos) << text;
+
+    std::ofstream(dir_ / "add.reg", std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Added]\r\n\"n\"=dword:00000005\r\n";
+    ASSERT_EQ(Run("reg --machine " + root + " import " + (dir_ / "add.reg").string(), &out), 0) << out;
+    ASSERT_EQ(Run("reg --machine " + root + " export " + file, &out), 0) << out;
+    EXPECT_NE(ReadAll(file).find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Added]\r\n\"n\"=dword:00000005\r\n"), std::string::npos);
+
+    std::ofstream(dir_ / "bad.reg", std::ios::binary) << "REGEDIT4\r\n\"n\"=dword:1\r\n";
+    EXPECT_EQ(Run("reg --machine " + root + " import " + (dir_ / "bad.reg").string(), &out), 1);
+    EXPECT_NE(out.find("line 2: a value outside a key"), std::string::npos) << out;
+
+    // A damaged registry file is reported and left as it is.
+    fs::remove(root + "/registry.db-wal");
+    fs::remove(root + "/registry.db-shm");
+    std::ofstream(root + "/registry.db", std::ios::binary) << std::string(5000, 'x');
+    EXPECT_EQ(Run("reg --machine " + root + " export " + file, &out), 1);
+    EXPECT_NE(out.find("registry.db is damaged"), std::string::npos) << out;
+    EXPECT_EQ(ReadAll(fs::path(root) / "registry.db"), std::string(5000, 'x'));
+}
+
 }  // namespace

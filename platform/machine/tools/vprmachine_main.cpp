@@ -1,11 +1,14 @@
 // vprmachine: creates an emulated workstation, shows its facts and changes them.
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "vpr/machine/machine.h"
+#include "vpr/win/error.h"
+#include "vpr/win/registry.h"
 
 namespace {
 
@@ -24,7 +27,12 @@ constexpr const char* kUsage =
     "      codepage, computer, user, safemode, windows, screen.width,\n"
     "      screen.height, screen.icon, screen.smallicon, screen.menucheck,\n"
     "      drive.X (empty VALUE removes it), unc.\\\\SERVER\\SHARE,\n"
-    "      tree.NAME.store, tree.NAME.user, tree.NAME.authenticated\n";
+    "      tree.NAME.store, tree.NAME.user, tree.NAME.authenticated\n"
+    "  reg [--machine DIR] export [KEY] FILE\n"
+    "      writes KEY (e.g. HKEY_CURRENT_USER\\Software; default: the whole\n"
+    "      registry) as REGEDIT4 text to FILE\n"
+    "  reg [--machine DIR] import FILE\n"
+    "      applies the REGEDIT4 text in FILE; a text with an error changes nothing\n";
 
 int Fail(const std::string& message) {
     std::cerr << "vprmachine: " << message << "\n";
@@ -146,6 +154,34 @@ int Set(std::vector<std::string> args) {
     return 0;
 }
 
+// The registry of the machine as REGEDIT4 text.
+int Reg(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
+    if (args.size() >= 2 && args.size() <= 3 && args[0] == "export") {
+        std::string key = args.size() == 3 ? args[1] : "";
+        std::string text;
+        LONG result = vpr::win::ExportRegistryText(key.c_str(), &text);
+        if (result == ERROR_BADDB) return Fail("the registry file " + vpr::win::RegistryFile() + " is damaged");
+        if (result == ERROR_FILE_NOT_FOUND) return Fail("no key " + key);
+        if (result != ERROR_SUCCESS) return Fail("cannot read the registry (error " + std::to_string(result) + ")");
+        std::ofstream out(args.back(), std::ios::binary);
+        if (!(out << text) || !out.flush()) return Fail("cannot write " + args.back());
+        return 0;
+    }
+    if (args.size() == 2 && args[0] == "import") {
+        std::ifstream in(args[1], std::ios::binary);
+        if (!in) return Fail("cannot read " + args[1]);
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        LONG result = vpr::win::ImportRegistryText(text, &error);
+        if (result == ERROR_BADDB) return Fail("the registry file " + vpr::win::RegistryFile() + " is damaged");
+        if (result != ERROR_SUCCESS) return Fail(args[1] + ": " + error);
+        return 0;
+    }
+    return UsageError("reg takes export [KEY] FILE or import FILE");
+}
+
 struct Command {
     const char* name;
     int (*run)(std::vector<std::string> args);
@@ -155,6 +191,7 @@ constexpr Command kCommands[] = {
     {"create", Create},
     {"show", Show},
     {"set", Set},
+    {"reg", Reg},
 };
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include "ini_text.h"
 
-#include "names.h"
+#include "vpr/win/path.h"
 
 namespace vpr::win {
 
 namespace {
+
+// Section and key names compare as the machine's file names do: without
+// regard to case, a double-byte character only equal to itself.
+bool SameName(std::string_view a, std::string_view b) { return SameFileName(std::string(a), std::string(b)); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -16,7 +20,7 @@ std::string_view Trim(std::string_view s) {
 
 bool Contains(const std::vector<std::string>& names, std::string_view name) {
     for (const auto& n : names) {
-        if (EqualNoCase(n, name)) return true;
+        if (SameName(n, name)) return true;
     }
     return false;
 }
@@ -57,7 +61,7 @@ void IniText::Parse() {
 }
 
 bool IniText::InSection(const Line& line, std::string_view section) const {
-    return line.section != kNone && EqualNoCase(lines_[line.section].name, section);
+    return line.section != kNone && SameName(lines_[line.section].name, section);
 }
 
 std::vector<std::string> IniText::SectionNames() const {
@@ -81,7 +85,7 @@ std::vector<std::string> IniText::KeyNames(std::string_view section) const {
 std::optional<std::string> IniText::Value(std::string_view section, std::string_view key) const {
     key = Trim(key);
     for (const auto& line : lines_) {
-        if (line.kind != Kind::kKey || !InSection(line, section) || !EqualNoCase(line.name, key)) continue;
+        if (line.kind != Kind::kKey || !InSection(line, section) || !SameName(line.name, key)) continue;
         std::string_view value = line.value;
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
             value = value.substr(1, value.size() - 2);
@@ -96,12 +100,12 @@ void IniText::SetValue(std::string_view section, std::string_view key, std::stri
     section = Trim(section);
     size_t header = kNone;
     for (const Line& line : lines_) {
-        if (line.kind == Kind::kKey && InSection(line, section) && EqualNoCase(line.name, key)) {
+        if (line.kind == Kind::kKey && InSection(line, section) && SameName(line.name, key)) {
             // Keep the key as it is spelt in the file; only the value changes.
             Splice(line.begin, line.end, line.name + "=" + std::string(value));
             return;
         }
-        if (header == kNone && line.kind == Kind::kSection && EqualNoCase(line.name, section)) {
+        if (header == kNone && line.kind == Kind::kSection && SameName(line.name, section)) {
             header = static_cast<size_t>(&line - lines_.data());
         }
     }
@@ -126,7 +130,7 @@ void IniText::DeleteKey(std::string_view section, std::string_view key) {
     key = Trim(key);
     for (size_t i = lines_.size(); i-- > 0;) {
         const Line& line = lines_[i];
-        if (line.kind == Kind::kKey && InSection(line, section) && EqualNoCase(line.name, key)) {
+        if (line.kind == Kind::kKey && InSection(line, section) && SameName(line.name, key)) {
             Splice(line.begin, line.next, "");
         }
     }
@@ -136,7 +140,7 @@ void IniText::DeleteSection(std::string_view section) {
     section = Trim(section);
     for (size_t i = lines_.size(); i-- > 0;) {
         const Line& line = lines_[i];
-        if (line.kind != Kind::kSection || !EqualNoCase(line.name, section)) continue;
+        if (line.kind != Kind::kSection || !SameName(line.name, section)) continue;
         size_t end = line.next;
         for (size_t j = i + 1; j < lines_.size() && lines_[j].section == i; ++j) end = lines_[j].next;
         Splice(line.begin, end, "");

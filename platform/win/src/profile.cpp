@@ -104,14 +104,9 @@ bool ReadProfile(LPCSTR fileName, std::string* text) {
     LockedFile file;
     int err = file.Open(host, O_RDONLY, LOCK_SH);
     if (err == 0) err = file.ReadAll(text);
-    if (err == ENOENT || err == ENOTDIR) {
-        vpr::win::SetLastErrorFromErrno(err);
-        return true;
-    }
-    if (err != 0) {
-        vpr::win::SetLastErrorFromErrno(err);
-        return false;
-    }
+    if (err != 0) vpr::win::SetLastPathError(err, host);
+    if (err == ENOENT || err == ENOTDIR) return true;  // a missing file reads as empty
+    if (err != 0) return false;
     SetLastError(ERROR_SUCCESS);
     return true;
 }
@@ -136,9 +131,7 @@ BOOL UpdateProfile(LPCSTR fileName, bool create, Edit edit) {
         if (ini.Text() != before) err = file.Rewrite(before, ini.Text());
     }
     if (err != 0) {
-        // A file that cannot be created for want of its folder.
-        if (err == ENOENT) err = ENOTDIR;
-        vpr::win::SetLastErrorFromErrno(err);
+        vpr::win::SetLastPathError(err, host);
         return FALSE;
     }
     SetLastError(ERROR_SUCCESS);

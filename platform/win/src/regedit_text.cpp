@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "names.h"
+#include "vpr/win/path.h"
 #include "registry_key.h"
 #include "vpr/win/error.h"
 
@@ -30,7 +30,7 @@ const Hive* SplitFullName(std::string_view full, std::string_view* path) {
     std::string_view hive = full.substr(0, slash);
     *path = slash == std::string_view::npos ? std::string_view() : full.substr(slash + 1);
     for (const Hive& h : kHives) {
-        if (EqualNoCase(h.name, hive)) return &h;
+        if (SameFileName(h.name, std::string(hive))) return &h;
     }
     return nullptr;
 }
