@@ -23,8 +23,7 @@
 #define THREAD_PRIORITY_TIME_CRITICAL 15
 #define THREAD_PRIORITY_ERROR_RETURN 0x7FFFFFFF
 
-// Access rights of OpenEventA; every right is granted.
-#define SYNCHRONIZE 0x00100000u
+// Access rights of OpenEventA (SYNCHRONIZE is in types.h); every right is granted.
 #define EVENT_MODIFY_STATE 0x0002u
 #define EVENT_ALL_ACCESS 0x001F0003u
 
