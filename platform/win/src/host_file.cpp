@@ -11,7 +11,28 @@
 
 namespace vpr::win {
 
-HostFile::HostFile(int fd) : fd_(fd) {}
+HostFile::HostFile(int fd, std::shared_ptr<void> shareToken, std::shared_ptr<DiskSpace> space)
+    : fd_(fd), shareToken_(std::move(shareToken)), space_(std::move(space)) {}
+
+uint32_t HostFile::Fitting(uint32_t count, uint64_t* growth) {
+    *growth = 0;
+    if (!space_) return count;
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return count;
+    uint64_t size = static_cast<uint64_t>(st.st_size);
+    std::lock_guard lock(space_->mutex);
+    uint64_t end = position_ + count;
+    if (end <= size) return count;
+    uint64_t grow = end - size;
+    if (grow > space_->bytesLeft) {
+        uint64_t limit = size + space_->bytesLeft;
+        count = limit > position_ ? static_cast<uint32_t>(limit - position_) : 0;
+        grow = position_ + count > size ? position_ + count - size : 0;
+    }
+    space_->bytesLeft -= grow;
+    *growth = grow;
+    return count;
+}
 
 HostFile::~HostFile() {
     if (fd_ >= 0) ::close(fd_);
@@ -65,9 +86,11 @@ DWORD HostFile::Write(const void* buffer, uint32_t count, uint32_t* done) {
     std::lock_guard lock(mutex_);
     buffer_.clear();
     const auto* in = static_cast<const uint8_t*>(buffer);
+    uint64_t growth = 0;
+    uint32_t fitting = Fitting(count, &growth);
     uint32_t written = 0;
-    while (written < count) {
-        ssize_t n = ::pwrite(fd_, in + written, count - written,
+    while (written < fitting) {
+        ssize_t n = ::pwrite(fd_, in + written, fitting - written,
                              static_cast<off_t>(position_));
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -79,7 +102,7 @@ DWORD HostFile::Write(const void* buffer, uint32_t count, uint32_t* done) {
         position_ += static_cast<uint64_t>(n);
     }
     *done = written;
-    return ERROR_SUCCESS;
+    return written < count ? ERROR_DISK_FULL : ERROR_SUCCESS;
 }
 
 DWORD HostFile::Seek(int64_t offset, int origin, uint64_t* position) {
@@ -122,6 +145,7 @@ DWORD HostFile::Close() {
     buffer_.clear();
     int fd = fd_;
     fd_ = -1;
+    shareToken_.reset();
     if (fd >= 0 && ::close(fd) != 0) return ErrorFromErrno(errno);
     return ERROR_SUCCESS;
 }

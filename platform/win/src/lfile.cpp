@@ -1,11 +1,10 @@
 // The _l* file calls over the handle table.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cstring>
 #include <string>
 
-#include "host_file.h"
+#include "file_open.h"
+#include "vpr/win/handle_table.h"
+#include "search_path.h"
 #include "vpr/win/error.h"
 #include "vpr/win/file.h"
 #include "vpr/win/path.h"
@@ -21,29 +20,76 @@ std::shared_ptr<FileObject> FileFromHandle(HFILE hFile) {
     return file;
 }
 
-HFILE OpenHost(LPCSTR path, int flags, mode_t mode) {
-    std::string host;
-    if (!vpr::win::ResolveHostPath(path, &host)) return HFILE_ERROR;
-    int fd = ::open(host.c_str(), flags | O_CLOEXEC, mode);
-    if (fd < 0) {
-        vpr::win::SetLastErrorFromErrno(errno);
-        return HFILE_ERROR;
+// Sharing of the 16-bit open modes.
+DWORD ShareFromOpenMode(int mode) {
+    switch (mode & 0x70) {
+        case OF_SHARE_EXCLUSIVE: return 0;
+        case OF_SHARE_DENY_WRITE: return FILE_SHARE_READ;
+        case OF_SHARE_DENY_READ: return FILE_SHARE_WRITE;
+        default: return FILE_SHARE_READ | FILE_SHARE_WRITE;  // compatibility, deny none
     }
+}
+
+DWORD AccessFromOpenMode(int mode) {
+    int access = mode & 0x3;
+    return access == OF_WRITE       ? GENERIC_WRITE
+           : access == OF_READWRITE ? GENERIC_READ | GENERIC_WRITE
+                                    : GENERIC_READ;
+}
+
+HFILE Open(LPCSTR path, DWORD access, DWORD share, DWORD disposition, DWORD attributes) {
+    uint32_t value = vpr::win::OpenHostFile(path, access, share, disposition, attributes);
+    if (value == 0) return HFILE_ERROR;
     SetLastError(ERROR_SUCCESS);
-    return vpr::win::OpenFileObject(std::make_shared<vpr::win::HostFile>(fd));
+    return static_cast<HFILE>(value);
 }
 
 }  // namespace
 
 extern "C" HFILE WINAPI _lcreat(LPCSTR lpPathName, int iAttribute) {
-    mode_t mode = (iAttribute & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-    return OpenHost(lpPathName, O_RDWR | O_CREAT | O_TRUNC, mode);
+    DWORD attributes = static_cast<DWORD>(iAttribute) &
+                       (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    return Open(lpPathName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS,
+                attributes);
 }
 
 extern "C" HFILE WINAPI _lopen(LPCSTR lpPathName, int iReadWrite) {
-    int access = iReadWrite & 0x3;
-    int flags = access == OF_WRITE ? O_WRONLY : access == OF_READWRITE ? O_RDWR : O_RDONLY;
-    return OpenHost(lpPathName, flags, 0);
+    return Open(lpPathName, AccessFromOpenMode(iReadWrite), ShareFromOpenMode(iReadWrite), OPEN_EXISTING, 0);
+}
+
+extern "C" HFILE WINAPI OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle) {
+    OFSTRUCT ignored;
+    OFSTRUCT* record = lpReOpenBuff ? lpReOpenBuff : &ignored;
+    std::memset(record, 0, sizeof *record);
+    record->cBytes = sizeof *record;
+    record->fFixedDisk = 1;
+    auto fail = [&](DWORD error) {
+        record->nErrCode = static_cast<WORD>(error);
+        SetLastError(error);
+        return HFILE_ERROR;
+    };
+    if (lpFileName == nullptr || *lpFileName == '\0') return fail(ERROR_FILE_NOT_FOUND);
+    // A bare name of a file to be read is looked for as Windows does; a file
+    // to be made is made where the name says.
+    std::string full;
+    bool searches = !(uStyle & (OF_CREATE | OF_PARSE | OF_DELETE));
+    if (searches ? !vpr::win::SearchFile(lpFileName, nullptr, vpr::win::SearchOrder::OpenFile, &full)
+                 : !vpr::win::FullWindowsPath(lpFileName, &full))
+        return fail(searches ? ERROR_FILE_NOT_FOUND : GetLastError());
+    std::strncpy(record->szPathName, full.c_str(), OFS_MAXPATHNAME - 1);
+    if (uStyle & OF_PARSE) return 0;
+    if (uStyle & OF_DELETE) return DeleteFileA(full.c_str()) ? 1 : fail(GetLastError());
+    DWORD access = AccessFromOpenMode(static_cast<int>(uStyle));
+    if ((uStyle & OF_CREATE) && (uStyle & 0x3) == OF_READ) access = GENERIC_READ | GENERIC_WRITE;
+    HFILE file = Open(full.c_str(), access, ShareFromOpenMode(static_cast<int>(uStyle)),
+                      (uStyle & OF_CREATE) ? CREATE_ALWAYS : OPEN_EXISTING, 0);
+    if (file == HFILE_ERROR) return fail(GetLastError());
+    if (uStyle & OF_EXIST) {
+        // Only a test that the file opens: it is closed again at once.
+        _lclose(file);
+        return 1;
+    }
+    return file;
 }
 
 extern "C" UINT WINAPI _lread(HFILE hFile, LPVOID lpBuffer, UINT uBytes) {

@@ -94,9 +94,12 @@ TEST_F(HostFileTest, ReadsLargerThanTheBufferAndAcrossItsEdge) {
 }
 
 TEST(FileErrors, MissingFilesAndBadHandles) {
+    // A missing file in a missing folder is a missing path, as on Windows.
     EXPECT_EQ(_lopen("/nonexistent-vpr/x.qmt", OF_READ), HFILE_ERROR);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(_lcreat("/nonexistent-vpr/dir/x.qmt", 0), HFILE_ERROR);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(_lopen("/tmp/nonexistent-vpr.qmt", OF_READ), HFILE_ERROR);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(_lopen("", OF_READ), HFILE_ERROR);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));

@@ -40,6 +40,7 @@ typedef const char* LPCSTR;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef LONG* PLONG;
+typedef WORD* LPWORD;
 typedef BOOL* LPBOOL;
 
 typedef void* HANDLE;

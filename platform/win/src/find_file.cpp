@@ -1,0 +1,252 @@
+// FindFirstFileA, FindNextFileA, FindClose: a folder's listing taken at the
+// first call and handed out one entry at a time.
+#include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "attribute_store.h"
+#include "fault_table.h"
+#include "file_time.h"
+#include "vpr/machine/code_page.h"
+#include "vpr/machine/machine.h"
+#include "vpr/win/error.h"
+#include "vpr/win/file.h"
+#include "vpr/win/handle_table.h"
+#include "vpr/win/path.h"
+
+namespace vpr::win {
+
+namespace {
+
+class FindObject : public KernelObject {
+public:
+    std::vector<WIN32_FIND_DATAA> entries;
+    size_t next = 0;
+    std::mutex mutex;
+};
+
+unsigned CodePage() {
+    auto m = vpr::machine::CurrentMachine();
+    return m ? m->codePage : 65001;
+}
+
+// Text split into whole characters.
+std::vector<std::string> Characters(const std::string& text, unsigned codePage) {
+    std::vector<std::string> chars;
+    auto bytes = reinterpret_cast<const unsigned char*>(text.c_str());
+    for (size_t i = 0; i < text.size();) {
+        size_t n = vpr::machine::CharLength(bytes + i, codePage);
+        if (n == 0) break;
+        chars.push_back(text.substr(i, n));
+        i += n;
+    }
+    return chars;
+}
+
+bool SameChar(const std::string& a, const std::string& b, unsigned codePage) {
+    if (a.size() == 1 && b.size() == 1)
+        return vpr::machine::FoldCase(static_cast<unsigned char>(a[0]), codePage) ==
+               vpr::machine::FoldCase(static_cast<unsigned char>(b[0]), codePage);
+    return a == b;
+}
+
+// "*" any run of characters, "?" one character (or none at the end of the
+// name or before a dot), everything else itself without regard to case.
+bool Match(const std::vector<std::string>& name, size_t n, const std::vector<std::string>& mask, size_t m,
+           unsigned codePage) {
+    while (m < mask.size()) {
+        if (mask[m] == "*") {
+            for (size_t k = n; k <= name.size(); ++k)
+                if (Match(name, k, mask, m + 1, codePage)) return true;
+            return false;
+        }
+        if (mask[m] == "?") {
+            if (n < name.size() && Match(name, n + 1, mask, m + 1, codePage)) return true;
+            // None at all, at the end of the name or before a dot.
+            return (n == name.size() || name[n] == ".") && Match(name, n, mask, m + 1, codePage);
+        }
+        if (n == name.size() || !SameChar(name[n], mask[m], codePage)) return false;
+        ++n;
+        ++m;
+    }
+    return n == name.size();
+}
+
+bool MatchesWildcard(const std::string& name, const std::string& mask) {
+    unsigned codePage = CodePage();
+    if (mask == "*" || mask == "*.*") return true;
+    auto chars = Characters(name, codePage);
+    auto maskChars = Characters(mask, codePage);
+    bool hasDot = std::find(chars.begin(), chars.end(), ".") != chars.end();
+    // "name.*" also matches "name"; "*." matches names without a dot.
+    if (mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0 &&
+        Match(chars, 0, std::vector<std::string>(maskChars.begin(), maskChars.end() - 2), 0, codePage))
+        return true;
+    if (mask.size() >= 2 && mask.back() == '.' && name != "." && name != "..")
+        return !hasDot && Match(chars, 0, std::vector<std::string>(maskChars.begin(), maskChars.end() - 1), 0, codePage);
+    return Match(chars, 0, maskChars, 0, codePage);
+}
+
+std::string RealPath(const std::string& path) {
+    char buffer[PATH_MAX];
+    return ::realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
+}
+
+bool IsAncestorOrSelf(const std::string& folder, const std::string& path) {
+    if (folder == "/") return true;
+    return path.compare(0, folder.size(), folder) == 0 && (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+// Real folders the listed folder's path passes through: a link that leads
+// to one of them, or above, would make a walk of the tree go round forever.
+std::vector<std::string> RealFoldersOnTheWay(const std::string& host) {
+    std::vector<std::string> folders;
+    for (size_t slash = host.find('/', 1);; slash = host.find('/', slash + 1)) {
+        std::string real = RealPath(slash == std::string::npos ? host : host.substr(0, slash));
+        if (!real.empty()) folders.push_back(real);
+        if (slash == std::string::npos) break;
+    }
+    return folders;
+}
+
+bool LeadsBack(const std::string& entryPath, const std::vector<std::string>& onTheWay) {
+    std::string target = RealPath(entryPath);
+    if (target.empty()) return true;
+    for (const auto& folder : onTheWay)
+        if (IsAncestorOrSelf(target, folder)) return true;
+    return false;
+}
+
+WIN32_FIND_DATAA Describe(const std::string& name, const std::string& host, const struct stat& st) {
+    WIN32_FIND_DATAA data;
+    std::memset(&data, 0, sizeof data);
+    data.dwFileAttributes = AttributeStore::Attributes(host, st);
+    data.ftCreationTime = FileTimeFromHost(st.st_mtim);
+    data.ftLastAccessTime = FileTimeFromHost(st.st_atim);
+    data.ftLastWriteTime = FileTimeFromHost(st.st_mtim);
+    if (!S_ISDIR(st.st_mode)) {
+        auto size = static_cast<uint64_t>(st.st_size);
+        data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+        data.nFileSizeLow = static_cast<DWORD>(size);
+    }
+    std::memcpy(data.cFileName, name.c_str(), name.size() + 1);
+    return data;
+}
+
+// Sort key: the name without regard to case, then as it stands.
+bool ListingOrder(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b) {
+    auto dots = [](const char* n) { return std::strcmp(n, ".") == 0 ? 0 : std::strcmp(n, "..") == 0 ? 1 : 2; };
+    if (dots(a.cFileName) != dots(b.cFileName)) return dots(a.cFileName) < dots(b.cFileName);
+    int folded = ::strcasecmp(a.cFileName, b.cFileName);
+    return folded != 0 ? folded < 0 : std::strcmp(a.cFileName, b.cFileName) < 0;
+}
+
+bool IsRoot(const std::string& windowsFolder) {
+    // "C:\" or "\\SERVER\SHARE\"
+    if (windowsFolder.size() == 3 && windowsFolder[1] == ':') return true;
+    if (windowsFolder.rfind("\\\\", 0) != 0) return false;
+    size_t slashes = std::count(windowsFolder.begin() + 2, windowsFolder.end(), '\\');
+    return slashes == 1 || (slashes == 2 && windowsFolder.back() == '\\');
+}
+
+// Lists the entries of `pattern`; false with the last error set.
+bool List(LPCSTR pattern, std::vector<WIN32_FIND_DATAA>* entries) {
+    std::string folder, mask;
+    SplitLastComponent(pattern, &folder, &mask);
+    if (folder.empty()) folder = ".";
+    ResolvedPath path;
+    if (!ResolvePath(folder.c_str(), &path)) return false;
+    struct stat st;
+    if (::stat(path.host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (FaultTable::Has(path.host, FileFault::Unreadable)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    DIR* dir = ::opendir(path.host.c_str());
+    if (!dir) {
+        SetLastPathError(errno, path.host);
+        return false;
+    }
+    std::string base = path.host == "/" ? "" : path.host;
+    bool root = IsRoot(path.windows);
+    std::vector<std::string> onTheWay;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        bool dots = name == "." || name == "..";
+        if ((dots && root) || name == AttributeStore::kFileName || name.size() >= MAX_PATH) continue;
+        if (!MatchesWildcard(name, mask)) continue;
+        std::string host = dots ? path.host : base + "/" + name;
+        struct stat entrySt;
+        if (::stat(host.c_str(), &entrySt) != 0) continue;  // a dangling link names nothing
+        if (!dots && S_ISDIR(entrySt.st_mode) && entry->d_type != DT_DIR) {
+            struct stat linkSt;
+            if (::lstat(host.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
+                if (onTheWay.empty()) onTheWay = RealFoldersOnTheWay(path.host);
+                if (LeadsBack(host, onTheWay)) continue;
+            }
+        }
+        entries->push_back(Describe(name, host, entrySt));
+    }
+    ::closedir(dir);
+    std::sort(entries->begin(), entries->end(), ListingOrder);
+    if (entries->empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+}  // namespace vpr::win
+
+using vpr::win::FindObject;
+using vpr::win::HandleTable;
+
+extern "C" HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+    if (lpFileName == nullptr || lpFindFileData == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto find = std::make_shared<FindObject>();
+    if (!vpr::win::List(lpFileName, &find->entries)) return INVALID_HANDLE_VALUE;
+    *lpFindFileData = find->entries[0];
+    find->next = 1;
+    SetLastError(ERROR_SUCCESS);
+    return vpr::win::HandleFromValue(HandleTable::Instance().Add(find));
+}
+
+extern "C" BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
+    auto find = HandleTable::Instance().GetAs<FindObject>(vpr::win::ValueFromHandle(hFindFile));
+    if (!find || lpFindFileData == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard lock(find->mutex);
+    if (find->next >= find->entries.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    *lpFindFileData = find->entries[find->next++];
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI FindClose(HANDLE hFindFile) {
+    auto& table = HandleTable::Instance();
+    uint32_t value = vpr::win::ValueFromHandle(hFindFile);
+    if (!table.GetAs<FindObject>(value) || !table.Remove(value)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
