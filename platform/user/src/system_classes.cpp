@@ -5,14 +5,24 @@
 
 namespace vpr::user {
 
+void RegisterButtonClass();
+void RegisterStaticClass();
+void RegisterEditClass();
 void RegisterListBoxClass();
 void RegisterCommonControlClasses();
+void RegisterComboBoxClass();
+void RegisterDialogClass();
 
 void EnsureSystemClasses() {
     static std::once_flag once;
     std::call_once(once, [] {
+        RegisterButtonClass();
+        RegisterStaticClass();
+        RegisterEditClass();
         RegisterListBoxClass();
         RegisterCommonControlClasses();
+        RegisterComboBoxClass();
+        RegisterDialogClass();
     });
 }
 

@@ -7,3 +7,5 @@
 #include "vpr/user/controls.h"
 #include "vpr/user/commctrl.h"
 #include "vpr/user/menu.h"
+#include "vpr/user/dialog.h"
+#include "vpr/user/ui_driver.h"

@@ -312,6 +312,7 @@ typedef HELPINFO* LPHELPINFO;
 
 // WM_NCHITTEST answers.
 #define HTERROR (-2)
+#define HTTRANSPARENT (-1)
 #define HTNOWHERE 0
 #define HTCLIENT 1
 #define HTCAPTION 2

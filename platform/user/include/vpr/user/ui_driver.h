@@ -1,0 +1,88 @@
+// The UI driver: the person in a headless run.
+//
+// Every modal loop of the window system hands its element to the installed
+// driver once it is shown. Tests register handlers for what they expect
+// ("when dialog 345 opens ..."); a handler acts only through the user-level
+// operations below, which post the mouse and keyboard input a person's hand
+// would and let the window system turn it into messages and notifications.
+// A modal element that no handler expects is recorded as a failure (with its
+// template id, caption and texts) and cancelled, so that the test fails
+// instead of hanging.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vpr/user/window.h"
+
+namespace vpr::user {
+
+struct ModalElement {
+    HWND window = nullptr;  // the dialog
+    int templateId = 0;
+    std::string caption;
+    std::string text;  // the texts of its static controls, one per line
+};
+
+class UiDriver {
+public:
+    using Handler = std::function<void(const ModalElement&)>;
+
+    // Installs the driver for the process; only one may be installed at a time.
+    UiDriver();
+    ~UiDriver();
+    UiDriver(const UiDriver&) = delete;
+    UiDriver& operator=(const UiDriver&) = delete;
+
+    // The next opening of the dialog made from the template runs the handler.
+    // Handlers for one template run in the order they were added, once each.
+    void OnDialog(int templateId, Handler handler);
+    // Every opening of dialogs with this caption runs the handler (for dialogs
+    // not made from a numbered template).
+    void OnDialogCaption(const std::string& caption, Handler handler);
+
+    // What went wrong: unexpected elements, operations a person could not do.
+    std::vector<std::string> Failures() const;
+    // Every element the driver saw, in order.
+    std::vector<ModalElement> Seen() const;
+    // The types of MessageBeep calls made while the driver was installed.
+    std::vector<UINT> Beeps() const;
+    // Handlers registered and not yet used.
+    size_t PendingHandlers() const;
+
+    static UiDriver* Installed();
+
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// User-level operations. Each one acts as a person would and returns false
+// (recording a failure with the installed driver) when a person could not do
+// it: the control is missing, hidden or disabled, the row does not exist.
+namespace ui {
+
+// Clicks a control with the left button.
+bool Click(HWND dialog, int controlId);
+// Clicks a check box or radio button until it shows the wanted state.
+bool Check(HWND dialog, int controlId, bool checked);
+// Clicks into an edit (or combo box) and types the text at the caret.
+bool Type(HWND dialog, int controlId, const std::string& text);
+// Clicks into an edit, selects all of its text and types over it.
+bool ReplaceText(HWND dialog, int controlId, const std::string& text);
+// Selects a row of a list box (a click on it) or of a combo box (drops the
+// list and clicks the row).
+bool SelectRow(HWND dialog, int controlId, int row, WPARAM keys = 0);
+// Double-clicks a row of a list box.
+bool DoubleClickRow(HWND dialog, int controlId, int row);
+// Presses and releases a key on the window that has the focus; shift or
+// control may be held with it.
+bool PressKey(HWND dialog, int virtualKey, bool shift = false, bool control = false);
+// Presses Alt with a letter (a mnemonic).
+bool PressAltKey(HWND dialog, char letter);
+// Closes the dialog with its close box.
+bool CloseWindow(HWND dialog);
+
+}  // namespace ui
+}  // namespace vpr::user

@@ -1,0 +1,354 @@
+#include "vpr/user/ui_driver.h"
+
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <map>
+#include <mutex>
+
+#include "combo_box.h"
+#include "control.h"
+#include "dialog.h"
+#include "ui_driver_hooks.h"
+
+namespace vpr::user {
+
+struct UiDriver::State {
+    mutable std::mutex mutex;
+    std::map<int, std::deque<Handler>> byTemplate;
+    std::map<std::string, Handler> byCaption;
+    std::vector<std::string> failures;
+    std::vector<ModalElement> seen;
+    std::vector<UINT> beeps;
+};
+
+namespace {
+
+std::mutex g_installMutex;
+UiDriver* g_driver = nullptr;
+
+void Fail(const std::string& what) {
+    std::lock_guard lock(g_installMutex);
+    if (!g_driver) return;
+    std::lock_guard stateLock(g_driver->state_->mutex);
+    g_driver->state_->failures.push_back(what);
+}
+
+std::string TextOf(HWND hwnd) {
+    char text[1024] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+ModalElement Describe(HWND dialog) {
+    ModalElement element;
+    element.window = dialog;
+    element.templateId = DialogTemplateId(dialog);
+    element.caption = TextOf(dialog);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!(SendMessageA(child, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)) continue;
+        std::string text = TextOf(child);
+        if (text.empty()) continue;
+        if (!element.text.empty()) element.text += "\n";
+        element.text += text;
+    }
+    return element;
+}
+
+std::string Name(const ModalElement& element) {
+    return "dialog " + std::to_string(element.templateId) + " \"" + element.caption + "\" (" + element.text + ")";
+}
+
+// Takes the input the operations posted, as the dialog's message loop would.
+void Pump(HWND dialog) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!IsWindow(dialog) || !IsDialogMessageA(dialog, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+HWND UsableControl(HWND dialog, int id, const char* action) {
+    HWND control = GetDlgItem(dialog, id);
+    std::string where = std::string(action) + " control " + std::to_string(id) + " of dialog " +
+                        std::to_string(DialogTemplateId(dialog));
+    if (!control) {
+        Fail("cannot " + where + ": no such control");
+        return nullptr;
+    }
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+        Fail("cannot " + where + ": it is hidden or disabled");
+        return nullptr;
+    }
+    return control;
+}
+
+// A click at a point of the control, the way the mouse delivers it.
+void ClickAt(HWND dialog, HWND control, POINT at, WPARAM keys, bool twice) {
+    HWND top = TopLevelOf(control);
+    LRESULT activate = SendMessageA(control, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
+                                    MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    if (activate == MA_ACTIVATE || activate == MA_ACTIVATEANDEAT) SetActiveWindow(top);
+    if (activate == MA_ACTIVATEANDEAT || activate == MA_NOACTIVATEANDEAT) return;
+    LPARAM point = MAKELPARAM(at.x, at.y);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
+    PostMessageA(control, WM_LBUTTONUP, keys, point);
+    if (twice) {
+        PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON | keys, point);
+        PostMessageA(control, WM_LBUTTONUP, keys, point);
+    }
+    Pump(dialog);
+}
+
+POINT Center(HWND control) {
+    RECT client;
+    GetClientRect(control, &client);
+    return POINT{client.right / 2, client.bottom / 2};
+}
+
+void PostKey(HWND dialog, int vk, bool down) {
+    HWND focus = GetFocus();
+    if (!focus) focus = dialog;
+    PostMessageA(focus, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), down ? 1 : 0xC0000001);
+}
+
+void TypeChars(HWND dialog, const std::string& text) {
+    for (char c : text) {
+        unsigned char u = static_cast<unsigned char>(c);
+        int vk = std::isalpha(u) ? std::toupper(u) : (std::isdigit(u) || c == ' ') ? u : 0;
+        if (vk) {
+            bool shift = std::isupper(u);
+            if (shift) PostKey(dialog, VK_SHIFT, true);
+            PostKey(dialog, vk, true);
+            Pump(dialog);  // the key turns into its character here
+            PostKey(dialog, vk, false);
+            if (shift) PostKey(dialog, VK_SHIFT, false);
+        } else {
+            // Characters without a key of their own arrive as characters.
+            HWND focus = GetFocus();
+            PostMessageA(focus ? focus : dialog, WM_CHAR, u, 1);
+        }
+        Pump(dialog);
+    }
+}
+
+}  // namespace
+
+UiDriver::UiDriver() : state_(std::make_unique<State>()) {
+    std::lock_guard lock(g_installMutex);
+    g_driver = this;
+}
+
+UiDriver::~UiDriver() {
+    std::lock_guard lock(g_installMutex);
+    if (g_driver == this) g_driver = nullptr;
+}
+
+UiDriver* UiDriver::Installed() {
+    std::lock_guard lock(g_installMutex);
+    return g_driver;
+}
+
+void UiDriver::OnDialog(int templateId, Handler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->byTemplate[templateId].push_back(std::move(handler));
+}
+
+void UiDriver::OnDialogCaption(const std::string& caption, Handler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->byCaption[caption] = std::move(handler);
+}
+
+std::vector<std::string> UiDriver::Failures() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->failures;
+}
+
+std::vector<ModalElement> UiDriver::Seen() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->seen;
+}
+
+std::vector<UINT> UiDriver::Beeps() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->beeps;
+}
+
+size_t UiDriver::PendingHandlers() const {
+    std::lock_guard lock(state_->mutex);
+    size_t count = 0;
+    for (auto& [id, handlers] : state_->byTemplate) count += handlers.size();
+    return count;
+}
+
+bool DriverActOnDialog(HWND dialog) {
+    UiDriver* driver = UiDriver::Installed();
+    if (!driver) return false;
+    ModalElement element = Describe(dialog);
+    UiDriver::Handler handler;
+    {
+        std::lock_guard lock(driver->state_->mutex);
+        auto& state = *driver->state_;
+        state.seen.push_back(element);
+        auto it = state.byTemplate.find(element.templateId);
+        if (element.templateId && it != state.byTemplate.end() && !it->second.empty()) {
+            handler = std::move(it->second.front());
+            it->second.pop_front();
+        } else if (auto byCaption = state.byCaption.find(element.caption); byCaption != state.byCaption.end()) {
+            handler = byCaption->second;
+        } else {
+            state.failures.push_back("unexpected " + Name(element));
+        }
+    }
+    if (!handler) {
+        EndDialog(dialog, IDCANCEL);
+        return true;
+    }
+    Pump(dialog);
+    handler(element);
+    if (IsWindow(dialog)) Pump(dialog);
+    return true;
+}
+
+namespace ui {
+
+bool Click(HWND dialog, int id) {
+    HWND control = UsableControl(dialog, id, "click");
+    if (!control) return false;
+    ClickAt(dialog, control, Center(control), 0, false);
+    return true;
+}
+
+bool Check(HWND dialog, int id, bool checked) {
+    HWND control = UsableControl(dialog, id, "check");
+    if (!control) return false;
+    for (int tries = 0; tries < 3; ++tries) {
+        if ((SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED) == checked) return true;
+        ClickAt(dialog, control, Center(control), 0, false);
+    }
+    Fail("control " + std::to_string(id) + " does not take the wanted check state");
+    return false;
+}
+
+bool Type(HWND dialog, int id, const std::string& text) {
+    HWND control = UsableControl(dialog, id, "type into");
+    if (!control) return false;
+    if (GetFocus() != control) {
+        // A click puts the caret where it lands: click right of the text.
+        RECT client;
+        GetClientRect(control, &client);
+        ClickAt(dialog, control, POINT{client.right - 1, 1}, 0, false);
+    }
+    TypeChars(dialog, text);
+    return true;
+}
+
+bool ReplaceText(HWND dialog, int id, const std::string& text) {
+    HWND control = UsableControl(dialog, id, "type into");
+    if (!control) return false;
+    if (GetFocus() != control) ClickAt(dialog, control, POINT{1, 1}, 0, false);
+    PostKey(dialog, VK_HOME, true);
+    PostKey(dialog, VK_HOME, false);
+    PostKey(dialog, VK_SHIFT, true);
+    PostKey(dialog, VK_END, true);
+    PostKey(dialog, VK_END, false);
+    PostKey(dialog, VK_SHIFT, false);
+    PostKey(dialog, VK_DELETE, true);
+    PostKey(dialog, VK_DELETE, false);
+    Pump(dialog);
+    TypeChars(dialog, text);
+    return true;
+}
+
+bool SelectRow(HWND dialog, int id, int row, WPARAM keys) {
+    HWND control = UsableControl(dialog, id, "select a row of");
+    if (!control) return false;
+    char className[32];
+    GetClassNameA(control, className, sizeof className);
+    if (EqualNoCase(className, "ComboBox")) {
+        if (!ComboPickRow(control, row)) {
+            Fail("combo box " + std::to_string(id) + " has no row " + std::to_string(row));
+            return false;
+        }
+        Pump(dialog);
+        return true;
+    }
+    if (row < 0 || row >= SendMessageA(control, LB_GETCOUNT, 0, 0)) {
+        Fail("list box " + std::to_string(id) + " has no row " + std::to_string(row));
+        return false;
+    }
+    // Scroll the row into view first, as a person would.
+    RECT item;
+    SendMessageA(control, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    RECT client;
+    GetClientRect(control, &client);
+    if (item.top < 0 || item.bottom > client.bottom) {
+        SendMessageA(control, LB_SETTOPINDEX, row, 0);
+        SendMessageA(control, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    }
+    ClickAt(dialog, control, POINT{item.left + 1, item.top + 1}, keys, false);
+    return true;
+}
+
+bool DoubleClickRow(HWND dialog, int id, int row) {
+    if (!SelectRow(dialog, id, row)) return false;
+    HWND control = GetDlgItem(dialog, id);
+    RECT item;
+    SendMessageA(control, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    LPARAM point = MAKELPARAM(item.left + 1, item.top + 1);
+    PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    PostMessageA(control, WM_LBUTTONUP, 0, point);
+    Pump(dialog);
+    return true;
+}
+
+bool PressKey(HWND dialog, int vk, bool shift, bool control) {
+    if (!IsWindow(dialog)) {
+        Fail("cannot press a key: the window is gone");
+        return false;
+    }
+    if (shift) PostKey(dialog, VK_SHIFT, true);
+    if (control) PostKey(dialog, VK_CONTROL, true);
+    PostKey(dialog, vk, true);
+    Pump(dialog);
+    if (IsWindow(dialog)) {
+        PostKey(dialog, vk, false);
+        if (control) PostKey(dialog, VK_CONTROL, false);
+        if (shift) PostKey(dialog, VK_SHIFT, false);
+        Pump(dialog);
+    }
+    return true;
+}
+
+bool PressAltKey(HWND dialog, char letter) {
+    if (!IsWindow(dialog)) return false;
+    HWND focus = GetFocus();
+    PostMessageA(focus ? focus : dialog, WM_SYSCHAR, static_cast<unsigned char>(letter), 1 << 29);
+    Pump(dialog);
+    return true;
+}
+
+bool CloseWindow(HWND dialog) {
+    if (!IsWindow(dialog)) return false;
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump(dialog);
+    return true;
+}
+
+}  // namespace ui
+}  // namespace vpr::user
+
+extern "C" BOOL WINAPI MessageBeep(UINT type) {
+    std::lock_guard lock(vpr::user::g_installMutex);
+    if (vpr::user::g_driver) {
+        std::lock_guard stateLock(vpr::user::g_driver->state_->mutex);
+        vpr::user::g_driver->state_->beeps.push_back(type);
+    }
+    return TRUE;
+}

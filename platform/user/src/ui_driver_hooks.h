@@ -1,0 +1,16 @@
+// How modal loops of the window system hand control to the UI driver.
+#pragma once
+
+#include <string>
+
+#include "vpr/user/window.h"
+
+namespace vpr::user {
+
+// Called by a modal loop once its dialog is shown. The driver runs the
+// matching handler (which acts as the person) or, with no handler, records
+// the unexpected element and cancels it. Returns false when no driver is
+// installed: the loop then waits for messages as on Windows.
+bool DriverActOnDialog(HWND dialog);
+
+}  // namespace vpr::user
