@@ -316,8 +316,9 @@ BOOL WINAPI EndDialog(HWND hwnd, INT_PTR result) {
         state->ended = true;
         state->result = result;
     }
-    // The modal loop may be waiting for a message: wake it.
-    if (window->queue) window->queue->Notify();
+    // The modal loop may be waiting for a message: a posted message wakes it
+    // without fail, whichever thread ends the dialog.
+    PostMessageA(hwnd, WM_NULL, 0, 0);
     if (window->queue.get() == &CurrentQueue()) {
         auto* state = DialogOf(hwnd);
         if (!state->modal) ShowWindow(hwnd, SW_HIDE);

@@ -194,11 +194,6 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId) {
     return it == QueueRegistry().end() ? nullptr : it->second.lock();
 }
 
-void ThreadQueue::Notify() {
-    std::lock_guard guard(mutex);
-    Changed();
-}
-
 void ThreadQueue::HandleSentMessages() {
     for (;;) {
         std::shared_ptr<SentMessage> sent;

@@ -149,8 +149,6 @@ public:
     // Handles every message other threads sent to this one; called by the
     // owning thread only.
     void HandleSentMessages();
-    // Wakes the thread out of any wait.
-    void Notify();
     // Records an arrival and wakes the thread; caller holds mutex.
     void Changed() {
         ++changes;
