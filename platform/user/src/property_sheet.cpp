@@ -22,11 +22,7 @@ struct PageObject : vpr::win::KernelObject {
     PROPSHEETPAGEA page{};
 };
 
-std::shared_ptr<PageObject> PageOf(HPROPSHEETPAGE handle) {
-    auto raw = reinterpret_cast<uintptr_t>(handle);
-    if (raw == 0 || raw > 0xFFFFFFFFu) return nullptr;
-    return vpr::win::HandleTable::Instance().GetAs<PageObject>(static_cast<uint32_t>(raw));
-}
+std::shared_ptr<PageObject> PageOf(HPROPSHEETPAGE handle) { return HandleObject<PageObject>(handle); }
 
 struct Sheet {
     HINSTANCE instance = nullptr;
@@ -313,13 +309,12 @@ HPROPSHEETPAGE WINAPI CreatePropertySheetPageA(LPCPROPSHEETPAGEA page) {
     if ((page->dwFlags & PSP_USECALLBACK) && page->pfnCallback &&
         !page->pfnCallback(nullptr, PSPCB_CREATE, &object->page))
         return nullptr;
-    return reinterpret_cast<HPROPSHEETPAGE>(
-        static_cast<uintptr_t>(vpr::win::HandleTable::Instance().Add(std::move(object))));
+    return AddHandleObject<HPROPSHEETPAGE>(std::move(object));
 }
 
 BOOL WINAPI DestroyPropertySheetPage(HPROPSHEETPAGE handle) {
     if (!PageOf(handle)) return FALSE;
-    vpr::win::HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)));
+    RemoveHandleObject(handle);
     return TRUE;
 }
 
