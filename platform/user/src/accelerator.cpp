@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "vpr/user/menu.h"
+#include "common_control.h"
 #include "window_manager.h"
 
 namespace vpr::user {
@@ -12,11 +13,7 @@ struct AcceleratorTable : vpr::win::KernelObject {
     std::vector<ACCEL> entries;
 };
 
-std::shared_ptr<AcceleratorTable> TableOf(HACCEL handle) {
-    auto raw = reinterpret_cast<uintptr_t>(handle);
-    if (raw == 0 || raw > 0xFFFFFFFFu) return nullptr;
-    return vpr::win::HandleTable::Instance().GetAs<AcceleratorTable>(static_cast<uint32_t>(raw));
-}
+std::shared_ptr<AcceleratorTable> TableOf(HACCEL handle) { return HandleObject<AcceleratorTable>(handle); }
 
 bool Down(int key) { return GetKeyState(key) & 0x8000; }
 
@@ -43,12 +40,12 @@ HACCEL WINAPI CreateAcceleratorTableA(LPACCEL entries, int count) {
     if (!entries || count <= 0) return nullptr;
     auto table = std::make_shared<AcceleratorTable>();
     table->entries.assign(entries, entries + count);
-    return reinterpret_cast<HACCEL>(static_cast<uintptr_t>(vpr::win::HandleTable::Instance().Add(std::move(table))));
+    return AddHandleObject<HACCEL>(std::move(table));
 }
 
 BOOL WINAPI DestroyAcceleratorTable(HACCEL handle) {
     if (!TableOf(handle)) return FALSE;
-    vpr::win::HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)));
+    RemoveHandleObject(handle);
     return TRUE;
 }
 

@@ -6,8 +6,27 @@
 #include <string>
 
 #include "vpr/user/commctrl.h"
+#include "vpr/win/handle_table.h"
 
 namespace vpr::user {
+
+// The object of type T behind a handle of the handle table; null when the
+// handle names none.
+template <class T>
+std::shared_ptr<T> HandleObject(const void* handle) {
+    auto raw = reinterpret_cast<uintptr_t>(handle);
+    if (raw == 0 || raw > 0xFFFFFFFFu) return nullptr;
+    return vpr::win::HandleTable::Instance().GetAs<T>(static_cast<uint32_t>(raw));
+}
+// Puts an object into the handle table and gives its handle as H.
+template <class H>
+H AddHandleObject(std::shared_ptr<vpr::win::KernelObject> object) {
+    return reinterpret_cast<H>(static_cast<uintptr_t>(vpr::win::HandleTable::Instance().Add(std::move(object))));
+}
+// Takes the handle's object out of the table.
+inline void RemoveHandleObject(const void* handle) {
+    vpr::win::HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)));
+}
 
 // Fills the header (sender, id, code) and sends WM_NOTIFY to the control's
 // parent; returns the parent's answer (0 when there is no parent).

@@ -5,6 +5,7 @@
 
 #include "vpr/user/commctrl.h"
 #include "vpr/win/error.h"
+#include "common_control.h"
 #include "window_manager.h"
 
 namespace vpr::user {
@@ -26,11 +27,7 @@ struct ImageListObject : vpr::win::KernelObject {
     }
 };
 
-std::shared_ptr<ImageListObject> Find(HIMAGELIST himl) {
-    auto raw = reinterpret_cast<uintptr_t>(himl);
-    if (raw == 0 || raw > 0xFFFFFFFFu) return nullptr;
-    return vpr::win::HandleTable::Instance().GetAs<ImageListObject>(static_cast<uint32_t>(raw));
-}
+std::shared_ptr<ImageListObject> Find(HIMAGELIST himl) { return HandleObject<ImageListObject>(himl); }
 
 // A cx by cy piece of a bitmap, starting at column `left`.
 HBITMAP Piece(HBITMAP source, int left, int cx, int cy, bool mono) {
@@ -68,13 +65,12 @@ HIMAGELIST WINAPI ImageList_Create(int cx, int cy, UINT flags, int initial, int 
     list->flags = flags;
     list->grow = grow;
     list->images.reserve(static_cast<size_t>(initial));
-    return reinterpret_cast<HIMAGELIST>(
-        static_cast<uintptr_t>(vpr::win::HandleTable::Instance().Add(std::move(list))));
+    return AddHandleObject<HIMAGELIST>(std::move(list));
 }
 
 BOOL WINAPI ImageList_Destroy(HIMAGELIST himl) {
     if (!Find(himl)) return FALSE;
-    vpr::win::HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(himl)));
+    RemoveHandleObject(himl);
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "common_control.h"
 #include "control.h"
 #include "vpr/user/menu.h"
 #include "vpr/win/error.h"
@@ -25,16 +26,12 @@ struct MenuObject : vpr::win::KernelObject {
     std::vector<MenuItemData> items;
 };
 
-std::shared_ptr<MenuObject> MenuOf(HMENU menu) {
-    auto raw = reinterpret_cast<uintptr_t>(menu);
-    if (raw == 0 || raw > 0xFFFFFFFFu) return nullptr;
-    return vpr::win::HandleTable::Instance().GetAs<MenuObject>(static_cast<uint32_t>(raw));
-}
+std::shared_ptr<MenuObject> MenuOf(HMENU menu) { return HandleObject<MenuObject>(menu); }
 
 HMENU NewMenu(bool popup) {
     auto menu = std::make_shared<MenuObject>();
     menu->popup = popup;
-    return reinterpret_cast<HMENU>(static_cast<uintptr_t>(vpr::win::HandleTable::Instance().Add(std::move(menu))));
+    return AddHandleObject<HMENU>(std::move(menu));
 }
 
 struct Found {
@@ -226,7 +223,7 @@ HMENU WINAPI CreatePopupMenu(void) { return NewMenu(true); }
 BOOL WINAPI DestroyMenu(HMENU handle) {
     auto menu = MenuOf(handle);
     if (!menu) return FALSE;
-    vpr::win::HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)));
+    RemoveHandleObject(handle);
     for (auto& item : menu->items)
         if (item.submenu) DestroyMenu(item.submenu);
     return TRUE;

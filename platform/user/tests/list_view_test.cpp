@@ -379,3 +379,59 @@ TEST(ListViewTest, FocusIsReportedToTheParent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ListViewLabelEditTest, ParentRefusesAcceptsOrTheUserCancels) {
+    NotifyParent parent;
+    HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | LVS_EDITLABELS);
+    AddColumn(list, 0, "Name", 100);
+    Insert(list, "alpha", 1);
+    Insert(list, "beta", 2);
+    parent.answers[LVN_BEGINLABELEDITA] = TRUE;
+    EXPECT_EQ(SendMessageA(list, LVM_EDITLABELA, 0, 0), 0);
+    parent.answers.clear();
+
+    // Accepted: the parent answers TRUE to the end notification.
+    parent.answers[LVN_ENDLABELEDITA] = TRUE;
+    auto edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, 0, 0));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(GetParent(edit), list);
+    EXPECT_EQ(GetFocus(), edit);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0)), edit);
+    SetWindowTextA(edit, "gamma");
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(GetFocus(), list);
+    EXPECT_EQ(Text(list, 0), "gamma");
+    auto ended = parent.Of(LVN_ENDLABELEDITA);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].text, "gamma");
+    EXPECT_EQ(ended[0].param, 1);
+
+    // Escape offers no text and changes nothing.
+    edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, 1, 0));
+    SetWindowTextA(edit, "delta");
+    SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(parent.Of(LVN_ENDLABELEDITA).back().text, "(null)");
+    EXPECT_EQ(Text(list, 1), "beta");
+
+    // Refused at the end: the label stays. Losing the focus ends editing too.
+    parent.answers[LVN_ENDLABELEDITA] = FALSE;
+    edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, 1, 0));
+    SetWindowTextA(edit, "epsilon");
+    SetFocus(parent.window);
+    EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(parent.Of(LVN_ENDLABELEDITA).back().text, "epsilon");
+    EXPECT_EQ(Text(list, 1), "beta");
+
+    // A click on the label of the focused, selected item starts editing.
+    SetFocus(list);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(1));
+    EXPECT_EQ(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0), 0);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(1));
+    EXPECT_NE(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0), 0);
+    DestroyWindow(list);  // with the edit open
+}
+
+}  // namespace

@@ -265,3 +265,31 @@ TEST(TreeViewTest, DropHighlightIsItsOwnMark) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeViewLabelEditTest, RootLabelsRefusedChildLabelsRenamed) {
+    NotifyParent parent;
+    SampleTree t(parent, TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS);
+    parent.answers[TVN_BEGINLABELEDITA] = TRUE;  // as a page refuses its root keys
+    EXPECT_EQ(SendMessageA(t.tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(t.items["A"])), 0);
+    EXPECT_EQ(parent.Of(TVN_BEGINLABELEDITA).back().text, "A");
+    parent.answers.clear();
+    parent.answers[TVN_ENDLABELEDITA] = TRUE;
+    auto edit = reinterpret_cast<HWND>(SendMessageA(t.tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(t.items["A2"])));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, "");  // an empty label is the parent's to judge
+    EXPECT_TRUE(SendMessageA(t.tree, TVM_ENDEDITLABELNOW, FALSE, 0));
+    EXPECT_EQ(Text(t.tree, t.items["A2"]), "");
+    EXPECT_EQ(parent.Of(TVN_ENDLABELEDITA).back().param, 12);
+    // F2 on the selected item starts editing; deleting the item cancels it.
+    Select(t.tree, t.items["B"]);
+    SendMessageA(t.tree, WM_KEYDOWN, VK_F2, 0);
+    edit = reinterpret_cast<HWND>(SendMessageA(t.tree, TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(t.tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(t.items["B"]));
+    EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(parent.Of(TVN_ENDLABELEDITA).back().text, "(null)");
+}
+
+}  // namespace

@@ -1,0 +1,5 @@
+// Property sheets.
+#pragma once
+
+#include "windows.h"
+#include "vpr/user/prsht.h"
