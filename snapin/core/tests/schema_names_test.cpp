@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "kmapp32.h"
+#include "snapin/core/app_library.h"
 #include "snapin/core/schema_names.h"
 #include "vpr/testing/temp_tree.h"
 
@@ -23,9 +23,11 @@ TEST(SchemaNamesTest, TheLibrarysSchemaDefinesEveryNameTheModuleUses) {
     using namespace snapin;
     vpr::testing::TempTree tree;
     tree.Org("acme").User("admin.acme").LogIn("admin.acme");
-    DIR_CONTEXT context = KMAPPAllocContextHandle();
+    CAppLibrary library;
+    ASSERT_NE(library.Load(), 0u);
+    DIR_CONTEXT context = library.AllocContextHandle();
     ASSERT_GT(context, 0);
-    ASSERT_EQ(KMAPPExtendSchema(context, KMAPP_SCHEMA_APPLICATIONS), 0);
+    ASSERT_EQ(library.ExtendSchema(context, KMAPP_SCHEMA_APPLICATIONS), 0);
     for (const char* name :
          {kAttrCaption, kAttrDescription, kAttrPath, kAttrVersionString, kAttrGuid, kAttrParameters,
           kAttrWorkingDirectory, kAttrMonitorModule, kAttrErrorLogPath, kAttrFlags, kAttrPlatform,
@@ -37,13 +39,13 @@ TEST(SchemaNamesTest, TheLibrarysSchemaDefinesEveryNameTheModuleUses) {
           kOldAttrParameters, kOldAttrWorkingDirectory, kOldAttrBlurb, kOldAttrDriveMappings,
           kOldAttrPrinterPorts, kOldAttrShutdownScript, kOldAttrStartupScript, kOldAttrContacts,
           kOldAttrSeeAlso})
-        EXPECT_TRUE(kmappIsAttributeDefined(context, name)) << name;
+        EXPECT_TRUE(library.IsAttributeDefined(context, name)) << name;
     for (const char* cls : {kClassApplication, kClassApplicationDOS, kClassApplication3x,
                             kClassApplication95, kClassApplicationNT, kClassUser}) {
         vpr::directory::ClassDef def;
         EXPECT_EQ(tree.store().GetClass(cls, &def), DIR_SUCCESS) << cls;
     }
-    KMAPPFreeContextHandle(context);
+    library.FreeContextHandle(context);
 }
 
 }  // namespace
