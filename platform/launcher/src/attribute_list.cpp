@@ -11,12 +11,6 @@ using namespace vpr::launcher;
 
 namespace {
 
-char* NewText(const std::string& text) {
-    char* copy = new char[text.size() + 1];
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    return copy;
-}
-
 // A decoded typed name or ACL points into its own block: the copy's texts
 // are pointed at the copy.
 void RebaseTexts(uint32_t syntax, const uint8_t* from, uint8_t* to) {

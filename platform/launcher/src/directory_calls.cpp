@@ -110,6 +110,12 @@ int Modify(DIR_CONTEXT context, const std::string& object, const std::vector<Put
     return status;
 }
 
+char* NewText(const std::string& text, size_t extraNuls) {
+    char* copy = new char[text.size() + 1 + extraNuls]();
+    std::memcpy(copy, text.data(), text.size());
+    return copy;
+}
+
 void CopyText(const std::string& text, char* out, size_t size) {
     if (!out || size == 0) return;
     // Cut after the last whole character that fits.

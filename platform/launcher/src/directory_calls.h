@@ -42,6 +42,10 @@ int Modify(DIR_CONTEXT context, const std::string& object, const std::vector<Put
 // Text of a value read as a name or string syntax.
 std::string ValueText(uint32_t syntax, const std::vector<uint8_t>& decoded);
 
+// A copy of `text` for a list the library hands out (freed with delete[]),
+// followed by its NUL and `extraNuls` more.
+char* NewText(const std::string& text, size_t extraNuls = 0);
+
 // Copies `text` into a buffer of `size` bytes, cut to fit and terminated.
 void CopyText(const std::string& text, char* out, size_t size);
 

@@ -11,12 +11,6 @@ using namespace vpr::launcher;
 
 namespace {
 
-char* NewText(const std::string& text, size_t extraNuls = 0) {
-    char* copy = new char[text.size() + 1 + extraNuls]();
-    std::memcpy(copy, text.data(), text.size());
-    return copy;
-}
-
 // The complete name of an object as the directory keeps it; empty when it
 // cannot be read.
 std::string CompleteName(DIR_CONTEXT context, const std::string& object) {
