@@ -21,3 +21,67 @@ function(vpr_benchmark)
   add_executable(${B_NAME} ${B_SOURCES})
   target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
 endfunction()
+
+# vpr_resources(TARGET <target> SOURCE <file.vrc> [VERSION a.b.c.d] [WINDOWS_NAME <NAME.EXT>])
+# Compiles the module's resource source with vprrc at build time and carries
+# the container in the target's file (appended after every link). VERSION
+# sets the file and product version; WINDOWS_NAME gives a shared library its
+# Windows file name in bin/ (an ELF object named, say, VPRADM32.DLL).
+function(vpr_resources)
+  cmake_parse_arguments(R "" "TARGET;SOURCE;VERSION;WINDOWS_NAME" "" ${ARGN})
+  get_filename_component(source ${R_SOURCE} ABSOLUTE)
+  set(container ${CMAKE_CURRENT_BINARY_DIR}/${R_TARGET}.vres)
+  get_target_property(type ${R_TARGET} TYPE)
+  set(kind dll)
+  if(type STREQUAL "EXECUTABLE")
+    set(kind app)
+  endif()
+  set(version_args)
+  if(R_VERSION)
+    set(version_args --version ${R_VERSION})
+  endif()
+  add_custom_command(OUTPUT ${container}
+    COMMAND vprrc compile ${source} -o ${container} --type ${kind} ${version_args}
+            --depfile ${container}.d
+    DEPENDS vprrc ${source}
+    DEPFILE ${container}.d
+    COMMENT "Compiling resources ${R_SOURCE}")
+  target_sources(${R_TARGET} PRIVATE ${container})
+  set_property(TARGET ${R_TARGET} APPEND PROPERTY LINK_DEPENDS ${container})
+  add_custom_command(TARGET ${R_TARGET} POST_BUILD
+    COMMAND vprrc attach $<TARGET_FILE:${R_TARGET}> ${container})
+  if(R_WINDOWS_NAME)
+    string(FIND ${R_WINDOWS_NAME} "." dot REVERSE)
+    string(SUBSTRING ${R_WINDOWS_NAME} 0 ${dot} stem)
+    string(SUBSTRING ${R_WINDOWS_NAME} ${dot} -1 extension)
+    set_target_properties(${R_TARGET} PROPERTIES OUTPUT_NAME ${stem} PREFIX "" SUFFIX ${extension})
+  endif()
+endfunction()
+
+# vpr_resource_library(NAME <NAME.DLL> SOURCE <file.vrc> [VERSION a.b.c.d] [DESTINATION <dir>])
+# A resource-only library: the bare container compiled from the source, in
+# bin/ or in bin/<dir> (e.g. NLS/ENGLISH).
+function(vpr_resource_library)
+  cmake_parse_arguments(R "" "NAME;SOURCE;VERSION;DESTINATION" "" ${ARGN})
+  get_filename_component(source ${R_SOURCE} ABSOLUTE)
+  set(dir ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
+  if(R_DESTINATION)
+    set(dir ${dir}/${R_DESTINATION})
+  endif()
+  string(MAKE_C_IDENTIFIER "res_${R_NAME}" target)
+  if(R_DESTINATION)
+    string(MAKE_C_IDENTIFIER "res_${R_DESTINATION}_${R_NAME}" target)
+  endif()
+  set(version_args)
+  if(R_VERSION)
+    set(version_args --version ${R_VERSION})
+  endif()
+  add_custom_command(OUTPUT ${dir}/${R_NAME}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND vprrc compile ${source} -o ${dir}/${R_NAME} --type dll ${version_args}
+            --depfile ${CMAKE_CURRENT_BINARY_DIR}/${target}.d
+    DEPENDS vprrc ${source}
+    DEPFILE ${CMAKE_CURRENT_BINARY_DIR}/${target}.d
+    COMMENT "Compiling resource library ${R_NAME}")
+  add_custom_target(${target} ALL DEPENDS ${dir}/${R_NAME})
+endfunction()

@@ -54,7 +54,9 @@ typedef HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 struct HRSRC__;
 typedef HRSRC__* HRSRC;
-typedef INT_PTR(WINAPI* FARPROC)();
+// An entry point of unknown type; the caller casts it to the real one (the
+// type void(void) casts to any function type without a warning).
+typedef void(WINAPI* FARPROC)(void);
 
 // Window handle; the window system itself is platform/user.
 struct HWND__;
