@@ -4,11 +4,9 @@
 // so a stale or made-up handle gives an error instead of a crash.
 #include "vpr/win/module.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +22,7 @@
 #include "module_files.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
+#include "vpr/win/file.h"
 #include "vpr/win/path.h"
 #include "vpr/win/resource_format.h"
 
@@ -112,12 +111,8 @@ Module* LinkedModule(ModuleTable& table, link_map* map) {
     return table.Add(std::move(m));
 }
 
-// Where module files are found by Windows names (until paths carry the
-// machine's host-to-Windows mapping, a host path stands as it is).
-std::string WindowsPathFromHost(const std::string& hostPath) { return hostPath; }
-
-std::string FolderOf(const std::string& path) {
-    size_t cut = path.find_last_of("/\\");
+std::string HostFolderOf(const std::string& path) {
+    size_t cut = path.find_last_of('/');
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
@@ -126,52 +121,36 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The file of that name in a host folder, matched without regard to case.
-std::string FindInFolder(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return {};
-    std::string exact = folder + "/" + name;
-    if (IsRegularFile(exact)) return exact;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return {};
-    std::string found;
-    while (dirent* entry = ::readdir(dir)) {
-        if (::strcasecmp(entry->d_name, name.c_str()) == 0 &&
-            IsRegularFile(folder + "/" + entry->d_name)) {
-            found = folder + "/" + entry->d_name;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
-
-std::string HostFolder(const std::string& windowsFolder) {
+// The host file of a Windows name when it is an existing file (names are
+// matched without regard to case); empty otherwise.
+std::string ExistingFile(const std::string& windowsName) {
     std::string host;
-    return ResolveHostPath(windowsFolder.c_str(), &host) ? host : std::string();
+    return ResolveHostPath(windowsName.c_str(), &host) && IsRegularFile(host) ? host : std::string();
 }
 
 // The Windows search order for a bare module name: the program's folder, the
 // current folder, the system folder, the Windows folder, then PATH.
 std::string SearchModule(const std::string& name) {
-    std::vector<std::string> folders = {FolderOf(ProgramHostPath())};
-    char cwd[PATH_MAX];
-    if (::getcwd(cwd, sizeof cwd)) folders.push_back(cwd);
+    std::vector<std::string> folders = {WindowsPathFromHost(HostFolderOf(ProgramHostPath()))};
+    char current[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof current, current);
+    if (n > 0 && n < sizeof current) folders.push_back(current);
     if (auto machine = vpr::machine::CurrentMachine()) {
-        folders.push_back(HostFolder(machine->SystemDirectory()));
-        folders.push_back(HostFolder(machine->windowsDirectory));
+        folders.push_back(machine->SystemDirectory());
+        folders.push_back(machine->windowsDirectory);
     }
     if (const char* path = std::getenv("PATH")) {
         std::string list = path;
         size_t start = 0;
-        while (start <= list.size()) {
-            size_t end = list.find(';', start);
-            if (end == std::string::npos) end = list.size();
-            if (end > start) folders.push_back(HostFolder(list.substr(start, end - start)));
+        while (start < list.size()) {
+            size_t end = std::min(list.find(';', start), list.size());
+            if (end > start) folders.push_back(list.substr(start, end - start));
             start = end + 1;
         }
     }
-    for (const std::string& folder : folders) {
-        std::string found = FindInFolder(folder, name);
+    for (std::string folder : folders) {
+        if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+        std::string found = ExistingFile(folder + name);
         if (!found.empty()) return found;
     }
     return {};
@@ -188,15 +167,8 @@ std::string LocateModule(const char* fileName) {
         name += ".DLL";
     else if (name.back() == '.')
         name.pop_back();
-    std::string found;
-    if (slash == std::string::npos && name.find(':') == std::string::npos) {
-        found = SearchModule(name);
-    } else {
-        std::string host;
-        if (ResolveHostPath(name.c_str(), &host)) {
-            found = IsRegularFile(host) ? host : FindInFolder(FolderOf(host), host.substr(host.find_last_of('/') + 1));
-        }
-    }
+    bool bareName = slash == std::string::npos && name.find(':') == std::string::npos;
+    std::string found = bareName ? SearchModule(name) : ExistingFile(name);
     if (found.empty()) SetLastError(ERROR_MOD_NOT_FOUND);
     return found;
 }
@@ -424,8 +396,7 @@ extern "C" HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     vpr::win::ProgramModule(table);
     auto matches = [&](const std::string& hostPath) {
         if (slash != std::string::npos) return !wantedPath.empty() && hostPath == wantedPath;
-        std::string file = hostPath.substr(hostPath.find_last_of('/') + 1);
-        return ::strcasecmp(file.c_str(), base.c_str()) == 0;
+        return vpr::win::SameFileName(hostPath.substr(hostPath.find_last_of('/') + 1), base);
     };
     for (auto& [h, m] : table.byHandle)
         if (matches(m->hostPath)) return vpr::win::HandleOf(m.get());

@@ -330,7 +330,10 @@ extern "C" DWORD WINAPI VerFindFileA(DWORD uFlags, LPCSTR szFileName, LPCSTR szW
         }
     }
     DWORD result = 0;
-    if (!current.empty() && ::strcasecmp(current.c_str(), dest.c_str()) != 0) result |= VFF_CURNEDEST;
+    std::string currentFull, destFull;
+    if (!current.empty() && FullWindowsPath(current.c_str(), &currentFull) &&
+        FullWindowsPath(dest.c_str(), &destFull) && !SameFileName(currentFull, destFull))
+        result |= VFF_CURNEDEST;
     if (!current.empty() && FileInUse(currentHost)) result |= VFF_FILEINUSE;
     if (!GiveText(current, szCurDir, puCurDirLen)) result |= VFF_BUFFTOOSMALL;
     if (!GiveText(dest, szDestDir, puDestDirLen)) result |= VFF_BUFFTOOSMALL;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "modules/peer_ids.h"
+#include "vpr/testing/temp_machine.h"
 #include "vpr/win/resource_format.h"
 #include "windows.h"
 
@@ -20,7 +21,8 @@ namespace {
 
 using CheckFn = int (*)(DWORD, char*, int);
 
-std::string BinFolder() { return std::getenv("VPR_BUILD_BIN"); }
+// The build's bin folder: this program's folder, where the test modules lie.
+std::string BinFolder() { return fs::read_symlink("/proc/self/exe").parent_path().string(); }
 
 std::string LoadText(HMODULE module, UINT id, int size = 256) {
     std::string buffer(static_cast<size_t>(size), 'x');
@@ -66,6 +68,7 @@ protected:
 };
 
 TEST_F(ModuleTest, PeersFindLoadAndVersionCheckEachOtherByWindowsName) {
+    vpr::testing::TempMachine machine;
     // A bare name in lower case, without extension: found in the program's
     // folder as PEERA32.DLL.
     HMODULE a = LoadLibraryA("peera32");
@@ -84,6 +87,48 @@ TEST_F(ModuleTest, PeersFindLoadAndVersionCheckEachOtherByWindowsName) {
     EXPECT_STREQ(report, "2.1 Hello from peer A | Peer A Settings (8 controls)");
     EXPECT_TRUE(FreeLibrary(b));
     EXPECT_TRUE(FreeLibrary(a));
+}
+
+TEST_F(ModuleTest, BareNamesFollowTheSearchOrder) {
+    vpr::testing::TempMachine machine;
+    // Resource-only copies whose string 1 tells where they were found.
+    auto place = [&](const std::string& windowsFolder, const std::string& name, const std::string& version) {
+        std::string host = machine.HostPath(windowsFolder + "\\" + name);
+        fs::create_directories(fs::path(host).parent_path());
+        fs::copy_file(BinFolder() + "/PEERRS32.DLL", host);
+        ASSERT_EQ(StampModuleVersion(host, {static_cast<uint16_t>(std::stoi(version)), 0, 0, 0}), ERROR_SUCCESS);
+    };
+    std::string system = machine.machine()->SystemDirectory();
+    std::string windows = machine.machine()->windowsDirectory;
+    place("C:\\WORK", "ORDER.DLL", "1");
+    place(system, "ORDER.DLL", "2");
+    place(system, "SYSONLY.DLL", "3");
+    place(windows, "SYSONLY.DLL", "4");
+    place(windows, "WINONLY.DLL", "5");
+    place("C:\\TOOLS", "PATHONLY.DLL", "6");
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\WORK"));
+    std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", "C:\\NOWHERE;C:\\TOOLS", 1);
+    struct Case {
+        const char* name;
+        const char* major;  // which copy was found
+    } cases[] = {{"order", "1"}, {"SysOnly.dll", "3"}, {"WINONLY", "5"}, {"pathonly.DLL", "6"}};
+    for (const Case& c : cases) {
+        HMODULE m = LoadLibraryA(c.name);
+        ASSERT_NE(m, nullptr) << c.name << " " << GetLastError();
+        char path[MAX_PATH];
+        ASSERT_GT(GetModuleFileNameA(m, path, MAX_PATH), 0u);
+        DWORD size = GetFileVersionInfoSizeA(path, nullptr);
+        std::vector<uint8_t> block(size);
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, block.data()));
+        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &length));
+        EXPECT_EQ(std::to_string(HIWORD(fixed->dwFileVersionMS)), c.major) << c.name << " at " << path;
+        EXPECT_EQ(std::string(path).substr(0, 2), "C:") << path;
+        FreeLibrary(m);
+    }
+    ::setenv("PATH", oldPath.c_str(), 1);
 }
 
 TEST_F(ModuleTest, OneFileIsOneModuleWithALoadCount) {

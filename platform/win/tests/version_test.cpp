@@ -16,6 +16,9 @@ using namespace vpr::win;
 
 namespace {
 
+// The build's bin folder: this program's folder, where the test modules lie.
+std::string BinFolder() { return fs::read_symlink("/proc/self/exe").parent_path().string(); }
+
 // "major.minor.build.revision" of a file, "" when it has no version.
 std::string VersionOf(const std::string& path) {
     DWORD handle = 1;
@@ -74,7 +77,7 @@ protected:
 };
 
 TEST_F(VersionTest, VersionBlockGivesFixedInfoStringsAndTranslation) {
-    std::string a = std::string(std::getenv("VPR_BUILD_BIN")) + "/PEERA32.DLL";
+    std::string a = BinFolder() + "/PEERA32.DLL";
     EXPECT_EQ(VersionOf(a), "2.1.0.0");
     DWORD size = GetFileVersionInfoSizeA(a.c_str(), nullptr);
     std::vector<uint8_t> block(size);
@@ -141,7 +144,7 @@ TEST_F(VersionTest, FilesWithoutAVersionGiveZero) {
 }
 
 TEST_F(VersionTest, StampRewritesTheVersionOfAModuleAndKeepsItsCode) {
-    std::string bin = std::getenv("VPR_BUILD_BIN");
+    std::string bin = BinFolder();
     std::string copy = Path("PEERB32.DLL");
     fs::copy_file(bin + "/PEERB32.DLL", copy);
     std::ifstream original(bin + "/PEERB32.DLL", std::ios::binary);
@@ -236,6 +239,12 @@ TEST_F(VersionTest, FindFileNamesTheCurrentAndTheRecommendedFolder) {
               0u);
     EXPECT_STREQ(current, "");  // no copy anywhere yet
     EXPECT_EQ(std::string(dest), Path("dst"));
+    // A shared file belongs in the system folder: the copy beside the program is not there.
+    currentLength = destLength = MAX_PATH;
+    EXPECT_EQ(VerFindFileA(VFFF_ISSHAREDFILE, "LIB.DLL", Path("win").c_str(), Path("src").c_str(), current,
+                           &currentLength, dest, &destLength),
+              static_cast<DWORD>(VFF_CURNEDEST));
+    EXPECT_EQ(std::string(dest), Path("win") + "/SYSTEM");
     char tiny[2];
     UINT tinyLength = sizeof tiny;
     currentLength = MAX_PATH;
