@@ -445,18 +445,18 @@ TEST_F(FileApiTest, TempFilesAreMadeWithFreeNumbers) {
 }
 
 TEST_F(FileApiTest, SearchPathAndOpenFileFindBareNames) {
-    Write("C:\\WINDOWS\\SYSTEM\\KmApp32.dll", "dll");
+    Write("C:\\WINDOWS\\SYSTEM\\SrChX32.dll", "dll");
     char found[MAX_PATH];
     LPSTR part = nullptr;
-    DWORD n = SearchPathA(nullptr, "kmapp32.dll", nullptr, sizeof found, found, &part);
+    DWORD n = SearchPathA(nullptr, "srchx32.dll", nullptr, sizeof found, found, &part);
     // The folder where it was found and the name as asked for.
     EXPECT_EQ(n, 29u);
-    EXPECT_STREQ(found, "C:\\WINDOWS\\SYSTEM\\kmapp32.dll");
-    EXPECT_STREQ(part, "kmapp32.dll");
-    EXPECT_EQ(SearchPathA(nullptr, "kmapp32", ".dll", 3, found, nullptr), 30u);
-    EXPECT_GT(SearchPathA("C:\\Elsewhere;C:\\WINDOWS\\SYSTEM", "KMAPP32.DLL", nullptr, sizeof found, found, nullptr),
+    EXPECT_STREQ(found, "C:\\WINDOWS\\SYSTEM\\srchx32.dll");
+    EXPECT_STREQ(part, "srchx32.dll");
+    EXPECT_EQ(SearchPathA(nullptr, "srchx32", ".dll", 3, found, nullptr), 30u);
+    EXPECT_GT(SearchPathA("C:\\Elsewhere;C:\\WINDOWS\\SYSTEM", "SRCHX32.DLL", nullptr, sizeof found, found, nullptr),
               0u);
-    EXPECT_EQ(SearchPathA("C:\\WINDOWS", "KMAPP32.DLL", nullptr, sizeof found, found, nullptr), 0u);
+    EXPECT_EQ(SearchPathA("C:\\WINDOWS", "SRCHX32.DLL", nullptr, sizeof found, found, nullptr), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
     OFSTRUCT record;
