@@ -1,4 +1,5 @@
 #include "search_path.h"
+#include "split_text.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,21 +33,6 @@ std::string ProgramFolder() {
     return folder;
 }
 
-std::vector<std::string> SplitList(const char* list) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (const char* p = list; *p; ++p) {
-        if (*p == ';') {
-            if (!part.empty()) parts.push_back(part);
-            part.clear();
-        } else {
-            part += *p;
-        }
-    }
-    if (!part.empty()) parts.push_back(part);
-    return parts;
-}
-
 std::string Join(const std::string& folder, const char* name) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
     return folder + "\\" + name;
@@ -66,7 +52,7 @@ bool SearchFile(const char* name, const char* folders, SearchOrder order, std::s
     }
     std::vector<std::string> places;
     if (folders) {
-        places = SplitList(folders);
+        places = SplitNonEmpty(folders, ';');
     } else {
         char current[MAX_PATH];
         std::string cwd = GetCurrentDirectoryA(sizeof current, current) ? current : "";
@@ -81,7 +67,7 @@ bool SearchFile(const char* name, const char* folders, SearchOrder order, std::s
             places = {cwd, windows, system, ProgramFolder()};
         }
         if (const char* path = std::getenv("PATH"); path && std::strchr(path, ';'))
-            for (auto& p : SplitList(path)) places.push_back(p);
+            for (auto& p : SplitNonEmpty(path, ';')) places.push_back(p);
     }
     for (const auto& place : places) {
         if (place.empty()) continue;

@@ -7,6 +7,7 @@
 // VS_FIXEDFILEINFO, the translations as WORD pairs (language, code page),
 // then per string "table key\0name\0value\0".
 #include "vpr/win/version.h"
+#include "split_text.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -119,22 +120,6 @@ std::vector<uint8_t> BuildBlock(const VersionResource& v) {
     if (translationBytes) std::memcpy(block.data() + kTranslationOffset, translations.data(), translationBytes);
     std::memcpy(block.data() + kTranslationOffset + translationBytes, strings.data(), strings.size());
     return block;
-}
-
-// Splits "\StringFileInfo\040904E4\CompanyName" into its parts.
-std::vector<std::string> SplitSubBlock(const char* subBlock) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (const char* p = subBlock; *p; ++p) {
-        if (*p == '\\') {
-            if (!part.empty()) parts.push_back(part);
-            part.clear();
-        } else {
-            part += *p;
-        }
-    }
-    if (!part.empty()) parts.push_back(part);
-    return parts;
 }
 
 bool Same(const std::string& a, const char* b) { return ::strcasecmp(a.c_str(), b) == 0; }
@@ -286,7 +271,7 @@ extern "C" BOOL WINAPI VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID*
     uint32_t header[3];
     std::memcpy(header, block + 4, sizeof header);
     const uint32_t size = header[0], stringCount = header[1], translationCount = header[2];
-    std::vector<std::string> parts = SplitSubBlock(lpSubBlock);
+    std::vector<std::string> parts = SplitNonEmpty(lpSubBlock, '\\');
     auto give = [&](const void* p, size_t length) {
         *lplpBuffer = const_cast<void*>(p);
         if (puLen) *puLen = static_cast<UINT>(length);
