@@ -2,8 +2,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "vpr/user/menu.h"
 #include "common_control.h"
+#include "module_resource.h"
+#include "vpr/user/menu.h"
+#include "vpr/win/error.h"
+#include "vpr/win/resource_format.h"
 #include "window_manager.h"
 
 namespace vpr::user {
@@ -41,6 +44,20 @@ HACCEL WINAPI CreateAcceleratorTableA(LPACCEL entries, int count) {
     auto table = std::make_shared<AcceleratorTable>();
     table->entries.assign(entries, entries + count);
     return AddHandleObject<HACCEL>(std::move(table));
+}
+
+HACCEL WINAPI LoadAcceleratorsA(HINSTANCE instance, LPCSTR name) {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    std::vector<vpr::win::Accelerator> table;
+    if (!FindResourceData(instance, name, RT_ACCELERATOR, &data, &size)) return nullptr;
+    if (!vpr::win::DecodeAccelerators(data, size, &table) || table.empty()) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    std::vector<ACCEL> entries;
+    for (const auto& entry : table) entries.push_back(ACCEL{static_cast<BYTE>(entry.flags), entry.key, entry.id});
+    return CreateAcceleratorTableA(entries.data(), static_cast<int>(entries.size()));
 }
 
 BOOL WINAPI DestroyAcceleratorTable(HACCEL handle) {

@@ -7,7 +7,9 @@
 #include <cstdlib>
 
 #include "control.h"
+#include "module_resource.h"
 #include "paint.h"
+#include "vpr/user/menu.h"
 #include "ui_driver_hooks.h"
 #include "vpr/win/error.h"
 
@@ -100,8 +102,42 @@ void DialogFocus(HWND dialog, HWND control) {
     (void)old;
 }
 
-HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND owner, DLGPROC proc,
-                              LPARAM param) {
+int ResourceNumber(LPCSTR name) {
+    if (!name) return 0;
+    if (IS_INTRESOURCE(name)) return static_cast<int>(reinterpret_cast<uintptr_t>(name));
+    if (name[0] != '#') return 0;
+    char* end = nullptr;
+    unsigned long number = std::strtoul(name + 1, &end, 10);
+    return (end != name + 1 && *end == '\0' && number <= 0xFFFF) ? static_cast<int>(number) : 0;
+}
+
+DialogControl ControlItem(const char* className, const std::string& text, int id, DWORD style, int x, int y, int cx,
+                          int cy) {
+    DialogControl control;
+    control.className = className;
+    control.text = vpr::win::ResourceId::Name(text);
+    control.id = id;
+    control.style = style;
+    control.x = static_cast<int16_t>(x);
+    control.y = static_cast<int16_t>(y);
+    control.cx = static_cast<int16_t>(cx);
+    control.cy = static_cast<int16_t>(cy);
+    return control;
+}
+
+bool LoadDialogTemplate(HINSTANCE instance, LPCSTR name, DialogTemplate* dialog) {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    if (!FindResourceData(instance, name, RT_DIALOG, &data, &size)) return false;
+    if (!vpr::win::DecodeDialog(data, size, dialog)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    return true;
+}
+
+HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, int templateId, HWND owner,
+                              DLGPROC proc, LPARAM param) {
     EnsureSystemClasses();
     // The dialog's font gives its base units.
     HFONT font = nullptr;
@@ -142,16 +178,27 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, 
     state->ownFont = font != nullptr;
     state->baseX = baseX;
     state->baseY = baseY;
-    state->templateId = dialog.resourceId;
+    state->templateId = templateId;
     SetWindowLongA(hwnd, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
     if (style & DS_CENTER) CenterWindow(hwnd, owner);
     if (font) SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (dialog.menu) {
+        HMENU menu = LoadMenuA(instance, dialog.menu->isNumber ? MAKEINTRESOURCEA(dialog.menu->number)
+                                                               : dialog.menu->name.c_str());
+        if (!menu) {
+            DestroyWindow(hwnd);
+            return nullptr;
+        }
+        SetMenu(hwnd, menu);
+    }
 
-    for (const auto& item : dialog.items) {
-        HWND control = CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(),
-                                       item.textResource ? "" : item.text.c_str(), item.style | WS_CHILD,
-                                       toX(item.x), toY(item.y), toX(item.cx), toY(item.cy), hwnd,
-                                       reinterpret_cast<HMENU>(static_cast<intptr_t>(item.id)), instance, nullptr);
+    for (const auto& item : dialog.controls) {
+        // A numbered text is passed as the resource number: image statics load it.
+        LPCSTR text = item.text.isNumber ? MAKEINTRESOURCEA(item.text.number) : item.text.name.c_str();
+        HWND control = CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), text,
+                                       item.style | WS_CHILD, toX(item.x), toY(item.y), toX(item.cx), toY(item.cy),
+                                       hwnd, reinterpret_cast<HMENU>(static_cast<intptr_t>(item.id)), instance,
+                                       nullptr);
         if (!control) {
             DestroyWindow(hwnd);
             return nullptr;
@@ -174,13 +221,13 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, 
     return hwnd;
 }
 
-INT_PTR RunDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND owner, DLGPROC proc,
-                              LPARAM param) {
+INT_PTR RunDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, int templateId, HWND owner,
+                              DLGPROC proc, LPARAM param) {
     if (owner) owner = TopLevelOf(owner);
     if (owner == GetDesktopWindow()) owner = nullptr;
     bool enableOwner = owner && IsWindowEnabled(owner);
     if (enableOwner) EnableWindow(owner, FALSE);
-    HWND hwnd = CreateDialogFromTemplate(instance, dialog, owner, proc, param);
+    HWND hwnd = CreateDialogFromTemplate(instance, dialog, templateId, owner, proc, param);
     if (!hwnd) {
         if (enableOwner) EnableWindow(owner, TRUE);
         return -1;
@@ -228,6 +275,18 @@ void RegisterDialogClass() { RegisterSystemClass("#32770", DialogClassProc, CS_D
 using namespace vpr::user;
 
 extern "C" {
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+    DialogTemplate dialog;
+    if (!LoadDialogTemplate(instance, name, &dialog)) return -1;
+    return RunDialogFromTemplate(instance, dialog, ResourceNumber(name), owner, proc, param);
+}
+
+HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+    DialogTemplate dialog;
+    if (!LoadDialogTemplate(instance, name, &dialog)) return nullptr;
+    return CreateDialogFromTemplate(instance, dialog, ResourceNumber(name), owner, proc, param);
+}
 
 LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SetWindowLongA(hwnd, DWL_MSGRESULT, 0);

@@ -4,8 +4,10 @@
 
 #include "common_control.h"
 #include "control.h"
+#include "module_resource.h"
 #include "vpr/user/menu.h"
 #include "vpr/win/error.h"
+#include "vpr/win/resource_format.h"
 
 namespace vpr::user {
 namespace {
@@ -219,6 +221,43 @@ extern "C" {
 
 HMENU WINAPI CreateMenu(void) { return NewMenu(false); }
 HMENU WINAPI CreatePopupMenu(void) { return NewMenu(true); }
+
+}  // extern "C"
+
+namespace {
+
+// Fills a menu with the items of a menu resource, pop-ups made on the way.
+void AppendResourceItems(HMENU menu, const std::vector<vpr::win::MenuItem>& items) {
+    for (const auto& item : items) {
+        if (item.flags & vpr::win::kMenuPopup) {
+            HMENU popup = CreatePopupMenu();
+            AppendResourceItems(popup, item.children);
+            AppendMenuA(menu, item.flags, reinterpret_cast<UINT_PTR>(popup), item.text.c_str());
+        } else if (item.flags & vpr::win::kMenuSeparator) {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuA(menu, item.flags, item.id, item.text.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name) {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    std::vector<vpr::win::MenuItem> items;
+    if (!FindResourceData(instance, name, RT_MENU, &data, &size)) return nullptr;
+    if (!vpr::win::DecodeMenu(data, size, &items)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    HMENU menu = CreateMenu();
+    AppendResourceItems(menu, items);
+    return menu;
+}
 
 BOOL WINAPI DestroyMenu(HMENU handle) {
     auto menu = MenuOf(handle);

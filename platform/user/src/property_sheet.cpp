@@ -6,6 +6,7 @@
 
 #include "common_control.h"
 #include "control.h"
+#include "dialog.h"
 #include "vpr/user/prsht.h"
 #include "vpr/win/error.h"
 
@@ -18,15 +19,22 @@ constexpr int kTabsHeight = 14;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 
-struct PageObject : vpr::win::KernelObject {
+// A page as the sheet keeps it: what its creator gave and its template.
+struct SheetPage {
     PROPSHEETPAGEA page{};
+    DialogTemplate dialog;
+    int templateId = 0;
+};
+
+struct PageObject : vpr::win::KernelObject {
+    SheetPage page;
 };
 
 std::shared_ptr<PageObject> PageOf(HPROPSHEETPAGE handle) { return HandleObject<PageObject>(handle); }
 
 struct Sheet {
     HINSTANCE instance = nullptr;
-    std::vector<PROPSHEETPAGEA> pages;
+    std::vector<SheetPage> pages;
     std::vector<HWND> windows;  // made when first shown
     int current = -1;
     int start = 0;
@@ -46,13 +54,38 @@ std::shared_ptr<Sheet> SheetOf(HWND hwnd) {
     return it == Sheets().end() ? nullptr : it->second;
 }
 
-const DialogTemplate& TemplateOf(const PROPSHEETPAGEA& page) {
-    return *static_cast<const DialogTemplate*>(page.pResource);
+// A page's template: the dialog resource its instance and name give, or with
+// PSP_DLGINDIRECT a template made in memory. False with the last error set
+// when it cannot be had.
+bool MakeSheetPage(const PROPSHEETPAGEA& page, SheetPage* made) {
+    if (page.dwSize < sizeof(PROPSHEETPAGEA)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    made->page = page;
+    made->page.dwSize = sizeof(PROPSHEETPAGEA);
+    if (page.dwFlags & PSP_DLGINDIRECT) {
+        if (!page.pResource) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return false;
+        }
+        made->dialog = *static_cast<const DialogTemplate*>(page.pResource);
+        return true;
+    }
+    made->templateId = ResourceNumber(page.pszTemplate);
+    return LoadDialogTemplate(page.hInstance, page.pszTemplate, &made->dialog);
 }
 
-std::string TitleOf(const PROPSHEETPAGEA& page) {
-    if ((page.dwFlags & PSP_USETITLE) && page.pszTitle && !IS_INTRESOURCE(page.pszTitle)) return page.pszTitle;
-    return TemplateOf(page).caption;
+std::string TitleOf(const SheetPage& page) {
+    const PROPSHEETPAGEA& given = page.page;
+    if ((given.dwFlags & PSP_USETITLE) && given.pszTitle) {
+        if (!IS_INTRESOURCE(given.pszTitle)) return given.pszTitle;
+        char title[256];
+        if (LoadStringA(given.hInstance, static_cast<UINT>(reinterpret_cast<uintptr_t>(given.pszTitle)), title,
+                        sizeof title))
+            return title;
+    }
+    return page.dialog.caption;
 }
 
 // Tells a page; its answer is what it put in DWL_MSGRESULT.
@@ -84,12 +117,13 @@ bool Leave(HWND sheet, Sheet& state) {
 
 bool Enter(HWND sheet, Sheet& state, int index) {
     if (index < 0 || index >= static_cast<int>(state.pages.size())) return false;
-    PROPSHEETPAGEA& page = state.pages[index];
+    SheetPage& page = state.pages[index];
     if (!state.windows[index]) {
-        DialogTemplate pageTemplate = TemplateOf(page);
+        DialogTemplate pageTemplate = page.dialog;
         pageTemplate.style = (pageTemplate.style & ~(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME)) | WS_CHILD;
-        HWND window = CreateDialogFromTemplate(page.hInstance ? page.hInstance : state.instance, pageTemplate, sheet,
-                                               page.pfnDlgProc, reinterpret_cast<LPARAM>(&page));
+        HWND window = CreateDialogFromTemplate(page.page.hInstance ? page.page.hInstance : state.instance, pageTemplate,
+                                               page.templateId, sheet, page.page.pfnDlgProc,
+                                               reinterpret_cast<LPARAM>(&page.page));
         if (!window) return false;
         RECT area = PageArea(sheet);
         SetWindowPos(window, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -167,7 +201,7 @@ INT_PTR CALLBACK SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!state) return FALSE;
     switch (msg) {
     case WM_DESTROY: {
-        for (auto& page : state->pages)
+        for (auto& [page, dialog, id] : state->pages)
             if ((page.dwFlags & PSP_USECALLBACK) && page.pfnCallback) page.pfnCallback(nullptr, PSPCB_RELEASE, &page);
         Lock lock(WindowLock());
         Sheets().erase(sheet);
@@ -234,38 +268,32 @@ INT_PTR CALLBACK SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
     return FALSE;
 }
 
-DialogTemplate SheetTemplate(const PROPSHEETHEADERA& header, const std::vector<PROPSHEETPAGEA>& pages) {
+DialogTemplate SheetTemplate(const PROPSHEETHEADERA& header, const std::vector<SheetPage>& pages) {
     int width = 0, height = 0;
     for (auto& page : pages) {
-        width = std::max(width, TemplateOf(page).cx);
-        height = std::max(height, TemplateOf(page).cy);
+        width = std::max(width, static_cast<int>(page.dialog.cx));
+        height = std::max(height, static_cast<int>(page.dialog.cy));
     }
     DialogTemplate sheet;
     sheet.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | (header.dwFlags & PSH_MODELESS ? WS_VISIBLE : 0);
     sheet.exStyle = WS_EX_CONTROLPARENT;
     std::string caption = header.pszCaption && !IS_INTRESOURCE(header.pszCaption) ? header.pszCaption : "";
     sheet.caption = (header.dwFlags & PSH_PROPTITLE) ? "Properties for " + caption : caption;
-    sheet.cx = width + 4 * kMargin;
+    sheet.cx = static_cast<int16_t>(width + 4 * kMargin);
     int buttonsTop = kMargin + kTabsHeight + height + 3 * kMargin;
-    sheet.cy = buttonsTop + kButtonHeight + kMargin;
-    sheet.items.push_back(DialogItem{WC_TABCONTROLA, "", std::nullopt, IDC_PROPSHEET_TABS,
-                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, kMargin, kMargin,
-                                     width + 2 * kMargin, kTabsHeight + height + 2 * kMargin});
+    sheet.cy = static_cast<int16_t>(buttonsTop + kButtonHeight + kMargin);
+    sheet.controls.push_back(ControlItem(WC_TABCONTROLA, "", IDC_PROPSHEET_TABS, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                                     kMargin, kMargin, width + 2 * kMargin, kTabsHeight + height + 2 * kMargin));
     std::vector<std::pair<int, const char*>> buttons{{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
     if (!(header.dwFlags & PSH_NOAPPLYNOW)) buttons.push_back({ID_APPLY_NOW, "&Apply"});
     if (header.dwFlags & PSH_HASHELP) buttons.push_back({IDHELP, "Help"});
     int left = sheet.cx - kMargin - static_cast<int>(buttons.size()) * (kButtonWidth + kMargin) + kMargin;
     for (auto& [id, text] : buttons) {
         DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        sheet.items.push_back(DialogItem{"BUTTON", text, std::nullopt, id, style, 0, left, buttonsTop, kButtonWidth,
-                                         kButtonHeight});
+        sheet.controls.push_back(ControlItem("BUTTON", text, id, style, left, buttonsTop, kButtonWidth, kButtonHeight));
         left += kButtonWidth + kMargin;
     }
     return sheet;
-}
-
-bool PageUsable(const PROPSHEETPAGEA& page) {
-    return page.dwSize >= sizeof(PROPSHEETPAGEA) && (page.dwFlags & PSP_DLGINDIRECT) && page.pResource;
 }
 
 }  // namespace
@@ -298,16 +326,14 @@ using namespace vpr::user;
 extern "C" {
 
 HPROPSHEETPAGE WINAPI CreatePropertySheetPageA(LPCPROPSHEETPAGEA page) {
-    // Pages come from in-memory templates; resource templates are not read here.
-    if (!page || !PageUsable(*page)) {
+    if (!page) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     auto object = std::make_shared<PageObject>();
-    object->page = *page;
-    object->page.dwSize = sizeof(PROPSHEETPAGEA);
+    if (!MakeSheetPage(*page, &object->page)) return nullptr;
     if ((page->dwFlags & PSP_USECALLBACK) && page->pfnCallback &&
-        !page->pfnCallback(nullptr, PSPCB_CREATE, &object->page))
+        !page->pfnCallback(nullptr, PSPCB_CREATE, &object->page.page))
         return nullptr;
     return AddHandleObject<HPROPSHEETPAGE>(std::move(object));
 }
@@ -325,8 +351,9 @@ INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header) {
     sheet->modeless = header->dwFlags & PSH_MODELESS;
     for (UINT i = 0; i < header->nPages; ++i) {
         if (header->dwFlags & PSH_PROPSHEETPAGE) {
-            if (!header->ppsp || !PageUsable(header->ppsp[i])) return -1;
-            sheet->pages.push_back(header->ppsp[i]);
+            SheetPage page;
+            if (!header->ppsp || !MakeSheetPage(header->ppsp[i], &page)) return -1;
+            sheet->pages.push_back(std::move(page));
         } else {
             auto page = header->phpage ? PageOf(header->phpage[i]) : nullptr;
             if (!page) return -1;
@@ -340,11 +367,11 @@ INT_PTR WINAPI PropertySheetA(LPCPROPSHEETHEADERA header) {
     sheet->start = std::min<int>(static_cast<int>(header->nStartPage), static_cast<int>(sheet->pages.size()) - 1);
     DialogTemplate frame = SheetTemplate(*header, sheet->pages);
     if (sheet->modeless) {
-        HWND window = CreateDialogFromTemplate(header->hInstance, frame, header->hwndParent, SheetProc,
+        HWND window = CreateDialogFromTemplate(header->hInstance, frame, 0, header->hwndParent, SheetProc,
                                                reinterpret_cast<LPARAM>(&sheet));
         return reinterpret_cast<INT_PTR>(window);
     }
-    return RunDialogFromTemplate(header->hInstance, frame, header->hwndParent, SheetProc,
+    return RunDialogFromTemplate(header->hInstance, frame, 0, header->hwndParent, SheetProc,
                                  reinterpret_cast<LPARAM>(&sheet));
 }
 

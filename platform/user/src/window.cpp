@@ -238,7 +238,6 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         if (width == CW_USEDEFAULT) width = height = 0;
     }
     window->rect = RECT{x, y, x + width, y + height};
-    if (windowName && IS_INTRESOURCE(windowName)) windowName = nullptr;
 
     HWND hwnd;
     {

@@ -4,55 +4,18 @@
 #include <thread>
 #include <vector>
 
+#include "test_ids.h"
 #include "windows.h"
 
-using vpr::user::DialogItem;
-using vpr::user::DialogTemplate;
 using vpr::user::ModalElement;
 using vpr::user::UiDriver;
 namespace ui = vpr::user::ui;
 
 namespace {
 
-constexpr int kLabel = 100, kName = 101, kAuto = 102, kRadio1 = 103, kRadio2 = 104, kRadio3 = 105, kCombo = 106,
-              kList = 107, kNumber = 108, kDisabled = 109, kNested = 110;
-
-// A dialog like the system's property dialogs: a labelled edit, a check box,
-// a radio group, a combo box, a list and the usual buttons.
-DialogTemplate Sample(int id) {
-    DialogTemplate d;
-    d.resourceId = id;
-    d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    d.cx = 200;
-    d.cy = 120;
-    d.caption = "Sample Properties";
-    auto item = [&](const char* cls, const char* text, int itemId, DWORD style, int y) {
-        DialogItem i;
-        i.className = cls;
-        i.text = text;
-        i.id = itemId;
-        i.style = WS_VISIBLE | style;
-        i.x = 5;
-        i.y = y;
-        i.cx = 100;
-        i.cy = 12;
-        d.items.push_back(i);
-    };
-    item("STATIC", "&Name:", kLabel, SS_LEFT, 2);
-    item("EDIT", "", kName, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 14);
-    item("BUTTON", "&Automatic", kAuto, WS_TABSTOP | BS_AUTOCHECKBOX, 26);
-    item("BUTTON", "One", kRadio1, WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 38);
-    item("BUTTON", "Two", kRadio2, BS_AUTORADIOBUTTON, 50);
-    item("BUTTON", "Three", kRadio3, BS_AUTORADIOBUTTON, 62);
-    item("COMBOBOX", "", kCombo, WS_TABSTOP | WS_GROUP | CBS_DROPDOWNLIST | CBS_SORT, 74);
-    item("LISTBOX", "", kList, WS_TABSTOP | LBS_NOTIFY, 86);
-    item("EDIT", "", kNumber, WS_TABSTOP | ES_NUMBER, 98);
-    item("BUTTON", "Disabled", kDisabled, WS_TABSTOP | WS_DISABLED, 110);
-    item("BUTTON", "&More...", kNested, WS_TABSTOP, 110);
-    item("BUTTON", "OK", IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 110);
-    item("BUTTON", "Cancel", IDCANCEL, WS_TABSTOP, 110);
-    return d;
-}
+constexpr int kLabel = IDC_LABEL, kName = IDC_NAME, kAuto = IDC_AUTO, kRadio1 = IDC_RADIO1, kRadio2 = IDC_RADIO2,
+              kRadio3 = IDC_RADIO3, kCombo = IDC_COMBO, kList = IDC_LIST, kNumber = IDC_NUMBER,
+              kDisabled = IDC_DISABLED, kNested = IDC_NESTED;
 
 // What the dialog saw, for the tests to read.
 struct Seen {
@@ -82,10 +45,9 @@ INT_PTR CALLBACK SampleProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         int id = LOWORD(wParam), code = HIWORD(wParam);
         g_seen->commands.push_back(std::to_string(id) + ":" + std::to_string(code));
         if (id == kNested && code == BN_CLICKED) {
-            DialogTemplate nested = Sample(201);
             Seen inner;
-            g_seen->nestedResult = vpr::user::RunDialogFromTemplate(nullptr, nested, dialog, SampleProc,
-                                                                    reinterpret_cast<LPARAM>(&inner));
+            g_seen->nestedResult =
+                DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_NESTED), dialog, SampleProc, reinterpret_cast<LPARAM>(&inner));
             g_seen = reinterpret_cast<Seen*>(GetPropA(dialog, "seen"));
         }
         if (id == IDOK) {
@@ -107,9 +69,9 @@ INT_PTR CALLBACK SampleProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-INT_PTR RunSample(Seen& seen, int id = 200) {
+INT_PTR RunSample(Seen& seen, int id = IDD_SAMPLE) {
     g_seen = &seen;
-    return vpr::user::RunDialogFromTemplate(nullptr, Sample(id), nullptr, SampleProc, reinterpret_cast<LPARAM>(&seen));
+    return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(id), nullptr, SampleProc, reinterpret_cast<LPARAM>(&seen));
 }
 
 std::string Cmd(int id, int code) { return std::to_string(id) + ":" + std::to_string(code); }
@@ -212,7 +174,7 @@ TEST(DialogTest, NestedModalDialogRunsInsideTheFirst) {
 TEST(DialogTest, UnexpectedDialogFailsWithItsIdCaptionAndText) {
     UiDriver driver;
     Seen seen;
-    EXPECT_EQ(RunSample(seen, 345), IDCANCEL);
+    EXPECT_EQ(RunSample(seen, IDD_UNEXPECTED), IDCANCEL);
     ASSERT_EQ(driver.Failures().size(), 1u);
     EXPECT_EQ(driver.Failures()[0], "unexpected dialog 345 \"Sample Properties\" (&Name:)");
 }
@@ -252,13 +214,11 @@ TEST(DialogTest, EndDialogFromAnotherThreadEndsTheLoop) {
 }
 
 TEST(DialogTest, ModelessDialogAndDialogUnits) {
-    DialogTemplate t = Sample(300);
-    t.style |= WS_VISIBLE;
-    t.pointSize = 8;  // 11 pixels high: base units 5 by 11
-    t.fontName = "MS Sans Serif";
     Seen seen;
     g_seen = &seen;
-    HWND dialog = vpr::user::CreateDialogFromTemplate(nullptr, t, nullptr, SampleProc, reinterpret_cast<LPARAM>(&seen));
+    // Visible, in an 8-point font: 11 pixels high, base units 5 by 11.
+    HWND dialog =
+        CreateDialogParamA(nullptr, MAKEINTRESOURCEA(IDD_MODELESS), nullptr, SampleProc, reinterpret_cast<LPARAM>(&seen));
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(IsWindowVisible(dialog));
     RECT rect{0, 0, 200, 120};
@@ -285,10 +245,10 @@ TEST(DialogTest, ModelessDialogAndDialogUnits) {
 }
 
 TEST(DialogTest, DialogItemHelpers) {
-    DialogTemplate t = Sample(300);
     Seen seen;
     g_seen = &seen;
-    HWND dialog = vpr::user::CreateDialogFromTemplate(nullptr, t, nullptr, SampleProc, reinterpret_cast<LPARAM>(&seen));
+    HWND dialog =
+        CreateDialogParamA(nullptr, MAKEINTRESOURCEA(IDD_SAMPLE), nullptr, SampleProc, reinterpret_cast<LPARAM>(&seen));
     ShowWindow(dialog, SW_SHOW);
     seen.commands.clear();
     SetDlgItemInt(dialog, kNumber, static_cast<UINT>(-42), TRUE);
@@ -313,6 +273,46 @@ TEST(DialogTest, DialogItemHelpers) {
     EXPECT_EQ(seen.commands, (std::vector<std::string>{Cmd(kNumber, EN_UPDATE), Cmd(kNumber, EN_CHANGE),
                                                        Cmd(kNumber, EN_UPDATE), Cmd(kNumber, EN_CHANGE)}));
     DestroyWindow(dialog);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DialogTest, MissingOrDamagedTemplateFailsWithTheReason) {
+    UiDriver driver;
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    struct Case {
+        HINSTANCE instance;
+        LPCSTR name;
+        DWORD error;
+    } cases[] = {
+        {nullptr, MAKEINTRESOURCEA(999), ERROR_RESOURCE_NAME_NOT_FOUND},
+        {nullptr, "NO_SUCH_DIALOG", ERROR_RESOURCE_NAME_NOT_FOUND},
+        {nullptr, MAKEINTRESOURCEA(IDD_DAMAGED), ERROR_INVALID_DATA},
+        {reinterpret_cast<HINSTANCE>(0x1234), MAKEINTRESOURCEA(IDD_SAMPLE), ERROR_RESOURCE_DATA_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        SetLastError(0);
+        EXPECT_EQ(DialogBoxParamA(c.instance, c.name, owner, SampleProc, 0), -1);
+        EXPECT_EQ(GetLastError(), c.error);
+        SetLastError(0);
+        EXPECT_EQ(CreateDialogParamA(c.instance, c.name, owner, SampleProc, 0), nullptr);
+        EXPECT_EQ(GetLastError(), c.error);
+    }
+    EXPECT_TRUE(IsWindowEnabled(owner));  // a modal box that never opened gives its owner back
+    EXPECT_TRUE(driver.Seen().empty());
+    DestroyWindow(owner);
+}
+
+TEST(DialogTest, TemplateByNumberTextGivesTheDriverItsId) {
+    UiDriver driver;
+    driver.OnDialog(IDD_NESTED, [](const ModalElement& e) { ui::Click(e.window, IDOK); });
+    Seen seen;
+    g_seen = &seen;
+    EXPECT_EQ(DialogBoxParamA(nullptr, "#201", nullptr, SampleProc, reinterpret_cast<LPARAM>(&seen)), IDOK);
+    EXPECT_TRUE(driver.Failures().empty());
 }
 
 }  // namespace

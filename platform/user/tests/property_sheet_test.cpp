@@ -5,12 +5,11 @@
 
 #include "prsht.h"
 #include "vpr/user/ui_driver.h"
+#include "test_ids.h"
 #include "windows.h"
 
 namespace {
 
-using vpr::user::DialogItem;
-using vpr::user::DialogTemplate;
 using vpr::user::UiDriver;
 
 std::vector<std::string> g_events;
@@ -57,18 +56,6 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     return FALSE;
 }
 
-DialogTemplate PageTemplate(int id, const char* caption) {
-    DialogTemplate page;
-    page.resourceId = id;
-    page.style = WS_CHILD | DS_CONTROL;
-    page.cx = 200;
-    page.cy = 100;
-    page.caption = caption;
-    page.items.push_back(DialogItem{"EDIT", "", std::nullopt, 100, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                    0, 10, 10, 100, 12});
-    return page;
-}
-
 class PropertySheetTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,16 +63,14 @@ protected:
         g_name = "old";
         g_applyAnswer = PSNRET_NOERROR;
         g_killActiveAnswer = FALSE;
-        templates_[0] = PageTemplate(301, "General");
-        templates_[1] = PageTemplate(302, "Files");
         for (int i = 0; i < 2; ++i) {
-            pages_[i] = PROPSHEETPAGEA{sizeof(PROPSHEETPAGEA), PSP_DLGINDIRECT, nullptr, &templates_[i], nullptr,
-                                       nullptr, PageProc, i + 1, nullptr, nullptr};
+            pages_[i] = PROPSHEETPAGEA{sizeof(PROPSHEETPAGEA), PSP_DEFAULT, nullptr,
+                                       {MAKEINTRESOURCEA(IDD_PAGE_GENERAL + i)}, nullptr, nullptr, PageProc, i + 1,
+                                       nullptr, nullptr};
         }
         header_ = PROPSHEETHEADERA{sizeof(PROPSHEETHEADERA), PSH_PROPSHEETPAGE | PSH_PROPTITLE, nullptr, nullptr,
                                    nullptr, "Word", 2, 0, pages_, nullptr, nullptr};
     }
-    DialogTemplate templates_[2];
     PROPSHEETPAGEA pages_[2];
     PROPSHEETHEADERA header_;
 };
@@ -150,9 +135,14 @@ TEST_F(PropertySheetTest, APageThatRefusesKeepsTheSheetWhereItIs) {
 TEST_F(PropertySheetTest, ModelessSheetFromPageHandlesAppliesAndReportsClosing) {
     HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageA(&pages_[0]), CreatePropertySheetPageA(&pages_[1])};
     ASSERT_NE(handles[0], nullptr);
-    PROPSHEETPAGEA broken = pages_[0];
-    broken.dwFlags = 0;  // no template given
-    EXPECT_EQ(CreatePropertySheetPageA(&broken), nullptr);
+    // A page whose template is missing or damaged is refused with the reason.
+    for (auto [name, error] : {std::pair{MAKEINTRESOURCEA(999), ERROR_RESOURCE_NAME_NOT_FOUND},
+                               std::pair{MAKEINTRESOURCEA(IDD_DAMAGED), ERROR_INVALID_DATA}}) {
+        PROPSHEETPAGEA broken = pages_[0];
+        broken.pszTemplate = name;
+        EXPECT_EQ(CreatePropertySheetPageA(&broken), nullptr);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(error));
+    }
     PROPSHEETHEADERA header{sizeof(PROPSHEETHEADERA), PSH_MODELESS, nullptr, nullptr, nullptr, "Sheet", 2, 1,
                             nullptr, handles, nullptr};
     auto sheet = reinterpret_cast<HWND>(PropertySheetA(&header));

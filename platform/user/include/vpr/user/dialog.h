@@ -1,17 +1,17 @@
 // Dialog boxes and the dialog manager.
 //
-// A dialog is built from a dialog template: the frame from the template's
-// style, caption and size, then one child per item in template order (which is
-// the tab order). Dialog units are converted with the dialog's base units: the
+// A dialog is built from a dialog template in a module's resources (the
+// container's dialog record, docs/resource_format.md): the frame from the
+// template's style, caption, font and size, then one child per control in
+// template order (which is the tab order). A control whose text is a number
+// gets that resource number as its window name, so that an SS_ICON or
+// SS_BITMAP static loads its image from the dialog's module. Dialog units are converted with the dialog's base units: the
 // average character width and the height of its font (8 by 16 for the system
 // font; see gdi.h for the fixed font metrics).
 #pragma once
 
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "vpr/user/window.h"
+#include "vpr/win/module.h"
 
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
@@ -47,7 +47,19 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 #define DLGWINDOWEXTRA 24
 
+#define DialogBoxA(i, t, o, p) DialogBoxParamA(i, t, o, p, 0)
+#define CreateDialogA(i, t, o, p) CreateDialogParamA(i, t, o, p, 0)
+
 extern "C" {
+// Template names are texts or MAKEINTRESOURCE numbers of the instance's
+// resources (null instance: the program). A missing or damaged template
+// gives -1 (DialogBoxParamA) or null (CreateDialogParamA) with the last
+// error set: ERROR_RESOURCE_NAME_NOT_FOUND, ERROR_RESOURCE_TYPE_NOT_FOUND or
+// ERROR_INVALID_DATA.
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                               LPARAM dwInitParam);
+HWND WINAPI CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                               LPARAM dwInitParam);
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
 LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg);
@@ -68,41 +80,8 @@ BOOL WINAPI CenterWindow(HWND hWnd, HWND hWndCenter);
 
 namespace vpr::user {
 
-// A dialog template as the window system builds it. Coordinates are dialog
-// units; an item's text is either a text or a resource number (icon or bitmap
-// of a static control).
-struct DialogItem {
-    std::string className;  // "BUTTON", "EDIT", "STATIC", "LISTBOX", "COMBOBOX" or a registered class
-    std::string text;
-    std::optional<uint16_t> textResource;
-    int id = 0;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    int x = 0, y = 0, cx = 0, cy = 0;
-};
-
-struct DialogTemplate {
-    int resourceId = 0;  // the template's number, for the UI driver's reports
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    int x = 0, y = 0, cx = 0, cy = 0;
-    std::string className;  // empty: the standard dialog class
-    std::string caption;
-    int pointSize = 0;  // 0: the system font
-    std::string fontName;
-    std::vector<DialogItem> items;
-};
-
-// Creates a modeless dialog from a template; null when the frame or any item
-// cannot be made.
-HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND owner, DLGPROC proc,
-                              LPARAM param);
-// Runs a dialog modally: the owner is disabled, the dialog is shown, the UI
-// driver acts on it, messages are pumped until EndDialog; returns its result,
-// or -1 when the dialog cannot be made.
-INT_PTR RunDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND owner, DLGPROC proc,
-                              LPARAM param);
-// The template id a dialog was made from (0 when none).
+// The number of the template a dialog was made from (0 when none, or when
+// the template has a name instead of a number).
 int DialogTemplateId(HWND dialog);
 
 }  // namespace vpr::user

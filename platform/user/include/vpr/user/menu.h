@@ -14,6 +14,7 @@
 
 #include "vpr/user/gdi.h"
 #include "vpr/user/window.h"
+#include "vpr/win/module.h"
 
 typedef struct HACCEL__* HACCEL;
 
@@ -156,6 +157,10 @@ typedef SCROLLINFO* LPSCROLLINFO;
 typedef const SCROLLINFO* LPCSCROLLINFO;
 
 extern "C" {
+// Menus and accelerator tables from a module's resources (null instance: the
+// program); null with the last error set when missing or damaged.
+HMENU WINAPI LoadMenuA(HINSTANCE hInstance, LPCSTR lpMenuName);
+HACCEL WINAPI LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);
 HMENU WINAPI CreateMenu(void);
 HMENU WINAPI CreatePopupMenu(void);
 BOOL WINAPI DestroyMenu(HMENU hMenu);

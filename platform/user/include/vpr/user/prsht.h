@@ -1,8 +1,11 @@
 // Property sheets: a dialog with a tab control, one page per tab, and the
 // OK, Cancel, Apply and Help buttons.
 //
-// A page comes from a dialog template: PSP_DLGINDIRECT with pResource
-// pointing to a vpr::user::DialogTemplate. Each page window is made the first
+// A page comes from a dialog template: the resource pszTemplate names in
+// hInstance's module (read when the page is made: a missing or damaged one
+// fails CreatePropertySheetPageA, or PropertySheetA with -1), or with
+// PSP_DLGINDIRECT a vpr::win::DialogTemplate in memory at pResource. A title
+// given by PSP_USETITLE may be a string id of hInstance. Each page window is made the first
 // time it is shown (WM_INITDIALOG gets a pointer to the page's
 // PROPSHEETPAGEA) and told PSN_SETACTIVE; leaving it sends PSN_KILLACTIVE
 // (TRUE in DWL_MSGRESULT keeps it). OK and Apply send PSN_APPLY to every page
@@ -14,6 +17,7 @@
 #pragma once
 
 #include "vpr/user/dialog.h"
+#include "vpr/win/module.h"
 #include "vpr/user/window.h"
 
 typedef struct PROPSHEETPAGE_* HPROPSHEETPAGE;
@@ -40,7 +44,10 @@ struct PROPSHEETPAGEA {
     DWORD dwSize;
     DWORD dwFlags;
     HINSTANCE hInstance;
-    const void* pResource;  // with PSP_DLGINDIRECT: a vpr::user::DialogTemplate
+    union {
+        LPCSTR pszTemplate;     // a dialog resource of hInstance
+        const void* pResource;  // with PSP_DLGINDIRECT: a vpr::win::DialogTemplate
+    };
     HICON hIcon;
     LPCSTR pszTitle;
     DLGPROC pfnDlgProc;
