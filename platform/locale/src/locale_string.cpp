@@ -1,5 +1,6 @@
 // The string functions of the locale library.
 #include <cstddef>
+#include <cstring>
 
 #include "vpr/locale/locale.h"
 #include "vpr/machine/code_page.h"
@@ -17,11 +18,57 @@ UINT CharValue(const unsigned char* text, size_t length) {
     return value;
 }
 
+// Upper case of a single-byte character: ASCII, and in 1252 the Latin-1
+// letters (the inverse of the lower-case folding).
+unsigned char UpperCase(unsigned char c, UINT codePage) {
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 0x20);
+    if (codePage == 1252) {
+        if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
+        if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 0x10);
+        if (c == 0xFF) return 0x9F;
+    }
+    return c;
+}
+
 }  // namespace
 
 extern "C" LPSTR WINAPI KMNextChar(LPCSTR text) {
     auto bytes = reinterpret_cast<const unsigned char*>(text);
     return const_cast<LPSTR>(text + CharLength(bytes, CurrentCodePage()));
+}
+
+extern "C" LPSTR WINAPI KMLstrchr(LPCSTR text, UINT ch) {
+    UINT codePage = CurrentCodePage();
+    auto bytes = reinterpret_cast<const unsigned char*>(text);
+    while (*bytes != 0) {
+        size_t length = CharLength(bytes, codePage);
+        if (CharValue(bytes, length) == ch) return const_cast<LPSTR>(reinterpret_cast<const char*>(bytes));
+        bytes += length;
+    }
+    return nullptr;
+}
+
+extern "C" LPSTR WINAPI KMLstrstr(LPCSTR text, LPCSTR find) {
+    UINT codePage = CurrentCodePage();
+    size_t findLength = std::strlen(find);
+    auto bytes = reinterpret_cast<const unsigned char*>(text);
+    for (;;) {
+        if (std::strncmp(reinterpret_cast<const char*>(bytes), find, findLength) == 0)
+            return const_cast<LPSTR>(reinterpret_cast<const char*>(bytes));
+        if (*bytes == 0) return nullptr;
+        bytes += CharLength(bytes, codePage);
+    }
+}
+
+extern "C" LPSTR WINAPI KMLstrupr(LPSTR text) {
+    UINT codePage = CurrentCodePage();
+    auto bytes = reinterpret_cast<unsigned char*>(text);
+    while (*bytes != 0) {
+        size_t length = CharLength(bytes, codePage);
+        if (length == 1) *bytes = UpperCase(*bytes, codePage);
+        bytes += length;
+    }
+    return text;
 }
 
 extern "C" LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch) {

@@ -119,4 +119,42 @@ TEST(KMLstricmp, ComparesWithoutRegardToCaseByCodePage) {
     }
 }
 
+TEST(KMLstrchr, FindsTheFirstWholeCharacter) {
+    CodePageScope scope(kCodePageJapanese);
+    const char* name = "\x95\x5C" "a\\b\\";
+    EXPECT_EQ(KMLstrchr(name, '\\'), name + 3);
+    EXPECT_EQ(KMLstrchr(name, 0x955C), name);
+    EXPECT_EQ(KMLstrchr(name, 'z'), nullptr);
+}
+
+TEST(KMLstrstr, MatchesOnlyOnCharacterBoundaries) {
+    CodePageScope scope(kCodePageJapanese);
+    // "\x5C" "A" appears inside the text, but its '\' is a trail byte there.
+    const char* text = "\x95\x5C" "A\\A";
+    EXPECT_EQ(KMLstrstr(text, "\\A"), text + 3);
+    EXPECT_EQ(KMLstrstr(text, "\x95\x5C"), text);
+    EXPECT_EQ(KMLstrstr(text, ""), text);
+    EXPECT_EQ(KMLstrstr(text, "B"), nullptr);
+    EXPECT_EQ(KMLstrstr("", "B"), nullptr);
+}
+
+TEST(KMLstrupr, UpperCasesSingleByteCharactersOnly) {
+    const struct {
+        UINT codePage;
+        const char* text;
+        const char* upper;
+    } cases[] = {
+        {kCodePageUtf8, "abc.qmt", "ABC.QMT"},
+        {kCodePageUtf8, "\xC3\xA9x", "\xC3\xA9X"},        // UTF-8: ASCII only
+        {kCodePageLatin1, "\xE9\x9A\xFF\xF7", "\xC9\x8A\x9F\xF7"},
+        {kCodePageJapanese, "\x83\x61" "a", "\x83\x61" "A"},  // trail 'a' stays
+    };
+    for (const auto& c : cases) {
+        CodePageScope scope(c.codePage);
+        char buffer[32];
+        std::strcpy(buffer, c.text);
+        EXPECT_STREQ(KMLstrupr(buffer), c.upper) << "code page " << c.codePage;
+    }
+}
+
 }  // namespace

@@ -12,8 +12,16 @@ extern "C" {
 
 // The character after the one at `text`; `text` itself at the terminating NUL.
 LPSTR WINAPI KMNextChar(LPCSTR text);
+// The first character of `text` whose value is `ch`, or NULL.
+LPSTR WINAPI KMLstrchr(LPCSTR text, UINT ch);
 // The last character of `text` whose value is `ch`, or NULL.
 LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch);
+// The first place in `text`, on a character boundary, where `find` occurs;
+// `text` itself for an empty `find`; NULL when there is none.
+LPSTR WINAPI KMLstrstr(LPCSTR text, LPCSTR find);
+// Upper-cases the single-byte characters of `text` in place (the code page's
+// case mapping; multibyte characters stay as they are); returns `text`.
+LPSTR WINAPI KMLstrupr(LPSTR text);
 // Compares two texts without regard to case (the code page's case mapping of
 // single-byte characters; double-byte characters compare exactly).
 // Returns <0, 0 or >0.

@@ -1,0 +1,114 @@
+// Module states, the thread's current state and the application objects.
+#include "vpr/mfc/win_app.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::map<HMODULE, std::unique_ptr<AFX_MODULE_STATE>> states;
+    // Application objects in the order they were constructed. Constructors
+    // run inside LoadLibraryA, where the module table cannot be asked which
+    // module holds an address, so each object is matched to its module on
+    // first use instead.
+    std::vector<CWinApp*> apps;
+};
+
+Registry& TheRegistry() {
+    static Registry* registry = new Registry;  // outlives every module's destructors
+    return *registry;
+}
+
+thread_local AFX_MODULE_STATE* currentState = nullptr;
+
+}  // namespace
+
+namespace vpr::mfc {
+
+AFX_MODULE_STATE* ModuleStateOf(HMODULE module) {
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    auto& state = registry.states[module];
+    if (!state) {
+        state = std::make_unique<AFX_MODULE_STATE>();
+        state->m_hCurrentInstanceHandle = module;
+        state->m_hCurrentResourceHandle = module;
+    }
+    return state.get();
+}
+
+}  // namespace vpr::mfc
+
+AFX_MODULE_STATE* AfxGetModuleState() {
+    if (!currentState) currentState = vpr::mfc::ModuleStateOf(GetModuleHandleA(nullptr));
+    return currentState;
+}
+
+AFX_MAINTAIN_STATE::AFX_MAINTAIN_STATE(AFX_MODULE_STATE* state) : previous_(AfxGetModuleState()) {
+    currentState = state;
+}
+
+AFX_MAINTAIN_STATE::~AFX_MAINTAIN_STATE() { currentState = previous_; }
+
+CWinApp* AfxGetApp() {
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    if (state->m_pCurrentWinApp) return state->m_pCurrentWinApp;
+    std::vector<CWinApp*> apps;
+    {
+        Registry& registry = TheRegistry();
+        std::lock_guard<std::mutex> lock(registry.mutex);
+        apps = registry.apps;
+    }
+    for (CWinApp* app : apps) {
+        if (vpr::win::ModuleFromAddress(app) == state->m_hCurrentInstanceHandle) {
+            Registry& registry = TheRegistry();
+            std::lock_guard<std::mutex> lock(registry.mutex);
+            // Still alive: a module unloaded meanwhile has taken its object along.
+            for (CWinApp* live : registry.apps) {
+                if (live != app) continue;
+                app->m_hInstance = state->m_hCurrentInstanceHandle;
+                state->m_pCurrentWinApp = app;
+                return app;
+            }
+        }
+    }
+    return nullptr;
+}
+
+HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
+HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
+void AfxSetResourceHandle(HINSTANCE resource) { AfxGetModuleState()->m_hCurrentResourceHandle = resource; }
+
+CWnd* AfxGetMainWnd() {
+    CWinApp* app = AfxGetApp();
+    return app ? app->m_pMainWnd : nullptr;
+}
+
+IMPLEMENT_DYNAMIC(CWinApp, CObject)
+
+CWinApp::CWinApp(LPCSTR appName) : appName_(appName) {
+    if (appName) m_pszAppName = appName_;
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    registry.apps.push_back(this);
+}
+
+CWinApp::~CWinApp() {
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    std::erase(registry.apps, this);
+    for (auto& [module, state] : registry.states)
+        if (state->m_pCurrentWinApp == this) state->m_pCurrentWinApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+int CWinApp::ExitInstance() { return 0; }
+
+int AfxRunApp(CWinApp* app) {
+    if (!app || !app->InitInstance()) return -1;
+    return app->ExitInstance();
+}

@@ -1,0 +1,51 @@
+// A module loaded by the tests: its exports select its own module state, as
+// every module of the system does, and answer from its own resources.
+#include <cstdio>
+
+#include "../test_ids.h"
+#include "vpr/mfc/win_app.h"
+
+namespace {
+
+class CSecondModuleApp : public CWinApp {
+public:
+    CSecondModuleApp() : CWinApp("second module") {}
+};
+
+CSecondModuleApp theApp;
+
+void Copy(const CString& text, char* buffer, int size) { std::snprintf(buffer, static_cast<size_t>(size), "%s", (LPCSTR)text); }
+
+}  // namespace
+
+extern "C" {
+
+// String `id` loaded through the class library's current resource handle.
+BOOL SecondLoadString(UINT id, char* buffer, int size) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CString text;
+    BOOL loaded = text.LoadString(id);
+    Copy(text, buffer, size);
+    return loaded;
+}
+
+// The application name of the module's application object.
+void SecondAppName(char* buffer, int size) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CWinApp* app = AfxGetApp();
+    Copy(app && app->m_pszAppName ? app->m_pszAppName : "", buffer, size);
+}
+
+// Makes `resource` the module's resource handle, as a module does when it
+// finds a language library.
+void SecondSetResourceHandle(HINSTANCE resource) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    AfxSetResourceHandle(resource);
+}
+
+HINSTANCE SecondInstanceHandle() {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return AfxGetInstanceHandle();
+}
+
+}  // extern "C"

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "test_ids.h"
+#include "vpr/mfc/win_app.h"
+
+namespace {
+
+class CTestProgramApp : public CWinApp {
+public:
+    CTestProgramApp() : CWinApp("test program") {}
+    BOOL InitInstance() override {
+        ++initialised;
+        return TRUE;
+    }
+    int ExitInstance() override { return 7; }
+    int initialised = 0;
+};
+
+CTestProgramApp theApp;
+
+// The second module's exports.
+struct SecondModule {
+    SecondModule() {
+        module = LoadLibraryA("MFCMOD32.DLL");
+        loadString = reinterpret_cast<BOOL (*)(UINT, char*, int)>(GetProcAddress(module, "SecondLoadString"));
+        appName = reinterpret_cast<void (*)(char*, int)>(GetProcAddress(module, "SecondAppName"));
+        setResourceHandle = reinterpret_cast<void (*)(HINSTANCE)>(GetProcAddress(module, "SecondSetResourceHandle"));
+        instanceHandle = reinterpret_cast<HINSTANCE (*)()>(GetProcAddress(module, "SecondInstanceHandle"));
+    }
+    ~SecondModule() { FreeLibrary(module); }
+    std::string LoadText(UINT id) {
+        char buffer[256] = "";
+        loadString(id, buffer, sizeof buffer);
+        return buffer;
+    }
+
+    HMODULE module;
+    BOOL (*loadString)(UINT, char*, int);
+    void (*appName)(char*, int);
+    void (*setResourceHandle)(HINSTANCE);
+    HINSTANCE (*instanceHandle)();
+};
+
+TEST(ModuleState, EachModuleFindsItsOwnResourcesAndApplication) {
+    SecondModule second;
+    ASSERT_NE(second.module, nullptr);
+    ASSERT_NE(second.loadString, nullptr);
+
+    CString text;
+    ASSERT_TRUE(text.LoadString(IDS_WHO));
+    EXPECT_STREQ(text, "the program");
+    EXPECT_EQ(second.LoadText(IDS_WHO), "the second module");
+    // The guard put the program's state back.
+    ASSERT_TRUE(text.LoadString(IDS_WHO));
+    EXPECT_STREQ(text, "the program");
+
+    EXPECT_EQ(AfxGetApp(), &theApp);
+    EXPECT_EQ(AfxGetInstanceHandle(), GetModuleHandleA(nullptr));
+    EXPECT_EQ(theApp.m_hInstance, GetModuleHandleA(nullptr));
+    char name[64];
+    second.appName(name, sizeof name);
+    EXPECT_STREQ(name, "second module");
+    EXPECT_EQ(second.instanceHandle(), second.module);
+}
+
+TEST(ModuleState, ResourceHandleChangesOnlyTheModuleThatSetsIt) {
+    SecondModule second;
+    ASSERT_NE(second.module, nullptr);
+    // The second module takes the program's resources as its language
+    // library; the program's own state is untouched.
+    second.setResourceHandle(GetModuleHandleA(nullptr));
+    EXPECT_EQ(second.LoadText(IDS_WHO), "the program");
+    EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleA(nullptr));
+    second.setResourceHandle(second.module);
+    EXPECT_EQ(second.LoadText(IDS_WHO), "the second module");
+}
+
+TEST(ModuleState, GuardSelectsAStateForItsScope) {
+    HMODULE self = GetModuleHandleA(nullptr);
+    AFX_MODULE_STATE* program = AfxGetModuleState();
+    EXPECT_EQ(program, AfxGetStaticModuleState());
+    AFX_MODULE_STATE* other = vpr::mfc::ModuleStateOf(reinterpret_cast<HMODULE>(0x1234));
+    {
+        AFX_MANAGE_STATE(other);
+        EXPECT_EQ(AfxGetInstanceHandle(), reinterpret_cast<HINSTANCE>(0x1234));
+        EXPECT_EQ(AfxGetApp(), nullptr);
+    }
+    EXPECT_EQ(AfxGetInstanceHandle(), self);
+}
+
+TEST(CWinApp, RunsInitAndExitInstance) {
+    int before = theApp.initialised;
+    EXPECT_EQ(AfxRunApp(&theApp), 7);
+    EXPECT_EQ(theApp.initialised, before + 1);
+    EXPECT_EQ(AfxRunApp(nullptr), -1);
+}
+
+}  // namespace
