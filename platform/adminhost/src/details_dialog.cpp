@@ -239,7 +239,7 @@ user::DialogTemplate SheetTemplate(const std::string& caption, const std::vector
 
 HWND AdminHost::DetailsPage(HWND detailsDialog) {
     DetailsDialog* dialog = DialogOfSheet(detailsDialog);
-    return dialog && dialog->current >= 0 ? dialog->pages[dialog->current] : nullptr;
+    return dialog && !dialog->closing && dialog->current >= 0 ? dialog->pages[dialog->current] : nullptr;
 }
 
 DetailsOutcome RunDetailsDialog(HWND owner, SnapinClassCallBack callBack, const std::string& objectName) {

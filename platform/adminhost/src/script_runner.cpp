@@ -162,7 +162,7 @@ private:
 
     // Acts on the open details dialog until a command closes it.
     void DetailsCommands(HWND sheet) {
-        for (std::string line; IsWindowVisible(sheet);) {
+        for (std::string line; AdminHost::DetailsPage(sheet);) {
             if (!NextCommand(&line)) {
                 Error("the script ended with the details dialog open");
                 ui::Click(sheet, IDCANCEL);

@@ -134,7 +134,8 @@ public:
     bool DetailsOpen() const { return detailsOpen_; }
     // The caption of the details dialog of an object, for UI driver handlers.
     static std::string DetailsCaption(const std::string& objectName);
-    // The page window a details dialog shows (null for another window).
+    // The page window a details dialog shows; null for another window and
+    // once the dialog is closing.
     static HWND DetailsPage(HWND detailsDialog);
 
     // Sends any class code to a registered class (the host's own calls and
