@@ -2,12 +2,12 @@
 // snap-in class's page records. The host makes each page window from the
 // record (template from the record's instance, the record's dialog
 // procedure, its value as the lParam of WM_INITDIALOG) the first time the
-// page is shown, in a window class of its own: a page's default procedure
-// reports PGM_SETMODIFIED to the sheet and turns WM_COMMAND IDOK/IDCANCEL
-// into the sheet's buttons.
+// page is shown. Before the page's own WM_INITDIALOG the host puts its page
+// procedure in as the window's procedure, so that this is the default
+// procedure a page falls back to: it reports PGM_SETMODIFIED to the sheet and
+// turns WM_COMMAND IDOK/IDCANCEL into the sheet's buttons.
 #include <algorithm>
 #include <cstring>
-#include <optional>
 
 #include "admin_host_dialogs.h"
 #include "prsht.h"
@@ -16,20 +16,16 @@
 namespace vpr::adminhost {
 namespace {
 
-constexpr char kPageClass[] = "KMAdminPage";
 constexpr char kSheetProperty[] = "KMAdminDetails";
-
-// Layout in dialog units.
-constexpr int kMargin = 4;
-constexpr int kTabsHeight = 14;
-constexpr int kButtonWidth = 50;
-constexpr int kButtonHeight = 14;
+constexpr char kPageProperty[] = "KMAdminPageProc";  // the page window's own procedure
+constexpr int kMargin = 4;  // dialog units
 
 struct DetailsDialog {
     SnapinClassCallBack callBack = nullptr;
     std::vector<char> name;  // the object's name, handed with every code
+    std::string caption;
     std::vector<SnapinPageRecord> records;
-    std::vector<user::DialogTemplate> templates;
+    std::vector<SIZE> sizes;  // of the pages, in dialog units
     std::vector<HWND> pages;  // made when first shown
     std::vector<bool> modified;
     int current = -1;
@@ -43,42 +39,82 @@ DetailsDialog* DialogOfSheet(HWND sheet) {
     return reinterpret_cast<DetailsDialog*>(GetPropA(sheet, kSheetProperty));
 }
 
-// A dialog template of a module's resources, in the window system's form.
-std::optional<user::DialogTemplate> LoadTemplate(HINSTANCE instance, LPCSTR name) {
+// The size of a page's dialog template, in dialog units; false when the
+// record names no dialog of its instance.
+bool PageSize(HINSTANCE instance, LPCSTR name, SIZE* size) {
     HRSRC found = FindResourceA(instance, name, RT_DIALOG);
-    if (!found) return std::nullopt;
+    if (!found) return false;
     auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(instance, found)));
     win::DialogTemplate decoded;
-    if (!bytes || !win::DecodeDialog(bytes, SizeofResource(instance, found), &decoded)) return std::nullopt;
-    user::DialogTemplate result;
-    result.resourceId = IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(name)) : 0;
-    result.style = decoded.style;
-    result.exStyle = decoded.exStyle;
-    result.x = decoded.x;
-    result.y = decoded.y;
-    result.cx = decoded.cx;
-    result.cy = decoded.cy;
-    result.className = decoded.className;
-    result.caption = decoded.caption;
-    result.pointSize = decoded.pointSize;
-    result.fontName = decoded.fontName;
-    for (const auto& control : decoded.controls) {
-        user::DialogItem item;
-        item.className = control.className;
-        if (control.text.isNumber)
-            item.textResource = control.text.number;
-        else
-            item.text = control.text.name;
-        item.id = control.id;
-        item.style = control.style;
-        item.exStyle = control.exStyle;
-        item.x = control.x;
-        item.y = control.y;
-        item.cx = control.cx;
-        item.cy = control.cy;
-        result.items.push_back(std::move(item));
+    if (!bytes || !win::DecodeDialog(bytes, SizeofResource(instance, found), &decoded)) return false;
+    *size = SIZE{decoded.cx, decoded.cy};
+    return true;
+}
+
+// The procedure of every page window, put in before the page's
+// WM_INITDIALOG: the one a page's own handlers fall back to.
+LRESULT CALLBACK PageWindowProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto own = reinterpret_cast<WNDPROC>(GetPropA(page, kPageProperty));
+    HWND sheet = GetParent(page);
+    if (msg == PGM_SETMODIFIED) {
+        if (DetailsDialog* dialog = DialogOfSheet(sheet)) {
+            auto at = std::find(dialog->pages.begin(), dialog->pages.end(), page);
+            if (at != dialog->pages.end()) dialog->modified[at - dialog->pages.begin()] = HIWORD(lParam) != 0;
+            dialog->outcome.modified = std::find(dialog->modified.begin(), dialog->modified.end(), true) !=
+                                       dialog->modified.end();
+        }
     }
+    LRESULT result = own ? CallWindowProcA(own, page, msg, wParam, lParam) : DefDlgProcA(page, msg, wParam, lParam);
+    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && IsWindow(sheet))
+        // Posted: the sheet acts once the page has returned from its handler.
+        PostMessageA(sheet, WM_COMMAND, MAKEWPARAM(LOWORD(wParam), BN_CLICKED), 0);
+    if (msg == WM_NCDESTROY) RemovePropA(page, kPageProperty);
     return result;
+}
+
+// The dialog procedure a page window is made with: on WM_INITDIALOG it puts
+// in the host's page procedure and the record's dialog procedure, which then
+// gets WM_INITDIALOG with the record's value.
+INT_PTR CALLBACK PageStartProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_INITDIALOG) return FALSE;
+    const auto* record = reinterpret_cast<const SnapinPageRecord*>(lParam);
+    SetPropA(page, kPageProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(page, GWLP_WNDPROC)));
+    SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PageWindowProc));
+    SetWindowLongPtrA(page, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(record->dialogProc));
+    return record->dialogProc(page, WM_INITDIALOG, wParam, record->initParam);
+}
+
+// Sizes the sheet for its largest page: the tabs around it, the buttons in a
+// row under them on the right.
+void LayOut(HWND sheet, const std::vector<SIZE>& pages) {
+    RECT page{0, 0, 0, 0};
+    for (const SIZE& size : pages) {
+        page.right = std::max(page.right, size.cx);
+        page.bottom = std::max(page.bottom, size.cy);
+    }
+    MapDialogRect(sheet, &page);
+    RECT margin{0, 0, kMargin, kMargin};
+    MapDialogRect(sheet, &margin);
+    HWND tabs = GetDlgItem(sheet, IDC_PROPSHEET_TABS);
+    RECT display{0, 0, 100, 100}, frame = display;
+    SendMessageA(tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&frame));  // the tabs' frame around a display area
+    int tabsWidth = page.right + (frame.right - frame.left) - (display.right - display.left);
+    int tabsHeight = page.bottom + (frame.bottom - frame.top) - (display.bottom - display.top);
+    RECT button;
+    GetWindowRect(GetDlgItem(sheet, IDOK), &button);
+    int buttonWidth = button.right - button.left, buttonHeight = button.bottom - button.top;
+    int width = std::max<int>(tabsWidth, 3 * buttonWidth + 2 * margin.right) + 2 * margin.right;
+    int buttonsTop = margin.bottom + tabsHeight + margin.bottom;
+    SetWindowPos(tabs, nullptr, margin.right, margin.bottom, width - 2 * margin.right, tabsHeight, SWP_NOZORDER);
+    int left = width - margin.right - 3 * buttonWidth - 2 * margin.right;
+    for (int id : {IDOK, IDCANCEL, IDHELP}) {
+        SetWindowPos(GetDlgItem(sheet, id), nullptr, left, buttonsTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        left += buttonWidth + margin.right;
+    }
+    RECT client{0, 0, width, buttonsTop + buttonHeight + margin.bottom};
+    AdjustWindowRectEx(&client, GetWindowLongA(sheet, GWL_STYLE), FALSE, GetWindowLongA(sheet, GWL_EXSTYLE));
+    SetWindowPos(sheet, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
 }
 
 // The display area under the tabs, in the sheet's client coordinates.
@@ -103,13 +139,8 @@ bool ShowPage(HWND sheet, DetailsDialog& dialog, int index) {
     if (index < 0 || index >= static_cast<int>(dialog.records.size())) return false;
     if (!dialog.pages[index]) {
         const SnapinPageRecord& record = dialog.records[index];
-        user::DialogTemplate page = dialog.templates[index];
-        page.className = kPageClass;
-        page.style = (page.style & ~static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
-                                                         DS_MODALFRAME | WS_VISIBLE)) |
-                     WS_CHILD | DS_CONTROL;
-        page.exStyle |= WS_EX_CONTROLPARENT;
-        HWND window = user::CreateDialogFromTemplate(record.instance, page, sheet, record.dialogProc, record.initParam);
+        HWND window = CreateDialogParamA(record.instance, record.dialogTemplate, sheet, PageStartProc,
+                                         reinterpret_cast<LPARAM>(&record));
         if (!window) return false;
         RECT area = PageArea(sheet);
         SetWindowPos(window, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -141,6 +172,8 @@ INT_PTR CALLBACK SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<DetailsDialog*>(lParam);
         SetPropA(sheet, kSheetProperty, dialog);
+        SetWindowTextA(sheet, dialog->caption.c_str());
+        LayOut(sheet, dialog->sizes);
         HWND tabs = GetDlgItem(sheet, IDC_PROPSHEET_TABS);
         for (size_t i = 0; i < dialog->records.size(); ++i) {
             std::string title = dialog->records[i].title ? dialog->records[i].title : "";
@@ -179,62 +212,6 @@ INT_PTR CALLBACK SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
     return FALSE;
 }
 
-// The default procedure of every page window.
-LRESULT CALLBACK PageWindowProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
-    HWND sheet = GetParent(page);
-    if (msg == PGM_SETMODIFIED) {
-        if (DetailsDialog* dialog = DialogOfSheet(sheet)) {
-            auto at = std::find(dialog->pages.begin(), dialog->pages.end(), page);
-            if (at != dialog->pages.end()) dialog->modified[at - dialog->pages.begin()] = HIWORD(lParam) != 0;
-            dialog->outcome.modified = std::find(dialog->modified.begin(), dialog->modified.end(), true) !=
-                                       dialog->modified.end();
-        }
-    }
-    LRESULT result = DefDlgProcA(page, msg, wParam, lParam);
-    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && IsWindow(sheet))
-        // Posted: the sheet acts once the page has returned from its handler.
-        PostMessageA(sheet, WM_COMMAND, MAKEWPARAM(LOWORD(wParam), BN_CLICKED), 0);
-    return result;
-}
-
-void RegisterPageClass() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = PageWindowProc;
-    wc.cbWndExtra = DLGWINDOWEXTRA;
-    wc.hInstance = win::ThisModule();
-    wc.lpszClassName = kPageClass;
-    wc.style = CS_GLOBALCLASS;
-    RegisterClassA(&wc);
-}
-
-user::DialogTemplate SheetTemplate(const std::string& caption, const std::vector<user::DialogTemplate>& pages) {
-    int width = 0, height = 0;
-    for (const auto& page : pages) {
-        width = std::max(width, static_cast<int>(page.cx));
-        height = std::max(height, static_cast<int>(page.cy));
-    }
-    user::DialogTemplate sheet;
-    sheet.resourceId = kDetailsDialogId;
-    sheet.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    sheet.exStyle = WS_EX_CONTROLPARENT;
-    sheet.caption = caption;
-    sheet.cx = width + 4 * kMargin;
-    int buttonsTop = kMargin + kTabsHeight + height + 3 * kMargin;
-    sheet.cy = buttonsTop + kButtonHeight + kMargin;
-    sheet.items.push_back(user::DialogItem{WC_TABCONTROLA, "", std::nullopt, IDC_PROPSHEET_TABS,
-                                           WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, kMargin, kMargin,
-                                           width + 2 * kMargin, kTabsHeight + height + 2 * kMargin});
-    const std::pair<int, const char*> buttons[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDHELP, "Help"}};
-    int left = sheet.cx - static_cast<int>(std::size(buttons)) * (kButtonWidth + kMargin);
-    for (auto& [id, text] : buttons) {
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        sheet.items.push_back(user::DialogItem{"BUTTON", text, std::nullopt, id, style, 0, left, buttonsTop,
-                                               kButtonWidth, kButtonHeight});
-        left += kButtonWidth + kMargin;
-    }
-    return sheet;
-}
-
 }  // namespace
 
 HWND AdminHost::DetailsPage(HWND detailsDialog) {
@@ -243,7 +220,6 @@ HWND AdminHost::DetailsPage(HWND detailsDialog) {
 }
 
 DetailsOutcome RunDetailsDialog(HWND owner, SnapinClassCallBack callBack, const std::string& objectName) {
-    RegisterPageClass();
     DetailsDialog dialog;
     dialog.callBack = callBack;
     dialog.name.assign(SNAPIN_NAME_SIZE, 0);
@@ -252,11 +228,11 @@ DetailsOutcome RunDetailsDialog(HWND owner, SnapinClassCallBack callBack, const 
     for (LONG i = 0; i < count; ++i) {
         SnapinPageRecord record{};
         if (dialog.Send(SNAPIN_GET_PAGE, static_cast<ULONG_PTR>(i), reinterpret_cast<ULONG_PTR>(&record)) != 0) break;
-        std::optional<user::DialogTemplate> page;
-        if (record.dialogProc) page = LoadTemplate(record.instance, record.dialogTemplate);
-        if (!page) continue;  // a page the host cannot make is left out
+        SIZE size;
+        if (!record.dialogProc || !PageSize(record.instance, record.dialogTemplate, &size))
+            continue;  // a page the host cannot make is left out
         dialog.records.push_back(record);
-        dialog.templates.push_back(std::move(*page));
+        dialog.sizes.push_back(size);
     }
     if (dialog.records.empty()) {
         dialog.Send(SNAPIN_CLOSE_DETAILS);  // 0x103 is always closed
@@ -265,9 +241,9 @@ DetailsOutcome RunDetailsDialog(HWND owner, SnapinClassCallBack callBack, const 
     }
     dialog.pages.assign(dialog.records.size(), nullptr);
     dialog.modified.assign(dialog.records.size(), false);
-    user::DialogTemplate sheet = SheetTemplate(AdminHost::DetailsCaption(objectName), dialog.templates);
-    INT_PTR result = user::RunDialogFromTemplate(win::ThisModule(), sheet, owner, SheetProc,
-                                                 reinterpret_cast<LPARAM>(&dialog));
+    dialog.caption = AdminHost::DetailsCaption(objectName);
+    INT_PTR result = DialogBoxParamA(win::ThisModule(), MAKEINTRESOURCEA(kDetailsDialogId), owner, SheetProc,
+                                     reinterpret_cast<LPARAM>(&dialog));
     if (result == -1) {
         dialog.Send(SNAPIN_CLOSE_DETAILS);
         dialog.outcome.status = -1;

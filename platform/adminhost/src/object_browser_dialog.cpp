@@ -17,6 +17,7 @@ struct ObjectBrowserDialog {
     AdminHost* host = nullptr;
     void* browser = nullptr;
     SnapinBrowseCallBack callBack = nullptr;
+    bool several = false;
     std::vector<std::string> classes;  // empty: every class
     std::string context;
     std::vector<DirectoryObject> rows;
@@ -85,6 +86,10 @@ INT_PTR CALLBACK BrowseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         auto* browse = reinterpret_cast<ObjectBrowserDialog*>(lParam);
         SetPropA(dialog, kBrowseProperty, browse);
         browse->callBack(browse->browser, BROWSE_HOST_VALUE, reinterpret_cast<ULONG_PTR>(dialog), 0);
+        if (browse->several) {
+            HWND list = GetDlgItem(dialog, IDC_BROWSE_LIST);
+            SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | LBS_EXTENDEDSEL);
+        }
         Fill(dialog, *browse);
         return TRUE;
     }
@@ -115,27 +120,6 @@ INT_PTR CALLBACK BrowseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-user::DialogTemplate BrowseTemplate(bool several) {
-    user::DialogTemplate dialog;
-    dialog.resourceId = kBrowseDialogId;
-    dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    dialog.caption = "Select Object";
-    dialog.cx = 220;
-    dialog.cy = 170;
-    auto add = [&](const char* cls, const char* text, int id, DWORD style, int x, int y, int cx, int cy) {
-        dialog.items.push_back(
-            user::DialogItem{cls, text, std::nullopt, id, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | style), 0, x, y, cx, cy});
-    };
-    add("STATIC", "Context:", -1, SS_LEFT, 6, 6, 40, 8);
-    add("STATIC", "", IDC_BROWSE_CONTEXT, SS_LEFT, 48, 6, 166, 8);
-    add("LISTBOX", "", IDC_BROWSE_LIST,
-        WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | (several ? LBS_EXTENDEDSEL : 0), 6, 18, 150, 144);
-    add("BUTTON", "OK", IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 164, 18, 50, 14);
-    add("BUTTON", "Cancel", IDCANCEL, WS_TABSTOP | BS_PUSHBUTTON, 164, 36, 50, 14);
-    add("BUTTON", "&Up", IDC_BROWSE_UP, WS_TABSTOP | BS_PUSHBUTTON, 164, 54, 50, 14);
-    return dialog;
-}
-
 }  // namespace
 
 LONG RunBrowseDialog(AdminHost& host, HWND owner, void* browser, char* start, char* second, DWORD flags,
@@ -161,8 +145,9 @@ LONG RunBrowseDialog(AdminHost& host, HWND owner, void* browser, char* start, ch
         browse.context = wanted == DIR_ROOT_NAME ? wanted : object.name;
     else
         browse.context = host.Context();
-    INT_PTR result = user::RunDialogFromTemplate(win::ThisModule(), BrowseTemplate(flags & BROWSE_MULTIPLE), owner,
-                                                 BrowseProc, reinterpret_cast<LPARAM>(&browse));
+    browse.several = flags & BROWSE_MULTIPLE;
+    INT_PTR result = DialogBoxParamA(win::ThisModule(), MAKEINTRESOURCEA(kBrowseDialogId), owner, BrowseProc,
+                                     reinterpret_cast<LPARAM>(&browse));
     for (char* buffer : {start, second}) {
         if (!buffer) continue;
         std::memset(buffer, 0, SNAPIN_BROWSE_BUFFER_SIZE);

@@ -33,6 +33,15 @@ TEST_F(DetailsTest, APersonEditsBothPagesAndOkSavesThemInTheHostsOrderOfCalls) {
         TCITEMA item{TCIF_TEXT, 0, 0, title, sizeof title, 0, 0};
         SendMessageA(tabs, TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&item));
         EXPECT_STREQ(title, "Phone");  // tabs in record order
+        // The sheet is laid out for its largest page: the page inside the
+        // tabs, the buttons under them.
+        RECT page, frame, ok;
+        GetWindowRect(AdminHost::DetailsPage(sheet.window), &page);
+        GetWindowRect(tabs, &frame);
+        GetWindowRect(GetDlgItem(sheet.window, IDOK), &ok);
+        EXPECT_TRUE(page.left > frame.left && page.top > frame.top && page.right < frame.right &&
+                    page.bottom < frame.bottom);
+        EXPECT_GT(ok.top, frame.bottom);
         ui::ReplaceText(AdminHost::DetailsPage(sheet.window), 1001, "Sales lead");
         ui::ClickTab(sheet.window, 1);
         ui::ReplaceText(AdminHost::DetailsPage(sheet.window), 1101, "Boss");
