@@ -8,3 +8,6 @@
 #define IDC_NAME_EDIT 1001
 #define IDC_UPPER 1002
 #define IDC_COUNT_EDIT 1003
+#define IDD_PAGE 346
+#define IDC_LIST 1004
+#define IDS_PAGE_TITLE 9

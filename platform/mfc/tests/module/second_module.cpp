@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "../test_ids.h"
-#include "vpr/mfc/win_app.h"
+#include "afxwin.h"
 
 namespace {
 
@@ -46,6 +46,34 @@ void SecondSetResourceHandle(HINSTANCE resource) {
 HINSTANCE SecondInstanceHandle() {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return AfxGetInstanceHandle();
+}
+
+}  // extern "C"
+
+namespace {
+
+// A dialog class of this module: it reads its template from the module's
+// resources wherever it is run from.
+class CSecondDialog : public CDialog {
+public:
+    CSecondDialog() : CDialog(IDD_NAME) {}
+    CString m_name;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_NAME_EDIT, m_name); }
+};
+
+}  // namespace
+
+extern "C" {
+
+// Runs the module's own dialog; the text typed into it goes to `buffer`.
+INT_PTR SecondRunDialog(char* buffer, int size) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CSecondDialog dialog;
+    INT_PTR result = dialog.DoModal();
+    Copy(dialog.m_name, buffer, size);
+    return result;
 }
 
 }  // extern "C"
