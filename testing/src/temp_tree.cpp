@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "vpr/directory/client.h"
+#include "vpr/directory/names.h"
 #include "vpr/directory/trees.h"
 #include "vpr/machine/machine.h"
 
@@ -82,6 +83,16 @@ TempTree& TempTree::Set(const std::string& object, const std::string& attribute,
                         const std::vector<std::string>& values) {
     return Check(directory::SetValuesFromText(*store_, object, attribute, values),
                  "set " + attribute + " of " + object);
+}
+
+std::string TempTree::Text(const std::string& object, const std::string& attribute) {
+    directory::NameParts name;
+    std::vector<directory::AttributeValues> values;
+    if (directory::ParseName(object, {}, &name) || store_->ReadValues(name, {attribute}, &values) ||
+        values.empty() || values[0].values.empty())
+        return "";
+    const auto& bytes = values[0].values[0].bytes;
+    return std::string(bytes.begin(), bytes.end());
 }
 
 TempTree& TempTree::Stream(const std::string& object, const std::string& attribute,

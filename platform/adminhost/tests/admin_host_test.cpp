@@ -2,7 +2,6 @@
 
 #include "host_fixture.h"
 #include "vpr/adminhost/qradm32.h"
-#include "vpr/directory/names.h"
 
 namespace {
 

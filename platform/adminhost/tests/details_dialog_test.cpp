@@ -56,8 +56,8 @@ TEST_F(DetailsTest, APersonEditsBothPagesAndOkSavesThemInTheHostsOrderOfCalls) {
     EXPECT_EQ(*log_, (Lines{"0x103 jdoe.sales.acme", "0x104 jdoe.sales.acme", "0x104 jdoe.sales.acme", "init 0",
                             "canclose 0", "init 1", "canclose 1", "0x106 jdoe.sales.acme", "0x111 jdoe.sales.acme",
                             "destroy 0", "destroy 1"}));
-    EXPECT_EQ(Text("jdoe.sales.acme", "Description"), "Sales lead");
-    EXPECT_EQ(Text("jdoe.sales.acme", "Title"), "Boss");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Description"), "Sales lead");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Title"), "Boss");
     EXPECT_FALSE(host_.DetailsOpen());
 }
 
@@ -70,7 +70,7 @@ TEST_F(DetailsTest, CancelOnlyClosesAndSavesNothing) {
     EXPECT_FALSE(outcome.confirmed);
     EXPECT_TRUE(outcome.modified);
     EXPECT_EQ(LogFrom("init 0"), (Lines{"init 0", "0x111 jdoe.sales.acme", "destroy 0"}));
-    EXPECT_EQ(Text("jdoe.sales.acme", "Description"), "");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Description"), "");
 }
 
 TEST_F(DetailsTest, APageThatMayNotCloseKeepsTheSheetOnIt) {
@@ -109,7 +109,7 @@ TEST_F(DetailsTest, OkHandedToAPagesDefaultProcedureIsTheSheetsOk) {
     auto outcome = host_.OpenDetails("jdoe.sales.acme");
     EXPECT_TRUE(outcome.confirmed);
     EXPECT_EQ(LogFrom("canclose 0"), (Lines{"canclose 0", "0x106 jdoe.sales.acme", "0x111 jdoe.sales.acme", "destroy 0"}));
-    EXPECT_EQ(Text("jdoe.sales.acme", "Description"), "Done by the page");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Description"), "Done by the page");
 }
 
 TEST_F(DetailsTest, OneDetailsDialogAtATime) {

@@ -39,15 +39,6 @@ protected:
         return {};
     }
 
-    std::string Text(const std::string& object, const std::string& attribute) {
-        vpr::directory::NameParts name;
-        vpr::directory::ParseName(object, {}, &name);
-        std::vector<vpr::directory::AttributeValues> values;
-        if (tree_.store().ReadValues(name, {attribute}, &values) || values.empty() || values[0].values.empty())
-            return "";
-        auto& bytes = values[0].values[0].bytes;
-        return std::string(bytes.begin(), bytes.end());
-    }
 
     vpr::testing::TempMachine machine_;
     vpr::testing::TempTree tree_;

@@ -48,8 +48,8 @@ TEST_F(ScriptTest, SelectsRunsAToolsItemEditsTwoPagesAndSaves) {
               "set 1101\n"
               "saved jdoe.sales.acme (0)\n");
     EXPECT_EQ(log_->at(3), "action User jdoe.sales.acme");
-    EXPECT_EQ(Text("jdoe.sales.acme", "Description"), "Team lead");
-    EXPECT_EQ(Text("jdoe.sales.acme", "Title"), "Boss");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Description"), "Team lead");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Title"), "Boss");
 }
 
 TEST_F(ScriptTest, PicksTwoObjectsInABrowseAndCreatesAnObject) {
@@ -117,7 +117,7 @@ TEST_F(ScriptTest, TheKmadminProgramRunsAScriptOnTheMachine) {
               "ran &Show Selection\n"
               "set 1001\n"
               "saved jdoe.sales.acme (0)\n");
-    EXPECT_EQ(Text("jdoe.sales.acme", "Description"), "From a script");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Description"), "From a script");
 }
 
 }  // namespace

@@ -45,6 +45,10 @@ public:
     TempTree& Class(const directory::ClassDef& cls);
     TempTree& Optional(const std::string& className, const std::string& attribute);
 
+    // The first value of a text attribute of an object as it is stored now
+    // ("" when it has none).
+    std::string Text(const std::string& object, const std::string& attribute);
+
     // Attaches this tree, with `user` logged in, to the current machine (in
     // place of an attachment of the same name), so that child processes see
     // it too; without a machine, as the process's only tree.
