@@ -98,11 +98,6 @@ private:
             if (outcome.status) return Error("no class " + rest);
             for (const auto& name : outcome.created) out_ << "created " << name << "\n";
             out_ << "create answered " << outcome.result << "\n";
-        } else if (verb == "call" && words.size() == 3) {
-            long code = 0;
-            if (!ParseNumber(words[2], &code)) return Error("bad code " + words[2]);
-            if (!host_.FindClass(words[1])) return Error("no class " + words[1]);
-            out_ << "answer " << host_.SendClassCode(words[1], static_cast<WORD>(code), "", 0, 0) << "\n";
         } else if (verb == "pick") {
             Pick(std::vector<std::string>(words.begin() + 1, words.end()));
         } else if (verb == "details") {

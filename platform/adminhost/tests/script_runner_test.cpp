@@ -83,7 +83,7 @@ TEST_F(ScriptTest, FailingCommandsAreReportedAndTheScriptGoesOn) {
                   "details jdoe.sales.acme\n"
                   "  page 7\n"
                   "  set 4242 text\n"
-                  "call User 0x116\n"
+                  "select jdoe.sales.acme\n"
                   "details jdoe.sales.acme\n"),
               1);
     std::string out = output_.str();
@@ -92,9 +92,10 @@ TEST_F(ScriptTest, FailingCommandsAreReportedAndTheScriptGoesOn) {
     EXPECT_NE(out.find("error: unknown command: frobnicate\n"), std::string::npos) << out;
     EXPECT_NE(out.find("error: no page 7\n"), std::string::npos) << out;
     EXPECT_NE(out.find("no such control"), std::string::npos) << out;
-    // The dialog took "call ..." as a command of its own and the last line
+    // The dialog took "select ..." as a command of its own and the last line
     // left it open: the script closes it.
-    EXPECT_NE(out.find("error: not a command of the details dialog: call User 0x116\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("error: not a command of the details dialog: select jdoe.sales.acme\n"), std::string::npos)
+        << out;
     EXPECT_NE(out.find("error: the script ended with the details dialog open\n"), std::string::npos) << out;
     EXPECT_FALSE(host_.DetailsOpen());
 }

@@ -7,7 +7,6 @@
 //   tools                   print the Tools items with their state
 //   run TEXT                choose a Tools item by its text ("&Export ...")
 //   create CLASS            run the create command of a class in the context
-//   call CLASS CODE         send a class code (hex 0x..., or decimal); print the answer
 //   pick [NAME...]          the next object browser picks these objects (full
 //                           names, one container) and presses OK; no name: Cancel
 //   details NAME            open the object's details; the lines after it act on
