@@ -40,10 +40,10 @@ class DispatchTest : public ::testing::Test {
 protected:
     void SetUp() override { g_field = nullptr; }
     void TearDown() override {
-        char none[] = "";
-        if (g_field) TestClass::CallBack(none, 0x111, 0, 0);
+        if (g_field) Send(0x111);  // no current name is left behind
         g_field = nullptr;
     }
+    TestClass object_;
     static LONG Send(WORD code, const char* data = "", ULONG_PTR p3 = 0, ULONG_PTR p4 = 0) {
         std::string copy(data);
         return TestClass::CallBack(copy.data(), code, p3, p4);
@@ -51,23 +51,20 @@ protected:
 };
 
 TEST_F(DispatchTest, AnUnboundClassAnswersZeroUntilCreatePagesBindsThePendingObject) {
-    TestInterface snapin("test module");
-    TestClass object;
     for (WORD code : {0x101, 0x103, 0x104, 0x105, 0x106, 0x110, 0x116}) EXPECT_EQ(Send(code), 0) << code;
     EXPECT_EQ(GetPendingObjectType(), nullptr);
     EXPECT_EQ(Send(0x100), 0);  // nothing pending: still unbound
     EXPECT_EQ(g_field, nullptr);
-    object.Register();  // no host runs: refused, but pending all the same
-    EXPECT_EQ(GetPendingObjectType(), &object);
+    object_.Register();  // no host runs: refused, but pending all the same
+    EXPECT_EQ(GetPendingObjectType(), &object_);
     EXPECT_EQ(Send(0x100), 0);
-    EXPECT_EQ(g_field, &object);
-    EXPECT_EQ(object.created, 1);
+    EXPECT_EQ(g_field, &object_);
+    EXPECT_EQ(object_.created, 1);
     EXPECT_EQ(Send(0x110), 1);
 }
 
 TEST_F(DispatchTest, ABoundClassAnswersEveryCodeFromItsTable) {
-    TestClass object;
-    g_field = &object;
+    g_field = &object_;
     struct Case {
         WORD code;
         LONG answer;
@@ -77,7 +74,7 @@ TEST_F(DispatchTest, ABoundClassAnswersEveryCodeFromItsTable) {
                           {0x114, 0}, {0x115, 0}, {0x116, 5}, {0x117, 0}, {0x118, 0}, {0x119, 0}, {0x11A, 0},
                           {0x0FF, 0}, {0x200, 0}};
     for (const Case& c : cases) EXPECT_EQ(Send(c.code), c.answer) << std::hex << c.code;
-    EXPECT_EQ(object.created, 1);
+    EXPECT_EQ(object_.created, 1);
     EXPECT_EQ(Send(0x103, "jdoe.sales.acme"), 2);  // the page count
     SnapinPageRecord record{};
     EXPECT_EQ(Send(0x104, "", 1, reinterpret_cast<ULONG_PTR>(&record)), 0);
@@ -89,8 +86,7 @@ TEST_F(DispatchTest, ABoundClassAnswersEveryCodeFromItsTable) {
 }
 
 TEST_F(DispatchTest, TheCurrentObjectNameLivesFromOpenToClose) {
-    TestClass object;
-    g_field = &object;
+    g_field = &object_;
     EXPECT_EQ(Send(0x111), 0);
     EXPECT_EQ(GetCurrentObjectName(), nullptr);
     Send(0x103, "jdoe.sales.acme");
@@ -103,8 +99,7 @@ TEST_F(DispatchTest, TheCurrentObjectNameLivesFromOpenToClose) {
 }
 
 TEST_F(DispatchTest, ANameLongerThanTheBufferIsRefused) {
-    TestClass object;
-    g_field = &object;
+    g_field = &object_;
     std::string longest(SNAPIN_NAME_SIZE - 1, 'a');
     EXPECT_EQ(Send(0x103, longest.c_str()), 0);  // no pages yet, but taken
     EXPECT_EQ(std::string(GetCurrentObjectName()), longest);
