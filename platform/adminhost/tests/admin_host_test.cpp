@@ -125,4 +125,46 @@ TEST_F(HostFixture, CreateCommandGetsTheContextAndItsAnswerOpensTheNewObject) {
     EXPECT_EQ(host_.CreateObject("Printer").status, -1);
 }
 
+// A module's own view of the browser: two class filters, the objects chosen.
+struct BrowseLog {
+    std::vector<std::string> calls;
+    static LONG CALLBACK CallBack(void* browser, UINT code, ULONG_PTR a, ULONG_PTR b) {
+        auto* log = static_cast<BrowseLog*>(browser);
+        log->calls.push_back(std::to_string(code));
+        if (code == BROWSE_FILTER_COUNT) *reinterpret_cast<DWORD*>(a) = 1;
+        if (code == BROWSE_FILTER) std::strcpy(reinterpret_cast<char*>(b), "User");
+        if (code == BROWSE_OBJECT_CHOSEN)
+            log->calls.back() += std::string(" ") + (reinterpret_cast<SnapinObjectRecord*>(b)->bytes + 132);
+        return 0;
+    }
+};
+
+TEST_F(HostFixture, BrowseExPicksOneObjectAndWritesWhereItEndedIntoBothBuffers) {
+    ASSERT_EQ(host_.Start(), 1);
+    ASSERT_EQ(host_.SetContext("sales.acme"), 0);
+    vpr::user::UiDriver driver;
+    driver.OnDialog(vpr::adminhost::kBrowseDialogId, [](const vpr::user::ModalElement& browse) {
+        HWND list = GetDlgItem(browse.window, vpr::adminhost::IDC_BROWSE_LIST);
+        // A start that is no container opens the host's context; only users are offered.
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+        vpr::user::ui::SelectRow(browse.window, vpr::adminhost::IDC_BROWSE_LIST, 0);
+        vpr::user::ui::SelectRow(browse.window, vpr::adminhost::IDC_BROWSE_LIST, 1, MK_CONTROL);  // one at a time
+        vpr::user::ui::Click(browse.window, vpr::adminhost::IDC_BROWSE_UP);
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);  // the unit "sales" in acme
+        vpr::user::ui::DoubleClickRow(browse.window, vpr::adminhost::IDC_BROWSE_LIST, 0);
+        vpr::user::ui::SelectRow(browse.window, vpr::adminhost::IDC_BROWSE_LIST, 1);
+        vpr::user::ui::Click(browse.window, IDOK);
+    });
+    BrowseLog log;
+    char start[SNAPIN_BROWSE_BUFFER_SIZE] = "jdoe.sales.acme";
+    char second[SNAPIN_BROWSE_BUFFER_SIZE] = "";
+    EXPECT_EQ(HostBrowseObjectsEx(HostGetMainWindow(), &log, start, second, nullptr, nullptr, nullptr, 0,
+                                  BrowseLog::CallBack),
+              0);
+    EXPECT_TRUE(driver.Failures().empty());
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"514", "515", "512", "513 jdoe.sales.acme"}));
+    EXPECT_STREQ(start, "sales.acme");
+    EXPECT_STREQ(second, "sales.acme");
+}
+
 }  // namespace

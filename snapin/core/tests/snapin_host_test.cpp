@@ -2,9 +2,12 @@
 // Tools item and a class with two pages, and a person works with them.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "prsht.h"
 #include "test_snapin/test_snapin.h"
 #include "vpr/adminhost/admin_host.h"
+#include "vpr/adminhost/script_runner.h"
 #include "vpr/testing/temp_machine.h"
 #include "vpr/testing/temp_tree.h"
 #include "windows.h"
@@ -50,11 +53,15 @@ protected:
 };
 
 TEST_F(SnapinHostTest, TheModuleRegistersItsItemAndClassWithTheirTexts) {
-    EXPECT_EQ(*log_, (Lines{"InitSnapin", "pages made"}));
+    EXPECT_EQ(*log_, (Lines{"InitSnapin", "bitmaps registered", "pages made"}));
     const auto* user = host_.FindClass("User");
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(user->moduleName, "Test snap-in module");
     EXPECT_EQ(user->flags, 1);
+    EXPECT_EQ(user->displayText, "Person");
+    HBITMAP bitmap = nullptr;
+    EXPECT_EQ(HostGetClassBitmap("User", &bitmap), 0);
+    EXPECT_EQ(bitmap, user->normal);
     ASSERT_EQ(host_.Tools().size(), 1u);
     EXPECT_EQ(host_.Tools()[0].text, "&Show User");
     EXPECT_EQ(host_.Tools()[0].hint, "Shows the selected user");
@@ -83,8 +90,8 @@ TEST_F(SnapinHostTest, APersonEditsBothPagesAndOkSavesThem) {
     EXPECT_EQ(outcome.saveResult, 0);
     EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Description"), "New text");
     EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Title"), "Boss");
-    EXPECT_EQ(*log_, (Lines{"InitSnapin", "pages made", "init General", "init Phone", "help Phone", "save General",
-                            "save Phone"}));
+    EXPECT_EQ(*log_, (Lines{"InitSnapin", "bitmaps registered", "pages made", "init General", "init Phone",
+                            "help Phone", "save General", "save Phone"}));
 }
 
 TEST_F(SnapinHostTest, APageKeepsTheSheetWhileItMayNotCloseAndItsOwnOkClosesIt) {
@@ -119,6 +126,22 @@ TEST_F(SnapinHostTest, CancelSavesNothingAndTheNameGoesWithTheDialog) {
     });
     host_.OpenDetails("ann.sales.acme");
     EXPECT_EQ(driver_.PendingHandlers(), 0u);
+}
+
+TEST_F(SnapinHostTest, AScriptDrivesTheModule) {
+    std::istringstream script(
+        "select jdoe.sales.acme\n"
+        "run &Show User\n"
+        "details jdoe.sales.acme\n"
+        "  set 1001 Scripted\n"
+        "  page Phone\n"
+        "  set 1101 Chief\n"
+        "  ok\n");
+    std::ostringstream out;
+    EXPECT_EQ(vpr::adminhost::RunScript(host_, script, out), 0) << out.str();
+    EXPECT_EQ(out.str(), "selected 1\nran &Show User\nset 1001\npage Phone\nset 1101\nsaved jdoe.sales.acme (0)\n");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Description"), "Scripted");
+    EXPECT_EQ(tree_.Text("jdoe.sales.acme", "Title"), "Chief");
 }
 
 }  // namespace

@@ -135,13 +135,19 @@ CTestInterface theInterface;
 
 class CTestUser : public CSnapinObjectType {
 public:
-    CTestUser() : CSnapinObjectType("DS", "User", 15) {}
-    ~CTestUser() override { DeletePages(); }
+    CTestUser() : CSnapinObjectType("DS", "User", 15) {
+        for (HBITMAP& bitmap : m_bitmaps) bitmap = CreateBitmap(16, 16, 1, 32, nullptr);
+    }
+    ~CTestUser() override {
+        DeletePages();
+        for (HBITMAP bitmap : m_bitmaps) DeleteObject(bitmap);
+    }
     LONG CreatePages() override {
         m_pGeneral = new CTextPage(2, 310, 1001, "Description");
         AddPage(&m_pGeneral->m_page);
         m_pPhone = new CTextPage(3, 311, 1101, "Title");
         AddPage(&m_pPhone->m_page);
+        if (RegisterBitmaps(m_bitmaps[0], m_bitmaps[1], m_bitmaps[2])) Log("bitmaps registered");
         Log("pages made");
         return 0;
     }
@@ -166,6 +172,7 @@ public:
 private:
     CTextPage* m_pGeneral = nullptr;
     CTextPage* m_pPhone = nullptr;
+    HBITMAP m_bitmaps[3] = {};
 };
 
 class CShowUserMenu : public CSnapinMenu {

@@ -3,7 +3,8 @@
 // (dialog 310: edit 1001 is the user's "Description", button 1005 is the
 // page's own OK) and "Phone" (dialog 311: edit 1101 is the "Title"). A page
 // may not be left while its edit holds "stay"; the Tools item "&Show User"
-// is enabled when one user is selected. Every notable call is logged.
+// is enabled when one user is selected. The class registers three bitmaps
+// under its display text "Person". Every notable call is logged.
 #pragma once
 
 #include <string>
