@@ -101,6 +101,7 @@ int AdminHost::Start() {
         storeFile_ = trees.front().storeFile;
     }
     context_ = DIR_ROOT_NAME;
+    for (size_t i = 0; i < std::size(kOwnClasses); ++i) ownBitmaps_.push_back(CreateBitmap(16, 16, 1, 32, nullptr));
     LoadModules();
     return static_cast<int>(std::count_if(modules_.begin(), modules_.end(),
                                           [](const SnapinModule& m) { return m.initResult == 0; }));
@@ -195,14 +196,8 @@ LONG AdminHost::RegisterBitmaps(const std::string& className, const std::string&
 
 HBITMAP AdminHost::ClassBitmap(const std::string& className) const {
     if (const RegisteredClass* cls = FindClass(className); cls && cls->normal) return cls->normal;
-    for (size_t i = 0; i < std::size(kOwnClasses); ++i) {
-        if (className != kOwnClasses[i]) continue;
-        auto* self = const_cast<AdminHost*>(this);
-        if (self->ownBitmaps_.empty())
-            for (size_t j = 0; j < std::size(kOwnClasses); ++j)
-                self->ownBitmaps_.push_back(CreateBitmap(16, 16, 1, 32, nullptr));
-        return ownBitmaps_[i];
-    }
+    for (size_t i = 0; i < std::size(kOwnClasses) && i < ownBitmaps_.size(); ++i)
+        if (className == kOwnClasses[i]) return ownBitmaps_[i];
     return nullptr;
 }
 
