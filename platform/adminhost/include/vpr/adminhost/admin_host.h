@@ -138,10 +138,6 @@ public:
     // once the dialog is closing.
     static HWND DetailsPage(HWND detailsDialog);
 
-    // Sends any class code to a registered class (the host's own calls and
-    // scripts use it); -1 when no such class.
-    LONG SendClassCode(const std::string& className, WORD code, const char* data, ULONG_PTR p3, ULONG_PTR p4);
-
     // Called by the QRADM32 entry points.
     LONG RegisterMenu(const ToolsItem& item, UINT* id);
     LONG RegisterObjectType(const RegisteredClass& cls);
@@ -150,6 +146,9 @@ public:
     HBITMAP ClassBitmap(const std::string& className) const;
 
 private:
+    // A class code to a registered class, with a writable copy of the text;
+    // -1 when no such class.
+    LONG SendClassCode(const std::string& className, WORD code, const char* data, ULONG_PTR p3, ULONG_PTR p4);
     RegisteredClass* MutableClass(const std::string& className);
     void LoadModules();
     void RefreshToolsMenu();
