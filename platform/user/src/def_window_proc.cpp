@@ -5,6 +5,7 @@
 
 #include "paint.h"
 #include "vpr/user/controls.h"
+#include "vpr/user/images.h"
 
 using namespace vpr::user;
 
@@ -52,6 +53,21 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             if (answer) return answer;
         }
         return MA_ACTIVATE;
+    case WM_SETCURSOR: {
+        // The parent may set the cursor first; else the class cursor over the client area.
+        if ((window->style & WS_CHILD) && window->parent &&
+            SendMessageA(window->parent, WM_SETCURSOR, wParam, lParam))
+            return TRUE;
+        HCURSOR cursor = nullptr;
+        {
+            Lock lock(WindowLock());
+            if (window->windowClass) cursor = window->windowClass->cursor;
+        }
+        // A parent asked on behalf of its child leaves the cursor to the child.
+        if (reinterpret_cast<HWND>(wParam) != hwnd || LOWORD(lParam) != HTCLIENT || !cursor) return FALSE;
+        SetCursor(cursor);
+        return TRUE;
+    }
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd);
         return 0;

@@ -44,6 +44,8 @@ struct DialogState : ControlState {
     HWND savedFocus = nullptr;
     int defId = IDOK;
     int templateId = 0;
+    bool messageBox = false;  // a message box, with its MB_ type
+    UINT messageBoxType = 0;
 };
 
 // The dialog state of a dialog window, null for other windows.

@@ -50,6 +50,7 @@ struct BitmapObject : GdiObject {
 struct IconObject : KernelObject {
     std::shared_ptr<Surface> mask;   // white where the screen shows through
     std::shared_ptr<Surface> color;  // XORed onto the screen
+    bool shared = false;             // loaded from resources: DestroyIcon leaves it
 };
 
 struct DcState {
@@ -282,6 +283,28 @@ struct CaretState {
 thread_local CaretState t_caret;
 
 }  // namespace
+
+HBITMAP BitmapFromSurface(std::shared_ptr<Surface> surface) { return MakeBitmap(std::move(surface)); }
+
+HICON IconFromSurfaces(std::shared_ptr<Surface> mask, std::shared_ptr<Surface> color, bool shared) {
+    auto icon = std::make_shared<IconObject>();
+    icon->mask = std::move(mask);
+    icon->color = std::move(color);
+    icon->shared = shared;
+    return Add<HICON>(icon);
+}
+
+bool ImageSize(HANDLE image, SIZE* size) {
+    if (auto icon = Lookup<IconObject>(image)) {
+        *size = SIZE{icon->mask->width, icon->mask->height};
+        return true;
+    }
+    if (auto bitmap = Lookup<BitmapObject>(image)) {
+        *size = SIZE{bitmap->surface->width, bitmap->surface->height};
+        return true;
+    }
+    return false;
+}
 
 COLORREF BrushColor(HBRUSH brush) {
     auto object = ResolveBrush(brush);
@@ -993,12 +1016,14 @@ HICON WINAPI CopyIcon(HICON handle) {
     auto icon = Lookup<IconObject>(handle);
     if (!icon) return nullptr;
     auto copy = std::make_shared<IconObject>(*icon);
+    copy->shared = false;  // the copy is the caller's
     return Add<HICON>(copy);
 }
 
 BOOL WINAPI DestroyIcon(HICON handle) {
-    if (!Lookup<IconObject>(handle)) return FALSE;
-    HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)));
+    auto icon = Lookup<IconObject>(handle);
+    if (!icon) return FALSE;
+    if (!icon->shared) HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)));
     return TRUE;
 }
 

@@ -25,4 +25,13 @@ struct Surface {
 // The colour a brush paints with; CLR_INVALID for a null brush.
 COLORREF BrushColor(HBRUSH brush);
 
+// A bitmap object over the pixels.
+HBITMAP BitmapFromSurface(std::shared_ptr<Surface> surface);
+// An icon (or cursor) over a mask (white where the screen shows through) and
+// a colour image of the same size. DestroyIcon leaves a shared icon alone:
+// the handle stays valid for every caller that loaded it.
+HICON IconFromSurfaces(std::shared_ptr<Surface> mask, std::shared_ptr<Surface> color, bool shared);
+// The size of an icon or bitmap; false for a handle that is neither.
+bool ImageSize(HANDLE image, SIZE* size);
+
 }  // namespace vpr::user

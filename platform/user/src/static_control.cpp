@@ -1,16 +1,42 @@
 // The static control: texts, icons, bitmaps, rectangles and frames.
 #include "control.h"
 #include "paint.h"
+#include "vpr/user/images.h"
 
 namespace vpr::user {
 namespace {
 
 struct StaticState : ControlState {
     HANDLE image = nullptr;
+    bool ownBitmap = false;  // a bitmap the control loaded itself, deleted with it
     HFONT font = nullptr;
 };
 
 DWORD TypeOf(DWORD style) { return style & SS_TYPEMASK; }
+
+// An image static fits itself to its image, unless it centres the image.
+void FitToImage(HWND hwnd, HANDLE image) {
+    SIZE size;
+    if (!(StyleOf(hwnd) & SS_CENTERIMAGE) && ImageSize(image, &size))
+        SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// An SS_ICON or SS_BITMAP static named by a resource (its window name, or a
+// number in a dialog template) loads that image from its module. A missing
+// image leaves the control empty, as on Windows.
+void LoadNamedImage(HWND hwnd, StaticState& state, const CREATESTRUCTA& create) {
+    DWORD type = TypeOf(static_cast<DWORD>(create.style));
+    LPCSTR name = create.lpszName;
+    if ((type != SS_ICON && type != SS_BITMAP) || !name || (!IS_INTRESOURCE(name) && !*name)) return;
+    if (type == SS_ICON) {
+        state.image = LoadIconA(create.hInstance, name);
+    } else {
+        state.image = LoadBitmapA(create.hInstance, name);
+        state.ownBitmap = state.image != nullptr;
+    }
+    if (!IS_INTRESOURCE(name)) DefWindowProcA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    if (state.image) FitToImage(hwnd, state.image);
+}
 
 void Paint(HWND hwnd, StaticState& state) {
     PAINTSTRUCT ps;
@@ -44,15 +70,18 @@ void Paint(HWND hwnd, StaticState& state) {
                                                                       reinterpret_cast<LPARAM>(hwnd)))
                               : nullptr;
         FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+        SIZE image{0, 0};
+        if (state.image) ImageSize(state.image, &image);
+        // A centred image sits in the middle of the control, others at its corner.
+        int left = (style & SS_CENTERIMAGE) ? (client.right - image.cx) / 2 : 0;
+        int top = (style & SS_CENTERIMAGE) ? (client.bottom - image.cy) / 2 : 0;
         if (type == SS_ICON) {
-            if (state.image) DrawIcon(dc, 0, 0, static_cast<HICON>(state.image));
+            if (state.image) DrawIcon(dc, left, top, static_cast<HICON>(state.image));
         } else if (type == SS_BITMAP) {
             if (state.image) {
-                BITMAP info;
-                GetObjectA(state.image, sizeof info, &info);
                 HDC memory = CreateCompatibleDC(dc);
                 HGDIOBJ old = SelectObject(memory, state.image);
-                BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+                BitBlt(dc, left, top, image.cx, image.cy, memory, 0, 0, SRCCOPY);
                 SelectObject(memory, old);
                 DeleteDC(memory);
             }
@@ -80,10 +109,20 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_GETDLGCODE: return DLGC_STATIC;
     case WM_NCHITTEST: return (style & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
+    case WM_CREATE: LoadNamedImage(hwnd, *state, *reinterpret_cast<CREATESTRUCTA*>(lParam)); return 0;
+    case WM_NCDESTROY:
+        if (state->ownBitmap) DeleteObject(state->image);
+        break;
     case STM_SETICON:
     case STM_SETIMAGE: {
         HANDLE old = state->image;
+        if (state->ownBitmap) {
+            DeleteObject(old);  // what the control loaded itself goes; the caller's image is the caller's
+            old = nullptr;
+            state->ownBitmap = false;
+        }
         state->image = reinterpret_cast<HANDLE>(msg == STM_SETICON ? wParam : static_cast<WPARAM>(lParam));
+        if (state->image) FitToImage(hwnd, state->image);
         InvalidateRect(hwnd, nullptr, TRUE);
         return reinterpret_cast<LRESULT>(old);
     }

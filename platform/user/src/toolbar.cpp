@@ -4,6 +4,7 @@
 
 #include "common_control.h"
 #include "control.h"
+#include "vpr/user/images.h"
 
 namespace vpr::user {
 namespace {
@@ -124,10 +125,16 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         state->imageHeight = HIWORD(lParam);
         return TRUE;
     case TB_ADDBITMAP: {
+        // nID is a bitmap handle, or with an instance the number of its bitmap resource.
         auto* add = reinterpret_cast<const TBADDBITMAP*>(lParam);
-        if (!add || add->hInst) return -1;  // only bitmaps given by handle
+        if (!add) return -1;
+        HBITMAP bitmap = add->hInst ? LoadBitmapA(add->hInst, MAKEINTRESOURCEA(add->nID))
+                                    : reinterpret_cast<HBITMAP>(add->nID);
+        if (!bitmap) return -1;
         if (!state->images) state->images = ImageList_Create(state->imageWidth, state->imageHeight, ILC_MASK, 4, 4);
-        return ImageList_Add(state->images, reinterpret_cast<HBITMAP>(add->nID), nullptr);
+        int first = ImageList_Add(state->images, bitmap, nullptr);
+        if (add->hInst) DeleteObject(bitmap);
+        return first;
     }
     case TB_ADDBUTTONSA:
     case TB_INSERTBUTTONA: {

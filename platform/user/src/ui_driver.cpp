@@ -17,6 +17,7 @@ struct UiDriver::State {
     mutable std::mutex mutex;
     std::map<int, std::deque<Handler>> byTemplate;
     std::map<std::string, Handler> byCaption;
+    std::vector<std::pair<std::string, Handler>> byMessageText;
     std::vector<std::string> failures;
     std::vector<ModalElement> seen;
     std::vector<UINT> beeps;
@@ -44,6 +45,10 @@ ModalElement Describe(HWND dialog) {
     ModalElement element;
     element.window = dialog;
     element.templateId = DialogTemplateId(dialog);
+    if (auto* state = DialogOf(dialog)) {
+        element.messageBox = state->messageBox;
+        element.messageBoxType = state->messageBoxType;
+    }
     element.caption = TextOf(dialog);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!(SendMessageA(child, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)) continue;
@@ -56,6 +61,7 @@ ModalElement Describe(HWND dialog) {
 }
 
 std::string Name(const ModalElement& element) {
+    if (element.messageBox) return "message box \"" + element.caption + "\" (" + element.text + ")";
     return "dialog " + std::to_string(element.templateId) + " \"" + element.caption + "\" (" + element.text + ")";
 }
 
@@ -96,6 +102,8 @@ void ClickAt(HWND dialog, HWND control, POINT at, WPARAM keys, bool twice) {
                                     MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
     if (activate == MA_ACTIVATE || activate == MA_ACTIVATEANDEAT) SetActiveWindow(top);
     if (activate == MA_ACTIVATEANDEAT || activate == MA_NOACTIVATEANDEAT) return;
+    // The pointer over the control takes the cursor the control sets.
+    SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
     LPARAM point = MAKELPARAM(at.x, at.y);
     PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
     PostMessageA(control, WM_LBUTTONUP, keys, point);
@@ -160,6 +168,11 @@ void UiDriver::OnDialog(int templateId, Handler handler) {
     state_->byTemplate[templateId].push_back(std::move(handler));
 }
 
+void UiDriver::OnMessageBox(const std::string& textStart, Handler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->byMessageText.emplace_back(textStart, std::move(handler));
+}
+
 void UiDriver::OnDialogCaption(const std::string& caption, Handler handler) {
     std::lock_guard lock(state_->mutex);
     state_->byCaption[caption] = std::move(handler);
@@ -184,6 +197,7 @@ size_t UiDriver::PendingHandlers() const {
     std::lock_guard lock(state_->mutex);
     size_t count = 0;
     for (auto& [id, handlers] : state_->byTemplate) count += handlers.size();
+    count += state_->byMessageText.size();
     return count;
 }
 
@@ -197,7 +211,17 @@ bool DriverActOnDialog(HWND dialog) {
         auto& state = *driver->state_;
         state.seen.push_back(element);
         auto it = state.byTemplate.find(element.templateId);
-        if (element.templateId && it != state.byTemplate.end() && !it->second.empty()) {
+        auto byText = std::find_if(state.byMessageText.begin(), state.byMessageText.end(), [&](const auto& entry) {
+            return element.text.compare(0, entry.first.size(), entry.first) == 0;
+        });
+        if (element.messageBox) {
+            if (byText != state.byMessageText.end()) {
+                handler = std::move(byText->second);
+                state.byMessageText.erase(byText);
+            } else {
+                state.failures.push_back("unexpected " + Name(element));
+            }
+        } else if (element.templateId && it != state.byTemplate.end() && !it->second.empty()) {
             handler = std::move(it->second.front());
             it->second.pop_front();
         } else if (auto byCaption = state.byCaption.find(element.caption); byCaption != state.byCaption.end()) {

@@ -493,8 +493,10 @@ struct TCHITTESTINFO {
 #define SBT_OWNERDRAW 0x1000
 
 // Toolbars: a row of buttons 24 by 22 pixels (separators 8 wide) along the
-// top of the parent. TB_ADDBITMAP with a null instance takes an HBITMAP as
-// nID and cuts it into 16 by 15 images (TB_SETBITMAPSIZE changes that). A
+// top of the parent. TB_ADDBITMAP takes an HBITMAP as nID (null instance)
+// or the number of a bitmap resource of the instance, and cuts the bitmap
+// into 16 by 15 images (TB_SETBITMAPSIZE changes that); -1 when there is no
+// such bitmap. A
 // click on an enabled button sends WM_COMMAND (its command, BN_CLICKED) to
 // the parent, toggling a TBSTYLE_CHECK button first. With TBSTYLE_TOOLTIPS
 // the toolbar has a tool tip window; when the mouse rests on a button it

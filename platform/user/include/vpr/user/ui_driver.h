@@ -24,6 +24,8 @@ struct ModalElement {
     int templateId = 0;
     std::string caption;
     std::string text;  // the texts of its static controls, one per line
+    bool messageBox = false;
+    UINT messageBoxType = 0;  // a message box's MB_ buttons, icon and default button
 };
 
 class UiDriver {
@@ -42,6 +44,11 @@ public:
     // Every opening of dialogs with this caption runs the handler (for dialogs
     // not made from a numbered template).
     void OnDialogCaption(const std::string& caption, Handler handler);
+    // The next message box whose text begins with textStart runs the handler
+    // (the caption is not looked at); handlers for one text run in the order
+    // they were added, once each. The handler answers with ui::Click(box, IDYES)
+    // and the like.
+    void OnMessageBox(const std::string& textStart, Handler handler);
 
     // What went wrong: unexpected elements, operations a person could not do.
     std::vector<std::string> Failures() const;

@@ -8,4 +8,6 @@
 #include "vpr/user/commctrl.h"
 #include "vpr/user/menu.h"
 #include "vpr/user/dialog.h"
+#include "vpr/user/images.h"
+#include "vpr/user/message_box.h"
 #include "vpr/user/ui_driver.h"
