@@ -6,6 +6,7 @@
 
 #include "paint.h"
 #include "vpr/win/error.h"
+#include "vpr/win/system.h"
 
 namespace vpr::user {
 
@@ -640,8 +641,8 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
         return surface && surface->mono ? 1 : 32;
     }
     case PLANES: return 1;
-    case HORZRES: return 1024;
-    case VERTRES: return 768;
+    case HORZRES: return GetSystemMetrics(SM_CXSCREEN);
+    case VERTRES: return GetSystemMetrics(SM_CYSCREEN);
     }
     return 0;
 }

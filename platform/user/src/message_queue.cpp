@@ -3,7 +3,9 @@
 
 #include "keyboard.h"
 #include "window_manager.h"
+#include "vpr/win/clock.h"
 #include "vpr/win/error.h"
+#include "vpr/win/thread.h"
 
 namespace vpr::user {
 
@@ -26,19 +28,6 @@ bool IsVisibleChain(const std::shared_ptr<Window>& window) {
     return true;
 }
 
-// A message's window matches the filter: any window, thread messages only
-// (-1), or the given window and its descendants.
-bool MatchesWindow(HWND message, HWND filter) {
-    if (!filter) return true;
-    if (filter == reinterpret_cast<HWND>(-1)) return message == nullptr;
-    for (HWND h = message; h; ) {
-        if (h == filter) return true;
-        auto window = FindWindowObject(h);
-        h = window ? window->parent : nullptr;
-    }
-    return false;
-}
-
 bool MatchesRange(UINT message, UINT low, UINT high) {
     if (low == 0 && high == 0) return true;
     return message >= low && message <= high;
@@ -57,8 +46,8 @@ HWND FindWindowToPaint(ThreadQueue& queue, HWND filter) {
 }
 
 // One pass over the queue in Windows order: sent messages (handled here),
-// posted messages, the quit message, paint. Returns true when msg was filled.
-// When nothing fits, notes the queue's change count for WaitMessage.
+// posted messages, the quit message, paint, a due timer. Returns true when
+// msg was filled. When nothing fits, the thread has seen all that arrived.
 bool TakeMessage(ThreadQueue& queue, MSG* msg, HWND filter, UINT low, UINT high, bool remove) {
     queue.HandleSentMessages();
     {
@@ -86,24 +75,67 @@ bool TakeMessage(ThreadQueue& queue, MSG* msg, HWND filter, UINT low, UINT high,
             }
             if (!filter) queue.paintPending = false;
         }
-        queue.lookedAt = queue.changes;
     }
+    if (MatchesRange(WM_TIMER, low, high) && TakeDueTimer(queue, filter, remove, msg)) return true;
+    std::lock_guard guard(queue.mutex);
+    if (queue.sent.empty()) queue.newKinds = 0;
     return false;
 }
 
+// The QS_* kind a posted message counts as.
+UINT KindOfPosted(UINT message) {
+    if (message >= WM_KEYDOWN && message <= WM_SYSCHAR) return QS_KEY;
+    if (message == WM_MOUSEMOVE) return QS_MOUSEMOVE;
+    if (message > WM_MOUSEMOVE && message <= WM_RBUTTONDBLCLK) return QS_MOUSEBUTTON;
+    return QS_POSTMESSAGE;
+}
+
+// Milliseconds from now until the tick, for a wait's time-out.
+DWORD MsUntil(uint64_t tick) {
+    if (tick == UINT64_MAX) return INFINITE;
+    uint64_t now = vpr::win::CurrentClock()->TickMs();
+    if (tick <= now) return 0;
+    return static_cast<DWORD>(std::min<uint64_t>(tick - now, INFINITE - 1));
+}
+
+// Waits in the platform's one wait for the objects and the queue's arrivals
+// of the kinds asked for (sent messages always wake it, so they are handled
+// at once), at most timeoutMs. The queue's index in the result is
+// objects.size(); sent messages are handled here.
+DWORD WaitForQueueAndObjects(ThreadQueue& queue, std::vector<std::shared_ptr<vpr::win::Waitable>> objects,
+                             bool waitAll, DWORD timeoutMs, UINT wakeMask) {
+    queue.arrival->wakeMask = wakeMask | QS_SENDMESSAGE;
+    objects.push_back(queue.arrival);
+    return vpr::win::WaitForObjects(objects, waitAll, timeoutMs);
+}
+
 }  // namespace
+
+// A message's window matches the filter: any window, thread messages only
+// (-1), or the given window and its descendants.
+bool MatchesWindow(HWND message, HWND filter) {
+    if (!filter) return true;
+    if (filter == reinterpret_cast<HWND>(-1)) return message == nullptr;
+    for (HWND h = message; h; ) {
+        if (h == filter) return true;
+        auto window = FindWindowObject(h);
+        h = window ? window->parent : nullptr;
+    }
+    return false;
+}
 
 void MarkPaintPending(Window& window) {
     if (!window.queue) return;
     std::lock_guard guard(window.queue->mutex);
     window.queue->paintPending = true;
-    window.queue->Changed();
+    window.queue->Changed(QS_PAINT);
 }
 
-// Waits until something arrives that the thread has not looked at yet.
-void WaitForChange(ThreadQueue& queue) {
-    std::unique_lock guard(queue.mutex);
-    queue.wake.wait(guard, [&] { return queue.changes != queue.lookedAt || !queue.sent.empty(); });
+bool QueueArrival::IsSignaled(uint64_t) { return (queue_.newKinds & wakeMask) != 0; }
+
+void WaitForChange(ThreadQueue& queue, HWND filter, UINT low, UINT high) {
+    uint64_t due = MatchesRange(WM_TIMER, low, high) ? NextTimerDue(queue, filter) : UINT64_MAX;
+    WaitForQueueAndObjects(queue, {}, false, MsUntil(due), QS_ALLINPUT);
 }
 
 }  // namespace vpr::user
@@ -125,7 +157,7 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         std::lock_guard guard(target->mutex);
         if (!target->alive) return 0;
         target->sent.push_back(sent);
-        target->Changed();
+        target->Changed(QS_SENDMESSAGE);
     }
     // While the owner works on it, this thread still answers messages sent to it.
     for (;;) {
@@ -146,8 +178,8 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!target) return FALSE;
     std::lock_guard guard(target->mutex);
     if (!target->alive) return FALSE;
-    target->posted.push_back(MSG{hwnd, msg, wParam, lParam, 0, {}});
-    target->Changed();
+    target->posted.push_back(MSG{hwnd, msg, wParam, lParam, GetTickCount(), {}});
+    target->Changed(KindOfPosted(msg));
     return TRUE;
 }
 
@@ -159,8 +191,8 @@ BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT msg, WPARAM wParam, LPARAM l
     }
     std::lock_guard guard(target->mutex);
     if (!target->alive) return FALSE;
-    target->posted.push_back(MSG{nullptr, msg, wParam, lParam, 0, {}});
-    target->Changed();
+    target->posted.push_back(MSG{nullptr, msg, wParam, lParam, GetTickCount(), {}});
+    target->Changed(QS_POSTMESSAGE);
     return TRUE;
 }
 
@@ -169,7 +201,7 @@ void WINAPI PostQuitMessage(int exitCode) {
     std::lock_guard guard(queue.mutex);
     queue.quit = true;
     queue.quitCode = exitCode;
-    queue.Changed();
+    queue.Changed(QS_POSTMESSAGE);
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT low, UINT high) {
@@ -177,7 +209,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT low, UINT high) {
     auto& queue = CurrentQueue();
     for (;;) {
         if (TakeMessage(queue, msg, hwnd, low, high, true)) return msg->message != WM_QUIT;
-        WaitForChange(queue);
+        WaitForChange(queue, hwnd, low, high);
     }
 }
 
@@ -197,7 +229,11 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
     if (!msg) return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
+        // Only a procedure that a timer of this thread was set with is
+        // called: a WM_TIMER posted by anyone else cannot make the thread
+        // jump to an address of its choosing.
         auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+        if (!IsTimerProc(CurrentQueue(), proc)) return 0;
         proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
         return 0;
     }
@@ -214,8 +250,53 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 BOOL WINAPI WaitMessage(void) {
     auto& queue = CurrentQueue();
     queue.HandleSentMessages();
-    WaitForChange(queue);
-    return TRUE;
+    for (;;) {
+        if (queue.newKinds & QS_ALLEVENTS) return TRUE;
+        uint64_t due = NextTimerDue(queue, nullptr);
+        if (due <= vpr::win::CurrentClock()->TickMs()) return TRUE;
+        WaitForChange(queue);
+        queue.HandleSentMessages();
+    }
+}
+
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                       DWORD timeoutMs, DWORD wakeMask) {
+    if (count > MAXIMUM_WAIT_OBJECTS - 1 || (count > 0 && !handles)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    std::vector<std::shared_ptr<vpr::win::Waitable>> objects;
+    for (DWORD i = 0; i < count; ++i) {
+        auto object = vpr::win::HandleTable::Instance().GetAs<vpr::win::Waitable>(
+            vpr::win::ValueFromHandle(handles[i]));
+        if (!object) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
+        }
+        objects.push_back(std::move(object));
+    }
+    auto& queue = CurrentQueue();
+    auto clock = vpr::win::CurrentClock();
+    std::optional<uint64_t> deadline;
+    if (timeoutMs != INFINITE) deadline = clock->TickMs() + timeoutMs;
+    for (;;) {
+        if (queue.HandleSentMessages() && (wakeMask & QS_SENDMESSAGE) && !waitAll) return WAIT_OBJECT_0 + count;
+        uint64_t timerDue = (wakeMask & QS_TIMER) ? NextTimerDue(queue, nullptr) : UINT64_MAX;
+        if (timerDue <= clock->TickMs()) {
+            queue.newKinds |= QS_TIMER;  // a WM_TIMER waits to be taken
+            timerDue = UINT64_MAX;
+        }
+        // Input waiting already: look at the objects once, which come first.
+        bool input = !waitAll && (queue.newKinds & wakeMask);
+        uint64_t until = input ? 0 : std::min(timerDue, deadline.value_or(UINT64_MAX));
+        DWORD result = WaitForQueueAndObjects(queue, objects, waitAll != FALSE, MsUntil(until), wakeMask);
+        if (result == WAIT_OBJECT_0 + count && !waitAll) {
+            if (queue.newKinds & wakeMask) return result;
+            continue;  // only sent messages: answer them and wait on
+        }
+        if (result != WAIT_TIMEOUT) return result;
+        if (deadline && clock->TickMs() >= *deadline) return WAIT_TIMEOUT;
+    }
 }
 
 BOOL WINAPI InSendMessage(void) { return CurrentQueue().inSend > 0; }
@@ -224,11 +305,12 @@ DWORD WINAPI GetQueueStatus(UINT flags) {
     auto& queue = CurrentQueue();
     std::lock_guard guard(queue.mutex);
     DWORD status = 0;
-    if (!queue.posted.empty()) status |= QS_POSTMESSAGE;
+    for (const MSG& msg : queue.posted) status |= KindOfPosted(msg.message);
     if (!queue.sent.empty()) status |= QS_SENDMESSAGE;
     if (queue.paintPending) status |= QS_PAINT;
+    if (NextTimerDue(queue, nullptr) <= vpr::win::CurrentClock()->TickMs()) status |= QS_TIMER;
     status &= flags;
-    return status | (status << 16);
+    return (status << 16) | (queue.newKinds & flags);
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 
 #include "window_manager.h"
 #include "vpr/win/error.h"
+#include "vpr/win/system.h"
 
 namespace vpr::user {
 
@@ -18,8 +19,6 @@ LRESULT CALLBACK DesktopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 // The desktop's size until the machine's screen metrics are read.
-constexpr int kScreenWidth = 1024;
-constexpr int kScreenHeight = 768;
 
 std::vector<HWND>& SiblingsOf(Window& window) {
     if (window.parent) {
@@ -62,6 +61,7 @@ void FreeWindow(HWND hwnd) {
     if (window->queue) {
         auto& queue = *window->queue;
         std::erase(queue.windows, hwnd);
+        KillWindowTimers(queue, hwnd);
         if (queue.focus == hwnd) queue.focus = nullptr;
         if (queue.capture == hwnd) queue.capture = nullptr;
         if (queue.active == hwnd) queue.active = nullptr;
@@ -115,20 +115,24 @@ bool NameMatches(const std::shared_ptr<Window>& window, LPCSTR className, LPCSTR
 
 }  // namespace
 
+RECT ScreenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
 HWND DesktopHandle() {
-    static HWND desktop = [] {
+    static std::shared_ptr<Window> desktop = [] {
         RegisterSystemClass("#32769", DesktopProc, 0, 0);
         auto window = std::make_shared<Window>();
         window->windowClass = FindClass("#32769", nullptr);
         window->proc = DesktopProc;
         window->style = WS_VISIBLE | WS_POPUP | WS_CLIPCHILDREN;
-        window->rect = RECT{0, 0, kScreenWidth, kScreenHeight};
         window->created = true;
         uint32_t value = HandleTable::Instance().Add(window);
         window->handle = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
-        return window->handle;
+        return window;
     }();
-    return desktop;
+    // The desktop is as large as the screen of the machine the process runs on.
+    Lock lock(WindowLock());
+    desktop->rect = ScreenRect();
+    return desktop->handle;
 }
 
 HWND TopLevelOf(HWND hwnd) {
@@ -230,8 +234,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         // and three quarters of its size.
         if (x == CW_USEDEFAULT) x = y = 0;
         if (width == CW_USEDEFAULT) {
-            width = kScreenWidth * 3 / 4;
-            height = kScreenHeight * 3 / 4;
+            RECT screen = ScreenRect();
+            width = screen.right * 3 / 4;
+            height = screen.bottom * 3 / 4;
         }
     } else {
         if (x == CW_USEDEFAULT) x = y = 0;

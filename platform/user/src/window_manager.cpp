@@ -1,12 +1,10 @@
 #include "window_manager.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 
 #include "vpr/win/error.h"
+#include "vpr/win/thread.h"
 
 namespace vpr::user {
 
@@ -113,10 +111,7 @@ void RegisterSystemClass(const char* name, WNDPROC proc, UINT style, int windowE
     Classes().system[name] = cls;
 }
 
-DWORD CurrentThreadId() {
-    thread_local DWORD id = static_cast<DWORD>(::syscall(SYS_gettid));
-    return id;
-}
+DWORD CurrentThreadId() { return GetCurrentThreadId(); }
 
 size_t WindowCount() {
     Lock lock(WindowLock());
@@ -194,12 +189,15 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId) {
     return it == QueueRegistry().end() ? nullptr : it->second.lock();
 }
 
-void ThreadQueue::HandleSentMessages() {
-    for (;;) {
+bool ThreadQueue::HandleSentMessages() {
+    for (bool handled = false;; handled = true) {
         std::shared_ptr<SentMessage> sent;
         {
             std::lock_guard guard(mutex);
-            if (this->sent.empty()) return;
+            if (this->sent.empty()) {
+                newKinds &= ~static_cast<UINT>(QS_SENDMESSAGE);
+                return handled;
+            }
             sent = this->sent.front();
             this->sent.pop_front();
         }

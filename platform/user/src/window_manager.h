@@ -2,6 +2,7 @@
 // guards them, and the per-thread queues. Never included by the system.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -13,6 +14,7 @@
 
 #include "vpr/user/window.h"
 #include "vpr/win/handle_table.h"
+#include "vpr/win/waitable.h"
 
 namespace vpr::user {
 
@@ -95,6 +97,8 @@ std::shared_ptr<Window> WindowOrError(HWND hwnd);
 // Top-level windows in z-order, top first.
 std::vector<HWND>& TopLevelWindows();
 HWND DesktopHandle();
+// The screen of the machine (its machine.ini), origin at the top left.
+RECT ScreenRect();
 
 std::shared_ptr<WindowClass> FindClass(LPCSTR name, HINSTANCE instance);
 // Registers a class of the window system (button, edit, dialog, ...).
@@ -121,9 +125,37 @@ struct SentMessage {
     std::shared_ptr<ThreadQueue> sender;
 };
 
+// A timer of a thread (SetTimer): WM_TIMER is made when it is due and taken.
+struct Timer {
+    HWND hwnd = nullptr;  // null for a thread timer
+    UINT_PTR id = 0;
+    UINT elapse = 0;  // milliseconds of the platform clock
+    TIMERPROC proc = nullptr;
+    uint64_t due = 0;  // clock tick when the next WM_TIMER is due
+};
+
+class ThreadQueue;
+
+// The queue as a waitable object: signalled while input of the kinds a wait
+// asks for (QS_* bits) has arrived that the thread has not yet looked at.
+// Lets message waits block in the platform's one wait (WaitCore), beside
+// kernel objects and on the one clock.
+class QueueArrival : public vpr::win::Waitable {
+public:
+    explicit QueueArrival(ThreadQueue& queue) : queue_(queue) {}
+    // The QS_* kinds that wake the waits of the owning thread; set by that
+    // thread before it waits.
+    std::atomic<UINT> wakeMask{0};
+    bool IsSignaled(uint64_t) override;
+
+private:
+    ThreadQueue& queue_;
+};
+
 class ThreadQueue {
 public:
-    explicit ThreadQueue(DWORD threadId) : threadId(threadId) {}
+    explicit ThreadQueue(DWORD threadId)
+        : threadId(threadId), arrival(std::make_shared<QueueArrival>(*this)) {}
 
     const DWORD threadId;
     std::mutex mutex;
@@ -135,9 +167,11 @@ public:
     int quitCode = 0;
     bool paintPending = false;  // a window may need painting; rescanned
     bool alive = true;
-    uint64_t changes = 0;   // counts arrivals, so waits see what is new
-    uint64_t lookedAt = 0;  // the count when the thread last found nothing
     BYTE keys[256] = {};    // key states as of the last keyboard message taken
+    // QS_* kinds of what arrived since the thread last found nothing to take.
+    // Atomic so that waits read it under WaitCore's lock alone.
+    std::atomic<UINT> newKinds{0};
+    std::shared_ptr<QueueArrival> arrival;
 
     // Owned by the thread itself (read by others under the window lock):
     HWND focus = nullptr;
@@ -145,14 +179,18 @@ public:
     HWND capture = nullptr;
     std::vector<HWND> windows;  // windows this thread created, in creation order
     int inSend = 0;             // depth of sent messages being handled
+    std::vector<Timer> timers;  // in the order they were set
+    UINT_PTR nextThreadTimerId = 0;
 
     // Handles every message other threads sent to this one; called by the
-    // owning thread only.
-    void HandleSentMessages();
-    // Records an arrival and wakes the thread; caller holds mutex.
-    void Changed() {
-        ++changes;
+    // owning thread only. True when there was any.
+    bool HandleSentMessages();
+    // Records an arrival of the given QS_* kind and wakes the thread, also
+    // from a wait on kernel objects; caller holds mutex.
+    void Changed(UINT kind) {
+        newKinds |= kind;
         wake.notify_all();
+        vpr::win::WaitCore::Instance().NotifyAll();
     }
 };
 
@@ -165,8 +203,20 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 void DestroyWindowTree(HWND hwnd);
 // Marks the window as needing a paint and wakes its thread.
 void MarkPaintPending(Window& window);
-// Waits until something arrives that the thread has not looked at yet.
-void WaitForChange(ThreadQueue& queue);
+// Waits until something arrives that the thread has not looked at yet, or
+// until a timer that the filter lets through is due.
+void WaitForChange(ThreadQueue& queue, HWND filter = nullptr, UINT low = 0, UINT high = 0);
+
+// Timers: the earliest due tick of the thread's timers that a GetMessageA
+// filter lets through (none: UINT64_MAX); the due timer that becomes the next
+// WM_TIMER; forgetting the timers of a dying window.
+uint64_t NextTimerDue(ThreadQueue& queue, HWND filter);
+bool TakeDueTimer(ThreadQueue& queue, HWND filter, bool remove, MSG* msg);
+void KillWindowTimers(ThreadQueue& queue, HWND hwnd);
+// True when a timer of the thread was set with the procedure.
+bool IsTimerProc(ThreadQueue& queue, TIMERPROC proc);
+// True when a window of the filter is the window or one of its descendants.
+bool MatchesWindow(HWND message, HWND filter);
 
 // Ancestor at the top of the parent chain (the window itself when top-level).
 HWND TopLevelOf(HWND hwnd);

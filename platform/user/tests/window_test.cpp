@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "vpr/testing/temp_machine.h"
 #include "windows.h"
 
 namespace {
@@ -324,6 +325,32 @@ TEST_F(WindowTest, RegisteredMessagesAreSharedByName) {
     EXPECT_GE(first, 0xC000u);
     EXPECT_EQ(RegisterWindowMessageA("VPR PRIVATE MESSAGE"), first);
     EXPECT_NE(RegisterWindowMessageA("another"), first);
+}
+
+TEST(ScreenTest, TheDesktopIsTheScreenOfTheMachine) {
+    vpr::testing::TempMachine machine;
+    auto facts = *machine.machine();
+    facts.screen.width = 640;
+    facts.screen.height = 480;
+    ASSERT_TRUE(facts.Save(nullptr));
+    ASSERT_TRUE(vpr::machine::ReloadMachine(nullptr));
+
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    EXPECT_EQ(desktop.right, 640);
+    EXPECT_EQ(desktop.bottom, 480);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, HORZRES), 640);
+    EXPECT_EQ(GetDeviceCaps(screen, VERTRES), 480);
+    ReleaseDC(nullptr, screen);
+    // A top-level window without a size gets three quarters of the screen.
+    HWND hwnd = CreateWindowExA(0, "Static", "", WS_POPUP, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
+                                nullptr, nullptr, nullptr, nullptr);
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    EXPECT_EQ(rect.right - rect.left, 480);
+    EXPECT_EQ(rect.bottom - rect.top, 360);
+    DestroyWindow(hwnd);
 }
 
 }  // namespace

@@ -490,7 +490,23 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
                          UINT wRemoveMsg);
 BOOL WINAPI TranslateMessage(const MSG* lpMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
+// Returns when input arrived that the thread has not yet looked at, or when
+// one of its timers is due.
 BOOL WINAPI WaitMessage(void);
+// Waits for the objects (as WaitForMultipleObjects) and for the queue: input
+// of the wakeMask kinds that arrived since the thread last found its queue
+// empty, or a due timer with QS_TIMER. Messages sent by other threads are
+// handled while it waits. Returns WAIT_OBJECT_0 + nCount for the queue.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll,
+                                       DWORD dwMilliseconds, DWORD dwWakeMask);
+// Timers on the platform clock. A window timer (hWnd set) belongs to the
+// window, which must be the calling thread's; a thread timer (hWnd null) gets
+// an id of its own. Periods below 10 ms count as 10. WM_TIMER comes when
+// the thread finds no other message, once per timer however many periods
+// passed; a procedure given here is called by DispatchMessageA instead of
+// the window procedure.
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 BOOL WINAPI InSendMessage(void);
 DWORD WINAPI GetQueueStatus(UINT flags);
 SHORT WINAPI GetKeyState(int nVirtKey);
@@ -499,8 +515,8 @@ SHORT WINAPI GetAsyncKeyState(int vKey);
 
 namespace vpr::user {
 
-// The id the window system gives the calling thread; GetWindowThreadProcessId
-// and PostThreadMessageA use the same ids.
+// The id of the calling thread: GetCurrentThreadId's, which
+// GetWindowThreadProcessId and PostThreadMessageA use too.
 DWORD CurrentThreadId();
 
 // Number of live windows in the process, for tests that check nothing leaks.
