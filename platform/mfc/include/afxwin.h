@@ -12,5 +12,8 @@
 #include "vpr/mfc/dc.h"
 #include "vpr/mfc/menu.h"
 #include "vpr/mfc/controls.h"
+#include "vpr/mfc/common_controls.h"
 #include "vpr/mfc/dialog.h"
 #include "vpr/mfc/property_page.h"
+#include "vpr/mfc/win_thread.h"
+#include "vpr/mfc/file_dialog.h"
