@@ -11,18 +11,7 @@ namespace {
 
 // The image list a control gave back, as a temporary object of the thread.
 CImageList* TemporaryImageList(HIMAGELIST handle) {
-    if (!handle) return nullptr;
-    struct Wrapper : CImageList {
-        ~Wrapper() override { Detach(); }
-    };
-    thread_local vpr::mfc::TemporaryMap<CImageList, HIMAGELIST> temporaries;
-    return temporaries.Get(
-        handle, [](HIMAGELIST h) { return ImageList_GetImageCount(h) >= 0; },
-        [](HIMAGELIST h) -> std::unique_ptr<CImageList> {
-            auto wrapper = std::make_unique<Wrapper>();
-            wrapper->Attach(h);
-            return wrapper;
-        });
+    return vpr::mfc::TemporaryObject<CImageList>(handle, [](HIMAGELIST h) { return ImageList_GetImageCount(h) >= 0; });
 }
 
 // The edit of a label being edited, as a temporary CEdit of the thread
@@ -84,20 +73,16 @@ int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int
     return InsertColumn(nCol, &column);
 }
 
-int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem) {
+int CListCtrl::InsertItem(UINT nMask, int nItem, LPCSTR lpszItem, UINT nState, UINT nStateMask, int nImage,
+                          LPARAM lParam) {
     LVITEMA item{};
-    item.mask = LVIF_TEXT;
+    item.mask = nMask;
     item.iItem = nItem;
     item.pszText = const_cast<LPSTR>(lpszItem);
-    return InsertItem(&item);
-}
-
-int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = nItem;
-    item.pszText = const_cast<LPSTR>(lpszItem);
+    item.state = nState;
+    item.stateMask = nStateMask;
     item.iImage = nImage;
+    item.lParam = lParam;
     return InsertItem(&item);
 }
 

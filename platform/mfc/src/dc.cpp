@@ -5,21 +5,9 @@
 
 namespace {
 
-// A temporary object of class T for a handle it does not own.
 template <class T, class Handle>
 T* Temporary(Handle handle) {
-    if (!handle) return nullptr;
-    struct Wrapper : T {
-        ~Wrapper() override { this->Detach(); }
-    };
-    thread_local vpr::mfc::TemporaryMap<T, void*> temporaries;
-    return temporaries.Get(
-        handle, [](void* h) { return GetObjectType(h) != 0; },
-        [](void* h) -> std::unique_ptr<T> {
-            auto wrapper = std::make_unique<Wrapper>();
-            wrapper->Attach(static_cast<Handle>(h));
-            return wrapper;
-        });
+    return vpr::mfc::TemporaryObject<T>(handle, [](Handle h) { return GetObjectType(h) != 0; });
 }
 
 }  // namespace

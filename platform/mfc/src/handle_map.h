@@ -54,4 +54,22 @@ private:
     std::map<Handle, std::unique_ptr<Object>> objects_;
 };
 
+// A temporary object of class T, a class that owns its handle through Attach
+// and Detach, for a handle it must not own: it is detached before it goes.
+// Objects live per thread and per call site while `isAlive` says their
+// handle does.
+template <class T, class Handle, class IsAlive>
+T* TemporaryObject(Handle handle, IsAlive isAlive) {
+    if (!handle) return nullptr;
+    struct Wrapper : T {
+        ~Wrapper() override { this->Detach(); }
+    };
+    thread_local TemporaryMap<T, Handle> temporaries;
+    return temporaries.Get(handle, isAlive, [](Handle h) -> std::unique_ptr<T> {
+        auto wrapper = std::make_unique<Wrapper>();
+        wrapper->Attach(h);
+        return wrapper;
+    });
+}
+
 }  // namespace vpr::mfc

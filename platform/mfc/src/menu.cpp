@@ -8,18 +8,7 @@ IMPLEMENT_DYNAMIC(CMenu, CObject)
 CMenu::~CMenu() { DestroyMenu(); }
 
 CMenu* CMenu::FromHandle(HMENU hMenu) {
-    if (!hMenu) return nullptr;
-    struct Wrapper : CMenu {
-        ~Wrapper() override { Detach(); }
-    };
-    thread_local vpr::mfc::TemporaryMap<CMenu, HMENU> temporaries;
-    return temporaries.Get(
-        hMenu, [](HMENU h) { return IsMenu(h) != FALSE; },
-        [](HMENU h) -> std::unique_ptr<CMenu> {
-            auto wrapper = std::make_unique<Wrapper>();
-            wrapper->Attach(h);
-            return wrapper;
-        });
+    return vpr::mfc::TemporaryObject<CMenu>(hMenu, [](HMENU h) { return IsMenu(h) != FALSE; });
 }
 
 BOOL CMenu::Attach(HMENU hMenu) {
