@@ -53,6 +53,9 @@ BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor) {
 }
 BOOL CBrush::CreateSolidBrush(COLORREF crColor) { return Attach(::CreateSolidBrush(crColor)); }
 BOOL CFont::CreateFontIndirect(const LOGFONTA* lpLogFont) { return Attach(::CreateFontIndirectA(lpLogFont)); }
+BOOL CBitmap::LoadBitmap(LPCSTR lpszResourceName) {
+    return Attach(::LoadBitmapA(AfxGetResourceHandle(), lpszResourceName));
+}
 BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits) {
     return Attach(::CreateBitmap(nWidth, nHeight, nPlanes, nBitcount, lpBits));
 }

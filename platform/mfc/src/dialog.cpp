@@ -65,6 +65,7 @@ void ExchangeNumber(CDataExchange* pDX, int nIDC, Number& value, bool isSigned) 
     long long lowest = isSigned ? static_cast<long long>(static_cast<int>(0x80000000u)) : 0;
     long long highest = isSigned ? 0x7FFFFFFFLL : 0xFFFFFFFFLL;
     if (!ParseNumber(text, isSigned, &parsed) || parsed < lowest || parsed > highest) {
+        AfxMessageBox(isSigned ? "Please enter an integer." : "Please enter a positive integer.", MB_ICONEXCLAMATION);
         pDX->Fail();
         return;
     }
@@ -105,7 +106,11 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
         if (pDX->m_hWndLastControl) ::SendMessageA(pDX->m_hWndLastControl, EM_LIMITTEXT, nChars, 0);
         return;
     }
-    if (value.GetLength() > nChars) pDX->Fail();
+    if (value.GetLength() <= nChars) return;
+    CString message;
+    message.Format("Please enter no more than %d characters.", nChars);
+    AfxMessageBox(message, MB_ICONEXCLAMATION);
+    pDX->Fail();
 }
 
 // --- CDialog -----------------------------------------------------------------------

@@ -1,6 +1,8 @@
 // Module states, the thread's current state and the application objects.
 #include "vpr/mfc/win_app.h"
 
+#include "vpr/mfc/wnd.h"
+
 #include <map>
 #include <memory>
 #include <mutex>
@@ -107,6 +109,40 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 int CWinApp::ExitInstance() { return 0; }
+
+void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd) {
+    ::WinHelpA(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, m_pszHelpFilePath, nCmd, dwData);
+}
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const {
+    return LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource));
+}
+
+CString AfxGetAppName() {
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pszAppName) return app->m_pszAppName;
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(AfxGetInstanceHandle(), path, sizeof path);
+    CString name = path;
+    name = name.Mid(name.ReverseFind('\\') + 1);
+    int dot = name.ReverseFind('.');
+    return dot < 0 ? name : name.Left(dot);
+}
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
+    CWnd* main = AfxGetMainWnd();
+    return MessageBoxA(main ? main->m_hWnd : nullptr, lpszText, AfxGetAppName(), nType);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
+    CString text;
+    text.LoadString(nIDPrompt);
+    return AfxMessageBox(text, nType, nIDHelp == static_cast<UINT>(-1) ? nIDPrompt : nIDHelp);
+}
+
+CWaitCursor::CWaitCursor() : previous_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
+CWaitCursor::~CWaitCursor() { SetCursor(previous_); }
+void CWaitCursor::Restore() { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
 
 int AfxRunApp(CWinApp* app) {
     if (!app || !app->InitInstance()) return -1;

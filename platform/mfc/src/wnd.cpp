@@ -265,20 +265,15 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
-    auto control = reinterpret_cast<HWND>(lParam);
-    if (control) {
-        LRESULT ignored = 0;
-        CWnd* child = FromHandlePermanent(control);
-        if (child && child->OnChildNotify(WM_COMMAND, wParam, lParam, &ignored)) return TRUE;
-    }
+    LRESULT ignored = 0;
+    if (ReflectToChild(reinterpret_cast<HWND>(lParam), WM_COMMAND, wParam, lParam, &ignored)) return TRUE;
     return OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
 }
 
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (!header) return FALSE;
-    CWnd* child = FromHandlePermanent(header->hwndFrom);
-    if (child && child->OnChildNotify(WM_NOTIFY, header->idFrom, lParam, pResult)) return TRUE;
+    if (ReflectToChild(header->hwndFrom, WM_NOTIFY, header->idFrom, lParam, pResult)) return TRUE;
     const AFX_MSGMAP_ENTRY* entry = FindEntry(WM_NOTIFY, header->code, static_cast<UINT>(header->idFrom));
     if (!entry) return FALSE;
     *pResult = 0;
@@ -302,10 +297,11 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     return TRUE;
 }
 
-BOOL CWnd::ReflectToChild(HWND child, LRESULT* pResult) {
+BOOL CWnd::ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    // Only a control of this window has its notifications reflected.
+    if (!child || ::GetParent(child) != m_hWnd) return FALSE;
     CWnd* object = FromHandlePermanent(child);
-    return object && object->OnChildNotify(currentMessage.message, currentMessage.wParam, currentMessage.lParam,
-                                           pResult);
+    return object && object->OnChildNotify(message, wParam, lParam, pResult);
 }
 
 void CWnd::PostNcDestroy() {}
@@ -344,27 +340,37 @@ void CWnd::OnInitMenuPopup(CMenu*, UINT, BOOL) { Default(); }
 void CWnd::OnHScroll(UINT, UINT, CScrollBar*) { Default(); }
 void CWnd::OnVScroll(UINT, UINT, CScrollBar*) { Default(); }
 
-void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT lpDrawItemStruct) {
+void CWnd::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct) {
     LRESULT result = 0;
-    if (lpDrawItemStruct->CtlType != ODT_MENU && ReflectToChild(lpDrawItemStruct->hwndItem, &result)) return;
+    if (lpDrawItemStruct->CtlType != ODT_MENU &&
+        ReflectToChild(lpDrawItemStruct->hwndItem, WM_DRAWITEM, static_cast<WPARAM>(nIDCtl),
+                       reinterpret_cast<LPARAM>(lpDrawItemStruct), &result))
+        return;
     Default();
 }
 
 void CWnd::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct) {
     LRESULT result = 0;
-    if (lpMeasureItemStruct->CtlType != ODT_MENU && ReflectToChild(::GetDlgItem(m_hWnd, nIDCtl), &result)) return;
+    if (lpMeasureItemStruct->CtlType != ODT_MENU &&
+        ReflectToChild(::GetDlgItem(m_hWnd, nIDCtl), WM_MEASUREITEM, static_cast<WPARAM>(nIDCtl),
+                       reinterpret_cast<LPARAM>(lpMeasureItemStruct), &result))
+        return;
     Default();
 }
 
-int CWnd::OnCompareItem(int, LPCOMPAREITEMSTRUCT lpCompareItemStruct) {
+int CWnd::OnCompareItem(int nIDCtl, LPCOMPAREITEMSTRUCT lpCompareItemStruct) {
     LRESULT result = 0;
-    if (ReflectToChild(lpCompareItemStruct->hwndItem, &result)) return static_cast<int>(result);
+    if (ReflectToChild(lpCompareItemStruct->hwndItem, WM_COMPAREITEM, static_cast<WPARAM>(nIDCtl),
+                       reinterpret_cast<LPARAM>(lpCompareItemStruct), &result))
+        return static_cast<int>(result);
     return static_cast<int>(Default());
 }
 
-void CWnd::OnDeleteItem(int, LPDELETEITEMSTRUCT lpDeleteItemStruct) {
+void CWnd::OnDeleteItem(int nIDCtl, LPDELETEITEMSTRUCT lpDeleteItemStruct) {
     LRESULT result = 0;
-    if (ReflectToChild(lpDeleteItemStruct->hwndItem, &result)) return;
+    if (ReflectToChild(lpDeleteItemStruct->hwndItem, WM_DELETEITEM, static_cast<WPARAM>(nIDCtl),
+                       reinterpret_cast<LPARAM>(lpDeleteItemStruct), &result))
+        return;
     Default();
 }
 
@@ -457,3 +463,10 @@ void CWnd::SetFont(HFONT hFont, BOOL bRedraw) {
 }
 HFONT CWnd::GetFont() const { return reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)); }
 BOOL CWnd::IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
+int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
+    CString caption = lpszCaption ? CString(lpszCaption) : AfxGetAppName();
+    return ::MessageBoxA(m_hWnd, lpszText, caption, nType);
+}
+void CWnd::WinHelp(DWORD_PTR dwData, UINT nCmd) {
+    if (CWinApp* app = AfxGetApp()) app->WinHelp(dwData, nCmd);
+}

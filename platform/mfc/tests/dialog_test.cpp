@@ -75,20 +75,30 @@ TEST(CDialog, RunsModallyAsThePersonFillsItIn) {
 TEST(CDialog, OkWithBadInputKeepsTheDialogOpen) {
     UiDriver driver;
     CNameDlg dialog;
+    int told = 0;
+    auto answerOk = [&](const ModalElement& box) {
+        ++told;
+        ui::Click(box.window, IDOK);
+    };
+    driver.OnMessageBox("Please enter an integer.", answerOk);
+    driver.OnMessageBox("Please enter no more than 8 characters.", answerOk);
     driver.OnDialog(IDD_NAME, [&](const ModalElement& e) {
         ui::ReplaceText(e.window, IDC_COUNT_EDIT, "12x");
         ui::Click(e.window, IDOK);
         EXPECT_TRUE(IsWindow(e.window));
         EXPECT_EQ(GetFocus(), GetDlgItem(e.window, IDC_COUNT_EDIT));  // where the fault is
         ui::ReplaceText(e.window, IDC_NAME_EDIT, "far too long");
+        EXPECT_EQ(Text(e.window, IDC_NAME_EDIT), "far too ");  // the edit takes 8 at most
+        SetDlgItemTextA(e.window, IDC_NAME_EDIT, "far too long");  // a program is not held back
         ui::ReplaceText(e.window, IDC_COUNT_EDIT, "4");
         ui::Click(e.window, IDOK);
-        EXPECT_TRUE(IsWindow(e.window));  // the name is longer than 8
+        EXPECT_TRUE(IsWindow(e.window));
         ui::ReplaceText(e.window, IDC_NAME_EDIT, "short");
         ui::Click(e.window, IDOK);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_TRUE(driver.Failures().empty());
+    EXPECT_EQ(told, 2);
     EXPECT_STREQ(dialog.m_name, "short");
     EXPECT_EQ(dialog.m_count, 4);
 }

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "test_ids.h"
-#include "vpr/mfc/win_app.h"
+#include "afxwin.h"
+#include "vpr/testing/temp_machine.h"
 
 namespace {
 
@@ -86,6 +87,51 @@ TEST(ModuleState, GuardSelectsAStateForItsScope) {
         EXPECT_EQ(AfxGetApp(), nullptr);
     }
     EXPECT_EQ(AfxGetInstanceHandle(), self);
+}
+
+TEST(AfxMessageBox, TextsAndCaptionsComeFromTheCallersModule) {
+    SecondModule second;
+    ASSERT_NE(second.module, nullptr);
+    auto messageBox = reinterpret_cast<int (*)(UINT)>(GetProcAddress(second.module, "SecondMessageBox"));
+    ASSERT_NE(messageBox, nullptr);
+    vpr::user::UiDriver driver;
+    std::vector<std::string> captions;
+    driver.OnMessageBox("the program", [&](const vpr::user::ModalElement& box) {
+        captions.push_back(box.caption);
+        vpr::user::ui::Click(box.window, IDOK);
+    });
+    driver.OnMessageBox("the second module", [&](const vpr::user::ModalElement& box) {
+        captions.push_back(box.caption);
+        vpr::user::ui::Click(box.window, IDCANCEL);
+    });
+    EXPECT_EQ(AfxMessageBox(IDS_WHO), IDOK);
+    EXPECT_EQ(messageBox(IDS_WHO), IDCANCEL);
+    EXPECT_EQ(captions, (std::vector<std::string>{"test program", "second module"}));
+    EXPECT_TRUE(driver.Failures().empty());
+}
+
+TEST(CWinApp, HelpGoesToTheApplicationsHelpFile) {
+    vpr::testing::TempMachine machine;
+    theApp.m_pszHelpFilePath = "C:\\VPR\\vpradmin.hlp";
+    CWnd window;
+    ASSERT_TRUE(window.CreateEx(0, nullptr, "page", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr));
+    window.WinHelp(80010);
+    theApp.m_pszHelpFilePath = nullptr;
+    using Entry = vpr::machine::Machine::JournalEntry;
+    EXPECT_EQ(machine.machine()->ReadJournal(),
+              (std::vector<Entry>{{"help", "C:\\VPR\\vpradmin.hlp\tHELP_CONTEXT\t80010"}}));
+}
+
+TEST(CWaitCursor, ShowsTheWaitCursorWhileItLives) {
+    HCURSOR before = GetCursor();
+    {
+        CWaitCursor wait;
+        EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+        SetCursor(before);
+        wait.Restore();
+        EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+    }
+    EXPECT_EQ(GetCursor(), before);
 }
 
 TEST(CWinApp, RunsInitAndExitInstance) {

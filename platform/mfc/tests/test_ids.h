@@ -11,3 +11,6 @@
 #define IDD_PAGE 346
 #define IDC_LIST 1004
 #define IDS_PAGE_TITLE 9
+#define IDR_CONTEXT 400
+#define ID_OPEN 401
+#define ID_DELETE 402

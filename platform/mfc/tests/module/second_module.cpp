@@ -76,4 +76,10 @@ INT_PTR SecondRunDialog(char* buffer, int size) {
     return result;
 }
 
+// A message box with string `id` of the module, captioned with its name.
+int SecondMessageBox(UINT id) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return AfxMessageBox(id, MB_OKCANCEL);
+}
+
 }  // extern "C"

@@ -56,6 +56,9 @@ public:
 class CBitmap : public CGdiObject {
     DECLARE_DYNAMIC(CBitmap)
 public:
+    // Loads a bitmap resource through the class library's current resource handle.
+    BOOL LoadBitmap(UINT nIDResource) { return LoadBitmap(MAKEINTRESOURCEA(nIDResource)); }
+    BOOL LoadBitmap(LPCSTR lpszResourceName);
     BOOL CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits);
     BOOL CreateCompatibleBitmap(class CDC* pDC, int nWidth, int nHeight);
     int GetBitmap(BITMAP* pBitMap) const { return GetObject(sizeof(BITMAP), pBitMap); }

@@ -32,13 +32,15 @@ public:
 // Binds a control member to the dialog's control (subclassing it) the first time.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
-// Numbers: a text that is not a whole number fails the exchange.
+// Numbers: a text that is not a whole number in range fails the exchange
+// after a message box telling the person so.
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
 // The index of the checked button of the radio group that starts at nIDC (-1: none).
 void DDX_Radio(CDataExchange* pDX, int nIDC, int& value);
-// Limits the edit to nChars bytes; a longer text fails the exchange.
+// Limits the edit to nChars bytes; a longer text fails the exchange after a
+// message box.
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);
 
 class CDialog : public CWnd {

@@ -74,6 +74,11 @@ public:
 
     virtual BOOL InitInstance();
     virtual int ExitInstance();
+    // Shows the help file m_pszHelpFilePath (WinHelpA) for the main window.
+    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
+    // An icon of the module's current resources.
+    HICON LoadIcon(UINT nIDResource) const;
+    HCURSOR LoadStandardCursor(LPCSTR lpszCursorName) const { return LoadCursorA(nullptr, lpszCursorName); }
 
     LPCSTR m_pszAppName = nullptr;
     LPCSTR m_pszHelpFilePath = nullptr;
@@ -82,6 +87,28 @@ public:
 
 private:
     CString appName_;
+};
+
+// A message box owned by the main window, captioned with the application's
+// name (the module's file name without extension when it has none);
+// AfxMessageBox(id) loads the text through the current resource handle.
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));
+// The caption AfxMessageBox uses.
+CString AfxGetAppName();
+
+// Shows the wait cursor while it lives; Restore shows it again after
+// something else changed the cursor.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+    void Restore();
+
+private:
+    HCURSOR previous_;
 };
 
 // Runs a program's application object: InitInstance, then ExitInstance when

@@ -290,6 +290,11 @@ public:
     void SetFont(HFONT hFont, BOOL bRedraw = TRUE);
     HFONT GetFont() const;
     BOOL IsWindow() const;
+    // A message box owned by the window; no caption: the application's name.
+    int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
+    // Help through the application object (CWinApp::WinHelp), so that an
+    // application that finds its help file its own way is asked.
+    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
 
 protected:
     // Handlers every window may map; each does what the window would do
@@ -333,9 +338,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Reflects the current message to the control `child` when it has an
-    // object that handles it.
-    BOOL ReflectToChild(HWND child, LRESULT* pResult);
+    // Hands a message about the control `child` to the control's object;
+    // FALSE when the control has none or it does not handle the message.
+    BOOL ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 };
 
