@@ -16,4 +16,3 @@
 #include "vpr/mfc/dialog.h"
 #include "vpr/mfc/property_page.h"
 #include "vpr/mfc/win_thread.h"
-#include "vpr/mfc/file_dialog.h"

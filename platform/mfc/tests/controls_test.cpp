@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "afxwin.h"
 #include "test_ids.h"
-#include "vpr/locale/locale.h"
-#include "vpr/testing/temp_machine.h"
 
 namespace {
 
@@ -127,36 +124,6 @@ TEST(AfxBeginThread, WorkerRunsInItsStartersModuleState) {
     EXPECT_EQ(saw.state, other);
     EXPECT_EQ(thread->ResumeThread(), 0u);
     delete thread;
-}
-
-// --- File dialog ---------------------------------------------------------------
-
-std::vector<std::string> FilterTexts(const char* filter) {
-    std::vector<std::string> texts;
-    for (const char* p = filter; *p; p += std::strlen(p) + 1) texts.push_back(p);
-    return texts;
-}
-
-TEST(CFileDialog, TurnsBarSeparatedFiltersIntoPairs) {
-    CFileDialog dialog(TRUE, "qmt", "C:\\TEMPLATES\\word.qmt", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
-                       "Application Templates (*.qmt)|*.qmt|All Files (*.*)|*.*||");
-    EXPECT_EQ(FilterTexts(dialog.m_ofn.lpstrFilter),
-              (std::vector<std::string>{"Application Templates (*.qmt)", "*.qmt", "All Files (*.*)", "*.*"}));
-    EXPECT_STREQ(dialog.m_ofn.lpstrDefExt, "qmt");
-    EXPECT_EQ(dialog.m_ofn.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
-    EXPECT_STREQ(dialog.GetPathName(), "C:\\TEMPLATES\\word.qmt");
-    EXPECT_STREQ(dialog.GetFileName(), "word.qmt");
-    EXPECT_STREQ(dialog.GetFileExt(), "qmt");
-    EXPECT_STREQ(dialog.GetFileTitle(), "word");
-}
-
-TEST(CFileDialog, KeepsDoubleByteCharactersEndingInABar) {
-    vpr::machine::CreateOptions options;
-    options.codePage = vpr::locale::kCodePageJapanese;
-    vpr::testing::TempMachine machine(options);
-    // 0x83 0x7C is one character whose trail byte is '|'.
-    CFileDialog dialog(TRUE, nullptr, nullptr, 0, "\x83\x7C (*.qmt)|*.qmt||");
-    EXPECT_EQ(FilterTexts(dialog.m_ofn.lpstrFilter), (std::vector<std::string>{"\x83\x7C (*.qmt)", "*.qmt"}));
 }
 
 }  // namespace
