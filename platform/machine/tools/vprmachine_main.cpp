@@ -9,6 +9,7 @@
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/registry.h"
+#include "vpr/win/restart.h"
 
 namespace {
 
@@ -32,7 +33,12 @@ constexpr const char* kUsage =
     "      writes KEY (e.g. HKEY_CURRENT_USER\\Software; default: the whole\n"
     "      registry) as REGEDIT4 text to FILE\n"
     "  reg [--machine DIR] import FILE\n"
-    "      applies the REGEDIT4 text in FILE; a text with an error changes nothing\n";
+    "      applies the REGEDIT4 text in FILE; a text with an error changes nothing\n"
+    "  reboot [--machine DIR]\n"
+    "      restarts the machine: carries out the file operations left for the next\n"
+    "      start (NT: PendingFileRenameOperations; 95: WININIT.INI [rename]) in\n"
+    "      order and records the restart in the journal; an operation that fails\n"
+    "      is reported and dropped, the others still run (exit status 1)\n";
 
 int Fail(const std::string& message) {
     std::cerr << "vprmachine: " << message << "\n";
@@ -182,6 +188,27 @@ int Reg(std::vector<std::string> args) {
     return UsageError("reg takes export [KEY] FILE or import FILE");
 }
 
+// A simulated restart; prints one line per pending file operation.
+int Reboot(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    if (!args.empty()) return UsageError("reboot takes no argument " + args[0]);
+    if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
+    std::vector<vpr::win::RestartStep> steps;
+    if (!vpr::win::RestartMachine(&steps, &error)) return Fail(error + "; the machine was not restarted");
+    size_t failed = 0;
+    for (const auto& step : steps) {
+        bool ok = step.error == ERROR_SUCCESS;
+        (ok ? std::cout : std::cerr) << (ok ? "" : "vprmachine: ") << vpr::win::DescribeRestartStep(step) << "\n";
+        if (!ok) ++failed;
+    }
+    std::cout << "restarted: " << steps.size() << " pending file operations, " << failed << " failed\n";
+    if (failed == 0) return 0;
+    std::cerr << "vprmachine: failed operations are dropped, as Windows drops them at start; "
+                 "the journal keeps them\n";
+    return 1;
+}
+
 struct Command {
     const char* name;
     int (*run)(std::vector<std::string> args);
@@ -192,6 +219,7 @@ constexpr Command kCommands[] = {
     {"show", Show},
     {"set", Set},
     {"reg", Reg},
+    {"reboot", Reboot},
 };
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "attribute_store.h"
 #include "fault_table.h"
 #include "file_open.h"
+#include "pending_file_operations.h"
 #include "share_table.h"
+#include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/file.h"
 #include "vpr/win/handle_table.h"
@@ -170,29 +172,57 @@ extern "C" BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
     return Succeed();
 }
 
-extern "C" BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+namespace vpr::win {
+
+BOOL MoveFileNow(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, bool replace, bool copyAllowed) {
     std::string from, to;
     struct stat source, target;
     if (!Look(lpExistingFileName, &from, &source)) return FALSE;
-    if (!vpr::win::ResolveHostPath(lpNewFileName, &to)) return FALSE;
+    if (!ResolveHostPath(lpNewFileName, &to)) return FALSE;
     if (::lstat(to.c_str(), &target) == 0) {
-        // Only the same file under another case may "exist" already.
-        if (target.st_dev != source.st_dev || target.st_ino != source.st_ino) return Fail(ERROR_ALREADY_EXISTS);
-        to = WithGivenCase(to, lpNewFileName);
+        if (target.st_dev == source.st_dev && target.st_ino == source.st_ino) {
+            to = WithGivenCase(to, lpNewFileName);  // the same file under another case
+        } else if (!replace) {
+            return Fail(ERROR_ALREADY_EXISTS);
+        } else if (S_ISDIR(source.st_mode) || S_ISDIR(target.st_mode) || !(target.st_mode & S_IWUSR)) {
+            return Fail(ERROR_ACCESS_DENIED);  // only a file replaces, and only a writable one
+        } else if (IsBusy(to, target)) {
+            return Fail(ERROR_SHARING_VIOLATION);
+        }
     }
     if (IsBusy(from, source)) return Fail(ERROR_SHARING_VIOLATION);
     if (::rename(from.c_str(), to.c_str()) == 0) {
         AttributeStore::Move(from, to);
         return Succeed();
     }
-    if (errno != EXDEV || S_ISDIR(source.st_mode)) {
+    if (errno != EXDEV || S_ISDIR(source.st_mode) || !copyAllowed) {
         if (errno == EXDEV) return Fail(ERROR_NOT_SAME_DEVICE);
-        return Fail(vpr::win::PathError(errno, to));
+        return Fail(PathError(errno, to));
     }
     // Another host file system: a file moves as a copy and a delete.
-    if (!CopyFileA(lpExistingFileName, lpNewFileName, TRUE)) return FALSE;
+    if (!CopyFileA(lpExistingFileName, lpNewFileName, !replace)) return FALSE;
     if (!DeleteFileA(lpExistingFileName)) return FALSE;
     return Succeed();
+}
+
+}  // namespace vpr::win
+
+extern "C" BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+    return vpr::win::MoveFileNow(lpExistingFileName, lpNewFileName, false, true);
+}
+
+extern "C" BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+    // Windows 95 has the entry point but not the function; its programs list
+    // renames for the next start in WININIT.INI themselves.
+    auto machine = vpr::machine::CurrentMachine();
+    if (machine && machine->platform == vpr::machine::Platform::Win95) return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    bool replace = (dwFlags & MOVEFILE_REPLACE_EXISTING) != 0;
+    if (dwFlags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+        if (dwFlags & MOVEFILE_COPY_ALLOWED) return Fail(ERROR_INVALID_PARAMETER);
+        return vpr::win::SchedulePendingMove(lpExistingFileName, lpNewFileName, replace);
+    }
+    if (lpNewFileName == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    return vpr::win::MoveFileNow(lpExistingFileName, lpNewFileName, replace, (dwFlags & MOVEFILE_COPY_ALLOWED) != 0);
 }
 
 extern "C" BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {

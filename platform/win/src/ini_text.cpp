@@ -18,6 +18,14 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// A value as read: one pair of matching single or double quotes removed.
+std::string Unquoted(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
 bool Contains(const std::vector<std::string>& names, std::string_view name) {
     for (const auto& n : names) {
         if (SameName(n, name)) return true;
@@ -85,14 +93,17 @@ std::vector<std::string> IniText::KeyNames(std::string_view section) const {
 std::optional<std::string> IniText::Value(std::string_view section, std::string_view key) const {
     key = Trim(key);
     for (const auto& line : lines_) {
-        if (line.kind != Kind::kKey || !InSection(line, section) || !SameName(line.name, key)) continue;
-        std::string_view value = line.value;
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-            value = value.substr(1, value.size() - 2);
-        }
-        return std::string(value);
+        if (line.kind == Kind::kKey && InSection(line, section) && SameName(line.name, key)) return Unquoted(line.value);
     }
     return std::nullopt;
+}
+
+std::vector<std::pair<std::string, std::string>> IniText::Entries(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const auto& line : lines_) {
+        if (line.kind == Kind::kKey && InSection(line, section)) entries.emplace_back(line.name, Unquoted(line.value));
+    }
+    return entries;
 }
 
 void IniText::SetValue(std::string_view section, std::string_view key, std::string_view value) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vpr::win {
@@ -27,6 +28,9 @@ public:
     // The value of the first matching key: blanks trimmed, and one pair of
     // matching single or double quotes around it removed.
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    // Every key line of a section in file order, repeated keys included (a
+    // list such as WININIT.INI's [rename]), values read as Value reads them.
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
 
     // Replaces the value of the first matching key, or adds the key at the end
     // of the section, or adds the section at the end of the file.

@@ -40,6 +40,7 @@ bool GrantRights(REGSAM desired, DWORD denied, REGSAM* granted) {
 std::mutex g_fileMutex;
 std::string g_file;                       // set by SetRegistryFile
 std::shared_ptr<RegistryStore> g_store;   // the store of the file in use
+unsigned long g_storeGeneration = 0;      // the machine generation it was opened in
 
 std::string MachineRegistryFile() {
     auto machine = vpr::machine::CurrentMachine();
@@ -165,13 +166,20 @@ std::shared_ptr<RegistryStore> CurrentRegistry() {
     std::lock_guard lock(g_fileMutex);
     std::string path = g_file.empty() ? MachineRegistryFile() : g_file;
     if (path.empty()) return nullptr;
-    if (!g_store || g_store->Path() != path) g_store = std::make_shared<RegistryStore>(path);
+    // A new machine, or the file named again, opens the file anew: a file of
+    // the same name may have been removed and made again since.
+    unsigned long generation = vpr::machine::MachineGeneration();
+    if (!g_store || g_store->Path() != path || g_storeGeneration != generation) {
+        g_store = std::make_shared<RegistryStore>(path);
+        g_storeGeneration = generation;
+    }
     return g_store;
 }
 
 void SetRegistryFile(const std::string& hostPath) {
     std::lock_guard lock(g_fileMutex);
     g_file = hostPath;
+    g_store.reset();
 }
 
 std::string RegistryFile() {
@@ -232,6 +240,31 @@ LONG SetRegistryKeyDeniedAccess(HKEY root, const char* subKey, REGSAM denied) {
         RegistryKeyRow row;
         LONG r = WalkKeyPath(*ref.store, ref.id, NameOrDefault(subKey), false, &row);
         return r != ERROR_SUCCESS ? r : ref.store->SetDenied(row.id, denied);
+    });
+}
+
+LONG ChangeRegistryValue(HKEY root, std::string_view subKey, std::string_view name,
+                         const RegistryValueChange& change) {
+    KeyRef ref;
+    LONG result = ResolveHandle(root, &ref);
+    if (result != ERROR_SUCCESS) return result;
+    return ref.store->Run(true, [&]() -> LONG {
+        RegistryKeyRow row;
+        LONG r = WalkKeyPath(*ref.store, ref.id, subKey, true, &row);
+        if (r != ERROR_SUCCESS) return r;
+        std::optional<RegistryValue> value;
+        RegistryValue stored;
+        r = ref.store->GetValue(row.id, name, &stored);
+        if (r == ERROR_SUCCESS) {
+            value = std::move(stored);
+        } else if (r != ERROR_FILE_NOT_FOUND) {
+            return r;
+        }
+        bool existed = value.has_value();
+        r = change(&value);
+        if (r != ERROR_SUCCESS) return r;
+        if (value) return ref.store->SetValue(row.id, name, value->type, value->data);
+        return existed ? ref.store->DeleteValue(row.id, name) : ERROR_SUCCESS;
     });
 }
 

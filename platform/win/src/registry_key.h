@@ -2,7 +2,9 @@
 // keys and the walk along a key path.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "registry_store.h"
@@ -25,5 +27,13 @@ LONG ResolvePredefinedKey(RegistryStore& store, HKEY key, int64_t* id);
 // was new. A path starting with a backslash is ERROR_BAD_PATHNAME.
 LONG WalkKeyPath(RegistryStore& store, int64_t start, std::string_view path, bool create, RegistryKeyRow* row,
                  bool* created = nullptr);
+
+// Reads and changes one value in one write transaction, so that processes
+// editing the same value at once lose nothing: `change` gets the value
+// (nullopt when there is none) and leaves the value to store, or nullopt to
+// delete it. The key is made when missing. Returns the first error.
+using RegistryValueChange = std::function<LONG(std::optional<RegistryValue>* value)>;
+LONG ChangeRegistryValue(HKEY root, std::string_view subKey, std::string_view name,
+                         const RegistryValueChange& change);
 
 }  // namespace vpr::win
