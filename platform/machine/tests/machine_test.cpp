@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@ using vpr::machine::CreateOptions;
 using vpr::machine::LoadMachine;
 using vpr::machine::Machine;
 using vpr::machine::Platform;
+using namespace std::string_literals;
 
 namespace {
 
@@ -356,6 +358,7 @@ TEST_F(MachineCommandTest, ErrorsExitNonZeroWithAMessage) {
         {"show --machine " + (dir_ / "none").string(), 1, "cannot read"},
         {"set --machine " + root + " codepage 850", 1, "code page must be"},
         {"set --machine " + root + " user", 2, "set takes KEY VALUE"},
+        {"reboot --machine " + root + " now", 2, "reboot takes no argument now"},
     };
     ::unsetenv("VPR_MACHINE");
     for (const auto& c : cases) {
@@ -391,6 +394,58 @@ TEST_F(MachineCommandTest, RegExportAndImport) {
     EXPECT_EQ(Run("reg --machine " + root + " export " + file, &out), 1);
     EXPECT_NE(out.find("registry.db is damaged"), std::string::npos) << out;
     EXPECT_EQ(ReadAll(fs::path(root) / "registry.db"), std::string(5000, 'x'));
+}
+
+// Pending file operations as each platform keeps them, carried out by a restart.
+TEST_F(MachineCommandTest, RebootCarriesOutPendingFileOperations) {
+    std::string out;
+    // NT: the registry list, here as another program would have left it.
+    std::string nt = (dir_ / "nt").string();
+    ASSERT_EQ(Run("create " + nt + " --platform nt4"), 0);
+    fs::create_directories(nt + "/c/D");
+    std::ofstream(nt + "/c/D/A.TMP") << "new";
+    std::ofstream(nt + "/c/D/A.DLL") << "old";
+    std::string list = "\\??\\C:\\D\\A.TMP\0!\\??\\C:\\D\\A.DLL\0\\??\\C:\\D\\MISSING\0\0\0"s;
+    std::string hex;
+    for (unsigned char c : list) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, "%02x", c);
+        hex += (hex.empty() ? "" : ",") + std::string(byte);
+    }
+    std::ofstream(dir_ / "pending.reg", std::ios::binary)
+        << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager]\r\n"
+        << "\"PendingFileRenameOperations\"=hex(7):" << hex << "\r\n";
+    ASSERT_EQ(Run("reg --machine " + nt + " import " + (dir_ / "pending.reg").string(), &out), 0) << out;
+
+    EXPECT_EQ(Run("reboot --machine " + nt, &out), 1) << out;  // one operation failed
+    for (const char* line : {"move C:\\D\\A.TMP -> C:\\D\\A.DLL (replacing)\n",
+                             "vprmachine: delete C:\\D\\MISSING: failed, the file does not exist\n",
+                             "restarted: 2 pending file operations, 1 failed\n", "the journal keeps them"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
+    EXPECT_EQ(ReadAll(nt + "/c/D/A.DLL"), "new");
+    EXPECT_FALSE(fs::exists(nt + "/c/D/A.TMP"));
+    std::string journal = ReadAll(nt + "/journal.txt");
+    EXPECT_NE(journal.find("restart-file\tdelete C:\\\\D\\\\MISSING: failed, the file does not exist\n"),
+              std::string::npos) << journal;
+    EXPECT_NE(journal.find("restart\t2 pending file operations, 1 failed\n"), std::string::npos) << journal;
+    // The list was used up.
+    EXPECT_EQ(Run("reboot --machine " + nt, &out), 0) << out;
+    EXPECT_NE(out.find("restarted: 0 pending file operations, 0 failed\n"), std::string::npos) << out;
+
+    // 95: WININIT.INI, which ends up as WININIT.BAK.
+    std::string w95 = (dir_ / "95").string();
+    ASSERT_EQ(Run("create " + w95), 0);
+    fs::create_directories(w95 + "/c/D");
+    std::ofstream(w95 + "/c/D/OLD.DLL") << "old";
+    std::ofstream(w95 + "/c/D/OLD.TMP") << "new";
+    std::string wininit = "[rename]\r\nNUL=C:\\D\\OLD.DLL\r\nC:\\D\\OLD.DLL=C:\\D\\OLD.TMP\r\n";
+    std::ofstream(w95 + "/c/WINDOWS/WININIT.INI", std::ios::binary) << wininit;
+    EXPECT_EQ(Run("reboot --machine " + w95, &out), 0) << out;
+    EXPECT_NE(out.find("delete C:\\D\\OLD.DLL\nmove C:\\D\\OLD.TMP -> C:\\D\\OLD.DLL (replacing)\n"),
+              std::string::npos) << out;
+    EXPECT_EQ(ReadAll(w95 + "/c/D/OLD.DLL"), "new");
+    EXPECT_FALSE(fs::exists(w95 + "/c/WINDOWS/WININIT.INI"));
+    EXPECT_EQ(ReadAll(w95 + "/c/WINDOWS/WININIT.BAK"), wininit);
 }
 
 }  // namespace

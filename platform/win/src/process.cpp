@@ -11,10 +11,12 @@
 #include <thread>
 
 #include "exit_state.h"
+#include "search_path.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/path.h"
 #include "vpr/win/process.h"
+#include "vpr/win/registry.h"
 
 extern char** environ;
 
@@ -47,25 +49,34 @@ bool HasExtension(const std::string& windowsName) {
     return dot != std::string::npos && (separator == std::string::npos || dot > separator);
 }
 
-// Host path of a program named by a Windows name. A name without extension
-// is tried with ".EXE" first, as Windows does. Sets the last error.
-bool FindProgram(const std::string& name, std::string* hostPath) {
-    std::string candidate;
-    if (!HasExtension(name) && ResolveHostPath((name + ".exe").c_str(), &candidate)) {
+bool HasFolder(const std::string& windowsName) { return windowsName.find_first_of("\\/:") != std::string::npos; }
+
+// Host path of the program a Windows name means; sets the last error. A
+// name from a command line (`search`) without extension gets ".EXE" (and,
+// for the host's own programs, is then tried as given), and a bare name is
+// looked for where Windows looks for programs: the caller's folder, the
+// current folder, the system folders, the Windows folder, then PATH. An
+// application name is taken as given, against the current folder only.
+bool FindProgram(const std::string& name, bool search, std::string* hostPath) {
+    std::vector<std::string> candidates;
+    if (search && !HasExtension(name)) candidates.push_back(name + ".EXE");
+    candidates.push_back(name);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    for (const std::string& candidate : candidates) {
+        std::string found = candidate;
+        if (search && !HasFolder(candidate) &&
+            !SearchFile(candidate.c_str(), nullptr, SearchOrder::Program, &found))
+            continue;
+        std::string host;
+        if (!ResolveHostPath(found.c_str(), &host)) return false;
         struct stat st;
-        if (::stat(candidate.c_str(), &st) == 0) {
-            *hostPath = candidate;
+        if (::stat(host.c_str(), &st) == 0) {
+            *hostPath = host;
             return true;
         }
+        SetLastPathError(errno, host);
     }
-    if (!ResolveHostPath(name.c_str(), &candidate)) return false;
-    struct stat st;
-    if (::stat(candidate.c_str(), &st) != 0) {
-        SetLastPathError(errno, candidate);
-        return false;
-    }
-    *hostPath = candidate;
-    return true;
+    return false;
 }
 
 // An environment block: "NAME=value" strings, each ended by a NUL, and one
@@ -78,10 +89,10 @@ std::vector<char*> EnvironmentFromBlock(char* block) {
 }
 
 // Starts the program; returns its process object or null with the last error set.
-std::shared_ptr<ProcessObject> Spawn(const std::string& program, std::vector<std::string> args,
+std::shared_ptr<ProcessObject> Spawn(const std::string& program, bool search, std::vector<std::string> args,
                                      char* environment, const char* directory) {
     std::string hostProgram;
-    if (!FindProgram(program, &hostProgram)) return nullptr;
+    if (!FindProgram(program, search, &hostProgram)) return nullptr;
     if (!IsExecutableFile(hostProgram)) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;
@@ -124,13 +135,83 @@ std::shared_ptr<ProcessObject> Spawn(const std::string& program, std::vector<std
     return process;
 }
 
-// Whether documents with this extension (".txt") have a program associated.
-// The machine keeps no file associations yet (they will come from the
-// registry's HKEY_CLASSES_ROOT), so no document has one.
-bool HasAssociation(const std::string& /*extension*/) { return false; }
-
 std::string ExtensionOf(const std::string& windowsName) {
     return HasExtension(windowsName) ? windowsName.substr(windowsName.rfind('.')) : std::string();
+}
+
+// The text of a key under HKEY_CLASSES_ROOT (its default value); empty when
+// there is none.
+std::string ClassesText(const std::string& key) {
+    LONG size = 0;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, &size) != ERROR_SUCCESS || size <= 0) return {};
+    std::string text(static_cast<size_t>(size), '\0');
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), text.data(), &size) != ERROR_SUCCESS) return {};
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+// The command registered for a verb on documents with this extension:
+// HKEY_CLASSES_ROOT\.ext names the document class, whose shell\<verb>\command
+// holds it. No verb means the class's default verb (the default value of its
+// shell key), else "open". Empty when there is no such association.
+std::string AssociatedCommand(const std::string& extension, const char* verb) {
+    if (extension.empty()) return {};
+    std::string documentClass = ClassesText(extension);
+    if (documentClass.empty()) return {};
+    std::string chosen = verb != nullptr && *verb != '\0' ? verb : ClassesText(documentClass + "\\shell");
+    if (chosen.empty()) chosen = "open";
+    return ClassesText(documentClass + "\\shell\\" + chosen + "\\command");
+}
+
+// A registered command with the document filled in as the shell fills it:
+// %1 and %L the document's full path, %* the parameters, %% one percent
+// sign, %2 to %9 nothing; other text (such as %SystemRoot%) stays. A path
+// with a blank put where the command has no quotes around it is quoted, so
+// that the program gets it as one argument; a command that names no place
+// for the document gets it at the end.
+std::string FillCommand(const std::string& command, const std::string& document, const std::string& parameters) {
+    std::string line;
+    bool quoted = false;
+    bool placed = false;
+    for (size_t i = 0; i < command.size(); ++i) {
+        char c = command[i];
+        if (c == '"') quoted = !quoted;
+        char next = i + 1 < command.size() ? command[i + 1] : '\0';
+        if (c != '%' || next == '\0') {
+            line += c;
+        } else if (next == '1' || next == 'L' || next == 'l') {
+            line += quoted ? document : QuoteArgument(document);
+            placed = true;
+            ++i;
+        } else if (next == '*') {
+            line += parameters;
+            ++i;
+        } else if (next == '%') {
+            line += '%';
+            ++i;
+        } else if (next >= '2' && next <= '9') {
+            ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!placed) line += " " + QuoteArgument(document);
+    return line;
+}
+
+// Starts a command line for ShellExecuteA; its result (greater than 32 when
+// the program started).
+INT_PTR StartForShell(const char* application, std::string commandLine, LPCSTR directory) {
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, nullptr,
+                        &info)) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return static_cast<INT_PTR>(error);
+        return error == ERROR_BAD_EXE_FORMAT ? ERROR_BAD_FORMAT : SE_ERR_ACCESSDENIED;
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return 42;
 }
 
 bool EqualNoCase(const char* a, const char* b) { return ::strcasecmp(a, b) == 0; }
@@ -159,7 +240,7 @@ extern "C" BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandL
     // With an application name, the command line is handed to the program
     // whole, its first word included; the name alone says what runs.
     std::string program = hasApplication ? lpApplicationName : args[0];
-    auto process = Spawn(program, args, static_cast<char*>(lpEnvironment), lpCurrentDirectory);
+    auto process = Spawn(program, !hasApplication, args, static_cast<char*>(lpEnvironment), lpCurrentDirectory);
     if (!process) return FALSE;
     vpr::machine::Record("start", commandLine.empty() ? program : commandLine);
 
@@ -217,26 +298,24 @@ extern "C" HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFil
         return result(error == ERROR_PATH_NOT_FOUND ? SE_ERR_PNF : SE_ERR_FNF);
     }
     bool open = lpOperation == nullptr || *lpOperation == '\0' || EqualNoCase(lpOperation, "open");
+    std::string parameters = lpParameters != nullptr ? lpParameters : "";
     if (open && IsExecutableFile(host)) {
         std::string commandLine = QuoteArgument(file);
-        if (lpParameters != nullptr && *lpParameters != '\0') commandLine += std::string(" ") + lpParameters;
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessA(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            lpDirectory, nullptr, &info)) {
-            DWORD error = GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return result(error);
-            return result(error == ERROR_BAD_EXE_FORMAT ? ERROR_BAD_FORMAT : SE_ERR_ACCESSDENIED);
-        }
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+        if (!parameters.empty()) commandLine += " " + parameters;
+        return result(StartForShell(file.c_str(), commandLine, lpDirectory));
+    }
+    // Folders are the shell's own: the request is recorded.
+    if (S_ISDIR(st.st_mode)) {
+        vpr::machine::Record("shell-open", std::string(open ? "open" : lpOperation) + " " + file);
         return result(42);
     }
-    // A document: the program associated with it would open it; the
-    // request is recorded in its place. Folders are the shell's own.
-    if (!S_ISDIR(st.st_mode) && !HasAssociation(ExtensionOf(file))) {
+    // A document: the program registered for its type opens it.
+    std::string command = AssociatedCommand(ExtensionOf(file), lpOperation);
+    if (command.empty()) {
         SetLastError(ERROR_NO_ASSOCIATION);
         return result(SE_ERR_NOASSOC);
     }
-    vpr::machine::Record("shell-open", std::string(open ? "open" : lpOperation) + " " + file);
-    return result(42);
+    std::string document;
+    FullWindowsPath(file.c_str(), &document);
+    return result(StartForShell(nullptr, FillCommand(command, document, parameters), lpDirectory));
 }

@@ -56,13 +56,16 @@ bool SearchFile(const char* name, const char* folders, SearchOrder order, std::s
     } else {
         char current[MAX_PATH];
         std::string cwd = GetCurrentDirectoryA(sizeof current, current) ? current : "";
-        std::string windows, system;
+        std::string windows, system, system16;
         if (auto m = vpr::machine::CurrentMachine()) {
             windows = m->windowsDirectory;
             system = m->SystemDirectory();
+            if (m->platform == vpr::machine::Platform::NT4) system16 = Join(windows, "SYSTEM");
         }
         if (order == SearchOrder::SearchPath) {
             places = {ProgramFolder(), cwd, system, windows};
+        } else if (order == SearchOrder::Program) {
+            places = {ProgramFolder(), cwd, system, system16, windows};
         } else {
             places = {cwd, windows, system, ProgramFolder()};
         }

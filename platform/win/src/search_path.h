@@ -9,6 +9,9 @@ enum class SearchOrder {
     // SearchPathA: the program's folder, the current directory, the system
     // folder, the Windows folder, then the folders of PATH.
     SearchPath,
+    // CreateProcessA and WinExec: as SearchPath, with NT's 16-bit system
+    // folder (SYSTEM) between the system folder and the Windows folder.
+    Program,
     // OpenFile: the current directory, the Windows folder, the system
     // folder, the program's folder, then PATH.
     OpenFile,

@@ -4,7 +4,8 @@
 //   signal NAME              create-or-open NAME and set it; exit 0 when it
 //                            existed already, 1 when this made it
 //   report FILE ...          write the command line, the current folder and
-//                            VPR_TEST_VALUE to FILE, one per line
+//                            VPR_TEST_VALUE to FILE, one per line; then set
+//                            the event "VPR report written" when it exists
 //   exit N                   exit with code N
 #include <unistd.h>
 
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
         std::fprintf(out, "%s\n%s\n%s\n", GetCommandLineA(), getcwd(cwd, sizeof cwd) ? cwd : "",
                      value ? value : "(unset)");
         std::fclose(out);
+        if (HANDLE written = OpenEventA(EVENT_ALL_ACCESS, FALSE, "VPR report written")) {
+            SetEvent(written);
+            CloseHandle(written);
+        }
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "exit") == 0) return std::atoi(argv[2]);

@@ -25,7 +25,10 @@ protected:
         file_ = (dir_ / "registry.db").string();
         vpr::win::SetRegistryFile(file_);
     }
-    void TearDown() override { fs::remove_all(dir_); }
+    void TearDown() override {
+        vpr::win::SetRegistryFile("");  // back to the machine's registry for the tests that follow
+        fs::remove_all(dir_);
+    }
 
     static HKEY Create(HKEY root, const char* path, DWORD* disposition = nullptr) {
         HKEY key = nullptr;

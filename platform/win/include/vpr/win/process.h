@@ -96,8 +96,13 @@ DWORD WINAPI GetCurrentProcessId(void);
 // The pseudo handle of the calling process (not in the handle table).
 HANDLE WINAPI GetCurrentProcess(void);
 
-// Starts a host executable or script named by a Windows path. The process
-// handle is signalled when the program ends; the thread handle with it.
+// Starts a host executable or script named by a Windows path. A program
+// named on the command line without a folder is looked for as Windows does
+// (the caller's folder, the current folder, the system folder, on NT also
+// SYSTEM, the Windows folder, then the folders of a Windows-style PATH), with
+// ".EXE" added to a name without extension; lpApplicationName is taken as
+// given. The process handle is signalled when the program ends; the thread
+// handle with it.
 BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            LPSECURITY_ATTRIBUTES lpProcessAttributes,
                            LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,
@@ -106,9 +111,12 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            LPPROCESS_INFORMATION lpProcessInformation);
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
-// "open" (or no verb) on a program starts it. On a document: recorded and
-// reported as opened when its extension has an association in the registry
-// (HKEY_CLASSES_ROOT\.ext), else SE_ERR_NOASSOC; no viewer really starts.
+// "open" (or no verb) on a program starts it. A document is opened by the
+// program registered for its type and the verb (HKEY_CLASSES_ROOT\.ext names
+// the class, whose shell\<verb>\command is the command line; no verb: the
+// class's default verb, else "open"), started for real; SE_ERR_NOASSOC when
+// there is none. Opening a folder is only recorded. Results above 32 mean
+// success.
 HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile,
                                LPCSTR lpParameters, LPCSTR lpDirectory, INT nShowCmd);
 
