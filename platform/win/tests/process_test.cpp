@@ -239,7 +239,7 @@ TEST_F(ProcessTest, ProgramsWithoutAFolderAreFoundWhereWindowsLooks) {
     WriteScript(machine_, "C:\\WORK\\SAME.EXE", 5);
     WriteScript(machine_, "C:\\WINDOWS\\SAME.EXE", 6);
     WriteScript(machine_, "C:\\TOOLS\\PATHTOOL.EXE", 7);
-    WriteScript(machine_, "C:\\WORK\\RUN.SH", 8);
+    WriteScript(machine_, "C:\\WORK\\VPRCWD.SH", 8);
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\WORK"));
     // A Windows-style PATH of the process, put back whatever happens.
     struct PathGuard {
@@ -259,7 +259,7 @@ TEST_F(ProcessTest, ProgramsWithoutAFolderAreFoundWhereWindowsLooks) {
         {"systool", true, 4},
         {"same", true, 5},  // the current folder comes before the Windows folder
         {"pathtool", true, 7},
-        {"run.sh", true, 8},
+        {"vprcwd.sh", true, 8},  // an extension: nothing added
         {"kernel_helper exit 9", true, 9},  // the calling program's folder; a host program has no extension
         {"nosuch", false, ERROR_FILE_NOT_FOUND},
     };
