@@ -99,7 +99,11 @@ public:
                SharedEventSegment* segment)
         : name_(std::move(name)), folder_(std::move(folder)), path_(std::move(path)), fd_(fd),
           segment_(segment) {
-        watcher_ = std::thread([this] { Watch(); });
+        // The generation is read here, not on the watcher thread: a change
+        // another process makes before that thread first runs must still
+        // wake the waiters that looked at the state before it.
+        uint32_t seen = std::atomic_ref(segment_->generation).load();
+        watcher_ = std::thread([this, seen] { Watch(seen); });
     }
 
     ~NamedEvent() override {
@@ -145,9 +149,8 @@ private:
     }
 
     // Wakes this process's waiters whenever another process changes the event.
-    void Watch() {
+    void Watch(uint32_t seen) {
         std::atomic_ref generation(segment_->generation);
-        uint32_t seen = generation.load();
         while (!stop_) {
             Futex(&segment_->generation, FUTEX_WAIT, seen);
             uint32_t now = generation.load();

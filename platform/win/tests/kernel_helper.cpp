@@ -6,12 +6,15 @@
 //   report FILE ...          write the command line, the current folder and
 //                            VPR_TEST_VALUE to FILE, one per line; then set
 //                            the event "VPR report written" when it exists
+//   schedule PREFIX N        MoveFileExA(PREFIX0 .. PREFIX<N-1>, null,
+//                            MOVEFILE_DELAY_UNTIL_REBOOT); exit 0 when all worked
 //   exit N                   exit with code N
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "windows.h"
 
@@ -47,6 +50,13 @@ int main(int argc, char** argv) {
         if (HANDLE written = OpenEventA(EVENT_ALL_ACCESS, FALSE, "VPR report written")) {
             SetEvent(written);
             CloseHandle(written);
+        }
+        return 0;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "schedule") == 0) {
+        for (int i = 0; i < std::atoi(argv[3]); ++i) {
+            std::string name = argv[2] + std::to_string(i);
+            if (!MoveFileExA(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return 1;
         }
         return 0;
     }

@@ -2,9 +2,8 @@
 // and NT machines.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -243,23 +242,21 @@ TEST_P(NtRestartTest, BadRequestsAreRefusedAndNothingIsKept) {
 TEST_P(NtRestartTest, ProcessesSchedulingAtOnceLoseNothing) {
     constexpr int kProcesses = 3;
     constexpr int kMoves = 10;
-    pid_t children[kProcesses];
+    const char* bin = std::getenv("VPR_BUILD_BIN");
+    PROCESS_INFORMATION schedulers[kProcesses];
     for (int p = 0; p < kProcesses; ++p) {
-        children[p] = ::fork();
-        ASSERT_GE(children[p], 0);
-        if (children[p] == 0) {
-            bool ok = true;
-            for (int m = 0; m < kMoves; ++m) {
-                std::string name = "C:\\P" + std::to_string(p) + "_" + std::to_string(m);
-                ok = ok && MoveFileExA(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-            }
-            ::_exit(ok ? 0 : 1);
-        }
+        std::string commandLine = "\"" + std::string(bin ? bin : ".") + "/kernel_helper\" schedule C:\\P" +
+                                  std::to_string(p) + "_ " + std::to_string(kMoves);
+        ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   nullptr, &schedulers[p]));
     }
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (auto& scheduler : schedulers) {
+        EXPECT_EQ(WaitForSingleObject(scheduler.hProcess, INFINITE), WAIT_OBJECT_0);
+        DWORD code = STILL_ACTIVE;
+        EXPECT_TRUE(GetExitCodeProcess(scheduler.hProcess, &code));
+        EXPECT_EQ(code, 0u);
+        CloseHandle(scheduler.hThread);
+        CloseHandle(scheduler.hProcess);
     }
     std::vector<RestartStep> steps = Restart();
     ASSERT_EQ(steps.size(), static_cast<size_t>(kProcesses * kMoves));
@@ -267,6 +264,7 @@ TEST_P(NtRestartTest, ProcessesSchedulingAtOnceLoseNothing) {
     int next[kProcesses] = {};
     for (const auto& step : steps) {
         int p = step.operation.source[4] - '0';
+        ASSERT_TRUE(p >= 0 && p < kProcesses) << step.operation.source;
         EXPECT_EQ(step.operation.source, "C:\\P" + std::to_string(p) + "_" + std::to_string(next[p]++));
     }
 }
