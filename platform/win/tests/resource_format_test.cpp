@@ -58,6 +58,21 @@ TEST_F(ResourceCompilerTest, StringsGoToBlocksOfSixteen) {
     EXPECT_EQ(r.dependencies.size(), 1u);
 }
 
+TEST_F(ResourceCompilerTest, AnIncludedSourceFragmentRunsWhereItStandsWithItsOwnFolder) {
+    fs::create_directories(dir_ / "part");
+    std::ofstream(dir_ / "part" / "ids.h") << "#define IDD_PART 332\n";
+    std::ofstream(dir_ / "part" / "part.vrc") << "include \"ids.h\"\ndialog IDD_PART\n  caption \"Part\"\n"
+                                                 "  rect 0 0 10 10\nend\n";
+    CompileResult r;
+    ASSERT_TRUE(Compile("include \"part/part.vrc\"\nstrings\n  IDD_PART \"after\"\nend\n", &r)) << r.error;
+    EXPECT_NE(Find(r, kResDialog, ResourceId::Number(332)), nullptr);
+    EXPECT_NE(Find(r, kResString, ResourceId::Number(332 / 16 + 1)), nullptr);  // its define holds after it
+    EXPECT_EQ(r.dependencies.size(), 2u);
+
+    std::ofstream(dir_ / "loop.vrc") << "include \"loop.vrc\"\n";
+    EXPECT_FALSE(Compile("include \"loop.vrc\"\n", &r));
+}
+
 TEST_F(ResourceCompilerTest, BuildVersionReplacesTheWordsAndFillsMissingStrings) {
     CompileResult r;
     CompileOptions options;

@@ -23,6 +23,7 @@ struct Token {
 struct Line {
     int number = 0;
     std::vector<Token> tokens;
+    fs::path dir;  // folder of the source the line comes from: its relative paths start there
 };
 
 // Window style names, with the values the window system uses.
@@ -169,8 +170,7 @@ public:
 
     bool Run(const std::string& sourcePath) {
         path_ = sourcePath;
-        baseDir_ = fs::path(sourcePath).parent_path();
-        if (!ReadLines(sourcePath)) return false;
+        if (!ReadLines(sourcePath, &lines_)) return false;
         while (pos_ < lines_.size()) {
             if (!Statement()) return false;
         }
@@ -181,16 +181,16 @@ public:
 private:
     // ---- input -------------------------------------------------------------
 
-    bool ReadLines(const std::string& path) {
+    bool ReadLines(const std::string& path, std::vector<Line>* lines) {
         std::ifstream in(path, std::ios::binary);
         if (!in) return Fail(0, "cannot read " + path);
         std::string text;
         int number = 0;
         while (std::getline(in, text)) {
             ++number;
-            Line line{number, {}};
+            Line line{number, {}, fs::path(path).parent_path()};
             if (!Tokenize(text, number, &line.tokens)) return false;
-            if (!line.tokens.empty()) lines_.push_back(std::move(line));
+            if (!line.tokens.empty()) lines->push_back(std::move(line));
         }
         return true;
     }
@@ -389,7 +389,7 @@ private:
     }
 
     bool ReadFile(const Line& line, const std::string& name, std::vector<uint8_t>* bytes) {
-        fs::path path = fs::path(name).is_absolute() ? fs::path(name) : baseDir_ / name;
+        fs::path path = fs::path(name).is_absolute() ? fs::path(name) : line.dir / name;
         std::ifstream in(path, std::ios::binary);
         if (!in) return Fail(line.number, "cannot read " + path.string());
         bytes->assign(std::istreambuf_iterator<char>(in), {});
@@ -437,7 +437,8 @@ private:
     bool Include(const Line& line) {
         std::string name;
         if (!Text(line, 1, &name)) return false;
-        fs::path path = baseDir_ / name;
+        fs::path path = line.dir / name;
+        if (path.extension() == ".vrc") return IncludeSource(line, path);
         std::ifstream in(path);
         if (!in) return Fail(line.number, "cannot read " + path.string());
         result_->dependencies.push_back(path.string());
@@ -449,6 +450,18 @@ private:
             int64_t v = 0;
             if (hash == "#define" && !name2.empty() && ParseNumber(value, &v)) defines_[name2] = v;
         }
+        return true;
+    }
+
+    // A fragment of resource source (a component's dialogs): its statements
+    // run where the include stands, as if they were written there.
+    bool IncludeSource(const Line& line, const fs::path& path) {
+        if (++sourceIncludes_ > kMaxSourceIncludes)
+            return Fail(line.number, "more than " + std::to_string(kMaxSourceIncludes) + " source includes (a loop?)");
+        std::vector<Line> lines;
+        if (!ReadLines(path.string(), &lines)) return false;
+        result_->dependencies.push_back(path.string());
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(pos_), lines.begin(), lines.end());
         return true;
     }
 
@@ -798,8 +811,9 @@ private:
     const CompileOptions& options_;
     CompileResult* result_;
     std::string path_;
-    fs::path baseDir_;
     std::vector<Line> lines_;
+    static constexpr int kMaxSourceIncludes = 64;
+    int sourceIncludes_ = 0;
     size_t pos_ = 0;
     std::map<std::string, int64_t> defines_;
     std::map<uint16_t, std::string> strings_;
