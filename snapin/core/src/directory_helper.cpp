@@ -36,14 +36,15 @@ struct AttributeListDeleter {
 };
 using AttributeList = std::unique_ptr<KmappAttribute, AttributeListDeleter>;
 
-// The object's one attribute `name` as the launcher support library reads it;
-// null when it has no values or the entry point is missing.
+// The node of the list whose name equals `name` exactly; null when there is none.
 const KmappAttribute* FindAttribute(const AttributeList& list, LPCSTR name) {
     for (const KmappAttribute* node = list.get(); node; node = node->next)
         if (node->name && std::strcmp(node->name, name) == 0) return node;
     return nullptr;
 }
 
+// One attribute of the object as the launcher support library reads it;
+// empty when it has no values or the entry point is missing.
 AttributeList ReadAttribute(DIR_CONTEXT context, LPCSTR object, LPCSTR attribute) {
     const LPCSTR names[1] = {attribute};
     return AttributeList(theAppLibrary.GetObjectAttributes(context, object, names, 1));
@@ -168,36 +169,41 @@ int CDirectoryHelper::SearchValue(DIR_CONTEXT context, LPCSTR object, LPCSTR att
         DirPutAttributeName(context, request.get(), attribute) != DIR_SUCCESS)
         return 0;
     int32_t iteration = DIR_NO_MORE_ITERATIONS;
-    do {
-        if (DirSearch(context, object, 1, 0, request.get(), &iteration, reply.get()) != DIR_SUCCESS) return 0;
-        uint32_t attributes = 0;
-        if (DirGetResultAttributeCount(context, reply.get(), &attributes) != DIR_SUCCESS) return 0;
-        for (uint32_t a = 0; a < attributes; ++a) {
-            char attributeName[DIR_MAX_SCHEMA_NAME] = {};
-            uint32_t values = 0, syntax = 0;
-            if (DirGetNextResultAttribute(context, reply.get(), attributeName, &values, &syntax) != DIR_SUCCESS)
-                return 0;
-            for (uint32_t v = 0; v < values; ++v) {
-                size_t size = 0;
-                if (DirComputeValueSize(context, reply.get(), static_cast<int>(syntax), &size) != DIR_SUCCESS)
+    // 1 once the name is found; 0 at the end of the values or on any failure.
+    auto search = [&]() -> int {
+        do {
+            if (DirSearch(context, object, 1, 0, request.get(), &iteration, reply.get()) != DIR_SUCCESS) return 0;
+            uint32_t attributes = 0;
+            if (DirGetResultAttributeCount(context, reply.get(), &attributes) != DIR_SUCCESS) return 0;
+            for (uint32_t a = 0; a < attributes; ++a) {
+                char attributeName[DIR_MAX_SCHEMA_NAME] = {};
+                uint32_t values = 0, syntax = 0;
+                if (DirGetNextResultAttribute(context, reply.get(), attributeName, &values, &syntax) != DIR_SUCCESS)
                     return 0;
-                // Room for whatever the syntax decodes to; only typed names are compared.
-                std::unique_ptr<uint64_t[]> value(new uint64_t[size / sizeof(uint64_t) + 1]);
-                if (DirGetResultValue(context, reply.get(), static_cast<int>(syntax), value.get()) != DIR_SUCCESS)
-                    return 0;
-                if (syntax != DIR_SYNTAX_TYPED_NAME) continue;
-                const auto* typed = reinterpret_cast<const DirTypedName*>(value.get());
-                if (typed->name && std::strcmp(typed->name, name) == 0) {
-                    std::strncpy(found->name, typed->name, sizeof found->name - 1);
-                    found->name[sizeof found->name - 1] = '\0';
-                    found->level = typed->level;
-                    if (iteration != DIR_NO_MORE_ITERATIONS) DirCloseIteration(context, iteration, DIR_OP_READ);
-                    return 1;
+                for (uint32_t v = 0; v < values; ++v) {
+                    size_t size = 0;
+                    if (DirComputeValueSize(context, reply.get(), static_cast<int>(syntax), &size) != DIR_SUCCESS)
+                        return 0;
+                    // Room for whatever the syntax decodes to; only typed names are compared.
+                    std::unique_ptr<uint64_t[]> value(new uint64_t[size / sizeof(uint64_t) + 1]);
+                    if (DirGetResultValue(context, reply.get(), static_cast<int>(syntax), value.get()) != DIR_SUCCESS)
+                        return 0;
+                    if (syntax != DIR_SYNTAX_TYPED_NAME) continue;
+                    const auto* typed = reinterpret_cast<const DirTypedName*>(value.get());
+                    if (typed->name && std::strcmp(typed->name, name) == 0) {
+                        std::strncpy(found->name, typed->name, sizeof found->name - 1);
+                        found->name[sizeof found->name - 1] = '\0';
+                        found->level = typed->level;
+                        return 1;
+                    }
                 }
             }
-        }
-    } while (iteration != DIR_NO_MORE_ITERATIONS);
-    return 0;
+        } while (iteration != DIR_NO_MORE_ITERATIONS);
+        return 0;
+    };
+    int result = search();
+    if (iteration != DIR_NO_MORE_ITERATIONS) DirCloseIteration(context, iteration, DIR_OP_READ);
+    return result;
 }
 
 void CDirectoryHelper::ReadLauncherConfig(DIR_CONTEXT context, LPCSTR object, BYTE* record) const {

@@ -81,7 +81,4 @@ void CCaptureFlagsDlg::UpdatePreview() {
     if (m_pPreview) m_pPreview->SetWindowText(CAppLibrary::FormatCaptureFlags(m_flags).c_str());
 }
 
-void CCaptureFlagsDlg::OnHelp() {
-    CWinApp* app = AfxGetApp();
-    WinHelpA(m_hWnd, app ? app->m_pszHelpFilePath : nullptr, HELP_CONTEXT, HID_CAPTURE_FLAGS);
-}
+void CCaptureFlagsDlg::OnHelp() { WinHelp(HID_CAPTURE_FLAGS, HELP_CONTEXT); }

@@ -14,9 +14,13 @@ namespace ui = vpr::user::ui;
 
 namespace {
 
+// The module's application object, which knows the help file.
+CWinApp testApp("distribution_tests");
+
 class CaptureFlagsDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        testApp.m_pszHelpFilePath = "VPRADM32.HLP";
         HWND window = CreateWindowExA(0, "STATIC", "/B ", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(window);
         ASSERT_TRUE(preview_.Attach(window));
@@ -114,7 +118,7 @@ TEST_F(CaptureFlagsDlgTest, TheLongestOptionTextAndNoSettingWithoutItsOverride) 
     auto journal = machine_.machine()->ReadJournal();
     ASSERT_FALSE(journal.empty());
     EXPECT_EQ(journal.back().kind, "help");
-    EXPECT_NE(journal.back().text.find("HELP_CONTEXT\t80031"), std::string::npos);
+    EXPECT_EQ(journal.back().text, "VPRADM32.HLP\tHELP_CONTEXT\t80031");
 }
 
 }  // namespace

@@ -52,10 +52,10 @@ public:
 CRefItem* FindRefItem(const CRefItemList* list, LPCSTR name);
 
 // Removes the rows selected in a multiple-selection list box whose item data
-// are rows of `list`. A row the user added goes at once (out of the list and
-// deleted); a stored row is marked deleted and stays in the list for the
-// save. Only the list-box entries of the stored rows go. Returns 0 when
-// nothing is selected, else 1.
+// are rows of `list`; every selected entry leaves the list box. A row the
+// user added goes at once (out of the list and deleted); a stored row is
+// marked deleted and stays in the list for the save. Returns 0 when nothing
+// is selected, else 1.
 BOOL RemoveSelectedRefItems(CListBox* listBox, CRefItemList* list);
 
 // As RemoveSelectedRefItems, for the association rows of the Applications
