@@ -69,6 +69,10 @@ TEST_F(ResourceCompilerTest, AnIncludedSourceFragmentRunsWhereItStandsWithItsOwn
     EXPECT_NE(Find(r, kResString, ResourceId::Number(332 / 16 + 1)), nullptr);  // its define holds after it
     EXPECT_EQ(r.dependencies.size(), 2u);
 
+    std::ofstream(dir_ / "part" / "bad.vrc") << "dialog 1\n  rect 0 0 10 10\n  knob 1 2\nend\n";
+    EXPECT_FALSE(Compile("define X 1\ninclude \"part/bad.vrc\"\n", &r));
+    EXPECT_NE(r.error.find("bad.vrc:3:"), std::string::npos) << r.error;  // the fragment's own line
+
     std::ofstream(dir_ / "loop.vrc") << "include \"loop.vrc\"\n";
     EXPECT_FALSE(Compile("include \"loop.vrc\"\n", &r));
 }

@@ -23,7 +23,7 @@ struct Token {
 struct Line {
     int number = 0;
     std::vector<Token> tokens;
-    fs::path dir;  // folder of the source the line comes from: its relative paths start there
+    fs::path file;  // the source the line comes from: its relative paths start in its folder
 };
 
 // Window style names, with the values the window system uses.
@@ -181,17 +181,21 @@ public:
 private:
     // ---- input -------------------------------------------------------------
 
+    // Errors while reading name the file read.
     bool ReadLines(const std::string& path, std::vector<Line>* lines) {
+        std::string including = path_;
+        path_ = path;
         std::ifstream in(path, std::ios::binary);
         if (!in) return Fail(0, "cannot read " + path);
         std::string text;
         int number = 0;
         while (std::getline(in, text)) {
             ++number;
-            Line line{number, {}, fs::path(path).parent_path()};
+            Line line{number, {}, fs::path(path)};
             if (!Tokenize(text, number, &line.tokens)) return false;
             if (!line.tokens.empty()) lines->push_back(std::move(line));
         }
+        path_ = including;
         return true;
     }
 
@@ -389,7 +393,7 @@ private:
     }
 
     bool ReadFile(const Line& line, const std::string& name, std::vector<uint8_t>* bytes) {
-        fs::path path = fs::path(name).is_absolute() ? fs::path(name) : line.dir / name;
+        fs::path path = fs::path(name).is_absolute() ? fs::path(name) : line.file.parent_path() / name;
         std::ifstream in(path, std::ios::binary);
         if (!in) return Fail(line.number, "cannot read " + path.string());
         bytes->assign(std::istreambuf_iterator<char>(in), {});
@@ -419,6 +423,7 @@ private:
 
     bool Statement() {
         const Line& line = lines_[pos_++];
+        path_ = line.file.string();  // errors name the source the line comes from
         const std::string& keyword = line.tokens[0].value;
         if (line.tokens[0].kind != Token::kWord) return Fail(line.number, "a keyword is missing");
         if (keyword == "include") return Include(line);
@@ -437,7 +442,7 @@ private:
     bool Include(const Line& line) {
         std::string name;
         if (!Text(line, 1, &name)) return false;
-        fs::path path = line.dir / name;
+        fs::path path = line.file.parent_path() / name;
         if (path.extension() == ".vrc") return IncludeSource(line, path);
         std::ifstream in(path);
         if (!in) return Fail(line.number, "cannot read " + path.string());
@@ -479,6 +484,7 @@ private:
     bool Block(int openLine, Body body) {
         while (pos_ < lines_.size()) {
             const Line& line = lines_[pos_++];
+            path_ = line.file.string();
             if (Word(line, 0, "end") && line.tokens.size() == 1) return true;
             if (!body(line)) return false;
         }
