@@ -72,12 +72,12 @@ TEST(CMenu, ContextMenuFromResourcesCommandsTheOwner) {
     EXPECT_EQ(popup->GetMenuItemID(1), static_cast<UINT>(ID_DELETE));
 
     UINT deleteChosen = 1;
-    vpr::user::SetPopupMenuHandler([&](const vpr::user::PopupMenu& open) {
+    vpr::user::UiDriver driver;
+    driver.OnPopupMenu([&](const vpr::user::PopupMenu& open) {
         deleteChosen = vpr::user::ui::ChooseMenuItem(open, "&Delete");  // grayed by the owner
         return vpr::user::ui::ChooseMenuItem(open, "&Open");
     });
     EXPECT_TRUE(popup->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &window));
-    vpr::user::SetPopupMenuHandler(nullptr);
     Pump();  // the command is posted, as on Windows
     std::erase(window.events, "paint");
     EXPECT_EQ(deleteChosen, 0u);

@@ -1,8 +1,32 @@
-// Common dialogs: the file-open dialog.
+// Common dialogs: the file-open and file-save dialogs.
 //
-// In a console program whose standard input is a terminal, GetOpenFileNameA
-// asks for the file name on the terminal; with no terminal it answers as if
-// the user had cancelled (FALSE, CommDlgExtendedError 0).
+// Which form runs: the window form, a modal dialog, whenever the UI driver is
+// installed or the process has windows (a program with a user interface).
+// Otherwise (a console program) GetOpenFileNameA asks for the file name on
+// the terminal when standard input is one; with no terminal, and for
+// GetSaveFileNameA, it answers as if the user had cancelled (FALSE,
+// CommDlgExtendedError 0).
+//
+// The window form's caption is lpstrTitle, else "Open" or "Save As"; the UI
+// driver meets it by that caption. Its controls: the file name edit (edt1),
+// the files of the shown folder that match the file type (lst1, sorted), the
+// folder (stc1) and its sub-folders (lst2: "[..]" and "[name]", a double
+// click opens one), the file types from lpstrFilter (cmb1, nFilterIndex shown
+// first) and the read-only box (chx1, hidden by OFN_HIDEREADONLY). The folder
+// shown first is lpstrInitialDir, else the folder of an initial lpstrFile,
+// else the current one. OK (or Enter, or a double click on a file) takes the
+// edit: a pattern with '*' or '?' lists those files instead, a folder is
+// opened, a name without extension gets lpstrDefExt (unless that has
+// wildcards), then the must-exist flags are checked (a message box tells the
+// person, who tries again) and, with OFN_OVERWRITEPROMPT, saving over an
+// existing file is asked ("... already exists.\nDo you want to replace it?",
+// Yes goes on). With OFN_ALLOWMULTISELECT several names in double quotes
+// give the folder and the names, NUL-separated with OFN_EXPLORER (ending in
+// two NULs), else space-separated, nFileOffset at the first name. A result
+// that does not fit lpstrFile ends the dialog with FALSE and
+// FNERR_BUFFERTOOSMALL, the size needed in its first two bytes. Without
+// OFN_NOCHANGEDIR the current folder becomes the one shown. Templates and
+// hook procedures (OFN_ENABLETEMPLATE, OFN_ENABLEHOOK) are not offered.
 #pragma once
 
 #include "vpr/user/user_types.h"
@@ -13,6 +37,7 @@
 #define OFN_OVERWRITEPROMPT 0x00000002
 #define OFN_HIDEREADONLY 0x00000004
 #define OFN_NOCHANGEDIR 0x00000008
+#define OFN_ALLOWMULTISELECT 0x00000200
 #define OFN_PATHMUSTEXIST 0x00000800
 #define OFN_FILEMUSTEXIST 0x00001000
 #define OFN_EXPLORER 0x00080000
@@ -21,6 +46,19 @@
 // CommDlgExtendedError codes.
 #define CDERR_STRUCTSIZE 0x0001
 #define CDERR_INITIALIZATION 0x0002
+#define CDERR_DIALOGFAILURE 0xFFFF
+#define FNERR_BUFFERTOOSMALL 0x3003
+
+// Control ids of the window form.
+#define chx1 0x0410
+#define stc1 0x0440
+#define stc2 0x0441
+#define stc3 0x0442
+#define stc4 0x0443
+#define lst1 0x0460
+#define lst2 0x0461
+#define cmb1 0x0470
+#define edt1 0x0480
 
 extern "C" {
 
@@ -47,6 +85,8 @@ typedef struct tagOFNA {
 // Lets the user choose a file to open; TRUE with the name in lpstrFile, FALSE
 // when the user cancelled or on an error (CommDlgExtendedError tells which).
 BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA ofn);
+// Lets the user choose a name to save under; as GetOpenFileNameA.
+BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn);
 // The error of the calling thread's last common dialog, 0 after a cancel.
 DWORD WINAPI CommDlgExtendedError(void);
 

@@ -45,4 +45,7 @@ void EndLabelEdit(HWND edit, bool cancel);
 // Height of a row of a list or tree view with the small image list's icons.
 int RowHeight(HIMAGELIST images);
 
+// The client point of a trackbar where its thumb sits at the position.
+POINT TrackbarPointOf(HWND trackbar, int pos);
+
 }  // namespace vpr::user

@@ -10,6 +10,9 @@ void RegisterTreeViewClass();
 void RegisterTabControlClass();
 void RegisterStatusBarClass();
 void RegisterToolbarClasses();
+void RegisterProgressClass();
+void RegisterTrackbarClass();
+void RegisterAnimationClass();
 
 void RegisterCommonControlClasses() {
     RegisterListViewClass();
@@ -17,6 +20,9 @@ void RegisterCommonControlClasses() {
     RegisterTabControlClass();
     RegisterStatusBarClass();
     RegisterToolbarClasses();
+    RegisterProgressClass();
+    RegisterTrackbarClass();
+    RegisterAnimationClass();
 }
 
 }  // namespace vpr::user

@@ -1,16 +1,18 @@
-// Common dialogs. The file-open dialog has, so far, its console form only.
+// Common dialogs: which form of the file dialogs runs (see commdlg.h).
 #include <unistd.h>
 
 #include <cstdio>
 
 #include "commdlg.h"
 #include "console_file_dialog.h"
+#include "file_dialog.h"
+#include "vpr/user/ui_driver.h"
 
 namespace {
-thread_local DWORD t_dialogError = 0;
-}
 
-extern "C" BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA ofn) {
+thread_local DWORD t_dialogError = 0;
+
+BOOL FileDialog(LPOPENFILENAMEA ofn, bool save) {
     if (ofn == nullptr || ofn->lStructSize != sizeof(OPENFILENAMEA)) {
         t_dialogError = CDERR_STRUCTSIZE;
         return FALSE;
@@ -20,11 +22,19 @@ extern "C" BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA ofn) {
         return FALSE;
     }
     t_dialogError = 0;
-    // Without a terminal nobody can answer: the dialog is cancelled. The
-    // prompt goes to standard error so that it stays visible when the
-    // program's output is redirected.
-    if (!::isatty(STDIN_FILENO)) return FALSE;
+    if (vpr::user::UiDriver::Installed() || vpr::user::WindowCount() > 0)
+        return vpr::user::RunFileDialog(ofn, save, &t_dialogError);
+    // A console program: without a terminal nobody can answer, and it is
+    // cancelled. The prompt goes to standard error so that it stays visible
+    // when the program's output is redirected.
+    if (save || !::isatty(STDIN_FILENO)) return FALSE;
     return vpr::user::AskOpenFileNameOnConsole(ofn, stdin, stderr) ? TRUE : FALSE;
 }
+
+}  // namespace
+
+extern "C" BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA ofn) { return FileDialog(ofn, false); }
+
+extern "C" BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn) { return FileDialog(ofn, true); }
 
 extern "C" DWORD WINAPI CommDlgExtendedError(void) { return t_dialogError; }

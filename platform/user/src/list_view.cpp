@@ -3,6 +3,7 @@
 // report with columns.
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "common_control.h"
 #include "control.h"
@@ -16,11 +17,14 @@ constexpr int kIconCellHeight = 64;
 constexpr int kSmallCellWidth = 120;
 constexpr int kListColumnWidth = 120;
 constexpr int kDragDistance = 4;
+constexpr int kMaxCallbackText = 260;  // the buffer a parent fills for a callback text
 constexpr UINT kStateBits = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT | LVIS_DROPHILITED | 0xFF00;
 
 struct LvItem {
     std::string text;
     int image = 0;
+    bool imageCallback = false;  // I_IMAGECALLBACK: the parent tells the image
+    std::set<int> textCallbacks;  // LPSTR_TEXTCALLBACKA: sub-items (0: the item) whose text the parent tells
     LPARAM param = 0;
     UINT state = 0;
     std::map<int, std::string> subItems;  // by sub-item number (1 and up)
@@ -209,11 +213,17 @@ bool SetState(HWND hwnd, ListViewState& state, int index, UINT value, UINT mask)
     return true;
 }
 
-int SortedPosition(HWND hwnd, const ListViewState& state, const std::string& text) {
+std::string ItemText(HWND hwnd, ListViewState& state, int index, int subItem);
+int ItemImage(HWND hwnd, ListViewState& state, int index);
+void StoreText(LvItem& item, int subItem, LPCSTR text);
+void StoreImage(LvItem& item, int image);
+
+// Where an item of this text goes among the first `count` items.
+int SortedPosition(HWND hwnd, ListViewState& state, int count, const std::string& text) {
     bool descending = StyleOf(hwnd) & LVS_SORTDESCENDING;
     int position = 0;
-    while (position < Count(state)) {
-        int order = CompareNoCase(state.items[position].text, text);
+    while (position < count) {
+        int order = CompareNoCase(ItemText(hwnd, state, position, 0), text);
         if (descending ? order < 0 : order > 0) break;
         ++position;
     }
@@ -223,12 +233,19 @@ int SortedPosition(HWND hwnd, const ListViewState& state, const std::string& tex
 LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
     if (!item || item->iSubItem != 0) return -1;
     LvItem added;
-    if ((item->mask & LVIF_TEXT) && item->pszText && item->pszText != LPSTR_TEXTCALLBACKA) added.text = item->pszText;
-    if (item->mask & LVIF_IMAGE) added.image = item->iImage;
+    if (item->mask & LVIF_TEXT) StoreText(added, 0, item->pszText);
+    if (item->mask & LVIF_IMAGE) StoreImage(added, item->iImage);
     if (item->mask & LVIF_PARAM) added.param = item->lParam;
     UINT wanted = (item->mask & LVIF_STATE) ? item->state & item->stateMask & kStateBits : 0;
     int index = std::clamp(item->iItem, 0, Count(state));
-    if (StyleOf(hwnd) & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) index = SortedPosition(hwnd, state, added.text);
+    if (StyleOf(hwnd) & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
+        // Placed last first, so that a callback text can be asked for.
+        state.items.push_back(added);
+        int last = Count(state) - 1;
+        index = SortedPosition(hwnd, state, last, ItemText(hwnd, state, last, 0));
+        added = std::move(state.items[last]);
+        state.items.pop_back();
+    }
     state.items.insert(state.items.begin() + index, added);
     if (state.anchor >= index) ++state.anchor;
     if (HasPositions(hwnd)) {
@@ -291,10 +308,71 @@ void DeleteAll(HWND hwnd, ListViewState& state, bool askParent) {
     Repaint(hwnd, state);
 }
 
-std::string SubItemText(const LvItem& item, int subItem) {
+std::string StoredText(const LvItem& item, int subItem) {
     if (subItem == 0) return item.text;
     auto it = item.subItems.find(subItem);
     return it == item.subItems.end() ? std::string() : it->second;
+}
+
+// Asks the parent for what an item keeps by callback (LVN_GETDISPINFOA with
+// the LVIF_TEXT or LVIF_IMAGE mask). A parent that answers with
+// LVIF_DI_SETITEM in the mask has the answer kept: no more callbacks.
+NMLVDISPINFOA AskParent(HWND hwnd, ListViewState& state, int index, int subItem, UINT mask, char* buffer, int size) {
+    NMLVDISPINFOA info{};
+    info.item.mask = mask;
+    info.item.iItem = index;
+    info.item.iSubItem = subItem;
+    info.item.lParam = state.items[index].param;
+    info.item.state = state.items[index].state;
+    info.item.pszText = buffer;
+    info.item.cchTextMax = size;
+    if (buffer && size > 0) buffer[0] = 0;
+    SendNotify(hwnd, LVN_GETDISPINFOA, &info.hdr);
+    return info;
+}
+
+// The text of an item or sub-item, from the parent for callback texts.
+std::string ItemText(HWND hwnd, ListViewState& state, int index, int subItem) {
+    if (!Valid(state, index)) return std::string();
+    if (!state.items[index].textCallbacks.count(subItem)) return StoredText(state.items[index], subItem);
+    char buffer[kMaxCallbackText] = {};
+    NMLVDISPINFOA info = AskParent(hwnd, state, index, subItem, LVIF_TEXT, buffer, sizeof buffer);
+    // The parent either fills the buffer or points at a text of its own.
+    std::string text = info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? info.item.pszText : "";
+    if ((info.item.mask & LVIF_DI_SETITEM) && Valid(state, index)) {
+        LvItem& item = state.items[index];
+        item.textCallbacks.erase(subItem);
+        (subItem == 0 ? item.text : item.subItems[subItem]) = text;
+    }
+    return text;
+}
+
+// The image of an item, from the parent for I_IMAGECALLBACK.
+int ItemImage(HWND hwnd, ListViewState& state, int index) {
+    if (!Valid(state, index)) return 0;
+    if (!state.items[index].imageCallback) return state.items[index].image;
+    NMLVDISPINFOA info = AskParent(hwnd, state, index, 0, LVIF_IMAGE, nullptr, 0);
+    if ((info.item.mask & LVIF_DI_SETITEM) && Valid(state, index)) {
+        state.items[index].imageCallback = false;
+        state.items[index].image = info.item.iImage;
+    }
+    return info.item.iImage;
+}
+
+// Keeps a text given to an item, or notes that the parent keeps it.
+void StoreText(LvItem& item, int subItem, LPCSTR text) {
+    if (text == LPSTR_TEXTCALLBACKA) {
+        item.textCallbacks.insert(subItem);
+        text = nullptr;
+    } else {
+        item.textCallbacks.erase(subItem);
+    }
+    (subItem == 0 ? item.text : item.subItems[subItem]) = text ? text : "";
+}
+
+void StoreImage(LvItem& item, int image) {
+    item.imageCallback = image == I_IMAGECALLBACK;
+    item.image = item.imageCallback ? 0 : image;
 }
 
 void CopyText(const std::string& text, LPSTR out, int size) {
@@ -309,17 +387,17 @@ BOOL SetItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
     LvItem& target = state.items[item->iItem];
     if (item->iSubItem > 0) {
         if (!(item->mask & LVIF_TEXT)) return FALSE;
-        target.subItems[item->iSubItem] = item->pszText ? item->pszText : "";
+        StoreText(target, item->iSubItem, item->pszText);
         Repaint(hwnd, state);
         return TRUE;
     }
     UINT changed = 0;
-    if ((item->mask & LVIF_TEXT) && item->pszText != LPSTR_TEXTCALLBACKA) {
-        target.text = item->pszText ? item->pszText : "";
+    if (item->mask & LVIF_TEXT) {
+        StoreText(target, 0, item->pszText);
         changed |= LVIF_TEXT;
     }
     if (item->mask & LVIF_IMAGE) {
-        target.image = item->iImage;
+        StoreImage(target, item->iImage);
         changed |= LVIF_IMAGE;
     }
     if (item->mask & LVIF_PARAM) {
@@ -336,12 +414,14 @@ BOOL SetItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
     return TRUE;
 }
 
-BOOL GetItem(const ListViewState& state, LVITEMA* item) {
+BOOL GetItem(HWND hwnd, ListViewState& state, LVITEMA* item) {
     if (!item || !Valid(state, item->iItem)) return FALSE;
-    const LvItem& source = state.items[item->iItem];
-    if (item->mask & LVIF_TEXT) CopyText(SubItemText(source, item->iSubItem), item->pszText, item->cchTextMax);
+    if (item->mask & LVIF_TEXT) CopyText(ItemText(hwnd, state, item->iItem, item->iSubItem), item->pszText, item->cchTextMax);
+    if (!Valid(state, item->iItem)) return FALSE;
     if (item->iSubItem > 0) return TRUE;
-    if (item->mask & LVIF_IMAGE) item->iImage = source.image;
+    if (item->mask & LVIF_IMAGE) item->iImage = ItemImage(hwnd, state, item->iItem);
+    if (!Valid(state, item->iItem)) return FALSE;
+    const LvItem& source = state.items[item->iItem];
     if (item->mask & LVIF_PARAM) item->lParam = source.param;
     if (item->mask & LVIF_STATE) item->state = source.state & item->stateMask;
     return TRUE;
@@ -358,7 +438,7 @@ int NextItem(HWND hwnd, const ListViewState& state, int start, UINT flags) {
     return -1;
 }
 
-int FindItem(const ListViewState& state, int start, const LVFINDINFOA* find) {
+int FindItem(HWND hwnd, ListViewState& state, int start, const LVFINDINFOA* find) {
     if (!find) return -1;
     int count = Count(state);
     int first = start + 1;
@@ -372,7 +452,8 @@ int FindItem(const ListViewState& state, int start, const LVFINDINFOA* find) {
         }
         std::string text = find->psz ? find->psz : "";
         bool partial = find->flags & LVFI_PARTIAL;
-        std::string head = partial ? item.text.substr(0, text.size()) : item.text;
+        std::string label = ItemText(hwnd, state, i, 0);
+        std::string head = partial ? label.substr(0, text.size()) : label;
         if (CompareNoCase(head, text) == 0) return i;
     }
     return -1;
@@ -386,11 +467,11 @@ LRESULT StartEdit(HWND hwnd, ListViewState& state, int index) {
     info.item.iItem = index;
     info.item.lParam = state.items[index].param;
     info.item.state = state.items[index].state;
-    std::string text = state.items[index].text;
+    std::string text = ItemText(hwnd, state, index, 0);
     info.item.pszText = text.data();
     if (SendNotify(hwnd, LVN_BEGINLABELEDITA, &info.hdr) || !Valid(state, index)) return 0;
     state.editItem = index;
-    HWND edit = StartLabelEdit(hwnd, ItemRect(hwnd, state, index, LVIR_LABEL), state.items[index].text,
+    HWND edit = StartLabelEdit(hwnd, ItemRect(hwnd, state, index, LVIR_LABEL), text,
                                [hwnd, &state](const char* newText) {
                                    int item = state.editItem;
                                    state.edit = nullptr;
@@ -516,21 +597,23 @@ void Paint(HWND hwnd, ListViewState& state) {
     HIMAGELIST images = state.images[view == LVS_ICON ? LVSIL_NORMAL : LVSIL_SMALL];
     for (int i = 0; i < Count(state); ++i) {
         if (!IsShown(hwnd, state, i)) continue;
-        const LvItem& item = state.items[i];
         RECT icon = ItemRect(hwnd, state, i, LVIR_ICON);
         RECT label = ItemRect(hwnd, state, i, LVIR_LABEL);
-        if (images) ImageList_Draw(images, item.image, dc, icon.left, icon.top, ILD_TRANSPARENT);
+        if (images) ImageList_Draw(images, ItemImage(hwnd, state, i), dc, icon.left, icon.top, ILD_TRANSPARENT);
+        std::string text = ItemText(hwnd, state, i, 0);
+        if (!Valid(state, i)) break;
+        const LvItem& item = state.items[i];
         bool selected = showSelection && (item.state & LVIS_SELECTED);
         if (selected) FillRect(dc, &label, GetSysColorBrush(COLOR_HIGHLIGHT));
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        DrawTextA(dc, item.text.c_str(), -1, &label, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+        DrawTextA(dc, text.c_str(), -1, &label, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
         if (view == LVS_REPORT) {
             int left = state.columns.empty() ? 0 : state.columns[0].width;
             for (size_t c = 1; c < state.columns.size(); ++c) {
                 RECT cell{left, label.top, left + state.columns[c].width, label.bottom};
                 SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-                std::string text = SubItemText(item, state.columns[c].subItem);
-                DrawTextA(dc, text.c_str(), -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+                std::string cellText = ItemText(hwnd, state, i, state.columns[c].subItem);
+                DrawTextA(dc, cellText.c_str(), -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
                 left += state.columns[c].width;
             }
         }
@@ -548,7 +631,8 @@ BOOL SetColumnWidth(HWND hwnd, ListViewState& state, int index, int width) {
     if (width == LVSCW_AUTOSIZE || width == LVSCW_AUTOSIZE_USEHEADER) {
         bool useHeader = width == LVSCW_AUTOSIZE_USEHEADER;
         int widest = useHeader ? TextWidth(column.text) : 0;
-        for (auto& item : state.items) widest = std::max(widest, TextWidth(SubItemText(item, column.subItem)));
+        for (int i = 0; i < Count(state); ++i)
+            widest = std::max(widest, TextWidth(ItemText(hwnd, state, i, column.subItem)));
         width = widest + 12;
         if (column.subItem == 0 && state.images[LVSIL_SMALL]) width += RowHeightOf(state);
         if (useHeader && index + 1 == static_cast<int>(state.columns.size())) {
@@ -598,7 +682,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case LVM_INSERTITEMA: return InsertItem(hwnd, *state, reinterpret_cast<const LVITEMA*>(lParam));
     case LVM_DELETEITEM: return DeleteItem(hwnd, *state, index);
     case LVM_DELETEALLITEMS: DeleteAll(hwnd, *state, true); return TRUE;
-    case LVM_GETITEMA: return GetItem(*state, reinterpret_cast<LVITEMA*>(lParam));
+    case LVM_GETITEMA: return GetItem(hwnd, *state, reinterpret_cast<LVITEMA*>(lParam));
     case LVM_SETITEMA: return SetItem(hwnd, *state, reinterpret_cast<const LVITEMA*>(lParam));
     case LVM_SETITEMSTATE: {
         auto* item = reinterpret_cast<const LVITEMA*>(lParam);
@@ -621,7 +705,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case LVM_GETITEMTEXTA: {
         auto* item = reinterpret_cast<LVITEMA*>(lParam);
         if (!item || !Valid(*state, index)) return 0;
-        std::string text = SubItemText(state->items[index], item->iSubItem);
+        std::string text = ItemText(hwnd, *state, index, item->iSubItem);
         CopyText(text, item->pszText, item->cchTextMax);
         return item->pszText && item->cchTextMax > 0 ? std::min<int>(static_cast<int>(text.size()), item->cchTextMax - 1) : 0;
     }
@@ -629,7 +713,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case LVM_GETSELECTEDCOUNT:
         return std::count_if(state->items.begin(), state->items.end(),
                              [](const LvItem& item) { return item.state & LVIS_SELECTED; });
-    case LVM_FINDITEMA: return FindItem(*state, index, reinterpret_cast<const LVFINDINFOA*>(lParam));
+    case LVM_FINDITEMA: return FindItem(hwnd, *state, index, reinterpret_cast<const LVFINDINFOA*>(lParam));
     case LVM_SORTITEMS: {
         auto compare = reinterpret_cast<PFNLVCOMPARE>(lParam);
         if (!compare) return FALSE;
@@ -808,7 +892,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         LVFINDINFOA find{LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP, nullptr, 0, {0, 0}, 0};
         std::string prefix(1, static_cast<char>(wParam));
         find.psz = prefix.c_str();
-        int found = FindItem(*state, focus, &find);
+        int found = FindItem(hwnd, *state, focus, &find);
         if (found >= 0) {
             UserSelect(hwnd, *state, found, false, false);
             EnsureVisible(hwnd, *state, found);

@@ -1,10 +1,10 @@
 // Menus and pop-up menus.
 #include <algorithm>
-#include <mutex>
 
 #include "common_control.h"
 #include "control.h"
 #include "module_resource.h"
+#include "ui_driver_hooks.h"
 #include "vpr/user/menu.h"
 #include "vpr/win/error.h"
 #include "vpr/win/resource_format.h"
@@ -122,9 +122,6 @@ bool Remove(HMENU handle, UINT position, UINT flags, bool destroySubmenu) {
     return true;
 }
 
-std::mutex g_handlerMutex;
-PopupMenuHandler g_handler;
-
 std::vector<std::string> Split(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
@@ -172,11 +169,6 @@ void OpenPopup(HMENU menu, HWND owner, int position) {
 }
 
 }  // namespace
-
-void SetPopupMenuHandler(PopupMenuHandler handler) {
-    std::lock_guard<std::mutex> lock(g_handlerMutex);
-    g_handler = std::move(handler);
-}
 
 namespace ui {
 
@@ -501,12 +493,7 @@ BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner
     PopupMenu open{menu, owner, POINT{x, y}, flags};
     if (!(flags & TPM_NONOTIFY)) SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, FALSE));
     DrawOwnerDrawnItems(menu, owner, -1);
-    PopupMenuHandler handler;
-    {
-        std::lock_guard<std::mutex> lock(g_handlerMutex);
-        handler = g_handler;
-    }
-    UINT command = handler ? handler(open) : 0;
+    UINT command = DriverChooseFromMenu(open);
     if (!(flags & TPM_NONOTIFY))
         SendMessageA(owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);  // the menu closes
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(command);

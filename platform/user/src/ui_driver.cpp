@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "combo_box.h"
+#include "common_control.h"
 #include "control.h"
 #include "dialog.h"
 #include "ui_driver_hooks.h"
@@ -21,6 +22,8 @@ struct UiDriver::State {
     std::vector<std::string> failures;
     std::vector<ModalElement> seen;
     std::vector<UINT> beeps;
+    std::deque<MenuHandler> menuHandlers;
+    std::vector<PopupMenu> menus;
 };
 
 namespace {
@@ -95,15 +98,22 @@ HWND UsableControl(HWND dialog, int id, const char* action) {
     return control;
 }
 
-// A click at a point of the control, the way the mouse delivers it.
-void ClickAt(HWND dialog, HWND control, POINT at, WPARAM keys, bool twice) {
+// The left button goes down over the control: its window is activated as
+// the control asks; false when the control eats the click.
+bool ActivateForClick(HWND control) {
     HWND top = TopLevelOf(control);
     LRESULT activate = SendMessageA(control, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
                                     MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
     if (activate == MA_ACTIVATE || activate == MA_ACTIVATEANDEAT) SetActiveWindow(top);
-    if (activate == MA_ACTIVATEANDEAT || activate == MA_NOACTIVATEANDEAT) return;
+    if (activate == MA_ACTIVATEANDEAT || activate == MA_NOACTIVATEANDEAT) return false;
     // The pointer over the control takes the cursor the control sets.
     SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    return true;
+}
+
+// A click at a point of the control, the way the mouse delivers it.
+void ClickAt(HWND dialog, HWND control, POINT at, WPARAM keys, bool twice) {
+    if (!ActivateForClick(control)) return;
     LPARAM point = MAKELPARAM(at.x, at.y);
     PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
     PostMessageA(control, WM_LBUTTONUP, keys, point);
@@ -195,10 +205,36 @@ std::vector<UINT> UiDriver::Beeps() const {
 
 size_t UiDriver::PendingHandlers() const {
     std::lock_guard lock(state_->mutex);
-    size_t count = 0;
+    size_t count = state_->menuHandlers.size();
     for (auto& [id, handlers] : state_->byTemplate) count += handlers.size();
     count += state_->byMessageText.size();
     return count;
+}
+
+void UiDriver::OnPopupMenu(MenuHandler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->menuHandlers.push_back(std::move(handler));
+}
+
+std::vector<PopupMenu> UiDriver::PopupMenus() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->menus;
+}
+
+UINT DriverChooseFromMenu(const PopupMenu& open) {
+    UiDriver* driver = UiDriver::Installed();
+    if (!driver) return 0;
+    UiDriver::MenuHandler handler;
+    {
+        std::lock_guard lock(driver->state_->mutex);
+        auto& state = *driver->state_;
+        state.menus.push_back(open);
+        if (!state.menuHandlers.empty()) {
+            handler = std::move(state.menuHandlers.front());
+            state.menuHandlers.pop_front();
+        }
+    }
+    return handler ? handler(open) : 0;
 }
 
 bool DriverActOnDialog(HWND dialog) {
@@ -354,6 +390,26 @@ bool PressAltKey(HWND dialog, char letter) {
     if (!IsWindow(dialog)) return false;
     HWND focus = GetFocus();
     PostMessageA(focus ? focus : dialog, WM_SYSCHAR, static_cast<unsigned char>(letter), 1 << 29);
+    Pump(dialog);
+    return true;
+}
+
+bool MoveSlider(HWND dialog, int id, int position) {
+    HWND control = UsableControl(dialog, id, "move the thumb of");
+    if (!control) return false;
+    int min = static_cast<int>(SendMessageA(control, TBM_GETRANGEMIN, 0, 0));
+    int max = static_cast<int>(SendMessageA(control, TBM_GETRANGEMAX, 0, 0));
+    if (position < min || position > max) {
+        Fail("trackbar " + std::to_string(id) + " has no position " + std::to_string(position));
+        return false;
+    }
+    RECT thumb;
+    SendMessageA(control, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    POINT to = TrackbarPointOf(control, position);
+    if (!ActivateForClick(control)) return true;
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
+    PostMessageA(control, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
     Pump(dialog);
     return true;
 }

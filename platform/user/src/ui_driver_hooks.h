@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "vpr/user/menu.h"
 #include "vpr/user/window.h"
 
 namespace vpr::user {
@@ -12,5 +13,8 @@ namespace vpr::user {
 // the unexpected element and cancels it. Returns false when no driver is
 // installed: the loop then waits for messages as on Windows.
 bool DriverActOnDialog(HWND dialog);
+// Called by TrackPopupMenu once the menu is open: the command the person
+// chooses, 0 when the menu is dismissed (also with no driver installed).
+UINT DriverChooseFromMenu(const PopupMenu& open);
 
 }  // namespace vpr::user

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "vpr/user/ui_driver.h"
 #include "windows.h"
 
 namespace {
@@ -51,7 +52,7 @@ protected:
     }
     void TearDown() override {
         DestroyWindow(owner_);
-        vpr::user::SetPopupMenuHandler(nullptr);
+        EXPECT_TRUE(driver_.Failures().empty());
     }
     // Takes what was posted to the owner and dispatches it.
     void Pump() {
@@ -59,6 +60,7 @@ protected:
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     HWND owner_ = nullptr;
+    vpr::user::UiDriver driver_;
 };
 
 // The value menu of a page: Text, Binary, DWORD, Default, and a pop-up.
@@ -156,7 +158,7 @@ TEST_F(MenuTest, ItemInfoInsertAndReadBack) {
 TEST_F(MenuTest, APopupMenuChoiceMadeByThePersonReachesTheOwner) {
     HMENU menu = ValueMenu();
     std::vector<vpr::user::PopupMenu> opened;
-    vpr::user::SetPopupMenuHandler([&](const vpr::user::PopupMenu& open) {
+    driver_.OnPopupMenu([&](const vpr::user::PopupMenu& open) {
         opened.push_back(open);
         EXPECT_EQ(vpr::user::ui::ChooseMenuItem(open, "De&fault"), 0u);  // grayed by the owner
         EXPECT_EQ(vpr::user::ui::ChooseMenuItem(open, "Nothing"), 0u);
@@ -172,15 +174,16 @@ TEST_F(MenuTest, APopupMenuChoiceMadeByThePersonReachesTheOwner) {
     EXPECT_EQ(g_events.back(), "command 22 0");
 
     g_events.clear();
-    vpr::user::SetPopupMenuHandler([](const vpr::user::PopupMenu& open) {
+    driver_.OnPopupMenu([](const vpr::user::PopupMenu& open) {
         return vpr::user::ui::ChooseMenuItem(open, "&Binary");
     });
     EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, 0, 0, 0, owner_, nullptr), 32772);
     Pump();
     EXPECT_TRUE(g_events.empty());  // neither told of the opening nor sent the command
 
-    vpr::user::SetPopupMenuHandler(nullptr);  // nobody there: dismissed
+    // A pop-up menu nobody expects is dismissed, and that is no failure.
     EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, owner_, nullptr), 0);
+    EXPECT_EQ(driver_.PopupMenus().size(), 3u);
     EXPECT_FALSE(TrackPopupMenu(nullptr, 0, 0, 0, 0, owner_, nullptr));
     DestroyMenu(menu);
 }
@@ -189,7 +192,7 @@ TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnWhenTheMenuOpens) {
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_OWNERDRAW, 1, reinterpret_cast<LPCSTR>(0x10));
     AppendMenuA(menu, MF_STRING, 2, "&Explore");
-    vpr::user::SetPopupMenuHandler([](const vpr::user::PopupMenu&) { return 0u; });
+    driver_.OnPopupMenu([](const vpr::user::PopupMenu&) { return 0u; });
     TrackPopupMenu(menu, 0, 0, 0, 0, owner_, nullptr);
     EXPECT_EQ(g_events, (std::vector<std::string>{"init  at 0", "measure 1", "draw 1"}));
     MENUITEMINFOA info{};
@@ -200,7 +203,7 @@ TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnWhenTheMenuOpens) {
     EXPECT_EQ(info.fType, static_cast<UINT>(MFT_OWNERDRAW));
     g_events.clear();
     // The person moves down past the owner-drawn item to the other one.
-    vpr::user::SetPopupMenuHandler([](const vpr::user::PopupMenu& open) {
+    driver_.OnPopupMenu([](const vpr::user::PopupMenu& open) {
         return vpr::user::ui::ChooseMenuItem(open, "&Explore");
     });
     EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 0, 0, 0, owner_, nullptr), 2);

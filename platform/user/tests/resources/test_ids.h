@@ -8,6 +8,8 @@
 #define IDD_PAGE_FILES 302
 #define IDD_UNEXPECTED 345
 #define IDD_DAMAGED 390
+#define IDD_PROGRESS 394
+#define IDR_CLIP 411
 
 #define IDC_LABEL 100
 #define IDC_NAME 101
@@ -45,3 +47,8 @@
 #define IDM_RECENT 40002
 #define IDM_EXIT 40003
 #define IDM_REFRESH 40004
+
+#define IDC_ANIMATION 5231
+#define IDC_PROGRESS 5232
+#define IDC_START 4801
+#define IDC_END 4804

@@ -20,6 +20,13 @@
 // - Sorted list views (LVS_SORTASCENDING/LVS_SORTDESCENDING) compare the item
 //   text without regard to case; equal texts keep their insertion order.
 //   LVM_SORTITEMS and TVM_SORTCHILDREN are stable as well.
+// - An item or sub-item given LPSTR_TEXTCALLBACKA as text, or an item given
+//   I_IMAGECALLBACK as image, is asked of the parent with LVN_GETDISPINFOA
+//   (mask LVIF_TEXT or LVIF_IMAGE) each time the text or image is needed:
+//   LVM_GETITEM/LVM_GETITEMTEXT, painting, sorted insertion, LVM_FINDITEM,
+//   type-ahead, column auto-size and label editing. The parent fills
+//   pszText (cchTextMax 260) or points it at a text of its own; with
+//   LVIF_DI_SETITEM in the answer's mask the answer is kept.
 // - Label editing: the parent refuses a LVN_/TVN_BEGINLABELEDIT with TRUE.
 //   The edit child ends with Enter or losing the focus (text offered) or
 //   Escape (null text); a TRUE answer to LVN_/TVN_ENDLABELEDIT with a text
@@ -29,6 +36,8 @@
 // top (none with LVS_NOCOLUMNHEADER); icon view cells are 76 by 64, small
 // icon cells 120 by 16, list columns 120 wide; tree levels indent 19 pixels.
 #pragma once
+
+#include <string>
 
 #include "vpr/user/gdi.h"
 #include "vpr/user/window.h"
@@ -144,6 +153,7 @@ typedef struct IMAGELIST_* HIMAGELIST;
 #define LVIF_IMAGE 0x0002
 #define LVIF_PARAM 0x0004
 #define LVIF_STATE 0x0008
+#define LVIF_DI_SETITEM 0x1000
 #define LVIS_FOCUSED 0x0001
 #define LVIS_SELECTED 0x0002
 #define LVIS_CUT 0x0004
@@ -201,6 +211,9 @@ typedef struct IMAGELIST_* HIMAGELIST;
 #define LVN_BEGINDRAG (LVN_FIRST - 9)
 #define LVN_BEGINRDRAG (LVN_FIRST - 11)
 #define LVN_KEYDOWN (LVN_FIRST - 55)
+#define LVN_GETDISPINFOA (LVN_FIRST - 50)
+#define LVN_SETDISPINFOA (LVN_FIRST - 51)
+#define LVN_GETDISPINFO LVN_GETDISPINFOA
 #define LVN_BEGINLABELEDIT LVN_BEGINLABELEDITA
 #define LVN_ENDLABELEDIT LVN_ENDLABELEDITA
 
@@ -571,6 +584,121 @@ struct NMTTDISPINFOA {
 typedef NMTTDISPINFOA TOOLTIPTEXTA;
 typedef NMTTDISPINFOA* LPTOOLTIPTEXTA;
 
+// Progress bar ("msctls_progress32"). Range 0..100, step 10 at first; the
+// position stays within the range (PBM_STEPIT past the end starts again at
+// the bottom). Sends no notifications. The bar fills the client area from the
+// left in proportion to the position, in COLOR_HIGHLIGHT.
+#define PROGRESS_CLASSA "msctls_progress32"
+#define PROGRESS_CLASS PROGRESS_CLASSA
+#define PBM_SETRANGE (WM_USER + 1)
+#define PBM_SETPOS (WM_USER + 2)
+#define PBM_DELTAPOS (WM_USER + 3)
+#define PBM_SETSTEP (WM_USER + 4)
+#define PBM_STEPIT (WM_USER + 5)
+#define PBM_SETRANGE32 (WM_USER + 6)
+#define PBM_GETRANGE (WM_USER + 7)
+#define PBM_GETPOS (WM_USER + 8)
+struct PBRANGE {
+    int iLow;
+    int iHigh;
+};
+typedef PBRANGE* PPBRANGE;
+
+// Trackbar ("msctls_trackbar32"). Program changes (TBM_*) send nothing; the
+// person's keys and mouse send WM_HSCROLL (WM_VSCROLL with TBS_VERT) to the
+// parent, code in the low word, lParam the trackbar:
+// - arrows: TB_LINEUP (left, up) / TB_LINEDOWN (right, down) by the line size;
+//   Page Up/Down: TB_PAGEUP/TB_PAGEDOWN by the page size; Home/End: TB_TOP/
+//   TB_BOTTOM; each key's release sends TB_ENDTRACK.
+// - a click in the channel beside the thumb: TB_PAGEUP/TB_PAGEDOWN, then
+//   TB_ENDTRACK on release; dragging the thumb: TB_THUMBTRACK with each move,
+//   TB_THUMBPOSITION on release (position in the high word of both), then
+//   TB_ENDTRACK.
+// A notification is sent after the position moved, and only when it moved
+// (TB_ENDTRACK and TB_THUMBPOSITION always). Geometry: the channel runs from
+// 8 pixels in from either end of the long side; position p of min..max sits
+// at 8 + (p - min) * (length - 16) / (max - min); the thumb is 10 pixels
+// across, centred there.
+#define TRACKBAR_CLASSA "msctls_trackbar32"
+#define TRACKBAR_CLASS TRACKBAR_CLASSA
+#define TBS_AUTOTICKS 0x0001
+#define TBS_VERT 0x0002
+#define TBS_HORZ 0x0000
+#define TBS_TOP 0x0004
+#define TBS_BOTTOM 0x0000
+#define TBS_LEFT 0x0004
+#define TBS_RIGHT 0x0000
+#define TBS_BOTH 0x0008
+#define TBS_NOTICKS 0x0010
+#define TBS_ENABLESELRANGE 0x0020
+#define TBS_FIXEDLENGTH 0x0040
+#define TBS_NOTHUMB 0x0080
+#define TBM_GETPOS (WM_USER)
+#define TBM_GETRANGEMIN (WM_USER + 1)
+#define TBM_GETRANGEMAX (WM_USER + 2)
+#define TBM_GETTIC (WM_USER + 3)
+#define TBM_SETTIC (WM_USER + 4)
+#define TBM_SETPOS (WM_USER + 5)
+#define TBM_SETRANGE (WM_USER + 6)
+#define TBM_SETRANGEMIN (WM_USER + 7)
+#define TBM_SETRANGEMAX (WM_USER + 8)
+#define TBM_CLEARTICS (WM_USER + 9)
+#define TBM_SETSEL (WM_USER + 10)
+#define TBM_SETSELSTART (WM_USER + 11)
+#define TBM_SETSELEND (WM_USER + 12)
+#define TBM_GETNUMTICS (WM_USER + 16)
+#define TBM_GETSELSTART (WM_USER + 17)
+#define TBM_GETSELEND (WM_USER + 18)
+#define TBM_CLEARSEL (WM_USER + 19)
+#define TBM_SETTICFREQ (WM_USER + 20)
+#define TBM_SETPAGESIZE (WM_USER + 21)
+#define TBM_GETPAGESIZE (WM_USER + 22)
+#define TBM_SETLINESIZE (WM_USER + 23)
+#define TBM_GETLINESIZE (WM_USER + 24)
+#define TBM_GETTHUMBRECT (WM_USER + 25)
+#define TBM_GETCHANNELRECT (WM_USER + 26)
+#define TB_LINEUP 0
+#define TB_LINEDOWN 1
+#define TB_PAGEUP 2
+#define TB_PAGEDOWN 3
+#define TB_THUMBPOSITION 4
+#define TB_THUMBTRACK 5
+#define TB_TOP 6
+#define TB_BOTTOM 7
+#define TB_ENDTRACK 8
+
+// Animation control ("SysAnimate32"). ACM_OPENA takes a resource of type
+// "AVI" (lParam a MAKEINTRESOURCE id or a name, of the module in wParam or
+// else the control's own module; it must exist) or a file name (the file
+// must exist); null closes. Frames are not decoded: what is opened and played
+// is recorded (vpr::user::GetAnimation). ACM_PLAY (wParam repeat count, -1
+// for ever; lParam MAKELONG(from, to), to -1 the last frame) sends ACN_START
+// as WM_COMMAND to the parent; ACM_STOP, closing or opening another clip
+// while playing send ACN_STOP. A play with a finite repeat count ends at
+// once (ACN_START, then ACN_STOP). ACS_AUTOPLAY plays a clip for ever as it
+// is opened.
+#define ANIMATE_CLASSA "SysAnimate32"
+#define ANIMATE_CLASS ANIMATE_CLASSA
+#define ACS_CENTER 0x0001
+#define ACS_TRANSPARENT 0x0002
+#define ACS_AUTOPLAY 0x0004
+#define ACS_TIMER 0x0008
+#define ACM_OPENA (WM_USER + 100)
+#define ACM_OPEN ACM_OPENA
+#define ACM_PLAY (WM_USER + 101)
+#define ACM_STOP (WM_USER + 102)
+#define ACN_START 1
+#define ACN_STOP 2
+inline BOOL Animate_OpenEx(HWND hwnd, HINSTANCE instance, LPCSTR name) {
+    return static_cast<BOOL>(SendMessageA(hwnd, ACM_OPENA, reinterpret_cast<WPARAM>(instance), reinterpret_cast<LPARAM>(name)));
+}
+inline BOOL Animate_Open(HWND hwnd, LPCSTR name) { return Animate_OpenEx(hwnd, nullptr, name); }
+inline BOOL Animate_Play(HWND hwnd, int from, int to, int repeat) {
+    return static_cast<BOOL>(SendMessageA(hwnd, ACM_PLAY, static_cast<WPARAM>(repeat), MAKELONG(from, to)));
+}
+inline BOOL Animate_Stop(HWND hwnd) { return static_cast<BOOL>(SendMessageA(hwnd, ACM_STOP, 0, 0)); }
+inline BOOL Animate_Close(HWND hwnd) { return Animate_Open(hwnd, nullptr); }
+
 extern "C" {
 void WINAPI InitCommonControls(void);
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
@@ -592,4 +720,17 @@ BOOL WINAPI ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UIN
 namespace vpr::user {
 // Number of live image lists, for tests that check nothing leaks.
 size_t ImageListCount();
+
+// What an animation control has open and plays, for tests.
+struct Animation {
+    std::string clip;  // "#410" for a resource id, else the resource or file name; empty: none
+    HINSTANCE module = nullptr;  // the module of a resource clip
+    bool playing = false;
+    UINT from = 0;
+    UINT to = 0;
+    int repeat = 0;  // -1: for ever
+    int plays = 0;   // ACM_PLAY accepted since the clip was opened
+};
+// False when the window is not an animation control.
+bool GetAnimation(HWND animation, Animation* out);
 }  // namespace vpr::user

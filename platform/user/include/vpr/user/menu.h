@@ -211,10 +211,6 @@ struct PopupMenu {
     POINT at{0, 0};  // screen position TrackPopupMenu was given
     UINT flags = 0;
 };
-// What the person does with an open pop-up menu: the command chosen, 0 to
-// dismiss it. One handler per process; null removes it.
-using PopupMenuHandler = std::function<UINT(const PopupMenu&)>;
-void SetPopupMenuHandler(PopupMenuHandler handler);
 
 namespace ui {
 // Chooses an item of an open pop-up menu as a person would: through the

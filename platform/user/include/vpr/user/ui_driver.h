@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "vpr/user/menu.h"
 #include "vpr/user/window.h"
 
 namespace vpr::user {
@@ -49,6 +50,15 @@ public:
     // they were added, once each. The handler answers with ui::Click(box, IDYES)
     // and the like.
     void OnMessageBox(const std::string& textStart, Handler handler);
+
+    // What the person does with the next pop-up menu (TrackPopupMenu): the
+    // command chosen (ui::ChooseMenuItem), 0 to dismiss it. Handlers run in
+    // the order they were added, once each. A pop-up menu that no handler
+    // expects is dismissed, as a person would, and is no failure.
+    using MenuHandler = std::function<UINT(const PopupMenu&)>;
+    void OnPopupMenu(MenuHandler handler);
+    // Every pop-up menu that opened while the driver was installed.
+    std::vector<PopupMenu> PopupMenus() const;
 
     // What went wrong: unexpected elements, operations a person could not do.
     std::vector<std::string> Failures() const;
@@ -88,6 +98,8 @@ bool DoubleClickRow(HWND dialog, int controlId, int row);
 bool PressKey(HWND dialog, int virtualKey, bool shift = false, bool control = false);
 // Presses Alt with a letter (a mnemonic).
 bool PressAltKey(HWND dialog, char letter);
+// Drags the thumb of a trackbar to a position with the mouse.
+bool MoveSlider(HWND dialog, int controlId, int position);
 // Closes the dialog with its close box.
 bool CloseWindow(HWND dialog);
 
