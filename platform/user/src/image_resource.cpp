@@ -3,13 +3,17 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "module_resource.h"
 #include "paint.h"
 #include "vpr/user/controls.h"
 #include "vpr/user/images.h"
 #include "vpr/win/error.h"
+#include "vpr/win/file.h"
+#include "vpr/win/thread.h"
 #include "vpr/win/system.h"
 
 namespace vpr::user {
@@ -123,6 +127,43 @@ int SystemIconSize(bool small) {
     return size > 0 ? size : (small ? 16 : 32);
 }
 
+// The image of a list (a group resource, an icon file's directory) nearest to
+// the wanted size, the one with the most colours among equals. `entry` gives
+// the width, height and bits a pixel of image i.
+template <class Entry>
+size_t NearestImage(size_t count, int cx, int cy, Entry entry) {
+    size_t best = 0;
+    long bestDistance = 0;
+    int bestBits = 0;
+    for (size_t i = 0; i < count; ++i) {
+        auto [width, height, bits] = entry(i);
+        long distance = std::labs(width - cx) + std::labs(height - cy);
+        if (i == 0 || distance < bestDistance || (distance == bestDistance && bits > bestBits)) {
+            best = i;
+            bestDistance = distance;
+            bestBits = bits;
+        }
+    }
+    return best;
+}
+
+// An icon made from one icon image (bitmap header with doubled height, colour
+// table, colour rows, mask rows) at the wanted size; 0 keeps the image's own.
+HICON IconFromImage(const uint8_t* image, size_t size, int cx, int cy, bool shared) {
+    std::shared_ptr<Surface> color, mask;
+    if (!DecodeDib(image, size, true, &color, &mask)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    if (cx <= 0) cx = color->width;
+    if (cy <= 0) cy = color->height;
+    if (color->width != cx || color->height != cy) {
+        color = Stretch(*color, cx, cy);
+        mask = Stretch(*mask, cx, cy);
+    }
+    return IconFromSurfaces(mask, color, shared);
+}
+
 // The icon of a group resource at the wanted size: the image of that size with
 // the most colours, else the nearest size, stretched. Group entries are 14
 // bytes after a 6-byte header (docs/resource_format.md).
@@ -135,35 +176,46 @@ HICON IconFromGroup(HINSTANCE instance, LPCSTR name, bool cursor, int cx, int cy
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    int best = -1;
-    long bestDistance = 0;
-    int bestBits = 0;
-    for (size_t i = 0; i < count; ++i) {
+    size_t best = NearestImage(count, cx, cy, [&](size_t i) {
         const uint8_t* entry = group + 6 + 14 * i;
-        int width = entry[0] ? entry[0] : 256, height = entry[1] ? entry[1] : 256;
-        int bits = U16(entry + 6);
-        long distance = std::labs(width - cx) + std::labs(height - cy);
-        if (best < 0 || distance < bestDistance || (distance == bestDistance && bits > bestBits)) {
-            best = static_cast<int>(i);
-            bestDistance = distance;
-            bestBits = bits;
-        }
-    }
+        return std::tuple<int, int, int>(entry[0] ? entry[0] : 256, entry[1] ? entry[1] : 256, U16(entry + 6));
+    });
     uint16_t imageId = U16(group + 6 + 14 * best + 12);
     const uint8_t* image = nullptr;
     size_t imageSize = 0;
     if (!FindResourceData(instance, MAKEINTRESOURCEA(imageId), cursor ? RT_CURSOR : RT_ICON, &image, &imageSize))
         return nullptr;
-    std::shared_ptr<Surface> color, mask;
-    if (!DecodeDib(image, imageSize, true, &color, &mask)) {
-        SetLastError(ERROR_INVALID_DATA);
-        return nullptr;
+    return IconFromImage(image, imageSize, cx, cy, shared);
+}
+
+// The bytes of a whole file, when it has at most `limit` of them.
+bool ReadSmallFile(LPCSTR name, size_t limit, std::vector<uint8_t>* bytes) {
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD size = GetFileSize(file, nullptr);
+    bool ok = size != INVALID_FILE_SIZE && size <= limit;
+    if (ok) {
+        bytes->resize(size);
+        DWORD read = 0;
+        ok = ReadFile(file, bytes->data(), size, &read, nullptr) && read == size;
     }
-    if (color->width != cx || color->height != cy) {
-        color = Stretch(*color, cx, cy);
-        mask = Stretch(*mask, cx, cy);
+    CloseHandle(file);
+    return ok;
+}
+
+// The images of an icon file: a 6-byte header (reserved 0, type 1, count),
+// then 16 bytes per image (width, height, colours, reserved, planes, bits a
+// pixel, size, offset). False unless every image lies inside the file.
+bool IconFileImages(const std::vector<uint8_t>& file, size_t* count) {
+    if (file.size() < 6 || U16(file.data()) != 0 || U16(file.data() + 2) != 1) return false;
+    *count = U16(file.data() + 4);
+    if (*count == 0 || file.size() < 6 + 16 * *count) return false;
+    for (size_t i = 0; i < *count; ++i) {
+        const uint8_t* entry = file.data() + 6 + 16 * i;
+        uint64_t size = U32(entry + 8), offset = U32(entry + 12);
+        if (size == 0 || offset + size > file.size()) return false;
     }
-    return IconFromSurfaces(mask, color, shared);
+    return true;
 }
 
 // The standard icons and cursors: a disc (icons) or a pointer (cursors) in a
@@ -281,6 +333,38 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
     case IMAGE_CURSOR: return LoadIconOrCursor(instance, name, type == IMAGE_CURSOR, cx, cy, flags);
     default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
     }
+}
+
+HICON WINAPI CreateIconFromResourceEx(LPBYTE bits, DWORD size, BOOL icon, DWORD, int cx, int cy, UINT flags) {
+    if (!bits || !icon) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (flags & LR_DEFAULTSIZE) {
+        if (cx == 0) cx = SystemIconSize(false);
+        if (cy == 0) cy = SystemIconSize(false);
+    }
+    return IconFromImage(bits, size, cx, cy, false);
+}
+
+HICON WINAPI CreateIconFromResource(LPBYTE bits, DWORD size, BOOL icon, DWORD version) {
+    return CreateIconFromResourceEx(bits, size, icon, version, 0, 0, LR_DEFAULTSIZE);
+}
+
+HICON WINAPI ExtractIconA(HINSTANCE, LPCSTR fileName, UINT index) {
+    constexpr size_t kMaxIconFile = 1 << 20;
+    std::vector<uint8_t> file;
+    size_t count = 0;
+    if (!fileName || !ReadSmallFile(fileName, kMaxIconFile, &file) || !IconFileImages(file, &count)) return nullptr;
+    if (index == 0xFFFFFFFF) return reinterpret_cast<HICON>(static_cast<uintptr_t>(1));
+    if (index != 0) return nullptr;
+    int side = SystemIconSize(false);
+    size_t best = NearestImage(count, side, side, [&](size_t i) {
+        const uint8_t* entry = file.data() + 6 + 16 * i;
+        return std::tuple<int, int, int>(entry[0] ? entry[0] : 256, entry[1] ? entry[1] : 256, U16(entry + 6));
+    });
+    const uint8_t* entry = file.data() + 6 + 16 * best;
+    return IconFromImage(file.data() + U32(entry + 12), U32(entry + 8), side, side, false);
 }
 
 }  // extern "C"

@@ -285,6 +285,13 @@ bool Click(HWND dialog, int id) {
     return true;
 }
 
+bool ClickPoint(HWND dialog, int id, int x, int y) {
+    HWND control = UsableControl(dialog, id, "click");
+    if (!control) return false;
+    ClickAt(dialog, control, POINT{x, y}, 0, false);
+    return true;
+}
+
 bool Check(HWND dialog, int id, bool checked) {
     HWND control = UsableControl(dialog, id, "check");
     if (!control) return false;

@@ -62,4 +62,17 @@ HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy
 HCURSOR WINAPI SetCursor(HCURSOR hCursor);
 HCURSOR WINAPI GetCursor(void);
 BOOL WINAPI DestroyCursor(HCURSOR hCursor);
+// An icon from one icon image as a group's icon resource or an icon file
+// holds it (bitmap header with doubled height, colours, colour rows, mask
+// rows). cx and cy 0 keep the image's size, or with LR_DEFAULTSIZE take the
+// system's; CreateIconFromResource takes the system's. The caller destroys it.
+HICON WINAPI CreateIconFromResourceEx(LPBYTE presbits, DWORD dwResSize, BOOL fIcon, DWORD dwVer, int cxDesired,
+                                      int cyDesired, UINT flags);
+HICON WINAPI CreateIconFromResource(LPBYTE presbits, DWORD dwResSize, BOOL fIcon, DWORD dwVer);
+// The icon of an icon file (.ICO) at the system icon size, which the caller
+// destroys. Index (UINT)-1 gives the number of icons as a handle value: 1 for
+// an icon file, 0 for any other file. Only index 0 exists. Files that are not
+// whole, well-formed icon files (or above 1 MB) give none: executables and
+// libraries carry their icons in their resource containers instead.
+HICON WINAPI ExtractIconA(HINSTANCE hInst, LPCSTR pszExeFileName, UINT nIconIndex);
 }

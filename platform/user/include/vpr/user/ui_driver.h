@@ -82,6 +82,8 @@ namespace ui {
 
 // Clicks a control with the left button.
 bool Click(HWND dialog, int controlId);
+// Clicks a control at a point of its client area (a day of a calendar).
+bool ClickPoint(HWND dialog, int controlId, int x, int y);
 // Clicks a check box or radio button until it shows the wanted state.
 bool Check(HWND dialog, int controlId, bool checked);
 // Clicks into an edit (or combo box) and types the text at the caret.
