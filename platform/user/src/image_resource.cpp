@@ -167,10 +167,10 @@ HICON IconFromImage(const uint8_t* image, size_t size, int cx, int cy, bool shar
 // The icon of a group resource at the wanted size: the image of that size with
 // the most colours, else the nearest size, stretched. Group entries are 14
 // bytes after a 6-byte header (docs/resource_format.md).
-HICON IconFromGroup(HINSTANCE instance, LPCSTR name, bool cursor, int cx, int cy, bool shared) {
+HICON IconFromGroup(HINSTANCE instance, LPCSTR name, int cx, int cy, bool shared) {
     const uint8_t* group = nullptr;
     size_t size = 0;
-    if (!FindResourceData(instance, name, cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON, &group, &size)) return nullptr;
+    if (!FindResourceData(instance, name, RT_GROUP_ICON, &group, &size)) return nullptr;
     size_t count = size >= 6 ? U16(group + 4) : 0;
     if (size < 6 || count == 0 || size < 6 + 14 * count) {
         SetLastError(ERROR_INVALID_DATA);
@@ -183,7 +183,7 @@ HICON IconFromGroup(HINSTANCE instance, LPCSTR name, bool cursor, int cx, int cy
     uint16_t imageId = U16(group + 6 + 14 * best + 12);
     const uint8_t* image = nullptr;
     size_t imageSize = 0;
-    if (!FindResourceData(instance, MAKEINTRESOURCEA(imageId), cursor ? RT_CURSOR : RT_ICON, &image, &imageSize))
+    if (!FindResourceData(instance, MAKEINTRESOURCEA(imageId), RT_ICON, &image, &imageSize))
         return nullptr;
     return IconFromImage(image, imageSize, cx, cy, shared);
 }
@@ -268,17 +268,17 @@ HICON StandardImage(LPCSTR name, bool cursor) {
     return icon;
 }
 
-// Shared icons and cursors of modules, one handle per resource and size.
-HICON SharedIcon(HINSTANCE instance, LPCSTR name, bool cursor, int cx, int cy) {
+// Shared icons of modules, one handle per resource and size.
+HICON SharedIcon(HINSTANCE instance, LPCSTR name, int cx, int cy) {
     static std::mutex mutex;
     static std::map<std::string, HICON> loaded;
-    std::string key = std::to_string(reinterpret_cast<uintptr_t>(instance)) + (cursor ? " cursor " : " icon ") +
+    std::string key = std::to_string(reinterpret_cast<uintptr_t>(instance)) + " " +
                       (IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(name)) : name) + " " +
                       std::to_string(cx) + "x" + std::to_string(cy);
     std::lock_guard lock(mutex);
     auto it = loaded.find(key);
     if (it != loaded.end()) return it->second;  // shared icons are never destroyed
-    HICON icon = IconFromGroup(instance, name, cursor, cx, cy, true);
+    HICON icon = IconFromGroup(instance, name, cx, cy, true);
     if (icon) loaded[key] = icon;
     return icon;
 }
@@ -289,10 +289,15 @@ HANDLE LoadIconOrCursor(HINSTANCE instance, LPCSTR name, bool cursor, int cx, in
         return nullptr;
     }
     if (!instance) return StandardImage(name, cursor);
+    if (cursor) {
+        // The resource container has no cursor record: modules carry no cursors.
+        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        return nullptr;
+    }
     if (cx == 0) cx = SystemIconSize(false);
     if (cy == 0) cy = SystemIconSize(false);
-    if (flags & LR_SHARED) return SharedIcon(instance, name, cursor, cx, cy);
-    return IconFromGroup(instance, name, cursor, cx, cy, false);
+    if (flags & LR_SHARED) return SharedIcon(instance, name, cx, cy);
+    return IconFromGroup(instance, name, cx, cy, false);
 }
 
 }  // namespace

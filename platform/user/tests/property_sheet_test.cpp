@@ -132,6 +132,26 @@ TEST_F(PropertySheetTest, APageThatRefusesKeepsTheSheetWhereItIs) {
     EXPECT_TRUE(driver.Failures().empty());
 }
 
+TEST_F(PropertySheetTest, TabTitlesComeFromTheTemplateOrTheStringTable) {
+    pages_[1].dwFlags |= PSP_USETITLE;
+    pages_[1].pszTitle = MAKEINTRESOURCEA(IDS_PAGE_TITLE);
+    UiDriver driver;
+    driver.OnDialogCaption("Properties for Word", [](const vpr::user::ModalElement& sheet) {
+        HWND tabs = GetDlgItem(sheet.window, IDC_PROPSHEET_TABS);
+        std::vector<std::string> titles;
+        for (int i = 0; i < 2; ++i) {
+            char text[64] = {};
+            TCITEMA item{TCIF_TEXT, 0, 0, text, sizeof text, 0, 0};
+            SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+            titles.push_back(text);
+        }
+        EXPECT_EQ(titles, (std::vector<std::string>{"General", "Identification"}));
+        vpr::user::ui::Click(sheet.window, IDCANCEL);
+    });
+    EXPECT_EQ(PropertySheetA(&header_), 0);
+    EXPECT_TRUE(driver.Failures().empty());
+}
+
 TEST_F(PropertySheetTest, ModelessSheetFromPageHandlesAppliesAndReportsClosing) {
     HPROPSHEETPAGE handles[2] = {CreatePropertySheetPageA(&pages_[0]), CreatePropertySheetPageA(&pages_[1])};
     ASSERT_NE(handles[0], nullptr);

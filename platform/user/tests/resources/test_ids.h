@@ -23,6 +23,7 @@
 #define IDC_DISABLED 109
 #define IDC_NESTED 110
 #define IDC_PAGE_EDIT 100
+#define IDS_PAGE_TITLE 2
 
 #define IDD_PICTURES 210
 #define IDD_CURSOR 211

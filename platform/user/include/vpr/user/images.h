@@ -10,6 +10,8 @@
 // DestroyIcon leaves it alone, so a caller may destroy what it loaded.
 // Without an instance the standard IDI_ icons and IDC_ cursors are loaded;
 // each has pixels of its own (a disc or a pointer shape in its own colour).
+// The resource container has no cursor record, so modules carry no cursors:
+// LoadCursorA with an instance fails with ERROR_RESOURCE_TYPE_NOT_FOUND.
 // Missing resources give null with the last error of FindResourceA, damaged
 // ones null with ERROR_INVALID_DATA.
 #pragma once
