@@ -9,8 +9,8 @@
 #include "control.h"
 #include "module_resource.h"
 #include "paint.h"
-#include "vpr/user/menu.h"
 #include "ui_driver_hooks.h"
+#include "vpr/user/menu.h"
 #include "vpr/win/error.h"
 
 namespace vpr::user {
