@@ -2,11 +2,13 @@
 // program's own (tests/resources/user_tests.vrc) and a resource library's.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "commctrl.h"
 #include "test_ids.h"
+#include "vpr/testing/temp_machine.h"
 #include "windows.h"
 
 using vpr::user::ModalElement;
@@ -148,6 +150,70 @@ TEST(ResourceImageTest, MissingOrDamagedImagesFailWithTheReason) {
     add("damaged menu", ERROR_INVALID_DATA, [] { return LoadMenuA(Program(), MAKEINTRESOURCEA(IDR_DAMAGED)); });
     add("damaged accelerators", ERROR_INVALID_DATA,
         [] { return LoadAcceleratorsA(Program(), MAKEINTRESOURCEA(IDA_DAMAGED)); });
+}
+
+// The bytes of a module resource.
+std::vector<uint8_t> ResourceBytes(LPCSTR name, LPCSTR type) {
+    HRSRC found = FindResourceA(Program(), name, type);
+    auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(Program(), found)));
+    return data ? std::vector<uint8_t>(data, data + SizeofResource(Program(), found)) : std::vector<uint8_t>{};
+}
+
+TEST(ResourceImageTest, IconFilesAndIconImagesFromBytes) {
+    // The icon file of the program's two-size icon: header, 16-byte entries, images.
+    std::vector<uint8_t> group = ResourceBytes(MAKEINTRESOURCEA(IDI_TWO_SIZES), RT_GROUP_ICON);
+    ASSERT_EQ(group.size(), 6u + 2 * 14);
+    std::vector<uint8_t> file(group.begin(), group.begin() + 6), images;
+    std::vector<uint8_t> small;
+    for (int i = 0; i < 2; ++i) {
+        const uint8_t* entry = group.data() + 6 + 14 * i;
+        std::vector<uint8_t> image = ResourceBytes(MAKEINTRESOURCEA(entry[12] | entry[13] << 8), RT_ICON);
+        if (entry[0] == 16) small = image;
+        uint32_t offset = static_cast<uint32_t>(6 + 2 * 16 + images.size()), size = static_cast<uint32_t>(image.size());
+        file.insert(file.end(), entry, entry + 8);
+        for (uint32_t value : {size, offset})
+            for (int b = 0; b < 4; ++b) file.push_back(static_cast<uint8_t>(value >> (8 * b)));
+        images.insert(images.end(), image.begin(), image.end());
+    }
+    file.insert(file.end(), images.begin(), images.end());
+
+    vpr::testing::TempMachine machine;
+    auto write = [&](const char* name, const std::vector<uint8_t>& bytes) {
+        std::ofstream(machine.HostPath(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    write("C:\\TWO.ICO", file);
+    EXPECT_EQ(ExtractIconA(nullptr, "C:\\TWO.ICO", static_cast<UINT>(-1)), reinterpret_cast<HICON>(1));
+    HICON icon = ExtractIconA(nullptr, "C:\\TWO.ICO", 0);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(ReadIcon(icon, 3, 10).size.cx, 32);  // the image of the system size
+    EXPECT_EQ(ReadIcon(icon, 3, 10).color, RGB(255, 0, 0));
+    EXPECT_EQ(ReadIcon(icon, 20, 1).mask, kWhite);
+    EXPECT_TRUE(DestroyIcon(icon));  // the caller's own
+    EXPECT_EQ(ExtractIconA(nullptr, "C:\\TWO.ICO", 1), nullptr);
+
+    // Cut files, files of another kind and missing ones hold no icon.
+    write("C:\\CUT.ICO", std::vector<uint8_t>(file.begin(), file.end() - 1));
+    write("C:\\TEXT.ICO", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'c', 'o', 'n'});
+    for (const char* name : {"C:\\CUT.ICO", "C:\\TEXT.ICO", "C:\\MISSING.ICO"}) {
+        EXPECT_EQ(ExtractIconA(nullptr, name, static_cast<UINT>(-1)), nullptr) << name;
+        EXPECT_EQ(ExtractIconA(nullptr, name, 0), nullptr) << name;
+    }
+
+    // One image: at its own size, at the system's, or at a size asked for.
+    auto bits = small.data();
+    auto size = static_cast<DWORD>(small.size());
+    HICON own = CreateIconFromResourceEx(bits, size, TRUE, 0x00030000, 0, 0, 0);
+    EXPECT_EQ(ReadIcon(own, 5, 5).size.cx, 16);
+    EXPECT_EQ(ReadIcon(own, 5, 5).color, RGB(0, 255, 0));
+    HICON system = CreateIconFromResource(bits, size, TRUE, 0x00030000);
+    EXPECT_EQ(ReadIcon(system, 0, 0).size.cx, 32);
+    HICON asked = CreateIconFromResourceEx(bits, size, TRUE, 0x00030000, 24, 24, 0);
+    EXPECT_EQ(ReadIcon(asked, 0, 0).size.cy, 24);
+    for (HICON made : {own, system, asked}) DestroyIcon(made);
+    SetLastError(0);
+    EXPECT_EQ(CreateIconFromResourceEx(bits, 20, TRUE, 0x00030000, 0, 0, 0), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
 }
 
 TEST(ResourceMenuTest, MenuAndAcceleratorsFromResources) {

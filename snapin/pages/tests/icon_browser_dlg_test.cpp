@@ -2,6 +2,7 @@
 // the preview, the choice handed back, and the fallback to MORICONS.DLL.
 #include <gtest/gtest.h>
 
+#include "commdlg.h"
 #include "icon_test_files.h"
 #include "snapin/pages/icon_browser_dlg.h"
 #include "snapin/pages/icon_file.h"
@@ -118,18 +119,32 @@ TEST_F(IconBrowserTest, AMissingFileFallsBackToTheSystemsMoreIcons) {
     EXPECT_EQ(IconSize(fallback.GetIcon()), 32);
 }
 
-TEST_F(IconBrowserTest, AnIconFileListsOneIcon) {
+TEST_F(IconBrowserTest, BrowsingToAnIconFileListsItsOneIcon) {
     WriteBytes(machine_, "C:\\APP.ICO", IcoFile({DibImage(32, 4)}));
     CIconBrowserDlg dialog;
-    dialog.SetFileName("C:\\APP.ICO");
+    dialog.SetFileName(ProgramPath().c_str());
     driver_.OnDialog(IDD_ICON_BROWSER, [&](const ModalElement& e) {
+        EXPECT_EQ(ListMessage(e.window, LB_GETCOUNT), 3);
+        driver_.OnDialogCaption("Open", [&](const ModalElement& open) {
+            // The file types of the filter text, the executables first.
+            EXPECT_EQ(SendDlgItemMessageA(open.window, cmb1, CB_GETCOUNT, 0, 0), 4);
+            char first[64] = "";
+            SendDlgItemMessageA(open.window, cmb1, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+            EXPECT_STREQ(first, "Executables (*.exe)");
+            ui::ReplaceText(open.window, edt1, "C:\\APP.ICO");
+            ui::Click(open.window, IDOK);
+        });
+        ui::Click(e.window, IDC_ICON_BROWSE);
         EXPECT_EQ(ListMessage(e.window, LB_GETCOUNT), 1);
+        EXPECT_EQ(ListMessage(e.window, LB_GETCURSEL), 0);
+        EXPECT_EQ(ControlText(e.window, IDC_ICON_FILE_NAME), "C:\\APP.ICO");
         ui::Click(e.window, IDOK);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     std::vector<uint8_t> image(kIconImageBufferSize, 0);
     image.resize(static_cast<size_t>(dialog.GetIconImage(image.data())));
     EXPECT_EQ(image, ReadBytes("C:\\APP.ICO"));
+    EXPECT_EQ(std::string(dialog.GetFileName()), "C:\\APP.ICO");
 }
 
 }  // namespace
