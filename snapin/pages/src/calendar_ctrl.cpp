@@ -67,12 +67,13 @@ int64_t YearStep(int32_t base, int years) {
 // on WM_NCCREATE.
 LRESULT CALLBACK CalendarWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
+        // From here on the object's handlers run; it deletes itself after
+        // WM_NCDESTROY.
         auto* calendar = new CCalendarCtrl;
         if (!calendar->SubclassWindow(hwnd)) {
             delete calendar;
             return FALSE;
         }
-        return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
