@@ -28,6 +28,7 @@ protected:
         popup->EnableMenuItem(ID_DELETE, MF_BYCOMMAND | MF_GRAYED);
         events.push_back("init menu");
     }
+    afx_msg void OnTimer(UINT_PTR id) { events.push_back("timer " + std::to_string(id)); }
     afx_msg void OnOpen() { events.push_back("open"); }
     afx_msg void OnDelete() { events.push_back("delete"); }
     DECLARE_MESSAGE_MAP()
@@ -36,6 +37,7 @@ protected:
 BEGIN_MESSAGE_MAP(CItemWnd, CWnd)
 ON_WM_PAINT()
 ON_WM_INITMENUPOPUP()
+ON_WM_TIMER()
 ON_COMMAND(ID_OPEN, OnOpen)
 ON_COMMAND(ID_DELETE, OnDelete)
 END_MESSAGE_MAP()
@@ -82,6 +84,21 @@ TEST(CMenu, ContextMenuFromResourcesCommandsTheOwner) {
     std::erase(window.events, "paint");
     EXPECT_EQ(deleteChosen, 0u);
     EXPECT_EQ(window.events, (std::vector<std::string>{"init menu", "open"}));
+}
+
+TEST(Timers, ComeToTheWindowsTimerHandler) {
+    auto clock = std::make_shared<vpr::win::ManualClock>();
+    vpr::win::SetClock(clock);
+    CItemWnd window;
+    ASSERT_TRUE(window.CreateEx(0, nullptr, "tray", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    EXPECT_EQ(window.SetTimer(7, 30000), 7u);
+    clock->Advance(30000);
+    Pump();
+    EXPECT_TRUE(window.KillTimer(7));
+    clock->Advance(30000);
+    Pump();
+    EXPECT_EQ(window.events, std::vector<std::string>{"timer 7"});
+    vpr::win::SetClock(nullptr);
 }
 
 }  // namespace

@@ -290,6 +290,10 @@ public:
     void SetFont(HFONT hFont, BOOL bRedraw = TRUE);
     HFONT GetFont() const;
     BOOL IsWindow() const;
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = nullptr) {
+        return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
+    }
+    BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
     // A message box owned by the window; no caption: the application's name.
     int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
     // Help through the application object (CWinApp::WinHelp), so that an
