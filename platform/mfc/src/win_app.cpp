@@ -3,6 +3,7 @@
 
 #include "vpr/mfc/wnd.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -58,25 +59,23 @@ AFX_MAINTAIN_STATE::~AFX_MAINTAIN_STATE() { currentState = previous_; }
 
 CWinApp* AfxGetApp() {
     AFX_MODULE_STATE* state = AfxGetModuleState();
-    if (state->m_pCurrentWinApp) return state->m_pCurrentWinApp;
+    Registry& registry = TheRegistry();
     std::vector<CWinApp*> apps;
     {
-        Registry& registry = TheRegistry();
         std::lock_guard<std::mutex> lock(registry.mutex);
+        if (state->m_pCurrentWinApp) return state->m_pCurrentWinApp;
         apps = registry.apps;
     }
+    // Which module holds an object is asked without the registry's lock: the
+    // module table's lock is held while a loading module constructs its objects.
     for (CWinApp* app : apps) {
-        if (vpr::win::ModuleFromAddress(app) == state->m_hCurrentInstanceHandle) {
-            Registry& registry = TheRegistry();
-            std::lock_guard<std::mutex> lock(registry.mutex);
-            // Still alive: a module unloaded meanwhile has taken its object along.
-            for (CWinApp* live : registry.apps) {
-                if (live != app) continue;
-                app->m_hInstance = state->m_hCurrentInstanceHandle;
-                state->m_pCurrentWinApp = app;
-                return app;
-            }
-        }
+        if (vpr::win::ModuleFromAddress(app) != state->m_hCurrentInstanceHandle) continue;
+        std::lock_guard<std::mutex> lock(registry.mutex);
+        if (std::find(registry.apps.begin(), registry.apps.end(), app) == registry.apps.end())
+            return nullptr;  // its module was unloaded meanwhile
+        app->m_hInstance = state->m_hCurrentInstanceHandle;
+        state->m_pCurrentWinApp = app;
+        return app;
     }
     return nullptr;
 }
