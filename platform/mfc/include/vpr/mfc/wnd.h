@@ -162,10 +162,13 @@ protected:                                                 \
     VPR_MAP_ENTRY(WM_INITMENUPOPUP, 0, 0, 0,                                                        \
                   self_->OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam_)),       \
                                          LOWORD(lParam_), HIWORD(lParam_)))
+// The handler's pScrollBar is the object of the control that scrolled,
+// whatever its class (a CSliderCtrl for a trackbar): compare it with a
+// member's address or cast it back to the control's own class.
 #define VPR_SCROLL_ENTRY(message, fxn)                                                                \
     VPR_MAP_ENTRY(message, 0, 0, 0,                                                                   \
                   self_->fxn(LOWORD(wParam_), static_cast<short>(HIWORD(wParam_)),                    \
-                             dynamic_cast<CScrollBar*>(CWnd::FromHandle(reinterpret_cast<HWND>(lParam_)))))
+                             reinterpret_cast<CScrollBar*>(CWnd::FromHandle(reinterpret_cast<HWND>(lParam_)))))
 #define ON_WM_HSCROLL() VPR_SCROLL_ENTRY(WM_HSCROLL, OnHScroll)
 #define ON_WM_VSCROLL() VPR_SCROLL_ENTRY(WM_VSCROLL, OnVScroll)
 #define ON_WM_DRAWITEM()                                                                               \
