@@ -16,3 +16,4 @@
 #include "vpr/mfc/dialog.h"
 #include "vpr/mfc/property_page.h"
 #include "vpr/mfc/win_thread.h"
+#include "vpr/mfc/file_dialog.h"

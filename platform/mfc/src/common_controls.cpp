@@ -6,6 +6,9 @@
 IMPLEMENT_DYNAMIC(CImageList, CObject)
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 IMPLEMENT_DYNAMIC(CTreeCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CProgressCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CSliderCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CAnimateCtrl, CWnd)
 
 namespace {
 
@@ -237,4 +240,25 @@ CImageList* CTreeCtrl::SetImageList(CImageList* pImageList, int nImageListType) 
     return TemporaryImageList(reinterpret_cast<HIMAGELIST>(SendMessage(
         TVM_SETIMAGELIST, static_cast<WPARAM>(nImageListType),
         reinterpret_cast<LPARAM>(pImageList ? pImageList->m_hImageList : nullptr))));
+}
+
+// --- Progress bar, trackbar, animation -------------------------------------------------
+
+BOOL CProgressCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return CWnd::Create(PROGRESS_CLASSA, nullptr, dwStyle, rect, pParentWnd, nID);
+}
+
+BOOL CSliderCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return CWnd::Create(TRACKBAR_CLASSA, nullptr, dwStyle, rect, pParentWnd, nID);
+}
+
+BOOL CAnimateCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return CWnd::Create(ANIMATE_CLASSA, nullptr, dwStyle, rect, pParentWnd, nID);
+}
+
+BOOL CAnimateCtrl::Open(UINT nID) {
+    LPCSTR name = MAKEINTRESOURCEA(nID);
+    HINSTANCE resources = m_pModuleState->m_hCurrentResourceHandle;
+    HINSTANCE holder = FindResourceA(resources, name, "AVI") ? resources : m_pModuleState->m_hCurrentInstanceHandle;
+    return Animate_OpenEx(m_hWnd, holder, name);
 }

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 #include <vector>
 
 #include "afxwin.h"
 #include "test_ids.h"
+#include "vpr/locale/locale.h"
+#include "vpr/testing/temp_machine.h"
 
 namespace {
 
@@ -124,6 +128,116 @@ TEST(AfxBeginThread, WorkerRunsInItsStartersModuleState) {
     EXPECT_EQ(saw.state, other);
     EXPECT_EQ(thread->ResumeThread(), 0u);
     delete thread;
+}
+
+// --- File dialog ---------------------------------------------------------------
+
+std::vector<std::string> FilterTexts(const char* filter) {
+    std::vector<std::string> texts;
+    for (const char* p = filter; *p; p += std::strlen(p) + 1) texts.push_back(p);
+    return texts;
+}
+
+TEST(CFileDialog, TurnsBarSeparatedFiltersIntoPairs) {
+    CFileDialog dialog(TRUE, "qmt", "C:\\TEMPLATES\\word.qmt", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                       "Application Templates (*.qmt)|*.qmt|All Files (*.*)|*.*||");
+    EXPECT_EQ(FilterTexts(dialog.m_ofn.lpstrFilter),
+              (std::vector<std::string>{"Application Templates (*.qmt)", "*.qmt", "All Files (*.*)", "*.*"}));
+    EXPECT_STREQ(dialog.m_ofn.lpstrDefExt, "qmt");
+    EXPECT_EQ(dialog.m_ofn.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY));
+    EXPECT_STREQ(dialog.GetPathName(), "C:\\TEMPLATES\\word.qmt");
+    EXPECT_STREQ(dialog.GetFileName(), "word.qmt");
+    EXPECT_STREQ(dialog.GetFileExt(), "qmt");
+    EXPECT_STREQ(dialog.GetFileTitle(), "word");
+}
+
+TEST(CFileDialog, KeepsDoubleByteCharactersEndingInABar) {
+    vpr::machine::CreateOptions options;
+    options.codePage = vpr::locale::kCodePageJapanese;
+    vpr::testing::TempMachine machine(options);
+    // 0x83 0x7C is one character whose trail byte is '|'.
+    CFileDialog dialog(TRUE, nullptr, nullptr, 0, "\x83\x7C (*.qmt)|*.qmt||");
+    EXPECT_EQ(FilterTexts(dialog.m_ofn.lpstrFilter), (std::vector<std::string>{"\x83\x7C (*.qmt)", "*.qmt"}));
+}
+
+TEST(CFileDialog, SavesUnderTheNameThePersonTypes) {
+    vpr::testing::TempMachine machine;
+    vpr::user::UiDriver driver;
+    CFileDialog dialog(FALSE, "qmt", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       "Application Templates (*.qmt)|*.qmt|All Files (*.*)|*.*||");
+    dialog.m_ofn.lpstrInitialDir = "C:\\";
+    driver.OnDialogCaption("Save As", [](const vpr::user::ModalElement& e) {
+        vpr::user::ui::ReplaceText(e.window, edt1, "export");
+        vpr::user::ui::Click(e.window, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(driver.Failures().empty());
+    EXPECT_STREQ(dialog.GetPathName(), "C:\\export.qmt");
+    EXPECT_STREQ(dialog.GetFileTitle(), "export");
+
+    driver.OnDialogCaption("Save As", [](const vpr::user::ModalElement& e) { vpr::user::ui::Click(e.window, IDCANCEL); });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+// --- Progress bar, trackbar, animation ---------------------------------------------
+
+class CTimeDlg : public CWnd {
+public:
+    CSliderCtrl slider;
+    std::vector<int> moves;
+
+protected:
+    afx_msg void OnHScroll(UINT code, UINT, CScrollBar* pScrollBar) {
+        if (pScrollBar == reinterpret_cast<CScrollBar*>(&slider) && code != TB_ENDTRACK) moves.push_back(slider.GetPos());
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTimeDlg, CWnd)
+ON_WM_HSCROLL()
+END_MESSAGE_MAP()
+
+TEST(CommonControls, TrackbarMovesComeToTheParentsHandler) {
+    vpr::user::UiDriver driver;
+    CTimeDlg parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "time", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr));
+    ASSERT_TRUE(parent.slider.Create(WS_VISIBLE | WS_TABSTOP | TBS_HORZ, CRect(5, 5, 205, 30), &parent, 20));
+    parent.slider.SetRange(0, 24);
+    parent.slider.SetPos(12);
+    EXPECT_EQ(parent.slider.GetPos(), 12);
+    EXPECT_TRUE(parent.moves.empty());  // program changes tell nobody
+    parent.slider.SetFocus();
+    vpr::user::ui::PressKey(parent.m_hWnd, VK_RIGHT);
+    EXPECT_EQ(parent.moves, std::vector<int>{13});
+
+    CProgressCtrl progress;
+    ASSERT_TRUE(progress.Create(WS_VISIBLE, CRect(5, 40, 205, 50), &parent, 21));
+    progress.SetRange(0, 4);
+    progress.SetPos(3);
+    EXPECT_EQ(progress.GetPos(), 3);
+    progress.SetStep(1);
+    progress.StepIt();
+    EXPECT_EQ(progress.GetPos(), 4);
+}
+
+TEST_F(Frame, AnimationOpensItsClipFromTheModuleWhenTheResourcesLackIt) {
+    HMODULE second = LoadLibraryA("MFCMOD32.DLL");
+    ASSERT_NE(second, nullptr);
+    AfxSetResourceHandle(second);  // a language library without the clip
+    CAnimateCtrl animation;
+    ASSERT_TRUE(animation.Create(WS_VISIBLE, CRect(0, 0, 40, 40), &frame_, 30));
+    EXPECT_TRUE(animation.Open(IDR_COPY_AVI));
+    EXPECT_TRUE(animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1)));
+    vpr::user::Animation seen;
+    ASSERT_TRUE(vpr::user::GetAnimation(animation.m_hWnd, &seen));
+    EXPECT_EQ(seen.clip, "#410");
+    EXPECT_EQ(seen.module, GetModuleHandleA(nullptr));
+    EXPECT_TRUE(seen.playing);
+    EXPECT_EQ(seen.repeat, -1);
+    EXPECT_FALSE(animation.Open(IDR_COPY_AVI + 1));
+    AfxSetResourceHandle(GetModuleHandleA(nullptr));
+    animation.DestroyWindow();
+    FreeLibrary(second);
 }
 
 }  // namespace

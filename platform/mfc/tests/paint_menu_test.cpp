@@ -80,6 +80,7 @@ TEST(CMenu, ContextMenuFromResourcesCommandsTheOwner) {
         return vpr::user::ui::ChooseMenuItem(open, "&Open");
     });
     EXPECT_TRUE(popup->TrackPopupMenu(TPM_LEFTALIGN, 10, 10, &window));
+    EXPECT_TRUE(driver.Failures().empty());
     Pump();  // the command is posted, as on Windows
     std::erase(window.events, "paint");
     EXPECT_EQ(deleteChosen, 0u);

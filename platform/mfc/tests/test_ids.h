@@ -14,3 +14,4 @@
 #define IDR_CONTEXT 400
 #define ID_OPEN 401
 #define ID_DELETE 402
+#define IDR_COPY_AVI 410

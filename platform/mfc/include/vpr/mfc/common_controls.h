@@ -1,5 +1,6 @@
-// Classes of the common controls: CImageList, CListCtrl and CTreeCtrl, each
-// a thin wrapper of its control's messages.
+// Classes of the common controls: CImageList, CListCtrl, CTreeCtrl,
+// CProgressCtrl, CSliderCtrl and CAnimateCtrl, each a thin wrapper of its
+// control's messages.
 #pragma once
 
 #include "commctrl.h"
@@ -138,4 +139,46 @@ public:
     }
     HTREEITEM HitTest(CPoint pt, UINT* pFlags = nullptr) const;
     CImageList* SetImageList(CImageList* pImageList, int nImageListType);
+};
+
+class CProgressCtrl : public CWnd {
+    DECLARE_DYNAMIC(CProgressCtrl)
+public:
+    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
+    void SetRange(short nLower, short nUpper) { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper)); }
+    void SetRange32(int nLower, int nUpper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(nLower), nUpper); }
+    int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos))); }
+    int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+    int OffsetPos(int nPos) { return static_cast<int>(SendMessage(PBM_DELTAPOS, static_cast<WPARAM>(nPos))); }
+    int SetStep(int nStep) { return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(nStep))); }
+    int StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
+};
+
+class CSliderCtrl : public CWnd {
+    DECLARE_DYNAMIC(CSliderCtrl)
+public:
+    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
+    int GetPos() const { return static_cast<int>(SendMessage(TBM_GETPOS)); }
+    void SetPos(int nPos) { SendMessage(TBM_SETPOS, TRUE, nPos); }
+    void SetRange(int nMin, int nMax, BOOL bRedraw = FALSE) { SendMessage(TBM_SETRANGE, bRedraw, MAKELPARAM(nMin, nMax)); }
+    int GetRangeMin() const { return static_cast<int>(SendMessage(TBM_GETRANGEMIN)); }
+    int GetRangeMax() const { return static_cast<int>(SendMessage(TBM_GETRANGEMAX)); }
+    void SetTicFreq(int nFreq) { SendMessage(TBM_SETTICFREQ, static_cast<WPARAM>(nFreq)); }
+    int SetPageSize(int nSize) { return static_cast<int>(SendMessage(TBM_SETPAGESIZE, 0, nSize)); }
+    int SetLineSize(int nSize) { return static_cast<int>(SendMessage(TBM_SETLINESIZE, 0, nSize)); }
+};
+
+class CAnimateCtrl : public CWnd {
+    DECLARE_DYNAMIC(CAnimateCtrl)
+public:
+    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
+    // Opens an "AVI" resource of the current resources, else of the module itself.
+    BOOL Open(UINT nID);
+    BOOL Open(LPCSTR lpszFileName) { return Animate_Open(m_hWnd, lpszFileName); }
+    // Plays frames nFrom to nTo (-1: the last) nRep times (-1: for ever).
+    BOOL Play(UINT nFrom, UINT nTo, UINT nRep) {
+        return Animate_Play(m_hWnd, static_cast<int>(nFrom), static_cast<int>(nTo), static_cast<int>(nRep));
+    }
+    BOOL Stop() { return Animate_Stop(m_hWnd); }
+    BOOL Close() { return Animate_Close(m_hWnd); }
 };
