@@ -27,7 +27,7 @@ DWORD CFixedSizeList::Add(const void* entry) {
     return ++m_count;
 }
 
-void* CFixedSizeList::GetAt(DWORD index) {
+void* CFixedSizeList::GetAt(DWORD index) const {
     if (index >= m_count) return nullptr;
     if (!m_cursor || index < m_currentIndex) {
         m_cursor = m_first;

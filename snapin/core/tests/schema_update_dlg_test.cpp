@@ -96,6 +96,24 @@ TEST_F(SchemaUpdateDlgTest, ModifyStaysEnabledAndUnchosenTreesAreNotExtended) {
     EXPECT_EQ(east->GetLevel(), kTreeNotToExtend);
 }
 
+// Tree names are compared exactly: two that differ only in case each get
+// their own answer.
+TEST_F(SchemaUpdateDlgTest, TreesDifferingOnlyInCaseEachGetTheirOwnAnswer) {
+    CRefItem* lower = Tree("acme", 0);
+    CRefItem* upper = Tree("ACME", 0);
+    std::string chosen;
+    INT_PTR result = Run([&](HWND d) {
+        ui::SelectRow(d, IDC_SCHEMA_TREES, 1);
+        chosen = Listed(d)[1];
+        ui::Click(d, IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    CRefItem* picked = chosen == "acme" ? lower : upper;
+    CRefItem* other = picked == lower ? upper : lower;
+    EXPECT_EQ(picked->GetLevel(), 0u);
+    EXPECT_EQ(other->GetLevel(), kTreeNotToExtend);
+}
+
 TEST_F(SchemaUpdateDlgTest, CancelChangesNoFlagsAndHelpOpensItsTopic) {
     CRefItem* west = Tree("WEST", 0);
     INT_PTR result = Run([](HWND d) {

@@ -18,8 +18,7 @@ public:
     DWORD Add(const void* entry);
     DWORD GetCount() const { return m_count; }
     // Entry i (0-based), or null when i is not below the count.
-    void* GetAt(DWORD index);
-    const void* GetAt(DWORD index) const { return const_cast<CFixedSizeList*>(this)->GetAt(index); }
+    void* GetAt(DWORD index) const;
     DWORD GetEntrySize() const { return m_entrySize; }
     // Frees every block; the count is 0 after.
     void RemoveAll();
@@ -31,8 +30,8 @@ private:
     DWORD m_count = 0;
     // Lookups of the next index go on from the cursor rather than from the
     // first block, so that walking the list in order stays linear.
-    DWORD m_currentIndex = 0;
+    mutable DWORD m_currentIndex = 0;
     Block* m_first = nullptr;
     Block* m_last = nullptr;
-    Block* m_cursor = nullptr;
+    mutable Block* m_cursor = nullptr;
 };
