@@ -1,6 +1,5 @@
 #include "snapin/core/fixed_size_list.h"
 
-#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,7 +15,7 @@ CFixedSizeList::~CFixedSizeList() { RemoveAll(); }
 
 DWORD CFixedSizeList::Add(const void* entry) {
     if (!entry) return 0;
-    auto* block = static_cast<Block*>(std::calloc(1, offsetof(Block, bytes) + m_entrySize));
+    auto* block = static_cast<Block*>(std::calloc(1, sizeof(Block) + m_entrySize));
     if (!block) return 0;
     std::memcpy(block->bytes, entry, m_entrySize);
     if (m_last)
