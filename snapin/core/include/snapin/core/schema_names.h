@@ -19,6 +19,8 @@ constexpr char kClassUser[] = "User";
 constexpr char kAttrCaption[] = "App:Caption";
 constexpr char kAttrDescription[] = "App:Description";
 constexpr char kAttrPath[] = "App:Path";
+// The "App:Path" of an application that needs no executable (install-only).
+constexpr char kInstallOnlyPath[] = " 47 NULL ";
 constexpr char kAttrVersionString[] = "App:Version String";
 constexpr char kAttrGuid[] = "App:GUID";
 constexpr char kAttrParameters[] = "App:Parameters";
