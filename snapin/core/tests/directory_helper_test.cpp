@@ -14,6 +14,7 @@
 #include "snapin/core/attribute_value.h"
 #include "snapin/core/directory_helper.h"
 #include "snapin/distribution/ref_item.h"
+#include "stored_values.h"
 #include "vpr/adminhost/admin_host.h"
 #include "vpr/directory/faults.h"
 #include "vpr/testing/temp_machine.h"
@@ -44,23 +45,7 @@ protected:
         theAppLibrary.Unload();
     }
 
-    // The values of an attribute as texts (numbers in decimal), as stored now.
-    Texts Values(const char* object, const char* attribute) {
-        Texts texts;
-        const LPCSTR names[1] = {attribute};
-        KmappAttribute* list = theAppLibrary.GetObjectAttributes(context_, object, names, 1);
-        for (KmappAttribute* node = list; node; node = node->next)
-            for (KmappValue* value = node->values; value; value = value->next) {
-                if (value->syntax == DIR_SYNTAX_INTEGER)
-                    texts.push_back(std::to_string(*static_cast<DWORD*>(value->data)));
-                else if (value->syntax == DIR_SYNTAX_OCTET_STRING)
-                    texts.emplace_back(static_cast<char*>(value->data), value->length);
-                else
-                    texts.emplace_back(static_cast<char*>(value->data));
-            }
-        theAppLibrary.FreeGetObjectAttributes(list);
-        return texts;
-    }
+    Texts Values(const char* object, const char* attribute) { return StoredValues(context_, object, attribute); }
 
     // A stream's whole content, or the open status as text.
     std::string StreamContent(const char* object, const char* attribute) {

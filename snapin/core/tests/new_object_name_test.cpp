@@ -8,6 +8,7 @@
 #include "snapin/core/app_library.h"
 #include "snapin/core/directory_helper.h"
 #include "snapin/core/new_object_name.h"
+#include "stored_values.h"
 #include "vpr/adminhost/admin_host.h"
 #include "vpr/directory/faults.h"
 #include "vpr/testing/temp_machine.h"
@@ -41,23 +42,7 @@ protected:
         theAppLibrary.Unload();
     }
 
-    // The values of an attribute as stored now (numbers in decimal).
-    Texts Values(const char* object, const char* attribute) {
-        Texts texts;
-        const LPCSTR names[1] = {attribute};
-        KmappAttribute* list = theAppLibrary.GetObjectAttributes(context_, object, names, 1);
-        for (KmappAttribute* node = list; node; node = node->next)
-            for (KmappValue* value = node->values; value; value = value->next) {
-                if (value->syntax == DIR_SYNTAX_INTEGER)
-                    texts.push_back(std::to_string(*static_cast<DWORD*>(value->data)));
-                else if (value->syntax == DIR_SYNTAX_OCTET_STRING)
-                    texts.emplace_back(static_cast<char*>(value->data), value->length);
-                else
-                    texts.emplace_back(static_cast<char*>(value->data));
-            }
-        theAppLibrary.FreeGetObjectAttributes(list);
-        return texts;
-    }
+    Texts Values(const char* object, const char* attribute) { return StoredValues(context_, object, attribute); }
 
     // The administrator reads the error box that starts with `text` and clicks OK.
     void ExpectErrorBox(const std::string& text) {
