@@ -143,6 +143,22 @@ CWaitCursor::CWaitCursor() : previous_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))
 CWaitCursor::~CWaitCursor() { SetCursor(previous_); }
 void CWaitCursor::Restore() { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
 
+BOOL vpr::mfc::RunModuleApp(HINSTANCE module, DWORD reason) {
+    AFX_MODULE_STATE* state = ModuleStateOf(module);
+    AFX_MANAGE_STATE(state);
+    CWinApp* app = AfxGetApp();
+    if (!app) return TRUE;
+    if (reason == DLL_PROCESS_ATTACH) {
+        state->m_bAppStarted = app->InitInstance() != FALSE;
+        return state->m_bAppStarted;
+    }
+    if (reason == DLL_PROCESS_DETACH && state->m_bAppStarted) {
+        state->m_bAppStarted = false;
+        app->ExitInstance();
+    }
+    return TRUE;
+}
+
 int AfxRunApp(CWinApp* app) {
     if (!app || !app->InitInstance()) return -1;
     return app->ExitInstance();

@@ -134,6 +134,22 @@ TEST(CWaitCursor, ShowsTheWaitCursorWhileItLives) {
     EXPECT_EQ(GetCursor(), before);
 }
 
+TEST(CWinApp, ALoadedModulesApplicationStartsAndEndsWithTheModule) {
+    vpr::testing::TempMachine machine;
+    {
+        SecondModule second;
+        auto starts = reinterpret_cast<int (*)()>(GetProcAddress(second.module, "SecondStarts"));
+        ASSERT_NE(starts, nullptr);
+        EXPECT_EQ(starts(), 1);
+        HMODULE again = LoadLibraryA("MFCMOD32.DLL");  // a second load does not start it again
+        EXPECT_EQ(starts(), 1);
+        FreeLibrary(again);
+        EXPECT_TRUE(machine.machine()->ReadJournal().empty());
+    }
+    using Entry = vpr::machine::Machine::JournalEntry;
+    EXPECT_EQ(machine.machine()->ReadJournal(), (std::vector<Entry>{{"help", "MFCMOD32.HLP\tHELP_QUIT\t0"}}));
+}
+
 TEST(CWinApp, RunsInitAndExitInstance) {
     int before = theApp.initialised;
     EXPECT_EQ(AfxRunApp(&theApp), 7);

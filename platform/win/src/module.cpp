@@ -270,6 +270,50 @@ HMODULE ModuleFromAddress(const void* address) {
 using vpr::win::Module;
 using vpr::win::ModuleTable;
 
+namespace {
+
+// Module entry points run under one loader lock, as on Windows: no other
+// thread loads or unloads a module while an entry point runs, and an entry
+// point may itself load modules on its own thread.
+std::recursive_mutex& LoaderLock() {
+    static auto* lock = new std::recursive_mutex;  // used by unloading at exit too
+    return *lock;
+}
+
+// An export of the module's own file; dlsym alone would also search the
+// module's dependencies.
+void* OwnExport(void* dl, link_map* map, const char* name) {
+    void* symbol = dl ? ::dlsym(dl, name) : nullptr;
+    Dl_info info{};
+    link_map* owner = nullptr;
+    if (symbol && (!::dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
+                   owner != map))
+        return nullptr;
+    return symbol;
+}
+
+using EntryPoint = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+
+EntryPoint EntryPointOf(const Module* m) {
+    return reinterpret_cast<EntryPoint>(OwnExport(m->dl, m->map, "DllMain"));
+}
+
+// Takes a module out of the table and closes it. Closing runs the module's
+// destructors, which may call back into us, so it happens without the lock.
+void Unload(ModuleTable& table, HMODULE handle) {
+    std::unique_ptr<Module> unloaded;
+    {
+        std::lock_guard<std::mutex> lock(table.mutex);
+        auto it = table.byHandle.find(reinterpret_cast<uintptr_t>(handle));
+        if (it == table.byHandle.end()) return;
+        unloaded = std::move(it->second);
+        table.byHandle.erase(it);
+    }
+    if (unloaded->dl) ::dlclose(unloaded->dl);
+}
+
+}  // namespace
+
 extern "C" HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
     if (lpLibFileName == nullptr || *lpLibFileName == '\0') {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -278,53 +322,70 @@ extern "C" HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
     std::string found = vpr::win::LocateModule(lpLibFileName);
     if (found.empty()) return nullptr;
     std::string path = vpr::win::CanonicalPath(found);
+    std::lock_guard<std::recursive_mutex> loader(LoaderLock());
     ModuleTable& table = ModuleTable::Instance();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    if (path == vpr::win::ProgramHostPath()) vpr::win::ProgramModule(table);
-    if (Module* m = table.FindPath(path)) {
-        ++m->loadCount;
-        return vpr::win::HandleOf(m);
-    }
-    auto m = std::make_unique<Module>();
-    m->hostPath = path;
-    m->loadCount = 1;
-    static const char kElf[4] = {0x7f, 'E', 'L', 'F'};
-    uint8_t head[8] = {};
+    HMODULE handle = nullptr;
+    EntryPoint entry = nullptr;
     {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            (void)::read(fd, head, sizeof head);
-            ::close(fd);
+        std::lock_guard<std::mutex> lock(table.mutex);
+        if (path == vpr::win::ProgramHostPath()) vpr::win::ProgramModule(table);
+        if (Module* m = table.FindPath(path)) {
+            ++m->loadCount;
+            return vpr::win::HandleOf(m);
         }
-    }
-    if (vpr::win::HasContainerMagic(head, sizeof head)) {
-        // A resource-only library: its container must be whole to load.
-        m->dataOnly = true;
-        vpr::win::ReadResources(m.get());
-        if (m->resourceError != ERROR_SUCCESS) {
+        auto m = std::make_unique<Module>();
+        m->hostPath = path;
+        m->loadCount = 1;
+        static const char kElf[4] = {0x7f, 'E', 'L', 'F'};
+        uint8_t head[8] = {};
+        {
+            int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                (void)::read(fd, head, sizeof head);
+                ::close(fd);
+            }
+        }
+        if (vpr::win::HasContainerMagic(head, sizeof head)) {
+            // A resource-only library: its container must be whole to load.
+            m->dataOnly = true;
+            vpr::win::ReadResources(m.get());
+            if (m->resourceError != ERROR_SUCCESS) {
+                SetLastError(ERROR_BAD_EXE_FORMAT);
+                return nullptr;
+            }
+        } else if (std::memcmp(head, kElf, 4) == 0) {
+            // Our modules find the platform's libraries beside them.
+            m->dl = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!m->dl) {
+                const char* why = ::dlerror();
+                bool missingDependency = why && std::strstr(why, "cannot open shared object file");
+                SetLastError(missingDependency ? ERROR_MOD_NOT_FOUND : ERROR_BAD_EXE_FORMAT);
+                return nullptr;
+            }
+            ::dlinfo(m->dl, RTLD_DI_LINKMAP, &m->map);
+            entry = EntryPointOf(m.get());
+        } else {
             SetLastError(ERROR_BAD_EXE_FORMAT);
             return nullptr;
         }
-    } else if (std::memcmp(head, kElf, 4) == 0) {
-        // Our modules find the platform's libraries beside them.
-        m->dl = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!m->dl) {
-            const char* why = ::dlerror();
-            bool missingDependency = why && std::strstr(why, "cannot open shared object file");
-            SetLastError(missingDependency ? ERROR_MOD_NOT_FOUND : ERROR_BAD_EXE_FORMAT);
-            return nullptr;
-        }
-        ::dlinfo(m->dl, RTLD_DI_LINKMAP, &m->map);
-    } else {
-        SetLastError(ERROR_BAD_EXE_FORMAT);
+        handle = vpr::win::HandleOf(table.Add(std::move(m)));
+    }
+    // The entry point runs once the module can be found, so that it may ask
+    // for its own file name and resources. A refusal unloads the module again,
+    // after telling it, as Windows does.
+    if (entry && !entry(handle, DLL_PROCESS_ATTACH, nullptr)) {
+        entry(handle, DLL_PROCESS_DETACH, nullptr);
+        Unload(table, handle);
+        SetLastError(ERROR_DLL_INIT_FAILED);
         return nullptr;
     }
-    return vpr::win::HandleOf(table.Add(std::move(m)));
+    return handle;
 }
 
 extern "C" BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
+    std::lock_guard<std::recursive_mutex> loader(LoaderLock());
     ModuleTable& table = ModuleTable::Instance();
-    std::unique_ptr<Module> unloaded;
+    EntryPoint entry = nullptr;
     {
         std::lock_guard<std::mutex> lock(table.mutex);
         Module* m = table.Find(hLibModule);
@@ -334,12 +395,10 @@ extern "C" BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
         }
         if (m->loadCount > 0) --m->loadCount;
         if (m->loadCount > 0 || m->pinned) return TRUE;
-        auto it = table.byHandle.find(m->handle);
-        unloaded = std::move(it->second);
-        table.byHandle.erase(it);
+        entry = EntryPointOf(m);
     }
-    // Unloading runs the module's destructors, which may call back into us.
-    if (unloaded->dl) ::dlclose(unloaded->dl);
+    if (entry) entry(hLibModule, DLL_PROCESS_DETACH, nullptr);
+    Unload(table, hLibModule);
     return TRUE;
 }
 
@@ -361,13 +420,7 @@ extern "C" FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
         dl = m->dl;
         map = m->map;
     }
-    void* symbol = dl ? ::dlsym(dl, lpProcName) : nullptr;
-    // dlsym also searches the module's dependencies; only its own exports count.
-    Dl_info info{};
-    link_map* owner = nullptr;
-    if (symbol && (!::dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) ||
-                   owner != map))
-        symbol = nullptr;
+    void* symbol = OwnExport(dl, map, lpProcName);
     if (!symbol) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;

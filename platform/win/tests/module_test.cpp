@@ -345,3 +345,42 @@ TEST_F(ModuleTest, ADamagedContainerInAModuleFailsItsResourcesOnly) {
 }
 
 }  // namespace
+
+// The entry point of ENTRY32.DLL reports through named events of the machine.
+TEST(ModuleEntryPoint, RunsAtLoadAndUnloadAndMayRefuseTheLoad) {
+    vpr::testing::TempMachine machine;
+    HANDLE attach = CreateEventA(nullptr, TRUE, FALSE, "ENTRY32.attach");
+    HANDLE detach = CreateEventA(nullptr, TRUE, FALSE, "ENTRY32.detach");
+    HANDLE refuse = CreateEventA(nullptr, TRUE, FALSE, "ENTRY32.refuse");
+    ASSERT_TRUE(attach && detach && refuse);
+    auto isSet = [](HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; };
+
+    HMODULE module = LoadLibraryA("ENTRY32.DLL");
+    ASSERT_NE(module, nullptr);
+    EXPECT_TRUE(isSet(attach));  // found by name and loaded another module while starting
+    EXPECT_EQ(GetModuleHandleA("PEERRS32.DLL"), nullptr);
+    ResetEvent(attach);
+    EXPECT_EQ(LoadLibraryA("ENTRY32.DLL"), module);
+    EXPECT_FALSE(isSet(attach));  // a second load only counts
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_FALSE(isSet(detach));
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_TRUE(isSet(detach));
+    EXPECT_EQ(GetModuleHandleA("ENTRY32.DLL"), nullptr);
+
+    // A refusal: the module hears of its unloading and is gone.
+    ResetEvent(attach);
+    ResetEvent(detach);
+    SetEvent(refuse);
+    EXPECT_EQ(LoadLibraryA("ENTRY32.DLL"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DLL_INIT_FAILED));
+    EXPECT_TRUE(isSet(attach));
+    EXPECT_TRUE(isSet(detach));
+    EXPECT_EQ(GetModuleHandleA("ENTRY32.DLL"), nullptr);
+    ResetEvent(refuse);
+    module = LoadLibraryA("ENTRY32.DLL");
+    EXPECT_NE(module, nullptr);
+    EXPECT_TRUE(FreeLibrary(module));
+
+    for (HANDLE event : {attach, detach, refuse}) CloseHandle(event);
+}

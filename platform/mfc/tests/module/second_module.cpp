@@ -10,6 +10,17 @@ namespace {
 class CSecondModuleApp : public CWinApp {
 public:
     CSecondModuleApp() : CWinApp("second module") {}
+    BOOL InitInstance() override {
+        ++starts;
+        m_pszHelpFilePath = "MFCMOD32.HLP";
+        return TRUE;
+    }
+    // Closes the module's help as it ends.
+    int ExitInstance() override {
+        WinHelp(0, HELP_QUIT);
+        return 0;
+    }
+    int starts = 0;
 };
 
 CSecondModuleApp theApp;
@@ -41,6 +52,12 @@ void SecondAppName(char* buffer, int size) {
 void SecondSetResourceHandle(HINSTANCE resource) {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
     AfxSetResourceHandle(resource);
+}
+
+// How often the module's application object was started.
+int SecondStarts() {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return theApp.starts;
 }
 
 HINSTANCE SecondInstanceHandle() {

@@ -30,11 +30,17 @@ struct AFX_MODULE_STATE {
     HINSTANCE m_hCurrentInstanceHandle = nullptr;
     HINSTANCE m_hCurrentResourceHandle = nullptr;
     CWinApp* m_pCurrentWinApp = nullptr;  // found on first use; see AfxGetApp
+    bool m_bAppStarted = false;           // a loaded module's InitInstance succeeded
 };
 
 namespace vpr::mfc {
 // The module state of a module (made on first use; lives for the process).
 AFX_MODULE_STATE* ModuleStateOf(HMODULE module);
+// A loaded module's entry point (DllMain, compiled into each module by
+// linking vprmfc_module): in the module's state, DLL_PROCESS_ATTACH runs the
+// module's InitInstance, whose FALSE refuses the load; DLL_PROCESS_DETACH
+// runs ExitInstance when InitInstance succeeded. TRUE without an application.
+BOOL RunModuleApp(HINSTANCE module, DWORD reason);
 }  // namespace vpr::mfc
 
 // The calling thread's current module state.

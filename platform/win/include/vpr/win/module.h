@@ -31,6 +31,16 @@
 //   extern "C" long ApplicationCallBack(...) VPR_EXPORT_AS("CApplication::CallBack");
 #define VPR_EXPORT_AS(name) __asm__("\"" name "\"")
 
+// A module's entry point: an export named DllMain,
+//   extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID);
+// LoadLibraryA calls it with DLL_PROCESS_ATTACH when it loads the module (an
+// answer of FALSE refuses the load: the module is told DLL_PROCESS_DETACH,
+// unloaded, and LoadLibraryA fails with ERROR_DLL_INIT_FAILED), FreeLibrary
+// with DLL_PROCESS_DETACH before it unloads the module. Entry points run one
+// at a time under the loader lock. Threads are not announced.
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+
 extern "C" {
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
