@@ -25,8 +25,15 @@
 // two NULs), else space-separated, nFileOffset at the first name. A result
 // that does not fit lpstrFile ends the dialog with FALSE and
 // FNERR_BUFFERTOOSMALL, the size needed in its first two bytes. Without
-// OFN_NOCHANGEDIR the current folder becomes the one shown. Templates and
-// hook procedures (OFN_ENABLETEMPLATE, OFN_ENABLEHOOK) are not offered.
+// OFN_NOCHANGEDIR the current folder becomes the one shown.
+//
+// With OFN_ENABLETEMPLATE the dialog is the template lpTemplateName of the
+// module hInstance instead (its caption unless lpstrTitle is given): the
+// controls it has, by the ids above, work as described, and a drive list
+// (cmb2: the machine's drives as "c:", a choice opens that drive's root) may
+// stand in for the file-type list. A missing template fails with
+// CDERR_FINDRESFAILURE, a damaged one with CDERR_LOADRESFAILURE. Hook
+// procedures (OFN_ENABLEHOOK) are not offered.
 #pragma once
 
 #include "vpr/user/user_types.h"
@@ -37,6 +44,7 @@
 #define OFN_OVERWRITEPROMPT 0x00000002
 #define OFN_HIDEREADONLY 0x00000004
 #define OFN_NOCHANGEDIR 0x00000008
+#define OFN_ENABLETEMPLATE 0x00000040
 #define OFN_ALLOWMULTISELECT 0x00000200
 #define OFN_PATHMUSTEXIST 0x00000800
 #define OFN_FILEMUSTEXIST 0x00001000
@@ -46,6 +54,8 @@
 // CommDlgExtendedError codes.
 #define CDERR_STRUCTSIZE 0x0001
 #define CDERR_INITIALIZATION 0x0002
+#define CDERR_FINDRESFAILURE 0x0006
+#define CDERR_LOADRESFAILURE 0x0007
 #define CDERR_DIALOGFAILURE 0xFFFF
 #define FNERR_BUFFERTOOSMALL 0x3003
 
@@ -58,6 +68,7 @@
 #define lst1 0x0460
 #define lst2 0x0461
 #define cmb1 0x0470
+#define cmb2 0x0471
 #define edt1 0x0480
 
 extern "C" {
@@ -65,6 +76,7 @@ extern "C" {
 typedef struct tagOFNA {
     DWORD lStructSize;
     HWND hwndOwner;
+    HINSTANCE hInstance;       // the module of lpTemplateName
     LPCSTR lpstrFilter;        // pairs of description and pattern, ending in an empty text
     LPSTR lpstrCustomFilter;
     DWORD nMaxCustFilter;
@@ -80,6 +92,8 @@ typedef struct tagOFNA {
     WORD nFileExtension;       // out: offset of the extension (after the '.'), 0 when none
     LPCSTR lpstrDefExt;
     LPARAM lCustData;
+    void* lpfnHook;            // not offered
+    LPCSTR lpTemplateName;     // with OFN_ENABLETEMPLATE: the dialog template
 } OPENFILENAMEA, *LPOPENFILENAMEA;
 
 // Lets the user choose a file to open; TRUE with the name in lpstrFile, FALSE

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "control.h"
 #include "dialog.h"
+#include "vpr/machine/machine.h"
 #include "vpr/user/message_box.h"
 #include "vpr/win/path.h"
 
@@ -185,6 +187,24 @@ void ShowFolder(HWND dialog, FileDialog& state, const std::string& dir) {
     Refill(dialog, state);
 }
 
+// The drive list of a template that has one: the machine's drives as "c:",
+// the shown folder's drive selected.
+void FillDrives(HWND dialog, const FileDialog& state) {
+    HWND drives = GetDlgItem(dialog, cmb2);
+    if (!drives) return;
+    SendMessageA(drives, CB_RESETCONTENT, 0, 0);
+    auto machine = vpr::machine::CurrentMachine();
+    if (!machine) return;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (machine->DriveFolder(letter).empty()) continue;
+        char name[3] = {static_cast<char>(std::tolower(static_cast<unsigned char>(letter))), ':', '\0'};
+        LRESULT row = SendMessageA(drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        if (state.dir.size() >= 2 && state.dir[1] == ':' &&
+            std::toupper(static_cast<unsigned char>(state.dir[0])) == letter)
+            SendMessageA(drives, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    }
+}
+
 std::string TextOf(HWND dialog, int id) {
     char text[1024] = {};
     GetDlgItemTextA(dialog, id, text, sizeof text);
@@ -346,6 +366,7 @@ INT_PTR CALLBACK FileDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
         if (state->ofn->Flags & OFN_HIDEREADONLY) ShowWindow(GetDlgItem(dialog, chx1), SW_HIDE);
         CheckDlgButton(dialog, chx1, (state->ofn->Flags & OFN_READONLY) ? BST_CHECKED : BST_UNCHECKED);
         Refill(dialog, *state);
+        FillDrives(dialog, *state);
         return TRUE;
     }
     case WM_COMMAND: {
@@ -373,6 +394,12 @@ INT_PTR CALLBACK FileDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
             if (chosen >= 0) state->filter = static_cast<size_t>(chosen);
             state->typedPattern.clear();
             Refill(dialog, *state);
+        } else if (id == cmb2 && code == CBN_SELCHANGE) {
+            char drive[8] = {};
+            LRESULT chosen = SendDlgItemMessageA(dialog, cmb2, CB_GETCURSEL, 0, 0);
+            if (chosen >= 0 && SendDlgItemMessageA(dialog, cmb2, CB_GETLBTEXT, static_cast<WPARAM>(chosen),
+                                                   reinterpret_cast<LPARAM>(drive)) == 2)
+                ShowFolder(dialog, *state, std::string(1, static_cast<char>(std::toupper(drive[0]))) + ":\\");
         }
         return TRUE;
     }
@@ -414,7 +441,23 @@ BOOL RunFileDialog(OPENFILENAMEA* ofn, bool save, DWORD* error) {
     state.caption = ofn->lpstrTitle ? ofn->lpstrTitle : save ? "Save As" : "Open";
     state.filters = FileFilters(*ofn);
     state.filter = ShownFilter(*ofn, state.filters.size());
-    INT_PTR result = RunDialogFromTemplate(nullptr, FileDialogTemplate(state), 0, ofn->hwndOwner, FileDialogProc,
+    DialogTemplate dialog;
+    HINSTANCE instance = nullptr;
+    int templateId = 0;
+    if (ofn->Flags & OFN_ENABLETEMPLATE) {
+        // The caller's own template, with the controls it chose to have.
+        instance = ofn->hInstance;
+        templateId = ResourceNumber(ofn->lpTemplateName);
+        if (!ofn->lpTemplateName || !LoadDialogTemplate(instance, ofn->lpTemplateName, &dialog)) {
+            *error = GetLastError() == ERROR_INVALID_DATA ? CDERR_LOADRESFAILURE : CDERR_FINDRESFAILURE;
+            return FALSE;
+        }
+        if (ofn->lpstrTitle) dialog.caption = ofn->lpstrTitle;
+        state.caption = dialog.caption;
+    } else {
+        dialog = FileDialogTemplate(state);
+    }
+    INT_PTR result = RunDialogFromTemplate(instance, dialog, templateId, ofn->hwndOwner, FileDialogProc,
                                            reinterpret_cast<LPARAM>(&state));
     *error = result < 0 ? CDERR_DIALOGFAILURE : state.error;
     return result > 0 ? TRUE : FALSE;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "commdlg.h"
+#include "resources/test_ids.h"
 #include "vpr/testing/temp_machine.h"
 #include "windows.h"
 
@@ -163,6 +165,53 @@ TEST_F(FileDialogTest, CancelIsNoError) {
     ofn_.lStructSize = 12;
     EXPECT_FALSE(GetSaveFileNameA(&ofn_));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
+}
+
+}  // namespace
+
+namespace {
+
+// A folder chooser on the caller's own template: the person picks a drive
+// and a folder and accepts the pre-filled name; the folder comes back with it.
+TEST_F(FileDialogTest, ACallersTemplateRunsWithTheControlsItHas) {
+    ofn_.Flags = OFN_ENABLETEMPLATE | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    ofn_.hInstance = GetModuleHandleA(nullptr);
+    ofn_.lpTemplateName = MAKEINTRESOURCE(IDD_FOLDER_PICK);
+    ofn_.lpstrTitle = "Select Directory";
+    ofn_.lpstrFilter = nullptr;
+    ofn_.lpstrInitialDir = "Z:\\";
+    std::strcpy(file_, "DIRSEL.EXE");
+    driver_.OnDialog(IDD_FOLDER_PICK, [&](const ModalElement& e) {
+        EXPECT_EQ(e.caption, "Select Directory");
+        EXPECT_EQ(EditText(e.window), "DIRSEL.EXE");
+        HWND drives = GetDlgItem(e.window, cmb2);
+        ASSERT_GE(SendMessageA(drives, CB_GETCOUNT, 0, 0), 2);
+        char drive[8] = {};
+        SendMessageA(drives, CB_GETLBTEXT, static_cast<WPARAM>(SendMessageA(drives, CB_GETCURSEL, 0, 0)),
+                     reinterpret_cast<LPARAM>(drive));
+        EXPECT_STREQ(drive, "z:");
+        ui::SelectRow(e.window, cmb2, 0);  // c:
+        std::vector<std::string> folders = Rows(e.window, lst2);
+        auto found = std::find(folders.begin(), folders.end(), "[TEMPLATE]");
+        ASSERT_NE(found, folders.end());
+        EXPECT_NE(folders[0], "[..]");  // a drive's root has no parent
+        ui::DoubleClickRow(e.window, lst2, static_cast<int>(found - folders.begin()));
+        EXPECT_EQ(Rows(e.window, lst2), (std::vector<std::string>{"[..]", "[SUB]"}));
+        ui::Click(e.window, IDOK);
+    });
+    ASSERT_TRUE(GetOpenFileNameA(&ofn_));
+    EXPECT_STREQ(file_, "C:\\TEMPLATE\\DIRSEL.EXE");
+    EXPECT_EQ(ofn_.nFileOffset, std::strlen("C:\\TEMPLATE\\"));
+    EXPECT_TRUE(driver_.Failures().empty());
+}
+
+TEST_F(FileDialogTest, AMissingTemplateIsAnErrorNotADialog) {
+    ofn_.Flags = OFN_ENABLETEMPLATE;
+    ofn_.hInstance = GetModuleHandleA(nullptr);
+    ofn_.lpTemplateName = MAKEINTRESOURCE(999);
+    EXPECT_FALSE(GetOpenFileNameA(&ofn_));
+    EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_FINDRESFAILURE));
+    EXPECT_TRUE(driver_.Failures().empty());
 }
 
 }  // namespace
