@@ -1,11 +1,11 @@
 // The store file itself: shared by processes, damaged files, the check.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 
+#include "vpr/testing/child_processes.h"
 #include "vpr/directory/client.h"
 #include "vpr/directory/tree_admin.h"
 #include "vpr/directory/trees.h"
@@ -21,32 +21,22 @@ TEST(StoreTest, TwoProcessesWritingOneTreeLoseNothing) {
     vpr::testing::TempTree tree;
     tree.Org("acme").User("jdoe.acme").LogIn("jdoe.acme");
     constexpr int kPerChild = 25;
-    pid_t children[2];
-    for (int child = 0; child < 2; ++child) {
-        children[child] = fork();
-        ASSERT_GE(children[child], 0);
-        if (children[child] == 0) {
-            DIR_CONTEXT ctx = DirCreateContext();
-            int failures = ctx > 0 ? 0 : 1;
-            DirBuffer* buf = nullptr;
-            DirAllocBuffer(0x4000, &buf);
-            for (int i = 0; i < kPerChild; ++i) {
-                std::string phone = std::to_string(child) + "-" + std::to_string(i);
-                int status = DirInitRequest(ctx, DIR_OP_MODIFY, buf);
-                if (status == 0) status = DirPutChange(ctx, buf, DIR_CHANGE_ADD_VALUE, "Telephone Number");
-                if (status == 0) status = DirPutValue(ctx, buf, DIR_SYNTAX_TEL_NUMBER, phone.c_str());
-                if (status == 0) status = DirModifyObject(ctx, "jdoe.acme", nullptr, 0, buf);
-                failures += status != 0;
-            }
-            DirFreeBuffer(buf);
-            _exit(failures);
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(2, [&](int child) {
+        DIR_CONTEXT ctx = DirCreateContext();
+        int failures = ctx > 0 ? 0 : 1;
+        DirBuffer* buf = nullptr;
+        DirAllocBuffer(0x4000, &buf);
+        for (int i = 0; i < kPerChild; ++i) {
+            std::string phone = std::to_string(child) + "-" + std::to_string(i);
+            int status = DirInitRequest(ctx, DIR_OP_MODIFY, buf);
+            if (status == 0) status = DirPutChange(ctx, buf, DIR_CHANGE_ADD_VALUE, "Telephone Number");
+            if (status == 0) status = DirPutValue(ctx, buf, DIR_SYNTAX_TEL_NUMBER, phone.c_str());
+            if (status == 0) status = DirModifyObject(ctx, "jdoe.acme", nullptr, 0, buf);
+            failures += status != 0;
         }
-    }
-    for (pid_t child : children) {
-        int wstatus = 0;
-        ASSERT_EQ(waitpid(child, &wstatus, 0), child);
-        EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
-    }
+        DirFreeBuffer(buf);
+        return failures == 0;
+    }));
     std::vector<AttributeValues> values;
     ASSERT_EQ(tree.store().ReadValues({"jdoe", "acme"}, {"Telephone Number"}, &values), DIR_SUCCESS);
     ASSERT_EQ(values.size(), 1u);

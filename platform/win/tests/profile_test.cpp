@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -7,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "vpr/testing/child_processes.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;
@@ -203,24 +203,14 @@ TEST_F(ProfileTest, CreatesTheFileAndReportsAFailedWrite) {
 TEST_F(ProfileTest, ProcessesWritingAtOnceLoseNothing) {
     constexpr int kWriters = 4;
     constexpr int kKeys = 40;
-    pid_t children[kWriters];
-    for (int w = 0; w < kWriters; ++w) {
-        children[w] = ::fork();
-        ASSERT_GE(children[w], 0);
-        if (children[w] == 0) {
-            bool ok = true;
-            for (int k = 0; k < kKeys; ++k) {
-                std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
-                ok = WritePrivateProfileStringA(k % 2 ? "Odd" : "Even", key.c_str(), key.c_str(), path_.c_str()) && ok;
-            }
-            ::_exit(ok ? 0 : 1);
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(kWriters, [&](int w) {
+        bool ok = true;
+        for (int k = 0; k < kKeys; ++k) {
+            std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
+            ok = WritePrivateProfileStringA(k % 2 ? "Odd" : "Even", key.c_str(), key.c_str(), path_.c_str()) && ok;
         }
-    }
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+        return ok;
+    }));
     for (int w = 0; w < kWriters; ++w) {
         for (int k = 0; k < kKeys; ++k) {
             std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "vpr/testing/child_processes.h"
 #include "vpr/win/handle_table.h"
 #include "windows.h"
 
@@ -258,29 +258,19 @@ TEST_F(RegistryTest, ProcessesWritingAtOnceLoseNothing) {
     RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Shared"));  // the parent has the file open before forking
     constexpr int kWriters = 4;
     constexpr int kValues = 25;
-    pid_t children[kWriters];
-    for (int w = 0; w < kWriters; ++w) {
-        children[w] = ::fork();
-        ASSERT_GE(children[w], 0);
-        if (children[w] == 0) {
-            bool ok = true;
-            for (int v = 0; v < kValues; ++v) {
-                std::string path = "Shared\\Writer" + std::to_string(w);
-                std::string name = "v" + std::to_string(v);
-                HKEY key = nullptr;
-                ok = ok && RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) == ERROR_SUCCESS &&
-                     RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
-                                    static_cast<DWORD>(name.size() + 1)) == ERROR_SUCCESS &&
-                     RegCloseKey(key) == ERROR_SUCCESS;
-            }
-            ::_exit(ok ? 0 : 1);
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(kWriters, [&](int w) {
+        bool ok = true;
+        for (int v = 0; v < kValues; ++v) {
+            std::string path = "Shared\\Writer" + std::to_string(w);
+            std::string name = "v" + std::to_string(v);
+            HKEY key = nullptr;
+            ok = ok && RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) == ERROR_SUCCESS &&
+                 RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                                static_cast<DWORD>(name.size() + 1)) == ERROR_SUCCESS &&
+                 RegCloseKey(key) == ERROR_SUCCESS;
         }
-    }
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+        return ok;
+    }));
     HKEY shared = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Shared", 0, KEY_READ, &shared), ERROR_SUCCESS);
     EXPECT_EQ(SubKeys(shared).size(), static_cast<size_t>(kWriters));
