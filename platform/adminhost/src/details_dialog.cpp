@@ -207,6 +207,11 @@ INT_PTR CALLBACK SheetProc(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return FALSE;
+    case PSM_GETCURRENTPAGEHWND:
+        // As a property sheet answers: the page shown, none once closing.
+        SetWindowLongPtrA(sheet, DWL_MSGRESULT,
+                          reinterpret_cast<LONG_PTR>(AdminHost::DetailsPage(sheet)));
+        return TRUE;
     case WM_DESTROY: RemovePropA(sheet, kSheetProperty); return FALSE;
     }
     return FALSE;

@@ -1,124 +1,125 @@
 #include "vpr/adminhost/script_runner.h"
 
+#include <cstdio>
+#include <iostream>
 #include <memory>
-#include <sstream>
 
-#include "prsht.h"
 #include "vpr/directory/names.h"
+#include "vpr/script/script_session.h"
 
 namespace vpr::adminhost {
 namespace {
 
 namespace ui = vpr::user::ui;
+using script::Line;
+using script::ScriptSession;
 
-std::string Trim(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
-}
-
-bool ParseNumber(const std::string& text, long* value) {
-    try {
-        size_t used = 0;
-        *value = std::stol(text, &used, 0);
-        return used == text.size();
-    } catch (...) {
-        return false;
-    }
-}
-
-class ScriptRunner {
+// The commands of the host's own world over the shared script session.
+class HostCommands {
 public:
-    ScriptRunner(AdminHost& host, std::istream& in, std::ostream& out) : host_(host), in_(in), out_(out) {}
-
-    int Run() {
-        std::unique_ptr<user::UiDriver> own;
-        if (!user::UiDriver::Installed()) own = std::make_unique<user::UiDriver>();
-        driver_ = user::UiDriver::Installed();
-        size_t failuresBefore = driver_->Failures().size();
-        for (std::string line; NextCommand(&line);) Command(line);
-        auto failures = driver_->Failures();
-        for (size_t i = failuresBefore; i < failures.size(); ++i) Error(failures[i]);
-        return failed_ ? 1 : 0;
+    HostCommands(AdminHost& host, ScriptSession& session) : host_(host), session_(session), out_(session.Out()) {
+        session.SetStart([this] { return Start(); });
+        Add("context", [this](const Line& line) { Context(line.Rest()); });
+        Add("list", [this](const Line&) { List(); });
+        Add("select", [this](const Line& line) { Select(line); });
+        Add("tools", [this](const Line&) { Tools(); });
+        Add("run", [this](const Line& line) { Run(line.Rest()); });
+        Add("create", [this](const Line& line) { Create(line.Rest()); });
+        Add("details", [this](const Line& line) { Details(line.Rest()); });
+        Add("classes", [this](const Line&) { Classes(); });
+        // Arms the browser's answer: needs no host yet, and may answer a
+        // browser that a dialog opens.
+        session.AddCommand("pick", {[this](const Line& line) {
+                                        Pick(std::vector<std::string>(line.words.begin() + 1, line.words.end()));
+                                    },
+                                    false, true});
     }
 
 private:
-    bool NextCommand(std::string* line) {
-        for (std::string raw; std::getline(in_, raw);) {
-            *line = Trim(raw);
-            if (!line->empty() && (*line)[0] != '#') return true;
+    void Add(const std::string& verb, std::function<void(const Line&)> run) {
+        session_.AddCommand(verb, {std::move(run), true, false});
+    }
+
+    bool Start() {
+        if (host_.Running()) return true;
+        if (host_.Start() < 0) {
+            std::cerr << "kmadmin: the host cannot start\n";
+            return false;
         }
-        return false;
+        for (const auto& module : host_.Modules())
+            out_ << "module " << module.windowsName << ": "
+                 << (module.handle ? "InitSnapin answered " + std::to_string(module.initResult) : "not found") << "\n";
+        return true;
     }
 
-    void Error(const std::string& what) {
-        out_ << "error: " << what << "\n";
-        failed_ = true;
+    void Context(const std::string& name) {
+        if (int status = host_.SetContext(name))
+            return session_.Error("no container " + name + " (" + std::to_string(status) + ")");
+        out_ << "context " << host_.Context() << "\n";
     }
 
-    static std::string Rest(const std::string& line) {
-        size_t space = line.find_first_of(" \t");
-        return space == std::string::npos ? "" : Trim(line.substr(space));
+    void List() {
+        std::vector<DirectoryObject> objects;
+        if (int status = host_.ListObjects(&objects))
+            return session_.Error("cannot list " + host_.Context() + " (" + std::to_string(status) + ")");
+        for (const auto& object : objects) out_ << object.name << " (" << object.className << ")\n";
     }
 
-    void Command(const std::string& line) {
-        std::vector<std::string> words = Words(line);
-        const std::string& verb = words[0];
-        std::string rest = Rest(line);
-        if (verb == "echo") {
-            out_ << rest << "\n";
-        } else if (verb == "context") {
-            if (int status = host_.SetContext(rest)) return Error("no container " + rest + " (" + std::to_string(status) + ")");
-            out_ << "context " << host_.Context() << "\n";
-        } else if (verb == "list") {
-            std::vector<DirectoryObject> objects;
-            if (int status = host_.ListObjects(&objects)) return Error("cannot list " + host_.Context() + " (" + std::to_string(status) + ")");
-            for (const auto& object : objects) out_ << object.name << " (" << object.className << ")\n";
-        } else if (verb == "select") {
-            std::vector<std::string> names(words.begin() + 1, words.end());
-            if (int status = host_.Select(names)) return Error("cannot select " + rest + " (" + std::to_string(status) + ")");
-            out_ << "selected " << names.size() << "\n";
-        } else if (verb == "tools") {
-            for (const auto& item : host_.Tools())
-                out_ << item.text << " [" << (host_.ToolsItemState(item.text) == SNAPIN_MENU_ENABLED ? "enabled" : "grayed") << "]\n";
-        } else if (verb == "run") {
-            int result = host_.RunToolsItem(rest);
-            if (result < 0) return Error("no Tools item " + rest);
-            if (result > 0) return Error("Tools item " + rest + " is grayed");
-            out_ << "ran " << rest << "\n";
-        } else if (verb == "create") {
-            CreateOutcome outcome = host_.CreateObject(rest);
-            if (outcome.status) return Error("no class " + rest);
-            for (const auto& name : outcome.created) out_ << "created " << name << "\n";
-            out_ << "create answered " << outcome.result << "\n";
-        } else if (verb == "pick") {
-            Pick(std::vector<std::string>(words.begin() + 1, words.end()));
-        } else if (verb == "details") {
-            Details(rest);
-        } else {
-            Error("unknown command: " + line);
+    void Select(const Line& line) {
+        std::vector<std::string> names(line.words.begin() + 1, line.words.end());
+        if (int status = host_.Select(names))
+            return session_.Error("cannot select " + line.Rest() + " (" + std::to_string(status) + ")");
+        out_ << "selected " << names.size() << "\n";
+    }
+
+    void Tools() {
+        for (const auto& item : host_.Tools())
+            out_ << item.text << " ["
+                 << (host_.ToolsItemState(item.text) == SNAPIN_MENU_ENABLED ? "enabled" : "grayed") << "]\n";
+    }
+
+    void Run(const std::string& text) {
+        int result = host_.RunToolsItem(text);
+        if (result < 0) return session_.Error("no Tools item " + text);
+        if (result > 0) return session_.Error("Tools item " + text + " is grayed");
+        out_ << "ran " << text << "\n";
+    }
+
+    void Create(const std::string& className) {
+        CreateOutcome outcome = host_.CreateObject(className);
+        if (outcome.status) return session_.Error("no class " + className);
+        for (const auto& name : outcome.created) out_ << "created " << name << "\n";
+        out_ << "create answered " << outcome.result << "\n";
+    }
+
+    // Each registered class: name, display text, flags, bitmaps or none.
+    void Classes() {
+        for (const auto& cls : host_.Classes()) {
+            char flags[16];
+            std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(cls.flags));
+            bool bitmaps = cls.normal && cls.alias && cls.readOnly;
+            out_ << cls.className << " \"" << cls.displayText << "\" flags " << flags << " "
+                 << (bitmaps ? "bitmaps" : "none") << "\n";
         }
     }
 
     // The next object browser goes to the container of the first name and
-    // picks every named object there.
-    void Pick(const std::vector<std::string> names) {
-        driver_->OnDialog(kBrowseDialogId, [this, names](const user::ModalElement& element) {
+    // picks every named object there; no name: Cancel.
+    void Pick(const std::vector<std::string>& names) {
+        std::string description = "pick";
+        for (const auto& name : names) description += " " + name;
+        auto used = session_.Arm(description);
+        session_.Driver().OnDialog(kBrowseDialogId, [this, names, used](const user::ModalElement& element) {
+            *used = true;
             HWND dialog = element.window;
             if (names.empty()) {
                 ui::Click(dialog, IDCANCEL);
+                out_ << "picked nothing\n";
                 return;
             }
             directory::NameParts parts;
             if (directory::ParseName(names[0], {}, &parts) || parts.empty()) {
-                Error("bad name " + names[0]);
+                session_.Error("bad name " + names[0]);
                 ui::Click(dialog, IDCANCEL);
                 return;
             }
@@ -130,7 +131,7 @@ private:
                 directory::NameParts leaf;
                 directory::ParseName(name, {}, &leaf);
                 int row = leaf.empty() ? -1 : Row(dialog, leaf[0]);
-                if (row < 0) Error("the browser does not show " + name);
+                if (row < 0) session_.Error("the browser does not show " + name);
                 else ui::SelectRow(dialog, IDC_BROWSE_LIST, row, keys);
                 keys = MK_CONTROL;  // further objects join the selection
             }
@@ -140,81 +141,33 @@ private:
     }
 
     static int Row(HWND dialog, const std::string& text) {
-        return static_cast<int>(
-            SendDlgItemMessageA(dialog, IDC_BROWSE_LIST, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(text.c_str())));
+        return static_cast<int>(SendDlgItemMessageA(dialog, IDC_BROWSE_LIST, LB_FINDSTRINGEXACT,
+                                                    static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())));
     }
 
+    // The lines after `details` act on the dialog until one closes it.
     void Details(const std::string& name) {
-        driver_->OnDialog(kDetailsDialogId, [this](const user::ModalElement& element) { DetailsCommands(element.window); });
+        session_.Driver().OnDialog(kDetailsDialogId,
+                                   [this](const user::ModalElement& element) { session_.ActOnDialog(element.window); });
         DetailsOutcome outcome = host_.OpenDetails(name);
-        if (outcome.status) return Error("no details for " + name);
+        if (outcome.status) return session_.Error("no details for " + name);
         if (outcome.confirmed)
             out_ << "saved " << name << " (" << outcome.saveResult << ")\n";
         else
             out_ << "closed " << name << "\n";
     }
 
-    // Acts on the open details dialog until a command closes it.
-    void DetailsCommands(HWND sheet) {
-        for (std::string line; AdminHost::DetailsPage(sheet);) {
-            if (!NextCommand(&line)) {
-                Error("the script ended with the details dialog open");
-                ui::Click(sheet, IDCANCEL);
-                return;
-            }
-            std::vector<std::string> words = Words(line);
-            const std::string& verb = words[0];
-            HWND page = AdminHost::DetailsPage(sheet);
-            long id = 0;
-            if (verb == "ok" || verb == "cancel" || verb == "help") {
-                ui::Click(sheet, verb == "ok" ? IDOK : verb == "cancel" ? IDCANCEL : IDHELP);
-            } else if (verb == "page" && words.size() >= 2) {
-                GotoPage(sheet, Rest(line));
-            } else if (verb == "set" && words.size() >= 2 && ParseNumber(words[1], &id)) {
-                std::string text = Rest(Rest(line));
-                if (ui::ReplaceText(page, id, text)) out_ << "set " << id << "\n";
-            } else if (verb == "check" && words.size() == 3 && ParseNumber(words[1], &id)) {
-                if (ui::Check(page, id, words[2] == "on")) out_ << "checked " << id << " " << words[2] << "\n";
-            } else if (verb == "press" && words.size() == 2 && ParseNumber(words[1], &id)) {
-                if (ui::Click(page, id)) out_ << "pressed " << id << "\n";
-            } else if (verb == "pick") {
-                Pick(std::vector<std::string>(words.begin() + 1, words.end()));
-            } else if (verb == "echo") {
-                out_ << Rest(line) << "\n";
-            } else {
-                Error("not a command of the details dialog: " + line);
-            }
-        }
-    }
-
-    void GotoPage(HWND sheet, const std::string& which) {
-        HWND tabs = GetDlgItem(sheet, IDC_PROPSHEET_TABS);
-        int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-        int index = -1;
-        long number = 0;
-        if (ParseNumber(which, &number)) index = static_cast<int>(number) - 1;
-        for (int i = 0; index < 0 && i < count; ++i) {
-            char title[128] = {};
-            TCITEMA item{TCIF_TEXT, 0, 0, title, sizeof title, 0, 0};
-            SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
-            if (which == title) index = i;
-        }
-        if (index < 0 || index >= count) return Error("no page " + which);
-        ui::ClickTab(sheet, index);
-        if (SendMessageA(tabs, TCM_GETCURSEL, 0, 0) != index) return Error("the page may not be left now");
-        out_ << "page " << which << "\n";
-    }
-
     AdminHost& host_;
-    std::istream& in_;
+    ScriptSession& session_;
     std::ostream& out_;
-    user::UiDriver* driver_ = nullptr;
-    bool failed_ = false;
 };
 
 }  // namespace
 
-int RunScript(AdminHost& host, std::istream& in, std::ostream& out) { return ScriptRunner(host, in, out).Run(); }
+int RunScript(AdminHost& host, std::istream& in, std::ostream& out) {
+    ScriptSession session(in, out);
+    HostCommands commands(host, session);
+    return session.Run();
+}
 
 }  // namespace vpr::adminhost

@@ -8,6 +8,7 @@
 
 namespace {
 
+using vpr::adminhost::AdminHost;
 using vpr::adminhost::RunScript;
 
 class ScriptTest : public HostFixture {
@@ -94,9 +95,11 @@ TEST_F(ScriptTest, FailingCommandsAreReportedAndTheScriptGoesOn) {
     EXPECT_NE(out.find("no such control"), std::string::npos) << out;
     // The dialog took "select ..." as a command of its own and the last line
     // left it open: the script closes it.
-    EXPECT_NE(out.find("error: not a command of the details dialog: select jdoe.sales.acme\n"), std::string::npos)
+    EXPECT_NE(out.find("error: not a command of dialog 1000 \"" + AdminHost::DetailsCaption("jdoe.sales.acme") +
+                       "\": select jdoe.sales.acme\n"),
+              std::string::npos)
         << out;
-    EXPECT_NE(out.find("error: the script ended with the details dialog open\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("error: the script ended with dialog 1000 "), std::string::npos) << out;
     EXPECT_FALSE(host_.DetailsOpen());
 }
 

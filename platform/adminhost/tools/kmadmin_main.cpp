@@ -25,14 +25,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // The script starts the host at its first command that needs it.
     vpr::adminhost::AdminHost host;
-    if (host.Start() < 0) {
-        std::cerr << "kmadmin: the host cannot start\n";
-        return 2;
-    }
-    for (const auto& module : host.Modules())
-        std::cout << "module " << module.windowsName << ": "
-                  << (module.handle ? "InitSnapin answered " + std::to_string(module.initResult) : "not found") << "\n";
     int result = vpr::adminhost::RunScript(host, argc == 2 ? static_cast<std::istream&>(file) : std::cin, std::cout);
     host.Stop();
     return result;

@@ -255,6 +255,8 @@ INT_PTR RunDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, 
     return result;
 }
 
+bool DialogEnded(HWND dialog) { return Ended(dialog, nullptr); }
+
 int DialogTemplateId(HWND dialog) {
     auto* state = DialogOf(dialog);
     return state ? state->templateId : 0;

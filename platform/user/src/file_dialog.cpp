@@ -12,6 +12,7 @@
 
 #include "control.h"
 #include "dialog.h"
+#include "ui_driver_hooks.h"
 #include "vpr/machine/machine.h"
 #include "vpr/user/message_box.h"
 #include "vpr/win/path.h"
@@ -357,6 +358,7 @@ INT_PTR CALLBACK FileDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_INITDIALOG: {
         state = reinterpret_cast<FileDialog*>(lParam);
         SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+        SetPropA(dialog, kFileDialogProperty, reinterpret_cast<HANDLE>(1));
         std::string initialName;
         state->dir = Normalize(FirstFolder(*state->ofn, &initialName));
         SetDlgItemTextA(dialog, edt1, initialName.c_str());

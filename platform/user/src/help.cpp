@@ -3,6 +3,7 @@
 
 #include "vpr/machine/machine.h"
 #include "vpr/user/message_box.h"
+#include "ui_driver_hooks.h"
 
 namespace {
 
@@ -49,5 +50,6 @@ extern "C" BOOL WINAPI WinHelpA(HWND, LPCSTR file, UINT command, ULONG_PTR data)
     std::string text = std::string(file ? file : "") + "\t" + (name ? name : std::to_string(command)) + "\t" +
                        DataText(command, data);
     vpr::machine::Record("help", text);
+    vpr::user::DriverHelpCalled(file, command, data);
     return TRUE;
 }

@@ -11,6 +11,7 @@
 #include "control.h"
 #include "dialog.h"
 #include "ui_driver_hooks.h"
+#include "vpr/win/clock.h"
 
 namespace vpr::user {
 
@@ -18,6 +19,9 @@ struct UiDriver::State {
     mutable std::mutex mutex;
     std::map<int, std::deque<Handler>> byTemplate;
     std::map<std::string, Handler> byCaption;
+    std::vector<std::pair<std::string, Handler>> byCaptionOnce;
+    std::deque<Handler> fileDialogs;
+    Listener listener;
     std::vector<std::pair<std::string, Handler>> byMessageText;
     std::vector<std::string> failures;
     std::vector<ModalElement> seen;
@@ -31,11 +35,18 @@ namespace {
 std::mutex g_installMutex;
 UiDriver* g_driver = nullptr;
 
+// Records a failure and tells the listener, outside every lock, since the
+// listener may act again.
 void Fail(const std::string& what) {
-    std::lock_guard lock(g_installMutex);
-    if (!g_driver) return;
-    std::lock_guard stateLock(g_driver->state_->mutex);
-    g_driver->state_->failures.push_back(what);
+    std::function<void(const std::string&)> tell;
+    {
+        std::lock_guard lock(g_installMutex);
+        if (!g_driver) return;
+        std::lock_guard stateLock(g_driver->state_->mutex);
+        g_driver->state_->failures.push_back(what);
+        tell = g_driver->state_->listener.failure;
+    }
+    if (tell) tell(what);
 }
 
 std::string TextOf(HWND hwnd) {
@@ -52,6 +63,7 @@ ModalElement Describe(HWND dialog) {
         element.messageBox = state->messageBox;
         element.messageBoxType = state->messageBoxType;
     }
+    element.fileDialog = GetPropA(dialog, kFileDialogProperty) != nullptr;
     element.caption = TextOf(dialog);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!(SendMessageA(child, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)) continue;
@@ -188,6 +200,21 @@ void UiDriver::OnDialogCaption(const std::string& caption, Handler handler) {
     state_->byCaption[caption] = std::move(handler);
 }
 
+void UiDriver::OnNextDialogCaption(const std::string& caption, Handler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->byCaptionOnce.emplace_back(caption, std::move(handler));
+}
+
+void UiDriver::OnFileDialog(Handler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->fileDialogs.push_back(std::move(handler));
+}
+
+void UiDriver::SetListener(Listener listener) {
+    std::lock_guard lock(state_->mutex);
+    state_->listener = std::move(listener);
+}
+
 std::vector<std::string> UiDriver::Failures() const {
     std::lock_guard lock(state_->mutex);
     return state_->failures;
@@ -207,7 +234,7 @@ size_t UiDriver::PendingHandlers() const {
     std::lock_guard lock(state_->mutex);
     size_t count = state_->menuHandlers.size();
     for (auto& [id, handlers] : state_->byTemplate) count += handlers.size();
-    count += state_->byMessageText.size();
+    count += state_->byMessageText.size() + state_->byCaptionOnce.size() + state_->fileDialogs.size();
     return count;
 }
 
@@ -242,6 +269,7 @@ bool DriverActOnDialog(HWND dialog) {
     if (!driver) return false;
     ModalElement element = Describe(dialog);
     UiDriver::Handler handler;
+    std::string unexpected;
     {
         std::lock_guard lock(driver->state_->mutex);
         auto& state = *driver->state_;
@@ -250,23 +278,30 @@ bool DriverActOnDialog(HWND dialog) {
         auto byText = std::find_if(state.byMessageText.begin(), state.byMessageText.end(), [&](const auto& entry) {
             return element.text.compare(0, entry.first.size(), entry.first) == 0;
         });
+        auto once = std::find_if(state.byCaptionOnce.begin(), state.byCaptionOnce.end(),
+                                 [&](const auto& entry) { return entry.first == element.caption; });
+        auto byCaption = state.byCaption.find(element.caption);
         if (element.messageBox) {
             if (byText != state.byMessageText.end()) {
                 handler = std::move(byText->second);
                 state.byMessageText.erase(byText);
-            } else {
-                state.failures.push_back("unexpected " + Name(element));
             }
         } else if (element.templateId && it != state.byTemplate.end() && !it->second.empty()) {
             handler = std::move(it->second.front());
             it->second.pop_front();
-        } else if (auto byCaption = state.byCaption.find(element.caption); byCaption != state.byCaption.end()) {
+        } else if (once != state.byCaptionOnce.end()) {
+            handler = std::move(once->second);
+            state.byCaptionOnce.erase(once);
+        } else if (byCaption != state.byCaption.end()) {
             handler = byCaption->second;
-        } else {
-            state.failures.push_back("unexpected " + Name(element));
+        } else if (element.fileDialog && !state.fileDialogs.empty()) {
+            handler = std::move(state.fileDialogs.front());
+            state.fileDialogs.pop_front();
         }
+        if (!handler) unexpected = "unexpected " + Name(element);
     }
     if (!handler) {
+        Fail(unexpected);
         EndDialog(dialog, IDCANCEL);
         return true;
     }
@@ -274,6 +309,18 @@ bool DriverActOnDialog(HWND dialog) {
     handler(element);
     if (IsWindow(dialog)) Pump(dialog);
     return true;
+}
+
+// WinHelpA tells the listener of each call.
+void DriverHelpCalled(const char* file, UINT command, ULONG_PTR data) {
+    UiDriver* driver = UiDriver::Installed();
+    if (!driver) return;
+    std::function<void(const std::string&, UINT, ULONG_PTR)> tell;
+    {
+        std::lock_guard lock(driver->state_->mutex);
+        tell = driver->state_->listener.help;
+    }
+    if (tell) tell(file ? file : "", command, data);
 }
 
 namespace ui {
@@ -344,6 +391,17 @@ bool SelectRow(HWND dialog, int id, int row, WPARAM keys) {
             return false;
         }
         Pump(dialog);
+        return true;
+    }
+    if (EqualNoCase(className, WC_LISTVIEWA)) {
+        if (row < 0 || row >= SendMessageA(control, LVM_GETITEMCOUNT, 0, 0)) {
+            Fail("list view " + std::to_string(id) + " has no row " + std::to_string(row));
+            return false;
+        }
+        SendMessageA(control, LVM_ENSUREVISIBLE, row, FALSE);
+        RECT item{LVIR_LABEL, 0, 0, 0};
+        SendMessageA(control, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+        ClickAt(dialog, control, POINT{item.left + 1, item.top + 1}, keys, false);
         return true;
     }
     if (row < 0 || row >= SendMessageA(control, LB_GETCOUNT, 0, 0)) {
@@ -426,6 +484,19 @@ bool CloseWindow(HWND dialog) {
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump(dialog);
     return true;
+}
+
+bool IsOpen(HWND dialog) { return IsWindow(dialog) && !DialogEnded(dialog); }
+
+bool WaitForClose(HWND dialog, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        Pump(dialog);
+        if (!IsOpen(dialog)) return true;
+        DWORD waited = GetTickCount() - start;
+        if (waited >= milliseconds) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_ALLINPUT);
+    }
 }
 
 }  // namespace ui

@@ -98,6 +98,7 @@ public:
     // Pages of every class deleted (0x101), then ShutDown of every loaded
     // module in reverse order, and the modules freed.
     void Stop();
+    bool Running() const { return running_; }
 
     HWND MainWindow() const { return mainWindow_; }
     const std::vector<SnapinModule>& Modules() const { return modules_; }

@@ -1,5 +1,6 @@
-// A plain script that drives the administration host as a person would, one
-// command a line (blank lines and lines starting with # are skipped):
+// The kmadmin script: the shared script vocabulary (vpr/script/script_session.h:
+// answer, file, folder, dialog blocks, the lines acting on a dialog, echo)
+// and the commands of the host's own world:
 //
 //   context NAME            show the objects of a container ("[Root]" for the root)
 //   list                    print the objects of the context, "name (class)"
@@ -7,19 +8,16 @@
 //   tools                   print the Tools items with their state
 //   run TEXT                choose a Tools item by its text ("&Export ...")
 //   create CLASS            run the create command of a class in the context
+//   classes                 print each registered class: name, "display text",
+//                           flags, "bitmaps" or "none"
 //   pick [NAME...]          the next object browser picks these objects (full
-//                           names, one container) and presses OK; no name: Cancel
-//   details NAME            open the object's details; the lines after it act on
-//                           the dialog until one closes it:
-//     page N | page TITLE     go to a page (N counts from 1)
-//     set ID TEXT             type TEXT over the text of control ID of the page
-//     check ID on|off         set a check box of the page
-//     press ID                click control ID of the page
-//     ok | cancel | help      press the sheet's button
-//   echo TEXT               print TEXT
+//                           names, one container) and presses OK; no name:
+//                           Cancel (an answer: also inside a dialog's lines)
+//   details NAME            open the object's details (dialog 1000); the lines
+//                           after it act on the dialog until one closes it
 //
-// Each command prints what happened; a command that fails prints a line
-// starting with "error:" and the script goes on.
+// The host starts at the first command that needs it (every one above but
+// pick), printing "module NAME: InitSnapin answered N" per module.
 #pragma once
 
 #include <istream>
@@ -29,9 +27,10 @@
 
 namespace vpr::adminhost {
 
-// Runs the script against a started host, with the UI driver that is
-// installed (one is installed for the run when none is). Returns 0 when
-// every command worked, 1 otherwise.
+// Runs the script against the host (started here when it is not running),
+// with the UI driver that is installed (one is installed for the run when
+// none is). Returns 0 when every command worked, 1 otherwise, 2 when the host
+// could not start.
 int RunScript(AdminHost& host, std::istream& in, std::ostream& out);
 
 }  // namespace vpr::adminhost

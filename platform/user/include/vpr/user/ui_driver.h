@@ -27,6 +27,7 @@ struct ModalElement {
     std::string text;  // the texts of its static controls, one per line
     bool messageBox = false;
     UINT messageBoxType = 0;  // a message box's MB_ buttons, icon and default button
+    bool fileDialog = false;  // a file-open or file-save dialog, on any template
 };
 
 class UiDriver {
@@ -45,6 +46,13 @@ public:
     // Every opening of dialogs with this caption runs the handler (for dialogs
     // not made from a numbered template).
     void OnDialogCaption(const std::string& caption, Handler handler);
+    // The next opening of a dialog with this caption runs the handler, once;
+    // such handlers come before the lasting ones of OnDialogCaption.
+    void OnNextDialogCaption(const std::string& caption, Handler handler);
+    // The next file-open or file-save dialog, whatever its template, runs the
+    // handler, unless a handler for its template or caption comes first.
+    // Handlers run in the order they were added, once each.
+    void OnFileDialog(Handler handler);
     // The next message box whose text begins with textStart runs the handler
     // (the caption is not looked at); handlers for one text run in the order
     // they were added, once each. The handler answers with ui::Click(box, IDYES)
@@ -69,6 +77,14 @@ public:
     // Handlers registered and not yet used.
     size_t PendingHandlers() const;
 
+    // Who hears of events as they happen (a script prints them at once):
+    // each failure as it is recorded, and each help call (WinHelpA).
+    struct Listener {
+        std::function<void(const std::string& failure)> failure;
+        std::function<void(const std::string& file, UINT command, ULONG_PTR data)> help;
+    };
+    void SetListener(Listener listener);
+
     static UiDriver* Installed();
 
     struct State;
@@ -90,8 +106,9 @@ bool Check(HWND dialog, int controlId, bool checked);
 bool Type(HWND dialog, int controlId, const std::string& text);
 // Clicks into an edit, selects all of its text and types over it.
 bool ReplaceText(HWND dialog, int controlId, const std::string& text);
-// Selects a row of a list box (a click on it) or of a combo box (drops the
-// list and clicks the row).
+// Selects a row of a list box or list view (a click on it; MK_CONTROL in
+// keys adds it to the selection) or of a combo box (drops the list and
+// clicks the row).
 bool SelectRow(HWND dialog, int controlId, int row, WPARAM keys = 0);
 // Double-clicks a row of a list box.
 bool DoubleClickRow(HWND dialog, int controlId, int row);
@@ -104,6 +121,11 @@ bool PressAltKey(HWND dialog, char letter);
 bool MoveSlider(HWND dialog, int controlId, int position);
 // Closes the dialog with its close box.
 bool CloseWindow(HWND dialog);
+// True while a dialog's window exists and nothing has ended it.
+bool IsOpen(HWND dialog);
+// The person waits, taking the dialog's messages, until the dialog ends by
+// itself; false when it is still open after the time (on the platform clock).
+bool WaitForClose(HWND dialog, DWORD milliseconds);
 
 }  // namespace ui
 }  // namespace vpr::user

@@ -1,0 +1,355 @@
+#include "vpr/script/script_session.h"
+
+#include <sstream>
+#include <utility>
+
+#include "commdlg.h"
+#include "dialog_controls.h"
+#include "vpr/user/dialog.h"
+#include "vpr/user/message_box.h"
+#include "windows.h"
+
+namespace vpr::script {
+namespace {
+
+namespace ui = vpr::user::ui;
+
+// How long `wait` lets a dialog take to end by itself.
+constexpr DWORD kWaitMilliseconds = 60000;
+
+std::string Trim(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+Line MakeLine(const std::string& text) {
+    Line line;
+    line.text = Trim(text);
+    std::istringstream in(line.text);
+    for (std::string word; in >> word;) line.words.push_back(word);
+    return line;
+}
+
+// The script's own lines; blank lines and comments are skipped.
+class StreamSource : public LineSource {
+public:
+    explicit StreamSource(std::istream& in) : in_(in) {}
+    bool Next(Line* line) override {
+        for (std::string raw; std::getline(in_, raw);) {
+            *line = MakeLine(raw);
+            if (!line->words.empty() && line->text[0] != '#') return true;
+        }
+        return false;
+    }
+
+private:
+    std::istream& in_;
+};
+
+// The stored lines of a dialog block.
+class BlockSource : public LineSource {
+public:
+    explicit BlockSource(std::shared_ptr<const std::vector<Line>> lines) : lines_(std::move(lines)) {}
+    bool Next(Line* line) override {
+        if (next_ >= lines_->size()) return false;
+        *line = (*lines_)[next_++];
+        return true;
+    }
+
+private:
+    std::shared_ptr<const std::vector<Line>> lines_;
+    size_t next_ = 0;
+};
+
+// The buttons of a message box by the names a script gives them.
+int ButtonId(const std::string& name) {
+    static const std::pair<const char*, int> kButtons[] = {{"ok", IDOK},       {"cancel", IDCANCEL}, {"abort", IDABORT},
+                                                           {"retry", IDRETRY}, {"ignore", IDIGNORE}, {"yes", IDYES},
+                                                           {"no", IDNO}};
+    for (const auto& [text, id] : kButtons)
+        if (name == text) return id;
+    return 0;
+}
+
+// A text of several lines printed on one: line breaks become "\n".
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (text[i] == '\n' || text[i] == '\r') line += "\\n";
+        else line += text[i];
+    }
+    return line;
+}
+
+std::string ControlText(HWND dialog, int id) {
+    char text[MAX_PATH] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::string Line::Rest(size_t n) const {
+    size_t at = 0;
+    for (size_t i = 0; i < n; ++i) {
+        at = text.find_first_not_of(" \t", at);
+        if (at == std::string::npos) return "";
+        at = text.find_first_of(" \t", at);
+        if (at == std::string::npos) return "";
+    }
+    return Trim(text.substr(at));
+}
+
+bool ParseNumber(const std::string& text, long* value) {
+    try {
+        size_t used = 0;
+        *value = std::stol(text, &used, 0);
+        return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
+ScriptSession::ScriptSession(std::istream& in, std::ostream& out) : in_(in), out_(out) {
+    driver_ = user::UiDriver::Installed();
+    if (!driver_) {
+        ownDriver_ = std::make_unique<user::UiDriver>();
+        driver_ = ownDriver_.get();
+    }
+}
+
+ScriptSession::~ScriptSession() = default;
+
+void ScriptSession::AddCommand(const std::string& verb, Command command) { commands_[verb] = std::move(command); }
+
+void ScriptSession::SetStart(std::function<bool()> start) { start_ = std::move(start); }
+
+void ScriptSession::Error(const std::string& what) {
+    out_ << "error: " << what << "\n";
+    failed_ = true;
+}
+
+std::shared_ptr<bool> ScriptSession::Arm(const std::string& description) {
+    auto used = std::make_shared<bool>(false);
+    armed_.emplace_back(description, used);
+    return used;
+}
+
+int ScriptSession::Run() {
+    // What the driver meets goes into the output as it happens.
+    driver_->SetListener(user::UiDriver::Listener{
+        [this](const std::string& failure) { Error(failure); },
+        [this](const std::string& file, UINT command, ULONG_PTR data) {
+            out_ << "help " << file << " " << (command == HELP_CONTEXT ? "" : std::to_string(command) + " ") << data
+                 << "\n";
+        }});
+    StreamSource script(in_);
+    sources_.push_back(&script);
+    for (Line line; !startFailed_ && script.Next(&line);) Top(line);
+    if (!startFailed_) EnsureStarted();
+    sources_.pop_back();
+    for (const auto& [description, used] : armed_)
+        if (!*used && !startFailed_) Error(description + ": never used");
+    driver_->SetListener({});
+    if (startFailed_) return 2;
+    return failed_ ? 1 : 0;
+}
+
+bool ScriptSession::EnsureStarted() {
+    if (started_) return true;
+    started_ = true;
+    if (start_ && !start_()) startFailed_ = true;
+    return !startFailed_;
+}
+
+void ScriptSession::Top(const Line& line) {
+    if (Shared(line, *sources_.back())) return;
+    auto command = commands_.find(line.words[0]);
+    if (command == commands_.end()) return Error("unknown command: " + line.text);
+    if (command->second.needsProgram && !EnsureStarted()) return;
+    command->second.run(line);
+}
+
+// The commands that mean the same at the top and inside a dialog.
+bool ScriptSession::Shared(const Line& line, LineSource& source) {
+    const std::string& verb = line.words[0];
+    if (verb == "echo") out_ << line.Rest() << "\n";
+    else if (verb == "answer") Answer(line);
+    else if (verb == "file") File(line);
+    else if (verb == "folder") Folder(line);
+    else if (verb == "dialog") Block(line, source);
+    else return false;
+    return true;
+}
+
+void ScriptSession::Answer(const Line& line) {
+    if (line.words.size() < 2 || !ButtonId(line.words[1]))
+        return Error("answer needs a button: ok, cancel, yes, no, abort, retry or ignore");
+    std::string button = line.words[1];
+    int id = ButtonId(button);
+    auto used = Arm(line.text);
+    driver_->OnMessageBox(line.Rest(2), [this, button, id, used](const user::ModalElement& box) {
+        *used = true;
+        out_ << "message " << box.caption << ": " << OneLine(box.text) << "\n";
+        if (ui::Click(box.window, id)) out_ << "answered " << button << "\n";
+        if (ui::IsOpen(box.window)) EndDialog(box.window, IDCANCEL);
+    });
+}
+
+void ScriptSession::File(const Line& line) {
+    std::string name = line.Rest();
+    auto used = Arm(line.text);
+    driver_->OnFileDialog([this, name, used](const user::ModalElement& dialog) {
+        *used = true;
+        HWND window = dialog.window;
+        if (name.empty()) {
+            ui::Click(window, IDCANCEL);
+            out_ << "file dialog \"" << dialog.caption << "\" cancelled\n";
+        } else if (ui::ReplaceText(window, edt1, name) && ui::Click(window, IDOK) && !ui::IsOpen(window)) {
+            out_ << "file " << name << "\n";
+        } else if (ui::IsOpen(window)) {
+            Error("the file dialog \"" + dialog.caption + "\" did not take " + name);
+        }
+        if (ui::IsOpen(window)) CancelDialog(window);
+    });
+}
+
+// The Select Directory dialog is the file-open dialog on a template with a
+// folder list: the person types the folder and OK opens it, then OK again
+// takes the file name the dialog proposed, whose folder is the answer.
+void ScriptSession::Folder(const Line& line) {
+    std::string path = line.Rest();
+    auto used = Arm(line.text);
+    driver_->OnFileDialog([this, path, used](const user::ModalElement& dialog) {
+        *used = true;
+        HWND window = dialog.window;
+        if (path.empty()) {
+            ui::Click(window, IDCANCEL);
+            out_ << "folder dialog \"" << dialog.caption << "\" cancelled\n";
+        } else if (!IsFolder(path)) {
+            Error("no folder " + path);
+        } else {
+            std::string proposed = ControlText(window, edt1);
+            if (ui::ReplaceText(window, edt1, path) && ui::Click(window, IDOK) && ui::IsOpen(window) &&
+                ui::ReplaceText(window, edt1, proposed.empty() ? "*" : proposed) && ui::Click(window, IDOK) &&
+                !ui::IsOpen(window))
+                out_ << "folder " << path << "\n";
+            else if (ui::IsOpen(window))
+                Error("the dialog \"" + dialog.caption + "\" did not take the folder " + path);
+        }
+        if (ui::IsOpen(window)) CancelDialog(window);
+    });
+}
+
+// `dialog ID` or `dialog "CAPTION"`: the lines up to the matching `end`
+// become the block that the dialog's next opening runs.
+void ScriptSession::Block(const Line& line, LineSource& source) {
+    auto lines = std::make_shared<std::vector<Line>>();
+    int depth = 0;
+    bool ended = false;
+    for (Line next; source.Next(&next);) {
+        if (next.words[0] == "end" && depth-- == 0) {
+            ended = true;
+            break;
+        }
+        if (next.words[0] == "dialog") ++depth;
+        lines->push_back(next);
+    }
+    if (!ended) Error(line.text + ": no end");
+    std::string which = line.Rest();
+    long id = 0;
+    auto used = Arm(line.text);
+    auto run = [this, lines, used](const user::ModalElement& dialog) {
+        *used = true;
+        out_ << DialogName(dialog.window) << "\n";
+        BlockSource block(lines);
+        sources_.push_back(&block);
+        RunDialogLines(dialog.window, block, true);
+        sources_.pop_back();
+    };
+    if (which.size() >= 2 && which.front() == '"' && which.back() == '"')
+        driver_->OnNextDialogCaption(which.substr(1, which.size() - 2), run);
+    else if (ParseNumber(which, &id))
+        driver_->OnDialog(static_cast<int>(id), run);
+    else
+        Error("dialog needs a template number or a caption in double quotes: " + line.text);
+}
+
+void ScriptSession::ActOnDialog(HWND dialog) { RunDialogLines(dialog, *sources_.back(), false); }
+
+void ScriptSession::RunDialogLines(HWND dialog, LineSource& source, bool block) {
+    std::string name = DialogName(dialog);
+    for (Line line;;) {
+        if (!block && !ui::IsOpen(dialog)) return;
+        if (!source.Next(&line)) break;
+        if (!ui::IsOpen(dialog)) {
+            Error(name + " closed with lines of its block left: " + line.text);
+            while (source.Next(&line)) {
+            }
+            return;
+        }
+        InDialog(dialog, line, source);
+    }
+    if (ui::IsOpen(dialog)) {
+        Error(std::string(block ? "the block ended" : "the script ended") + " with " + name + " open");
+        CancelDialog(dialog);
+    }
+}
+
+void ScriptSession::InDialog(HWND dialog, const Line& line, LineSource& source) {
+    if (Shared(line, source)) return;
+    const std::vector<std::string>& words = line.words;
+    const std::string& verb = words[0];
+    long id = 0;
+    bool hasId = words.size() >= 2 && ParseNumber(words[1], &id);
+    int control = static_cast<int>(id);
+    std::string problem;
+    if (verb == "ok" || verb == "cancel" || verb == "help") {
+        ui::Click(dialog, verb == "ok" ? IDOK : verb == "cancel" ? IDCANCEL : IDHELP);
+    } else if (verb == "close") {
+        ui::CloseWindow(dialog);
+    } else if (verb == "wait") {
+        if (!ui::WaitForClose(dialog, kWaitMilliseconds)) {
+            Error(DialogName(dialog) + " did not end by itself within 60 s");
+            CancelDialog(dialog);
+        }
+    } else if (verb == "page" && words.size() >= 2) {
+        problem = GotoPage(dialog, line.Rest());
+        if (problem.empty()) out_ << "page " << line.Rest() << "\n";
+    } else if (verb == "set" && hasId) {
+        if (ui::ReplaceText(ControlOwner(dialog, control), control, line.Rest(2))) out_ << "set " << id << "\n";
+    } else if (verb == "check" && hasId && words.size() == 3 && (words[2] == "on" || words[2] == "off")) {
+        if (ui::Check(ControlOwner(dialog, control), control, words[2] == "on"))
+            out_ << "checked " << id << " " << words[2] << "\n";
+    } else if (verb == "press" && hasId && words.size() == 2) {
+        if (ui::Click(ControlOwner(dialog, control), control)) out_ << "pressed " << id << "\n";
+    } else if (verb == "choose" && hasId && words.size() >= 3) {
+        bool add = words.size() >= 4 && words.back() == "add";
+        std::string which = line.Rest(2);
+        if (add) which = which.substr(0, which.find_last_not_of(" \t", which.size() - 4) + 1);
+        problem = ChooseRow(dialog, control, which, add);
+        if (problem.empty()) out_ << "chose " << id << " " << which << "\n";
+    } else if (verb == "show" && hasId && words.size() == 2) {
+        problem = ShowControl(dialog, control, out_);
+    } else if (auto command = commands_.find(verb); command != commands_.end() && command->second.inDialogs) {
+        command->second.run(line);
+    } else {
+        problem = "not a command of " + DialogName(dialog) + ": " + line.text;
+    }
+    if (!problem.empty()) Error(problem);
+}
+
+void ScriptSession::CancelDialog(HWND dialog) {
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    if (cancel && IsWindowVisible(cancel) && IsWindowEnabled(cancel)) ui::Click(dialog, IDCANCEL);
+    if (ui::IsOpen(dialog)) EndDialog(dialog, IDCANCEL);
+}
+
+}  // namespace vpr::script
