@@ -3,6 +3,7 @@
 #pragma once
 
 #include "vpr/win/types.h"
+#include "vpr/win/com_types.h"
 #include "vpr/win/error.h"
 #include "vpr/win/file.h"
 #include "vpr/win/system.h"

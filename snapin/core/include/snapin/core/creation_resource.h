@@ -2,7 +2,8 @@
 // by the code and creation_error.vrc.
 #pragma once
 
-#define IDS_DRAVIK_ERROR 18
+#include "snapin/core/common_resource.h"
+
 #define IDS_CREATE_FAILED 114
 #define IDS_OBJECT_EXISTS 115
 #define IDS_CREATION_REPORT 124
