@@ -1,0 +1,45 @@
+#include "library_state.h"
+
+namespace vpr::launcher {
+
+LibraryState& LibraryState::Instance() {
+    static LibraryState state;
+    return state;
+}
+
+std::string LibraryState::StateKey(const std::string& tree, const std::string& user,
+                                   const std::string& application) {
+    return tree + '\t' + user + '\t' + application;
+}
+
+DWORD LibraryState::LastState(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto found = states_.find(key);
+    return found == states_.end() ? 0 : found->second;
+}
+
+void LibraryState::RememberState(const std::string& key, DWORD state) {
+    std::lock_guard lock(mutex_);
+    states_[key] = state;
+}
+
+void LibraryState::AddProgram(DWORD processId, HANDLE process) {
+    std::lock_guard lock(mutex_);
+    programs_[processId] = process;
+}
+
+HANDLE LibraryState::TakeProgram(DWORD processId) {
+    std::lock_guard lock(mutex_);
+    auto found = programs_.find(processId);
+    if (found == programs_.end()) return nullptr;
+    HANDLE process = found->second;
+    programs_.erase(found);
+    return process;
+}
+
+bool LibraryState::OwnsProgram(DWORD processId) {
+    std::lock_guard lock(mutex_);
+    return programs_.count(processId) != 0;
+}
+
+}  // namespace vpr::launcher
