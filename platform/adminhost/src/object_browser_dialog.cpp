@@ -2,11 +2,19 @@
 // the objects of one context of the directory, the containers first (a
 // double-click opens one, Up goes to the parent), then the objects of the
 // classes the caller asked for. OK reports each selected object once.
+//
+// Asked for "File" or "Directory", it browses the machine's network volumes
+// instead: first the UNC shares of machine.ini as volumes "SERVER/VOLUME:",
+// then the folders of one (and its files, for "File"); a chosen one is
+// reported as "SERVER/VOLUME:PATH" of class "Directory" or "File", and the
+// context it ends in is "SERVER/VOLUME:PATH" too.
+#include <algorithm>
 #include <cstring>
 
 #include "admin_host_dialogs.h"
 #include "vpr/directory/client.h"
 #include "vpr/directory/names.h"
+#include "vpr/machine/machine.h"
 
 namespace vpr::adminhost {
 namespace {
@@ -21,7 +29,75 @@ struct ObjectBrowserDialog {
     std::vector<std::string> classes;  // empty: every class
     std::string context;
     std::vector<DirectoryObject> rows;
+    // Browsing volumes: the volume ("SERVER/VOLUME:", empty at the list of
+    // volumes) and the path within it (no leading backslash).
+    bool volumes = false;
+    std::string volume;
+    std::string path;
 };
+
+constexpr char kFileClass[] = "File";
+constexpr char kDirectoryClass[] = "Directory";
+
+bool WantsClass(const ObjectBrowserDialog& browse, const char* className) {
+    return std::find(browse.classes.begin(), browse.classes.end(), className) != browse.classes.end();
+}
+
+// "SERVER/VOLUME:" for the machine's share "\\SERVER\VOLUME".
+std::vector<std::string> Volumes() {
+    std::vector<std::string> names;
+    auto machine = vpr::machine::CurrentMachine();
+    if (!machine) return names;
+    for (const auto& [share, folder] : machine->uncShares) {
+        std::string rest = share.substr(share.find_first_not_of('\\'));
+        size_t slash = rest.find('\\');
+        if (slash == std::string::npos) continue;
+        names.push_back(rest.substr(0, slash) + "/" + rest.substr(slash + 1) + ":");
+    }
+    return names;
+}
+
+// The Windows name of a folder of a volume: \\SERVER\VOLUME\PATH.
+std::string UncFolder(const std::string& volume, const std::string& path) {
+    std::string server = volume.substr(0, volume.find('/'));
+    std::string share = volume.substr(volume.find('/') + 1, volume.size() - volume.find('/') - 2);
+    return "\\\\" + server + "\\" + share + (path.empty() ? "" : "\\" + path);
+}
+
+// The volume rows, or the folders (then the files, when files are wanted)
+// of the folder shown, each by its name.
+void FillVolumes(ObjectBrowserDialog& browse) {
+    if (browse.volume.empty()) {
+        for (const std::string& volume : Volumes())
+            browse.rows.push_back(DirectoryObject{volume, kDirectoryClass, true});
+        browse.context.clear();
+        return;
+    }
+    std::vector<DirectoryObject> folders, files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((UncFolder(browse.volume, browse.path) + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back({name, kDirectoryClass, true});
+            else if (WantsClass(browse, kFileClass)) files.push_back({name, kFileClass, false});
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    auto byName = [](const DirectoryObject& a, const DirectoryObject& b) { return a.name < b.name; };
+    std::sort(folders.begin(), folders.end(), byName);
+    std::sort(files.begin(), files.end(), byName);
+    browse.rows = folders;
+    browse.rows.insert(browse.rows.end(), files.begin(), files.end());
+    browse.context = browse.volume + browse.path;
+}
+
+// What a row of the volumes names: "SERVER/VOLUME:PATH".
+std::string VolumeName(const ObjectBrowserDialog& browse, const DirectoryObject& row) {
+    if (browse.volume.empty()) return row.name;
+    return browse.volume + (browse.path.empty() ? "" : browse.path + "\\") + row.name;
+}
 
 ObjectBrowserDialog* DialogOf(HWND dialog) {
     return reinterpret_cast<ObjectBrowserDialog*>(GetPropA(dialog, kBrowseProperty));
@@ -37,26 +113,33 @@ bool Wanted(const ObjectBrowserDialog& browse, const DirectoryObject& object) {
 // Shows the context: its containers, then the wanted objects, each by its
 // leaf name (a row's number indexes `rows`).
 void Fill(HWND dialog, ObjectBrowserDialog& browse) {
-    std::vector<DirectoryObject> objects;
-    browse.host->ListObjects(browse.context, &objects);
     browse.rows.clear();
-    for (const auto& object : objects)
-        if (object.container) browse.rows.push_back(object);
-    for (const auto& object : objects)
-        if (!object.container && Wanted(browse, object)) browse.rows.push_back(object);
+    if (browse.volumes) {
+        FillVolumes(browse);
+    } else {
+        std::vector<DirectoryObject> objects;
+        browse.host->ListObjects(browse.context, &objects);
+        for (const auto& object : objects)
+            if (object.container) browse.rows.push_back(object);
+        for (const auto& object : objects)
+            if (!object.container && Wanted(browse, object)) browse.rows.push_back(object);
+    }
     HWND list = GetDlgItem(dialog, IDC_BROWSE_LIST);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (const auto& row : browse.rows) {
-        std::string leaf = row.name.substr(0, row.name.find('.'));
+        std::string leaf = browse.volumes ? row.name : row.name.substr(0, row.name.find('.'));
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(leaf.c_str()));
     }
     SetDlgItemTextA(dialog, IDC_BROWSE_CONTEXT, browse.context.c_str());
-    EnableWindow(GetDlgItem(dialog, IDC_BROWSE_UP), browse.context != DIR_ROOT_NAME);
+    EnableWindow(GetDlgItem(dialog, IDC_BROWSE_UP),
+                 browse.volumes ? !browse.volume.empty() : browse.context != DIR_ROOT_NAME);
 }
 
 void Open(HWND dialog, ObjectBrowserDialog& browse, int row) {
     if (row < 0 || row >= static_cast<int>(browse.rows.size()) || !browse.rows[row].container) return;
-    browse.context = browse.rows[row].name;
+    if (!browse.volumes) browse.context = browse.rows[row].name;
+    else if (browse.volume.empty()) browse.volume = browse.rows[row].name;
+    else browse.path = browse.path.empty() ? browse.rows[row].name : browse.path + "\\" + browse.rows[row].name;
     Fill(dialog, browse);
 }
 
@@ -72,7 +155,11 @@ void Report(HWND dialog, ObjectBrowserDialog& browse) {
     }
     for (int row : chosen) {
         if (row < 0 || row >= static_cast<int>(browse.rows.size())) continue;
-        const DirectoryObject& object = browse.rows[row];
+        DirectoryObject object = browse.rows[row];
+        if (browse.volumes) {
+            if (!WantsClass(browse, object.className.c_str())) continue;
+            object.name = VolumeName(browse, object);
+        }
         SnapinObjectRecord record{};
         std::strncpy(record.bytes + SNAPIN_RECORD_TREE, browse.host->Tree().c_str(), SNAPIN_CLASS_NAME_SIZE - 1);
         std::strncpy(record.bytes + SNAPIN_RECORD_CLASS, object.className.c_str(), SNAPIN_CLASS_NAME_SIZE - 1);
@@ -101,6 +188,13 @@ INT_PTR CALLBACK BrowseProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
         case IDOK: Report(dialog, *browse); EndDialog(dialog, IDOK); return TRUE;
         case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
         case IDC_BROWSE_UP: {
+            if (browse->volumes) {
+                size_t slash = browse->path.rfind('\\');
+                if (!browse->path.empty()) browse->path = slash == std::string::npos ? "" : browse->path.substr(0, slash);
+                else browse->volume.clear();
+                Fill(dialog, *browse);
+                return TRUE;
+            }
             directory::NameParts parts;
             if (directory::ParseName(browse->context, {}, &parts) == 0 && !parts.empty()) {
                 parts.erase(parts.begin());
@@ -140,8 +234,17 @@ LONG RunBrowseDialog(AdminHost& host, HWND owner, void* browser, char* start, ch
     // Start where the caller asks when that is a container, else in the
     // host's current context.
     std::string wanted(start, strnlen(start, SNAPIN_BROWSE_BUFFER_SIZE - 1));
+    browse.volumes = WantsClass(browse, kFileClass) || WantsClass(browse, kDirectoryClass);
+    size_t slash = wanted.find('/'), colon = wanted.find(':');
     DirectoryObject object;
-    if (wanted == DIR_ROOT_NAME || (host.FindObject(wanted, &object) == 0 && object.container))
+    if (browse.volumes) {
+        // A context this browse handed out before: "SERVER/VOLUME:PATH".
+        if (slash != std::string::npos && colon != std::string::npos && slash < colon) {
+            browse.volume = wanted.substr(0, colon + 1);
+            browse.path = wanted.substr(colon + 1);
+            if (!browse.path.empty() && browse.path[0] == '\\') browse.path.erase(0, 1);
+        }
+    } else if (wanted == DIR_ROOT_NAME || (host.FindObject(wanted, &object) == 0 && object.container))
         browse.context = wanted == DIR_ROOT_NAME ? wanted : object.name;
     else
         browse.context = host.Context();

@@ -117,27 +117,68 @@ private:
                 out_ << "picked nothing\n";
                 return;
             }
-            directory::NameParts parts;
-            if (directory::ParseName(names[0], {}, &parts) || parts.empty()) {
-                session_.Error("bad name " + names[0]);
-                ui::Click(dialog, IDCANCEL);
-                return;
-            }
-            while (IsWindowEnabled(GetDlgItem(dialog, IDC_BROWSE_UP))) ui::Click(dialog, IDC_BROWSE_UP);
-            for (size_t i = parts.size() - 1; i > 0; --i)
-                if (!ui::DoubleClickRow(dialog, IDC_BROWSE_LIST, Row(dialog, parts[i]))) break;
-            WPARAM keys = 0;
-            for (const std::string& name : names) {
-                directory::NameParts leaf;
-                directory::ParseName(name, {}, &leaf);
-                int row = leaf.empty() ? -1 : Row(dialog, leaf[0]);
-                if (row < 0) session_.Error("the browser does not show " + name);
-                else ui::SelectRow(dialog, IDC_BROWSE_LIST, row, keys);
-                keys = MK_CONTROL;  // further objects join the selection
+            if (IsVolumeName(names[0])) {
+                PickOnVolume(dialog, names);
+            } else {
+                directory::NameParts parts;
+                if (directory::ParseName(names[0], {}, &parts) || parts.empty()) {
+                    session_.Error("bad name " + names[0]);
+                    ui::Click(dialog, IDCANCEL);
+                    return;
+                }
+                GoToTop(dialog);
+                for (size_t i = parts.size() - 1; i > 0; --i)
+                    if (!ui::DoubleClickRow(dialog, IDC_BROWSE_LIST, Row(dialog, parts[i]))) break;
+                WPARAM keys = 0;
+                for (const std::string& name : names) {
+                    directory::NameParts leaf;
+                    directory::ParseName(name, {}, &leaf);
+                    SelectLeaf(dialog, name, leaf.empty() ? "" : leaf[0], &keys);
+                }
             }
             ui::Click(dialog, IDOK);
             out_ << "picked " << names.size() << "\n";
         });
+    }
+
+    // "SERVER/VOLUME:PATH": a file or folder of a network volume.
+    static bool IsVolumeName(const std::string& name) {
+        size_t slash = name.find('/'), colon = name.find(':');
+        return slash != std::string::npos && colon != std::string::npos && slash < colon;
+    }
+
+    static void GoToTop(HWND dialog) {
+        while (IsWindowEnabled(GetDlgItem(dialog, IDC_BROWSE_UP))) ui::Click(dialog, IDC_BROWSE_UP);
+    }
+
+    void SelectLeaf(HWND dialog, const std::string& name, const std::string& leaf, WPARAM* keys) {
+        int row = leaf.empty() ? -1 : Row(dialog, leaf);
+        if (row < 0) session_.Error("the browser does not show " + name);
+        else ui::SelectRow(dialog, IDC_BROWSE_LIST, row, *keys);
+        *keys = MK_CONTROL;  // further names join the selection
+    }
+
+    // Opens the volume and the folders of the first name, then selects each
+    // name's last part there (a volume itself is chosen among the volumes).
+    void PickOnVolume(HWND dialog, const std::vector<std::string>& names) {
+        GoToTop(dialog);
+        const std::string& first = names[0];
+        size_t colon = first.find(':');
+        std::string path = first.substr(colon + 1);
+        if (!path.empty() && path[0] == '\\') path.erase(0, 1);
+        if (!path.empty()) {
+            ui::DoubleClickRow(dialog, IDC_BROWSE_LIST, Row(dialog, first.substr(0, colon + 1)));
+            for (size_t start = 0, slash; (slash = path.find('\\', start)) != std::string::npos; start = slash + 1)
+                if (!ui::DoubleClickRow(dialog, IDC_BROWSE_LIST, Row(dialog, path.substr(start, slash - start)))) break;
+        }
+        WPARAM keys = 0;
+        for (const std::string& name : names) {
+            size_t at = name.find(':');
+            std::string rest = name.substr(at + 1);
+            size_t slash = rest.rfind('\\');
+            std::string leaf = rest.empty() ? name.substr(0, at + 1) : slash == std::string::npos ? rest : rest.substr(slash + 1);
+            SelectLeaf(dialog, name, leaf, &keys);
+        }
     }
 
     static int Row(HWND dialog, const std::string& text) {

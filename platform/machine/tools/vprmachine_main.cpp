@@ -1,6 +1,7 @@
 // vprmachine: creates an emulated workstation, shows its facts and changes them.
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -8,6 +9,9 @@
 
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
+#include "vpr/win/file.h"
+#include "vpr/win/path.h"
+#include "vpr/win/profile.h"
 #include "vpr/win/registry.h"
 #include "vpr/win/restart.h"
 
@@ -34,6 +38,14 @@ constexpr const char* kUsage =
     "      registry) as REGEDIT4 text to FILE\n"
     "  reg [--machine DIR] import FILE\n"
     "      applies the REGEDIT4 text in FILE; a text with an error changes nothing\n"
+    "  copy [--machine DIR] HOSTFILE WINDOWSPATH\n"
+    "      puts a copy of a host file at a Windows path of the machine, making\n"
+    "      its folders; a file that already holds the same bytes is left alone\n"
+    "  mkdir [--machine DIR] WINDOWSPATH\n"
+    "      makes a folder of the machine and the folders above it\n"
+    "  ini [--machine DIR] FILE SECTION KEY VALUE\n"
+    "      sets one value of an ini file of the machine (a bare name is a file\n"
+    "      of the Windows folder), keeping every other line\n"
     "  reboot [--machine DIR]\n"
     "      restarts the machine: carries out the file operations left for the next\n"
     "      start (NT: PendingFileRenameOperations; 95: WININIT.INI [rename]) in\n"
@@ -209,6 +221,73 @@ int Reboot(std::vector<std::string> args) {
     return 1;
 }
 
+// The folder part of a Windows path, "" when it has none.
+std::string WindowsFolder(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+// Makes a Windows folder and the folders above it.
+bool MakeFolders(const std::string& path) {
+    if (path.empty() || (path.size() <= 3 && path.size() >= 2 && path[1] == ':')) return true;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return MakeFolders(WindowsFolder(path)) && CreateDirectoryA(path.c_str(), nullptr);
+}
+
+bool ReadHostFile(const std::string& path, std::string* bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
+}
+
+int Copy(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    if (args.size() != 2) return UsageError("copy takes HOSTFILE WINDOWSPATH");
+    if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
+    const std::string& target = args[1];
+    std::string wanted, present, host;
+    if (!ReadHostFile(args[0], &wanted)) return Fail("cannot read " + args[0]);
+    if (vpr::win::ResolveHostPath(target.c_str(), &host) && ReadHostFile(host, &present) && present == wanted) return 0;
+    if (!MakeFolders(WindowsFolder(target))) return Fail("cannot make the folder of " + target);
+    // A copy beside the target replaces it in one step: never a cut file.
+    std::string temporary = target + ".new";
+    std::string source = vpr::win::WindowsPathFromHost(std::filesystem::absolute(args[0]).string());
+    if (!CopyFileA(source.c_str(), temporary.c_str(), FALSE) ||
+        !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DWORD code = GetLastError();
+        DeleteFileA(temporary.c_str());
+        return Fail("cannot copy " + args[0] + " to " + target + " (error " + std::to_string(code) + ")");
+    }
+    return 0;
+}
+
+int MakeFolder(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    if (args.size() != 1) return UsageError("mkdir takes WINDOWSPATH");
+    if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
+    if (!MakeFolders(args[0])) return Fail("cannot make " + args[0]);
+    return 0;
+}
+
+int Ini(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    if (args.size() != 4) return UsageError("ini takes FILE SECTION KEY VALUE");
+    if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
+    const std::string &file = args[0], &section = args[1], &key = args[2], &value = args[3];
+    std::vector<char> present(value.size() + 2);
+    DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), "\x01", present.data(),
+                                            static_cast<DWORD>(present.size()), file.c_str());
+    if (length == value.size() && value == present.data()) return 0;  // nothing to change
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()))
+        return Fail("cannot write " + file + " (error " + std::to_string(GetLastError()) + ")");
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(std::vector<std::string> args);
@@ -219,6 +298,9 @@ constexpr Command kCommands[] = {
     {"show", Show},
     {"set", Set},
     {"reg", Reg},
+    {"copy", Copy},
+    {"mkdir", MakeFolder},
+    {"ini", Ini},
     {"reboot", Reboot},
 };
 

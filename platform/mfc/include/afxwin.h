@@ -17,3 +17,4 @@
 #include "vpr/mfc/property_page.h"
 #include "vpr/mfc/win_thread.h"
 #include "vpr/mfc/file_dialog.h"
+#include "vpr/mfc/class_factory.h"

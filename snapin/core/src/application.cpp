@@ -1,0 +1,96 @@
+#include "snapin/core/application.h"
+
+#include "afxwin.h"
+#include "snapin/core/module_resource.h"
+#include "snapin/core/schema_names.h"
+#include "snapin/core/snapin_interface.h"
+
+using namespace snapin;
+
+namespace {
+
+constexpr LONG kApplicationFlags = 0xDD;
+constexpr LONG kOldApplicationFlags = 0xD9;
+constexpr LONG kContainerFlags = 1;
+
+const LPCSTR kApplicationBitmaps[3] = {"CApplicationBitmap", "CApplicationAliasBitmap", "CApplicationROBitmap"};
+
+// The three bitmaps of an old application class: normal, alias, read-only.
+struct OldBitmaps {
+    LPCSTR names[3];
+    explicit OldBitmaps(int first)
+        : names{MAKEINTRESOURCEA(first), MAKEINTRESOURCEA(first + 1), MAKEINTRESOURCEA(first + 2)} {}
+};
+
+CSnapinInterface* Interface() { return CSnapinInterface::Current(); }
+
+// The body of each class's callback: the module's state, then the class's
+// field of the interface object.
+template <class T>
+LONG ClassCallBack(T* CSnapinInterface::*field, char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CSnapinInterface* snapin = Interface();
+    if (!snapin) return 0;
+    return DispatchClassCallBack(snapin->*field, data, code, p3, p4);
+}
+
+}  // namespace
+
+CApplication::CApplication(const PageSlotTable& pages)
+    : CModuleObjectType(kClassApplication, IDS_APPLICATION, pages, kApplicationFlags, true, kApplicationBitmaps) {}
+
+LONG CApplication::CreateObject(char*, ULONG_PTR) { return 0; }
+
+CApplicationDOS::CApplicationDOS(const PageSlotTable& pages)
+    : CModuleObjectType(kClassApplicationDOS, IDS_APPLICATION_DOS, pages, kOldApplicationFlags, false,
+                        OldBitmaps(IDB_APPLICATION_DOS).names) {}
+
+CApplication3x::CApplication3x(const PageSlotTable& pages)
+    : CModuleObjectType(kClassApplication3x, IDS_APPLICATION_3X, pages, kOldApplicationFlags, false,
+                        OldBitmaps(IDB_APPLICATION_3X).names) {}
+
+CApplication95::CApplication95(const PageSlotTable& pages)
+    : CModuleObjectType(kClassApplication95, IDS_APPLICATION_95, pages, kOldApplicationFlags, false,
+                        OldBitmaps(IDB_APPLICATION_95).names) {}
+
+CApplicationNT::CApplicationNT(const PageSlotTable& pages)
+    : CModuleObjectType(kClassApplicationNT, IDS_APPLICATION_NT, pages, kOldApplicationFlags, false,
+                        OldBitmaps(IDB_APPLICATION_NT).names) {}
+
+CUser::CUser(const PageSlotTable& pages) : CModuleObjectType("User", -1, pages, kContainerFlags, true, nullptr) {}
+
+CGroup::CGroup(const PageSlotTable& pages) : CModuleObjectType("Group", -1, pages, kContainerFlags, true, nullptr) {}
+
+COU::COU(const PageSlotTable& pages)
+    : CModuleObjectType("Organizational Unit", -1, pages, kContainerFlags, true, nullptr) {}
+
+COrganization::COrganization(const PageSlotTable& pages)
+    : CModuleObjectType("Organization", -1, pages, kContainerFlags, true, nullptr) {}
+
+LONG CALLBACK CApplication::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pApplication, data, code, p3, p4);
+}
+LONG CALLBACK CApplicationDOS::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pApplicationDOS, data, code, p3, p4);
+}
+LONG CALLBACK CApplication3x::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pApplication3x, data, code, p3, p4);
+}
+LONG CALLBACK CApplication95::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pApplication95, data, code, p3, p4);
+}
+LONG CALLBACK CApplicationNT::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pApplicationNT, data, code, p3, p4);
+}
+LONG CALLBACK CUser::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pUser, data, code, p3, p4);
+}
+LONG CALLBACK CGroup::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pGroup, data, code, p3, p4);
+}
+LONG CALLBACK COU::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pOU, data, code, p3, p4);
+}
+LONG CALLBACK COrganization::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
+    return ClassCallBack(&CSnapinInterface::m_pOrganization, data, code, p3, p4);
+}

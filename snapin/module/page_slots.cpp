@@ -1,0 +1,57 @@
+// The page slots of the module's object classes: one table per class, rows
+// in creation order (the host's tab order) with the title string, the dialog
+// and the rank in the save order. A page plugs in by setting `create` to a
+// function that makes it (and adding its fragment to vpradm32.vrc); a slot
+// whose `create` is null gives no tab and is not saved.
+#include "page_slots.h"
+
+#include <iterator>
+
+namespace {
+
+const PageSlot kApplicationPages[] = {
+    {2, 310, 1, nullptr},     // Identification
+    {127, 343, 16, nullptr},  // System Requirements
+    {3, 311, 2, nullptr},     // Environment
+    {6, 313, 4, nullptr},     // Description
+    {4, 312, 3, nullptr},     // Drives/Ports
+    {7, 315, 6, nullptr},     // Scripts
+    {5, 314, 5, nullptr},     // Fault Tolerance
+    {8, 316, 7, nullptr},     // Contacts
+    {9, 317, 8, nullptr},     // Associations
+    {10, 318, 9, nullptr},    // Administrator Notes
+    {65, 322, 13, nullptr},   // Macros
+    {56, 319, 10, nullptr},   // Registry Settings
+    {57, 320, 11, nullptr},   // INI Files
+    {58, 321, 12, nullptr},   // Application Files
+    {69, 324, 15, nullptr},   // Text Files
+    {68, 323, 14, nullptr},   // Schedule
+    {183, 373, 17, nullptr},  // Icons/Shortcuts
+};
+
+// The one information page of the old application objects.
+const PageSlot kOldApplicationPages[] = {
+    {2, 380, 1, nullptr},  // Identification
+};
+
+const PageSlot kContainerPages[] = {
+    {11, 325, 1, nullptr},  // Applications
+    {12, 326, 2, nullptr},  // Launcher Configuration
+};
+
+const PageSlot kGroupPages[] = {
+    {11, 325, 1, nullptr},  // Applications
+};
+
+template <size_t N>
+constexpr PageSlotTable Table(const PageSlot (&slots)[N]) {
+    return PageSlotTable{slots, N};
+}
+
+}  // namespace
+
+const SnapinPageTables kModulePageTables = {
+    Table(kApplicationPages),    Table(kOldApplicationPages), Table(kOldApplicationPages),
+    Table(kOldApplicationPages), Table(kOldApplicationPages), Table(kContainerPages),
+    Table(kGroupPages),          Table(kContainerPages),      Table(kContainerPages),
+};
