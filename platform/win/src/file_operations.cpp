@@ -241,6 +241,10 @@ extern "C" BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName
     struct timespec times[2] = {source.st_atim, source.st_mtim};
     ::utimensat(AT_FDCWD, to.c_str(), times, 0);
     AttributeStore::Copy(from, to);
-    if (attributes & FILE_ATTRIBUTE_READONLY) ::chmod(to.c_str(), source.st_mode & 07555);
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        ::chmod(to.c_str(), source.st_mode & 07555);
+    } else if (source.st_mode & 0111) {
+        ::chmod(to.c_str(), (source.st_mode & 0777) | S_IWUSR);  // a copied program still runs
+    }
     return Succeed();
 }

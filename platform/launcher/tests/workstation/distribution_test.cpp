@@ -286,6 +286,16 @@ TEST_F(DistributionTest, TextFilesGainLinesAndLoseOrChangeWhatIsFound) {
               "REM first\r\n@ECHO OFF\r\nSET TEMP=C:\\TMP\r\nPATH C:\\NEW\r\nSET TOOL=C:\\WINDOWS\r\n");
 }
 
+TEST_F(DistributionTest, ADistributedProgramRunsFromItsNewPlace) {
+    tree.Set("Tool.acme", "App:Flags", {std::to_string(0x1000)});
+    tree.Set("Tool.acme", "App:Path", {"%*WINDIR%\\TOOL\\Tool.SH"});
+    Files([](HFILE f) {
+        kmapptWriteFileEntry(f, 1, 0x8, "\\\\SERVER\\APPS\\Tool.SH", "%*WINDIR%\\TOOL\\Tool.SH");
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Starts(), std::vector<std::string>{"C:\\WINDOWS\\TOOL\\Tool.SH"});
+}
+
 TEST_F(DistributionTest, ASecondLaunchDistributesOnlyAfterVerifyOrANewVersion) {
     tree.Set("Tool.acme", "App:Flags", {std::to_string(0x80)});
     tree.Set("Tool.acme", "App:Version String", {"1.0"});

@@ -98,6 +98,18 @@ TEST_F(FailureTest, EachFailureNamesWhatFailedAndIsLogged) {
     EXPECT_EQ(facts->DriveFolder('G'), machine->root() + "/c");
 }
 
+TEST_F(FailureTest, AnApplicationThatLogsErrorsKeepsItsOwnLogToo) {
+    tree.Set("Tool.acme", "App:Flags", {std::to_string(0x400)});
+    tree.Set("Tool.acme", "App:Error Log Path", {"C:\\TOOL.LOG"});
+    tree.Set("Tool.acme", "App:Path", {"C:\\MISSING.EXE"});
+    EXPECT_EQ(Process("Tool.acme").result, KMAPP_LAUNCH_START_FAILED);
+    KMAPPLogString(context, "Tool.acme", 0, "Could not launch Tool");
+    std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(ReadFile("C:\\TOOL.LOG"), lines[lines.size() - 2] + "\n" + lines.back() + "\n");
+    EXPECT_NE(lines.back().find(" jdoe.sales.acme Tool.acme: Could not launch Tool"), std::string::npos);
+}
+
 TEST_F(FailureTest, TheBufferNeverTakesMoreThanItsSize) {
     std::string longName = "\\\\SERVER\\APPS\\" + std::string(2000, 'X') + ".EXE";
     tree.Set("Tool.acme", "App:Path", {longName});
