@@ -1,10 +1,12 @@
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "host_fixture.h"
 #include "vpr/adminhost/script_runner.h"
+#include "vpr/machine/machine.h"
 
 namespace {
 
@@ -74,6 +76,32 @@ TEST_F(ScriptTest, PicksTwoObjectsInABrowseAndCreatesAnObject) {
                                                            "chosen staff.sales.acme (Group)",
                                                            "browsed 0 ended in sales.acme", "0x111 ann.sales.acme",
                                                            "destroy 0", "0x102 sales.acme"}));
+}
+
+TEST_F(ScriptTest, PicksAFileOfANetworkVolume) {
+    std::string share = machine_.root() + "/server";
+    std::filesystem::create_directories(share + "/APPS/WORD");
+    std::ofstream(share + "/APPS/WORD/WORD.EXE") << "program";
+    vpr::machine::Machine facts;
+    std::string error;
+    ASSERT_TRUE(vpr::machine::LoadMachine(machine_.root(), &facts, &error)) << error;
+    ASSERT_TRUE(vpr::machine::SetMachineFact(&facts, "unc.\\\\SRV1\\SYS", share, &error)) << error;
+    ASSERT_TRUE(facts.Save(&error) && vpr::machine::ReloadMachine(&error)) << error;
+    config_->browseFiles = true;
+    ASSERT_EQ(host_.Start(), 1);
+    EXPECT_EQ(Run("details jdoe.sales.acme\n"
+                  "  pick SRV1/SYS:APPS\\WORD\\WORD.EXE\n"
+                  "  press 1003\n"
+                  "  pick SRV1/SYS:\n"
+                  "  press 1003\n"
+                  "  cancel\n"),
+              0)
+        << output_.str();
+    EXPECT_EQ(output_.str(), "picked 1\npressed 1003\npicked 1\npressed 1003\nclosed jdoe.sales.acme\n");
+    EXPECT_EQ(LogFrom("chosen"), (std::vector<std::string>{"chosen SRV1/SYS:APPS\\WORD\\WORD.EXE (File)",
+                                                           "browsed 0 ended in SRV1/SYS:APPS\\WORD",
+                                                           "chosen SRV1/SYS: (Directory)", "browsed 0 ended in ",
+                                                           "0x111 jdoe.sales.acme", "destroy 0"}));
 }
 
 TEST_F(ScriptTest, FailingCommandsAreReportedAndTheScriptGoesOn) {

@@ -368,6 +368,40 @@ TEST_F(MachineCommandTest, ErrorsExitNonZeroWithAMessage) {
     }
 }
 
+// What an install script does: a file put in a machine's folder, a folder
+// made, an ini value set among other lines; a second run changes nothing.
+TEST_F(MachineCommandTest, CopyMkdirAndIniInstallOnceAndKeepTheRest) {
+    std::string root = (dir_ / "cmd").string();
+    ASSERT_EQ(Run("create " + root), 0);
+    std::ofstream(dir_ / "MODULE.DLL") << "module bytes";
+    std::ofstream(root + "/c/WINDOWS/kmadmin.ini") << "[Other]\r\nkeep=this\r\n";
+    std::string out;
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(Run("copy --machine " + root + " " + (dir_ / "MODULE.DLL").string() + " 'C:\\PUBLIC\\WIN32\\MODULE.DLL'",
+                      &out),
+                  0)
+            << out;
+        ASSERT_EQ(Run("mkdir --machine " + root + " 'C:\\PUBLIC\\VPRLIB\\QMTFILES'", &out), 0) << out;
+        ASSERT_EQ(Run("ini --machine " + root + " kmadmin.ini \"Snapin Modules\" MODULE 'C:\\PUBLIC\\WIN32\\MODULE.DLL'",
+                      &out),
+                  0)
+            << out;
+        if (run == 0) {
+            // The second run must leave both files exactly as they are.
+            fs::last_write_time(root + "/c/PUBLIC/WIN32/MODULE.DLL", fs::file_time_type{});
+            fs::last_write_time(root + "/c/WINDOWS/kmadmin.ini", fs::file_time_type{});
+        }
+    }
+    EXPECT_EQ(ReadAll(root + "/c/PUBLIC/WIN32/MODULE.DLL"), "module bytes");
+    EXPECT_TRUE(fs::is_directory(root + "/c/PUBLIC/VPRLIB/QMTFILES"));
+    EXPECT_EQ(ReadAll(root + "/c/WINDOWS/kmadmin.ini"),
+              "[Other]\r\nkeep=this\r\n[Snapin Modules]\r\nMODULE=C:\\PUBLIC\\WIN32\\MODULE.DLL\r\n");
+    EXPECT_EQ(fs::last_write_time(root + "/c/PUBLIC/WIN32/MODULE.DLL"), fs::file_time_type{});
+    EXPECT_EQ(fs::last_write_time(root + "/c/WINDOWS/kmadmin.ini"), fs::file_time_type{});
+    EXPECT_NE(Run("copy --machine " + root + " " + (dir_ / "missing").string() + " 'C:\\X'", &out), 0);
+    EXPECT_NE(out.find("cannot read"), std::string::npos) << out;
+}
+
 TEST_F(MachineCommandTest, RegExportAndImport) {
     std::string root = (dir_ / "cmd").string();
     std::string out;

@@ -252,14 +252,15 @@ int Copy(std::vector<std::string> args) {
     if (!ReadHostFile(args[0], &wanted)) return Fail("cannot read " + args[0]);
     if (vpr::win::ResolveHostPath(target.c_str(), &host) && ReadHostFile(host, &present) && present == wanted) return 0;
     if (!MakeFolders(WindowsFolder(target))) return Fail("cannot make the folder of " + target);
+    if (!vpr::win::ResolveHostPath(target.c_str(), &host)) return Fail("no such place on the machine: " + target);
     // A copy beside the target replaces it in one step: never a cut file.
-    std::string temporary = target + ".new";
-    std::string source = vpr::win::WindowsPathFromHost(std::filesystem::absolute(args[0]).string());
-    if (!CopyFileA(source.c_str(), temporary.c_str(), FALSE) ||
-        !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DWORD code = GetLastError();
-        DeleteFileA(temporary.c_str());
-        return Fail("cannot copy " + args[0] + " to " + target + " (error " + std::to_string(code) + ")");
+    std::string temporary = host + ".new";
+    std::error_code failure;
+    std::filesystem::copy_file(args[0], temporary, std::filesystem::copy_options::overwrite_existing, failure);
+    if (!failure) std::filesystem::rename(temporary, host, failure);
+    if (failure) {
+        std::filesystem::remove(temporary);
+        return Fail("cannot copy " + args[0] + " to " + target + ": " + failure.message());
     }
     return 0;
 }

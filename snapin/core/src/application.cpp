@@ -67,30 +67,18 @@ COU::COU(const PageSlotTable& pages)
 COrganization::COrganization(const PageSlotTable& pages)
     : CModuleObjectType("Organization", -1, pages, kContainerFlags, true, nullptr) {}
 
-LONG CALLBACK CApplication::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pApplication, data, code, p3, p4);
-}
-LONG CALLBACK CApplicationDOS::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pApplicationDOS, data, code, p3, p4);
-}
-LONG CALLBACK CApplication3x::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pApplication3x, data, code, p3, p4);
-}
-LONG CALLBACK CApplication95::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pApplication95, data, code, p3, p4);
-}
-LONG CALLBACK CApplicationNT::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pApplicationNT, data, code, p3, p4);
-}
-LONG CALLBACK CUser::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pUser, data, code, p3, p4);
-}
-LONG CALLBACK CGroup::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pGroup, data, code, p3, p4);
-}
-LONG CALLBACK COU::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pOU, data, code, p3, p4);
-}
-LONG CALLBACK COrganization::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) {
-    return ClassCallBack(&CSnapinInterface::m_pOrganization, data, code, p3, p4);
-}
+// Each class's exported callback hands the code to its object's field.
+#define SNAPIN_CLASS_CALLBACK(Class, field)                                         \
+    LONG CALLBACK Class::CallBack(char* data, WORD code, ULONG_PTR p3, ULONG_PTR p4) { \
+        return ClassCallBack(&CSnapinInterface::field, data, code, p3, p4);         \
+    }
+
+SNAPIN_CLASS_CALLBACK(CApplication, m_pApplication)
+SNAPIN_CLASS_CALLBACK(CApplicationDOS, m_pApplicationDOS)
+SNAPIN_CLASS_CALLBACK(CApplication3x, m_pApplication3x)
+SNAPIN_CLASS_CALLBACK(CApplication95, m_pApplication95)
+SNAPIN_CLASS_CALLBACK(CApplicationNT, m_pApplicationNT)
+SNAPIN_CLASS_CALLBACK(CUser, m_pUser)
+SNAPIN_CLASS_CALLBACK(CGroup, m_pGroup)
+SNAPIN_CLASS_CALLBACK(COU, m_pOU)
+SNAPIN_CLASS_CALLBACK(COrganization, m_pOrganization)

@@ -43,15 +43,26 @@ CSnapinInterface* Interface() { return CSnapinInterface::Current(); }
 
 }  // namespace
 
+// A Tools item keeps itself in its field of the interface object, where its
+// two exports find it.
+#define SNAPIN_MENU_EXPORTS(Class, field)                                    \
+    void Class::BindExports() {                                              \
+        if (CSnapinInterface* snapin = Interface()) snapin->field = this;    \
+        SetMenuValid(MenuValid);                                             \
+        SetMenuAction(MenuAction);                                           \
+    }                                                                        \
+    void CALLBACK Class::MenuValid(unsigned* state) {                        \
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());                         \
+        DispatchMenuValid(Interface() ? Interface()->field : nullptr, state); \
+    }                                                                        \
+    void CALLBACK Class::MenuAction() {                                      \
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());                         \
+        DispatchMenuAction(Interface() ? Interface()->field : nullptr);      \
+    }
+
 // ---- export ----------------------------------------------------------------
 
 CExportAppObject::CExportAppObject() : CSnapinMenu("ListMenu", IDS_EXPORT_TEXT, IDS_EXPORT_HINT) {}
-
-void CExportAppObject::BindExports() {
-    if (CSnapinInterface* snapin = Interface()) snapin->m_pExportAppObject = this;
-    SetMenuValid(MenuValid);
-    SetMenuAction(MenuAction);
-}
 
 unsigned CExportAppObject::QueryState() { return OneSelectedOfClass(snapin::kClassApplication); }
 
@@ -66,25 +77,11 @@ void CExportAppObject::Execute() {
     // The template progress dialog writes the template from here.
 }
 
-void CALLBACK CExportAppObject::MenuValid(unsigned* state) {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    DispatchMenuValid(Interface() ? Interface()->m_pExportAppObject : nullptr, state);
-}
-
-void CALLBACK CExportAppObject::MenuAction() {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    DispatchMenuAction(Interface() ? Interface()->m_pExportAppObject : nullptr);
-}
+SNAPIN_MENU_EXPORTS(CExportAppObject, m_pExportAppObject)
 
 // ---- inherited applications ------------------------------------------------
 
 CShowAllAppsMenu::CShowAllAppsMenu() : CSnapinMenu("ListMenu", IDS_SHOW_ALL_TEXT, IDS_SHOW_ALL_HINT) {}
-
-void CShowAllAppsMenu::BindExports() {
-    if (CSnapinInterface* snapin = Interface()) snapin->m_pShowAllAppsMenu = this;
-    SetMenuValid(MenuValid);
-    SetMenuAction(MenuAction);
-}
 
 unsigned CShowAllAppsMenu::QueryState() { return OneSelectedOfClass("User"); }
 
@@ -92,25 +89,11 @@ void CShowAllAppsMenu::Execute() {
     // The inherited applications view (dialog 358) runs from here.
 }
 
-void CALLBACK CShowAllAppsMenu::MenuValid(unsigned* state) {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    DispatchMenuValid(Interface() ? Interface()->m_pShowAllAppsMenu : nullptr, state);
-}
-
-void CALLBACK CShowAllAppsMenu::MenuAction() {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    DispatchMenuAction(Interface() ? Interface()->m_pShowAllAppsMenu : nullptr);
-}
+SNAPIN_MENU_EXPORTS(CShowAllAppsMenu, m_pShowAllAppsMenu)
 
 // ---- migration -------------------------------------------------------------
 
 CMigrateAppsMenu::CMigrateAppsMenu() : CSnapinMenu("ListMenu", IDS_MIGRATE_TEXT, IDS_MIGRATE_HINT) {}
-
-void CMigrateAppsMenu::BindExports() {
-    if (CSnapinInterface* snapin = Interface()) snapin->m_pMigrateAppsMenu = this;
-    SetMenuValid(MenuValid);
-    SetMenuAction(MenuAction);
-}
 
 unsigned CMigrateAppsMenu::QueryState() {
     DWORD count = 0;
@@ -140,12 +123,4 @@ void CMigrateAppsMenu::Execute() {
     // The migration dialog (dialog 393) runs from here.
 }
 
-void CALLBACK CMigrateAppsMenu::MenuValid(unsigned* state) {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    DispatchMenuValid(Interface() ? Interface()->m_pMigrateAppsMenu : nullptr, state);
-}
-
-void CALLBACK CMigrateAppsMenu::MenuAction() {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    DispatchMenuAction(Interface() ? Interface()->m_pMigrateAppsMenu : nullptr);
-}
+SNAPIN_MENU_EXPORTS(CMigrateAppsMenu, m_pMigrateAppsMenu)

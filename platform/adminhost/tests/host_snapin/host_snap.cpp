@@ -44,7 +44,9 @@ std::string ItemText(HWND page, int id) {
 
 // The object browser's view of the module: its filters and what was chosen.
 LONG CALLBACK BrowseCallBack(void*, UINT code, ULONG_PTR a, ULONG_PTR b) {
-    static const char* const kFilters[] = {"User", "Group"};
+    static const char* const kObjects[] = {"User", "Group"};
+    static const char* const kFiles[] = {"File", "Directory"};
+    const char* const* kFilters = g_config.browseFiles ? kFiles : kObjects;
     switch (code) {
     case BROWSE_FILTER_COUNT: *reinterpret_cast<DWORD*>(a) = 2; break;
     case BROWSE_FILTER: std::strcpy(reinterpret_cast<char*>(b), kFilters[a]); break;

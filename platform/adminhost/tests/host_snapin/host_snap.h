@@ -19,6 +19,7 @@ struct HostSnapConfig {
     int canClose[2] = {1, 1};   // the pages' answers to PGM_CANCLOSE
     long createResult = 0;      // the create command's answer after it made an object
     bool createCancelled = false;
+    bool browseFiles = false;   // the page's browse asks for files and folders, not users and groups
 };
 
 // Exported: the log (one line per call) and the settings.

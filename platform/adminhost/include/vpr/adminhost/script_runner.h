@@ -11,8 +11,10 @@
 //   classes                 print each registered class: name, "display text",
 //                           flags, "bitmaps" or "none"
 //   pick [NAME...]          the next object browser picks these objects (full
-//                           names, one container) and presses OK; no name:
-//                           Cancel (an answer: also inside a dialog's lines)
+//                           names, one container; or SERVER/VOLUME:PATH names
+//                           of one folder of a network volume) and presses OK;
+//                           no name: Cancel (an answer: also inside a dialog's
+//                           lines)
 //   details NAME            open the object's details (dialog 1000); the lines
 //                           after it act on the dialog until one closes it
 //
