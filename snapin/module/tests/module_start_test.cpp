@@ -6,6 +6,7 @@
 #include "module_fixture.h"
 #include "vpr/adminhost/admin_host.h"
 #include "vpr/directory/client.h"
+#include "vpr/machine/machine.h"
 
 namespace {
 
@@ -130,6 +131,47 @@ TEST_F(SchemaOfferTest, AnExtendableTreeIsOfferedExtendedOnceAndNotOfferedAgain)
     // Extended now: nothing is offered at the next start.
     EXPECT_EQ(Run("echo again\n"), 0) << output_;
     EXPECT_EQ(output_, "again\n" + std::string(kModuleLine) + "0\n");
+}
+
+TEST_F(SchemaOfferTest, AFailedExtensionIsReportedAndTheStartGoesOn) {
+    PutLauncherLibrary(2, 1);
+    tree_.Grant("[Root]", "admin.acme", "ACL", DIR_ATTR_WRITE);
+    tree_.Attribute("App:Caption", DIR_SYNTAX_CI_STRING, false);  // clashes with the system's single value
+    EXPECT_EQ(Run("answer ok Error\n"
+                  "dialog 330\n"
+                  "  choose 1500 TEST_TREE\n"
+                  "  ok\n"
+                  "end\n"
+                  "tools\n"),
+              0)
+        << output_;
+    EXPECT_EQ(output_.rfind("dialog 330 \"Veltrix Pellior\"\nchose 1500 TEST_TREE\nmessage Dravik Warning: Error -", 0), 0u)
+        << output_;
+    EXPECT_NE(output_.find("\\nThe schema on tree \"TEST_TREE\" could not be updated\nanswered ok\n" +
+                           std::string(kModuleLine) + "0\n&Export Application Object [grayed]\n"),
+              std::string::npos)
+        << output_;
+}
+
+// The same tree reached through two connections is offered once.
+TEST_F(SchemaOfferTest, TwoConnectionsToOneTreeGiveOneRow) {
+    PutLauncherLibrary(2, 1);
+    tree_.Grant("[Root]", "admin.acme", "ACL", DIR_ATTR_WRITE);
+    vpr::machine::Machine facts;
+    std::string error;
+    ASSERT_TRUE(vpr::machine::LoadMachine(machine_.root(), &facts, &error)) << error;
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"tree.TEST_TREE_.store", tree_.path()},
+                                     {"tree.TEST_TREE_.user", "admin.acme"},
+                                     {"tree.TEST_TREE_.authenticated", "1"}})
+        ASSERT_TRUE(vpr::machine::SetMachineFact(&facts, key, value, &error)) << error;
+    ASSERT_TRUE(facts.Save(&error)) << error;
+    EXPECT_EQ(Run("dialog 330\n"
+                  "  show 1500\n"
+                  "  cancel\n"
+                  "end\n"),
+              0)
+        << output_;
+    EXPECT_EQ(output_, "dialog 330 \"Veltrix Pellior\"\n1500:\n  TEST_TREE\n" + std::string(kModuleLine) + "0\n");
 }
 
 TEST_F(SchemaOfferTest, NoTreeIsOfferedWithoutTheRightToChangeTheSchema) {
