@@ -4,12 +4,14 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "commdlg.h"
 #include "template/template_library.h"
 #include "vpr/locale/locale.h"
+#include "vpr/machine/atomic_file.h"
 #include "vpr/win/path.h"
 
 namespace {
@@ -127,17 +129,22 @@ int DumpTool::Dump(const char* input, const char* output) {
         return kDumpFailed;
     }
 
+    // The text goes to a temporary file beside the output, renamed over it
+    // only once it is written whole: a failure never leaves a cut file where
+    // an older dump was.
     std::string hostOutput;
-    FILE* text = nullptr;
-    errno = 0;
-    if (vpr::win::ResolveHostPath(output, &hostOutput)) {
-        text = std::fopen(hostOutput.c_str(), "w");
-    } else {
-        errno = ENOENT;
-    }
-    if (text == nullptr) {
+    if (!vpr::win::ResolveHostPath(output, &hostOutput)) hostOutput = output;
+    vpr::machine::AtomicFile outputFile(hostOutput);
+    if (!outputFile.Open()) {
         std::fprintf(console_, "Unable to open file %s.  Error = %ld\n", output,
-                     static_cast<long>(errno));
+                     static_cast<long>(outputFile.error()));
+        return kDumpFailed;
+    }
+    char* textBuffer = nullptr;
+    size_t textSize = 0;
+    FILE* text = open_memstream(&textBuffer, &textSize);
+    if (text == nullptr) {
+        std::fprintf(console_, "Unable to open file %s.  Error = %ld\n", output, static_cast<long>(errno));
         return kDumpFailed;
     }
 
@@ -146,20 +153,23 @@ int DumpTool::Dump(const char* input, const char* output) {
     if (result != TEMPLATE_OK) {
         std::fprintf(console_, "kmapptOpen [%s] returned %ld\n", input, static_cast<long>(result));
         std::fclose(text);
+        std::free(textBuffer);
         return kDumpFailed;
     }
 
+    bool dumped = false;  // records were read; what was printed is kept
+    TemplateTextWriter writer(text, console_);
+    if (random_) writer.SetRandomSource(random_);
     LONG size = _llseek(qmt, 0, FILE_END);
     _llseek(qmt, 0, FILE_BEGIN);
     result = kmapptVerifySignature(qmt);
     if (result != TEMPLATE_OK) {
         std::fprintf(console_, "kmapptVerifySignature returned %ld\n", static_cast<long>(result));
     } else {
-        TemplateTextWriter writer(text, console_);
-        if (random_) writer.SetRandomSource(random_);
+        dumped = true;
         long count = 0;
         TemplateEntry* entry = nullptr;
-        while ((result = kmapptReadEntry(qmt, &entry)) == TEMPLATE_OK) {
+        while (!writer.SideFileFailed() && (result = kmapptReadEntry(qmt, &entry)) == TEMPLATE_OK) {
             // Progress: each figure overwrites the last.
             int64_t position = _llseek(qmt, 0, FILE_CURRENT);
             long percent = size > 0 ? static_cast<long>(position * 100 / size) : 100;
@@ -170,7 +180,9 @@ int DumpTool::Dump(const char* input, const char* output) {
             kmapptFreeReadEntry(entry);
             ++count;
         }
-        if (result == TEMPLATE_ERR_END) {
+        if (writer.SideFileFailed()) {
+            dumped = false;
+        } else if (result == TEMPLATE_ERR_END) {
             std::fprintf(console_, "==== %ld entries processed ====\n", count);
         } else {
             std::fprintf(console_, "Error reading QMT file %ld\n", static_cast<long>(result));
@@ -178,12 +190,19 @@ int DumpTool::Dump(const char* input, const char* output) {
     }
     kmapptClose(qmt);
 
-    // A text file that could not be written whole is no complete dump.
-    bool written = std::ferror(text) == 0;
-    int closeError = std::fclose(text) == 0 ? 0 : errno;
-    if (!written || closeError != 0) {
-        std::fprintf(console_, "Unable to write file %s.  Error = %ld\n", output,
-                     static_cast<long>(closeError != 0 ? closeError : EIO));
+    bool printed = std::fclose(text) == 0;
+    std::string bytes(textBuffer != nullptr ? textBuffer : "", textSize);
+    std::free(textBuffer);
+    if (writer.SideFileFailed()) {
+        // The text names a side file that is not whole: no dump.
+        std::fprintf(console_, "Unable to write file %s.  Error = %ld\n", writer.FailedSideFile().c_str(),
+                     static_cast<long>(writer.SideFileError()));
+        return kDumpFailed;
+    }
+    if (!dumped) return kDumpFailed;
+    int writeError = !printed ? ENOMEM : outputFile.Write(bytes) && outputFile.Commit() ? 0 : outputFile.error();
+    if (writeError != 0) {
+        std::fprintf(console_, "Unable to write file %s.  Error = %ld\n", output, static_cast<long>(writeError));
         return kDumpFailed;
     }
     return result == TEMPLATE_ERR_END ? kDumpDone : kDumpFailed;

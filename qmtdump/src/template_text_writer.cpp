@@ -8,6 +8,8 @@
 
 #include "qmtdump/keyword_table.h"
 #include "template/schedule_block.h"
+#include "vpr/machine/atomic_file.h"
+#include "vpr/win/path.h"
 
 namespace {
 
@@ -68,8 +70,13 @@ void BreakDown(DWORD value, struct tm* parts) {
 class RecordPrinter {
 public:
     RecordPrinter(FILE* text, FILE* console, const TemplateTextWriter::RandomSource& random,
-                  const std::string& sideFileFolder)
-        : text_(text), console_(console), random_(random), sideFileFolder_(sideFileFolder) {}
+                  const std::string& sideFileFolder, std::string* failedSideFile, int* sideFileError)
+        : text_(text),
+          console_(console),
+          random_(random),
+          sideFileFolder_(sideFileFolder),
+          failedSideFile_(failedSideFile),
+          sideFileError_(sideFileError) {}
 
     void Print(const TemplateEntry& entry);
 
@@ -125,6 +132,8 @@ private:
     FILE* console_;
     const TemplateTextWriter::RandomSource& random_;
     const std::string& sideFileFolder_;
+    std::string* failedSideFile_;
+    int* sideFileError_;
 };
 
 void RecordPrinter::TextLine(uint32_t key, const TemplateField& field) {
@@ -233,13 +242,19 @@ void RecordPrinter::SideFileLine(const char* prefix, const char* extension,
                                   reinterpret_cast<BYTE*>(name)});
     if (!free) return;
     // The bytes go out as stored; a side file that cannot be created leaves
-    // only its name in the text.
-    HFILE side = _lcreat((folder + name).c_str(), 0);
-    if (side == HFILE_ERROR) return;
-    if (field.length > 0) {
-        _lwrite(side, reinterpret_cast<LPCSTR>(field.data), field.length);
+    // only its name in the text. One that cannot be written whole is an error.
+    std::string host;
+    if (!vpr::win::ResolveHostPath((folder + name).c_str(), &host)) return;
+    vpr::machine::AtomicFile side(host);
+    if (!side.Open()) return;
+    if (side.Write(std::string_view(reinterpret_cast<const char*>(field.data), field.data ? field.length : 0)) &&
+        side.Commit()) {
+        return;
     }
-    _lclose(side);
+    if (*sideFileError_ == 0) {
+        *failedSideFile_ = name;
+        *sideFileError_ = side.error();
+    }
 }
 
 void RecordPrinter::Print(const TemplateEntry& entry) {
@@ -550,5 +565,5 @@ void TemplateTextWriter::SetSideFileFolder(std::string folder) {
 }
 
 void TemplateTextWriter::WriteEntry(const TemplateEntry& entry) {
-    RecordPrinter(text_, console_, random_, sideFileFolder_).Print(entry);
+    RecordPrinter(text_, console_, random_, sideFileFolder_, &failedSideFile_, &sideFileError_).Print(entry);
 }

@@ -15,6 +15,7 @@
 
 #include "entry_builder.h"
 #include "every_kind_template.h"
+#include "vpr/win/file_fault.h"
 
 namespace fs = std::filesystem;
 
@@ -309,6 +310,59 @@ TEST_F(QmtDumpTest, RefusesToWriteOverTheTemplateItself) {
                                    "].  The template is left untouched.\n")
             << args[1];
         EXPECT_EQ(ReadFile(dir_ / "a.qmt"), bytes) << args[1];
+    }
+}
+
+// A full disk under the dump: the older text form stays whole, and a side
+// file that could not be written is an error, not a quiet success.
+TEST_F(QmtDumpTest, AFullDiskLeavesTheOlderDumpWhole) {
+    ASSERT_TRUE(WriteEveryKindTemplate((dir_ / "every.qmt").string()));
+    size_t count = 0;
+    const ExpectedSideFile* sideFiles = EveryKindSideFiles(&count);
+    uint64_t sideBytes = 0;
+    for (size_t i = 0; i < count; ++i) sideBytes += sideFiles[i].contents.size();
+    ASSERT_GT(count, 0u);
+    struct Case {
+        const char* what;
+        uint64_t room;
+        std::string failedFile;
+    } cases[] = {
+        {"no room for the first side file", 0, sideFiles[0].name},
+        {"room for the side files, not the text", sideBytes + 10, "every.QXT"},
+    };
+    for (const Case& c : cases) {
+        for (const auto& entry : fs::directory_iterator(dir_))
+            if (entry.path().filename() != "every.qmt") fs::remove(entry.path());
+        WriteFile(dir_ / "every.QXT", "the older dump");
+        ASSERT_TRUE(vpr::win::InjectFileFault(dir_.c_str(), vpr::win::FileFault::DiskFull, c.room));
+        fs::path saved = fs::current_path();
+        fs::current_path(dir_);
+        char* console = nullptr;
+        size_t consoleSize = 0;
+        FILE* consoleFile = open_memstream(&console, &consoleSize);
+        DumpTool tool(consoleFile);
+        uint32_t next = 0x1000;
+        tool.SetRandomSource([&next] { return next++; });
+        char arg0[] = "qmtdump";
+        char arg1[] = "every.qmt";
+        char* argv[] = {arg0, arg1, nullptr};
+        int exitCode = tool.Run(2, argv);
+        std::fclose(consoleFile);
+        std::string printed(console, consoleSize);
+        std::free(console);
+        fs::current_path(saved);
+        vpr::win::ClearFileFaults();
+
+        EXPECT_EQ(exitCode, kDumpFailed) << c.what;
+        std::string line = "Unable to write file " + c.failedFile + ".  Error = 28\n";
+        ASSERT_GE(printed.size(), line.size()) << c.what;
+        EXPECT_EQ(printed.substr(printed.size() - line.size()), line) << c.what << ": " << printed;
+        EXPECT_EQ(ReadFile(dir_ / "every.QXT"), "the older dump") << c.what;
+        // Nothing cut is left: no temporary file, no part of a side file.
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            EXPECT_NE(entry.path().filename().string()[0], '.') << c.what << ": " << entry.path();
+        }
+        if (c.failedFile != "every.QXT") EXPECT_FALSE(fs::exists(dir_ / c.failedFile)) << c.what;
     }
 }
 

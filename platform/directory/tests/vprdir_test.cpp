@@ -117,4 +117,22 @@ TEST_F(VprdirTest, RefusedCommandsChangeNothing) {
     EXPECT_EQ(Vprdir({"dump", (folder / "missing.db").string()}).exitCode, 1);
 }
 
+// Printing to a full disk is an error, never a quiet success.
+TEST_F(VprdirTest, OutputThatCannotBeWrittenIsAnError) {
+    ASSERT_EQ(Vprdir({"create", store, "T"}, Leaks::kUnchecked).exitCode, 0);
+    const char* bin = std::getenv("VPR_BUILD_BIN");
+    for (std::string args : {"dump '" + store + "'", "dump '" + store + "' schema", "check '" + store + "'",
+                             "rights '" + store + "' '[Public]' '[Root]' '[Entry Rights]'"}) {
+        std::string err = (folder / "err.txt").string();
+        std::string command = "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " + std::string(bin ? bin : ".") +
+                              "/vprdir " + args + " >/dev/full 2>'" + err + "'";
+        int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args;
+        std::ifstream in(err);
+        std::string message((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_NE(message.find("cannot write the standard output: No space left on device"), std::string::npos)
+            << args << ": " << message;
+    }
+}
+
 }  // namespace

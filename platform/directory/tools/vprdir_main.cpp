@@ -12,6 +12,7 @@
 #include "vpr/directory/client.h"
 #include "vpr/directory/tree_admin.h"
 #include "vpr/directory/value_codec.h"
+#include "vpr/machine/atomic_file.h"
 
 using namespace vpr::directory;
 
@@ -190,5 +191,12 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return Run(std::vector<std::string>(argv + 1, argv + argc));
+    int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+    // What was printed must have reached the standard output whole.
+    std::string error;
+    if (!vpr::machine::CloseStandardOutput(&error)) {
+        std::fprintf(stderr, "vprdir: %s\n", error.c_str());
+        return 1;
+    }
+    return status;
 }

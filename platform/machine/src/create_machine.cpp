@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
+#include "vpr/machine/atomic_file.h"
 #include "vpr/machine/machine.h"
 
 namespace vpr::machine {
@@ -19,14 +19,9 @@ namespace fs = std::filesystem;
 
 // Text files of a Windows machine end their lines with CR LF.
 bool WriteDosText(const std::string& path, const std::vector<std::string>& lines, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const auto& line : lines) out << line << "\r\n";
-    out.flush();
-    if (!out) {
-        *error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return WriteFileAtomically(path, text, error);
 }
 
 std::vector<std::string> WinIni(const CreateOptions& options) {

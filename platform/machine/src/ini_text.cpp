@@ -1,13 +1,14 @@
 #include "ini_text.h"
 
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+
+#include "vpr/machine/atomic_file.h"
 
 namespace vpr::machine {
 
@@ -78,23 +79,7 @@ bool IniText::Write(const std::string& path, std::string* error) const {
         for (const auto& e : entries_)
             if (SameName(e.section, section)) text += e.key + "=" + e.value + "\n";
     }
-    std::string temp = path + ".new." + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            *error = "cannot write " + temp + ": " + std::strerror(errno);
-            ::unlink(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        *error = "cannot replace " + path + ": " + std::strerror(errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, text, error);
 }
 
 bool IniText::HasSection(const std::string& section) const {

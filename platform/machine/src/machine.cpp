@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <sstream>
 
 #include "ini_text.h"
+#include "vpr/machine/atomic_file.h"
 
 namespace vpr::machine {
 
@@ -312,25 +314,37 @@ bool Machine::Record(const std::string& kind, const std::string& text, std::stri
     std::string line = EscapeJournal(kind) + "\t" + EscapeJournal(text) + "\n";
     int fd = ::open(JournalFile().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) {
-        if (error) *error = JournalFile() + ": " + std::strerror(errno);
+        if (error) *error = "cannot write " + JournalFile() + ": " + std::strerror(errno);
         return false;
     }
-    // One write under an exclusive lock keeps lines of several processes whole.
+    // One write under an exclusive lock keeps lines of several processes
+    // whole; a line that cannot be written whole is taken back out.
     ::flock(fd, LOCK_EX);
+    struct stat st {};
+    int cause = 0;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) cause = errno;
     size_t written = 0;
-    bool ok = true;
-    while (written < line.size()) {
-        ssize_t n = ::write(fd, line.data() + written, line.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (error) *error = JournalFile() + ": " + std::strerror(errno);
+    while (ok && written < line.size()) {
+        size_t allowed = static_cast<size_t>(WritableBytes(JournalFile(), line.size() - written));
+        ssize_t n = allowed == 0 ? -1 : ::write(fd, line.data() + written, allowed);
+        if (n < 0 && allowed > 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            cause = allowed == 0 ? ENOSPC : n == 0 ? EIO : errno;
             ok = false;
-            break;
+        } else {
+            written += static_cast<size_t>(n);
         }
-        written += static_cast<size_t>(n);
+    }
+    if (!ok) {
+        if (written > 0) (void)!::ftruncate(fd, st.st_size);
+        if (error) *error = "cannot write " + JournalFile() + ": " + std::strerror(cause);
     }
     ::flock(fd, LOCK_UN);
-    ::close(fd);
+    if (::close(fd) != 0 && ok) {
+        if (error) *error = "cannot write " + JournalFile() + ": " + std::strerror(errno);
+        ok = false;
+    }
     return ok;
 }
 

@@ -359,6 +359,8 @@ TEST_F(MachineCommandTest, ErrorsExitNonZeroWithAMessage) {
         {"set --machine " + root + " codepage 850", 1, "code page must be"},
         {"set --machine " + root + " user", 2, "set takes KEY VALUE"},
         {"reboot --machine " + root + " now", 2, "reboot takes no argument now"},
+        {"reg --machine " + root + " export " + (dir_ / "none" / "x.reg").string(), 1,
+         "x.reg: No such file or directory"},
     };
     ::unsetenv("VPR_MACHINE");
     for (const auto& c : cases) {
@@ -366,6 +368,14 @@ TEST_F(MachineCommandTest, ErrorsExitNonZeroWithAMessage) {
         EXPECT_EQ(Run(c.args, &out), c.code) << c.args << "\n" << out;
         EXPECT_NE(out.find(c.message), std::string::npos) << c.args << "\n" << out;
     }
+    // What is printed must arrive: a full disk behind the output is an error.
+    const char* bin = std::getenv("VPR_BUILD_BIN");
+    std::string command = std::string(bin ? bin : ".") + "/vprmachine show --machine " + root + " >/dev/full 2>" +
+                          (dir_ / "err.txt").string();
+    int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_NE(ReadAll(dir_ / "err.txt").find("cannot write the standard output: No space left on device"),
+              std::string::npos);
 }
 
 // What an install script does: a file put in a machine's folder, a folder

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "vpr/machine/atomic_file.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/file.h"
@@ -35,7 +36,8 @@ constexpr const char* kUsage =
     "      tree.NAME.store, tree.NAME.user, tree.NAME.authenticated\n"
     "  reg [--machine DIR] export [KEY] FILE\n"
     "      writes KEY (e.g. HKEY_CURRENT_USER\\Software; default: the whole\n"
-    "      registry) as REGEDIT4 text to FILE\n"
+    "      registry) as REGEDIT4 text to FILE; a FILE that cannot be written\n"
+    "      whole is left as it was\n"
     "  reg [--machine DIR] import FILE\n"
     "      applies the REGEDIT4 text in FILE; a text with an error changes nothing\n"
     "  copy [--machine DIR] HOSTFILE WINDOWSPATH\n"
@@ -179,22 +181,15 @@ int Reg(std::vector<std::string> args) {
     if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
     if (args.size() >= 2 && args.size() <= 3 && args[0] == "export") {
         std::string key = args.size() == 3 ? args[1] : "";
-        std::string text;
-        LONG result = vpr::win::ExportRegistryText(key.c_str(), &text);
-        if (result == ERROR_BADDB) return Fail("the registry file " + vpr::win::RegistryFile() + " is damaged");
-        if (result == ERROR_FILE_NOT_FOUND) return Fail("no key " + key);
-        if (result != ERROR_SUCCESS) return Fail("cannot read the registry (error " + std::to_string(result) + ")");
-        std::ofstream out(args.back(), std::ios::binary);
-        if (!(out << text) || !out.flush()) return Fail("cannot write " + args.back());
+        if (vpr::win::ExportRegistryFile(key.c_str(), args.back(), &error) != ERROR_SUCCESS) return Fail(error);
         return 0;
     }
     if (args.size() == 2 && args[0] == "import") {
         std::ifstream in(args[1], std::ios::binary);
         if (!in) return Fail("cannot read " + args[1]);
         std::string text((std::istreambuf_iterator<char>(in)), {});
-        LONG result = vpr::win::ImportRegistryText(text, &error);
-        if (result == ERROR_BADDB) return Fail("the registry file " + vpr::win::RegistryFile() + " is damaged");
-        if (result != ERROR_SUCCESS) return Fail(args[1] + ": " + error);
+        if (in.bad()) return Fail("cannot read " + args[1]);
+        if (vpr::win::ImportRegistryText(text, &error) != ERROR_SUCCESS) return Fail(args[1] + ": " + error);
         return 0;
     }
     return UsageError("reg takes export [KEY] FILE or import FILE");
@@ -207,13 +202,14 @@ int Reboot(std::vector<std::string> args) {
     if (!args.empty()) return UsageError("reboot takes no argument " + args[0]);
     if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
     std::vector<vpr::win::RestartStep> steps;
-    if (!vpr::win::RestartMachine(&steps, &error)) return Fail(error + "; the machine was not restarted");
+    bool restarted = vpr::win::RestartMachine(&steps, &error);
     size_t failed = 0;
     for (const auto& step : steps) {
         bool ok = step.error == ERROR_SUCCESS;
         (ok ? std::cout : std::cerr) << (ok ? "" : "vprmachine: ") << vpr::win::DescribeRestartStep(step) << "\n";
         if (!ok) ++failed;
     }
+    if (!restarted) return Fail(error);
     std::cout << "restarted: " << steps.size() << " pending file operations, " << failed << " failed\n";
     if (failed == 0) return 0;
     std::cerr << "vprmachine: failed operations are dropped, as Windows drops them at start; "
@@ -315,7 +311,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::vector<std::string> args(argv + 2, argv + argc);
-    for (const Command& command : kCommands)
-        if (name == command.name) return command.run(std::move(args));
+    for (const Command& command : kCommands) {
+        if (name != command.name) continue;
+        int status = command.run(std::move(args));
+        // What was printed must have reached the standard output whole.
+        std::string error;
+        std::cout.flush();
+        if (!vpr::machine::CloseStandardOutput(&error)) return Fail(error);
+        return status;
+    }
     return UsageError("unknown command " + name);
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "vpr/machine/atomic_file.h"
 #include "vpr/win/path.h"
 
 namespace vpr::win {
@@ -24,6 +25,19 @@ bool Covers(const std::string& faultPath, const std::string& hostPath) {
     return hostPath.compare(0, faultPath.size(), faultPath) == 0 &&
            (hostPath.size() == faultPath.size() || hostPath[faultPath.size()] == '/' || faultPath == "/");
 }
+
+// Output files and the journal, written by the machine library, see the same
+// full disks as files written through handles.
+uint64_t FaultWriteLimit(const std::string& hostPath, uint64_t bytes) {
+    auto space = FaultTable::SpaceFor(hostPath);
+    if (!space) return bytes;
+    std::lock_guard lock(space->mutex);
+    uint64_t fits = bytes < space->bytesLeft ? bytes : space->bytesLeft;
+    space->bytesLeft -= fits;
+    return fits;
+}
+
+const bool g_writeLimitSet = (vpr::machine::SetWriteLimit(&FaultWriteLimit), true);
 
 }  // namespace
 

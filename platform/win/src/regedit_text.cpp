@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "vpr/machine/atomic_file.h"
 #include "vpr/win/path.h"
 #include "registry_key.h"
 #include "vpr/win/error.h"
@@ -44,10 +45,11 @@ std::string Quote(std::string_view text) {
     return out + "\"";
 }
 
-// A REG_SZ is written as "text" only when reading it back gives the same
-// bytes: one terminating NUL, none inside, no line break.
+// A REG_SZ is written as "text" when reading it back gives the same bytes
+// (one terminating NUL, none inside, no line break), and an empty one as "".
 bool IsPlainString(const std::string& data) {
-    if (data.empty() || data.back() != '\0') return false;
+    if (data.empty()) return true;
+    if (data.back() != '\0') return false;
     return data.find_first_of(std::string_view("\0\r\n", 3)) == data.size() - 1;
 }
 
@@ -55,7 +57,9 @@ std::string ValueLine(const RegistryValue& value) {
     std::string line = value.name.empty() ? "@" : Quote(value.name);
     line += '=';
     const std::string& data = value.data;
-    if (value.type == REG_SZ && IsPlainString(data)) return line + Quote(std::string_view(data).substr(0, data.size() - 1));
+    if (value.type == REG_SZ && IsPlainString(data)) {
+        return line + Quote(std::string_view(data).substr(0, data.empty() ? 0 : data.size() - 1));
+    }
     char buffer[32];
     if (value.type == REG_DWORD && data.size() == 4) {
         uint32_t v = 0;
@@ -344,6 +348,37 @@ LONG ExportRegistryText(const char* key, std::string* text) {
     return result;
 }
 
+std::string RegistryErrorText(LONG error) {
+    std::string file = "the registry file " + RegistryFile() + " ";
+    switch (error) {
+        case ERROR_BADDB: return file + StoreFaultText(StoreFault::kDamaged);
+        case ERROR_DISK_FULL: return file + StoreFaultText(StoreFault::kDiskFull);
+        case ERROR_LOCK_VIOLATION: return file + StoreFaultText(StoreFault::kLocked);
+        case ERROR_CANTOPEN: return file + StoreFaultText(StoreFault::kCannotOpen);
+        case ERROR_CANTWRITE: return file + StoreFaultText(StoreFault::kIoError);
+        case ERROR_ACCESS_DENIED: return "access denied (error 5)";
+        case ERROR_FILE_NOT_FOUND: return "no such key (error 2)";
+        default: return "error " + std::to_string(error);
+    }
+}
+
+LONG ExportRegistryFile(const char* key, const std::string& hostPath, std::string* error) {
+    std::string text;
+    LONG result = ExportRegistryText(key, &text);
+    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_BADKEY) {
+        *error = std::string("no key ") + (key ? key : "");
+        return result;
+    }
+    if (result != ERROR_SUCCESS) {
+        *error = "cannot read the registry: " + RegistryErrorText(result);
+        return result;
+    }
+    vpr::machine::AtomicFile file(hostPath);
+    if (file.Open() && file.Write(text) && file.Commit()) return ERROR_SUCCESS;
+    *error = file.ErrorText();
+    return static_cast<LONG>(ErrorFromErrno(file.error()));
+}
+
 LONG ImportRegistryText(const std::string& text, std::string* error) {
     std::vector<ImportStep> steps;
     if (!Parser(text).Parse(&steps, error)) return ERROR_INVALID_DATA;
@@ -360,7 +395,7 @@ LONG ImportRegistryText(const std::string& text, std::string* error) {
         if (id != 0) continue;
         LONG r = ResolvePredefinedKey(*store, step.hive->key, &id);
         if (r != ERROR_SUCCESS) {
-            *error = "cannot open " + std::string(step.hive->name) + " (error " + std::to_string(r) + ")";
+            *error = "cannot open " + std::string(step.hive->name) + ": " + RegistryErrorText(r);
             return r;
         }
     }
@@ -376,9 +411,9 @@ LONG ImportRegistryText(const std::string& text, std::string* error) {
         return ERROR_SUCCESS;
     });
     if (result != ERROR_SUCCESS) {
-        *error = steps.empty() ? "cannot write the registry"
+        *error = steps.empty() ? "cannot write the registry: " + RegistryErrorText(result)
                                : "cannot apply the change to " + std::string(steps[failed].hive->name) + "\\" +
-                                     steps[failed].path + " (error " + std::to_string(result) + ")";
+                                     steps[failed].path + ": " + RegistryErrorText(result);
     }
     return result;
 }

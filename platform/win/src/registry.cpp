@@ -4,11 +4,13 @@
 // process answers ERROR_KEY_DELETED.
 #include "vpr/win/registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
 #include "registry_key.h"
 #include "vpr/win/error.h"
+#include "vpr/machine/code_page.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/handle_table.h"
 
@@ -83,8 +85,10 @@ HKEY NewHandle(const KeyRef& parent, int64_t id, REGSAM granted) {
 
 std::string_view NameOrDefault(LPCSTR name) { return name ? std::string_view(name) : std::string_view(); }
 
-// Opens or creates a key below hKey in one transaction.
-LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, bool create, PHKEY phkResult,
+// Opens or creates a key below hKey in one transaction. Making a key asks
+// nothing of the parent handle's rights, as on Windows: only the key's own
+// denials (its security) count.
+LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, LPCSTR lpClass, REGSAM samDesired, bool create, PHKEY phkResult,
                   LPDWORD lpdwDisposition) {
     if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
@@ -96,16 +100,7 @@ LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, bool create, PH
     bool created = false;
     REGSAM granted = 0;
     result = parent.store->Run(create, [&]() -> LONG {
-        RegistryKeyRow start;
-        LONG r = parent.store->GetKey(parent.id, &start);
-        if (r != ERROR_SUCCESS) return r;
-        // Making a subkey needs the right on the handle; opening one that exists does not.
-        if (create && !(parent.granted & KEY_CREATE_SUB_KEY)) {
-            r = WalkKeyPath(*parent.store, parent.id, path, false, &row);
-            if (r == ERROR_FILE_NOT_FOUND) return ERROR_ACCESS_DENIED;
-        } else {
-            r = WalkKeyPath(*parent.store, parent.id, path, create, &row, &created);
-        }
+        LONG r = WalkKeyPath(*parent.store, parent.id, path, create, &row, &created, NameOrDefault(lpClass));
         if (r != ERROR_SUCCESS) return r;
         return GrantRights(samDesired, created ? 0 : row.denied, &granted) ? ERROR_SUCCESS
                                                                            : ERROR_ACCESS_DENIED;
@@ -141,16 +136,50 @@ LONG CopyName(const std::string& name, LPSTR out, LPDWORD size) {
     return ERROR_SUCCESS;
 }
 
+bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
 // Copies value data under the RegQueryValueEx rules: no buffer asks for the
-// size; a buffer too small gets nothing and ERROR_MORE_DATA.
-LONG CopyData(const std::string& data, LPBYTE out, LPDWORD size) {
+// size; a buffer too small gets nothing and ERROR_MORE_DATA. A string stored
+// without its terminating NUL gets one when the buffer has room for it.
+LONG CopyData(const std::string& data, DWORD type, LPBYTE out, LPDWORD size) {
     if (size == nullptr) return out == nullptr ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
     DWORD available = *size;
     *size = static_cast<DWORD>(data.size());
     if (out == nullptr) return ERROR_SUCCESS;
     if (data.size() > available) return ERROR_MORE_DATA;
     if (!data.empty()) std::memcpy(out, data.data(), data.size());
+    if (IsStringType(type) && !data.empty() && data.back() != '\0' && available > data.size()) out[data.size()] = 0;
     return ERROR_SUCCESS;
+}
+
+// Copies a class into a caller's buffer of *size characters; a buffer too
+// small gets ERROR_MORE_DATA, and *size becomes the class's length either way.
+LONG CopyClass(const std::string& keyClass, LPSTR out, LPDWORD size) {
+    if (size == nullptr) return ERROR_SUCCESS;
+    DWORD available = *size;
+    *size = static_cast<DWORD>(keyClass.size());
+    if (out == nullptr) return ERROR_SUCCESS;
+    if (keyClass.size() >= available) return ERROR_MORE_DATA;
+    std::memcpy(out, keyClass.data(), keyClass.size());
+    out[keyClass.size()] = '\0';
+    return ERROR_SUCCESS;
+}
+
+// Lengths as RegQueryInfoKeyA counts them: bytes of the ANSI text on 95; on
+// NT, where the registry keeps text as UTF-16, bytes of that form.
+DWORD StoredLength(std::string_view text) {
+    auto machine = vpr::machine::CurrentMachine();
+    if (!machine || machine->platform != vpr::machine::Platform::NT4) return static_cast<DWORD>(text.size());
+    DWORD units = 0;
+    for (size_t at = 0; at < text.size();) {
+        std::string piece(text.substr(at, 4));
+        size_t n = text[at] == '\0' ? 1 : vpr::machine::CharLength(reinterpret_cast<const unsigned char*>(piece.c_str()),
+                                                                   machine->codePage);
+        // A UTF-8 character beyond the basic plane takes two UTF-16 units.
+        units += machine->codePage == 65001 && n == 4 ? 2 : 1;
+        at += n == 0 ? 1 : n;
+    }
+    return units * 2;
 }
 
 void ToFileTime(int64_t unixSeconds, PFILETIME time) {
@@ -208,7 +237,7 @@ LONG ResolvePredefinedKey(RegistryStore& store, HKEY key, int64_t* id) {
 }
 
 LONG WalkKeyPath(RegistryStore& store, int64_t start, std::string_view path, bool create, RegistryKeyRow* row,
-                 bool* created) {
+                 bool* created, std::string_view keyClass) {
     if (!path.empty() && path.front() == '\\') return ERROR_BAD_PATHNAME;
     LONG result = store.GetKey(start, row);
     if (created) *created = false;
@@ -221,9 +250,11 @@ LONG WalkKeyPath(RegistryStore& store, int64_t start, std::string_view path, boo
         result = store.FindChild(parent.id, name, row);
         if (result == ERROR_FILE_NOT_FOUND && create) {
             if (parent.denied & KEY_CREATE_SUB_KEY) return ERROR_ACCESS_DENIED;
+            bool last = path.find_first_not_of('\\') == std::string_view::npos;
             *row = RegistryKeyRow{};
             row->name = name;
-            result = store.AddChild(parent.id, name, &row->id);
+            if (last) row->keyClass = keyClass;
+            result = store.AddChild(parent.id, name, row->keyClass, &row->id);
             if (created) *created = true;
         } else if (created) {
             *created = false;
@@ -273,7 +304,7 @@ LONG ChangeRegistryValue(HKEY root, std::string_view subKey, std::string_view na
 using namespace vpr::win;
 
 extern "C" LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
-    return OpenOrCreate(hKey, lpSubKey, samDesired, false, phkResult, nullptr);
+    return OpenOrCreate(hKey, lpSubKey, nullptr, samDesired, false, phkResult, nullptr);
 }
 
 extern "C" LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
@@ -284,16 +315,16 @@ extern "C" LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) 
         if (result == ERROR_SUCCESS) *phkResult = hKey;
         return result;
     }
-    return OpenOrCreate(hKey, lpSubKey, MAXIMUM_ALLOWED, false, phkResult, nullptr);
+    return OpenOrCreate(hKey, lpSubKey, nullptr, MAXIMUM_ALLOWED, false, phkResult, nullptr);
 }
 
-extern "C" LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM samDesired,
+extern "C" LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR lpClass, DWORD, REGSAM samDesired,
                                        LPSECURITY_ATTRIBUTES, PHKEY phkResult, LPDWORD lpdwDisposition) {
-    return OpenOrCreate(hKey, lpSubKey, samDesired, true, phkResult, lpdwDisposition);
+    return OpenOrCreate(hKey, lpSubKey, lpClass, samDesired, true, phkResult, lpdwDisposition);
 }
 
 extern "C" LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    return OpenOrCreate(hKey, lpSubKey, MAXIMUM_ALLOWED, true, phkResult, nullptr);
+    return OpenOrCreate(hKey, lpSubKey, nullptr, MAXIMUM_ALLOWED, true, phkResult, nullptr);
 }
 
 extern "C" LONG WINAPI RegCloseKey(HKEY hKey) {
@@ -317,9 +348,13 @@ extern "C" LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, 
     LONG result = OnKey(hKey, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
         return store.GetValue(key.id, NameOrDefault(lpValueName), &value);
     });
-    if (result != ERROR_SUCCESS) return result;
+    if (result != ERROR_SUCCESS) {
+        // A missing value has no size.
+        if (result == ERROR_FILE_NOT_FOUND && lpcbData != nullptr) *lpcbData = 0;
+        return result;
+    }
     if (lpType) *lpType = value.type;
-    return CopyData(value.data, lpData, lpcbData);
+    return CopyData(value.data, value.type, lpData, lpcbData);
 }
 
 extern "C" LONG WINAPI RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData) {
@@ -342,7 +377,7 @@ extern "C" LONG WINAPI RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, 
     if (opened) RegCloseKey(key);
     if (result != ERROR_SUCCESS) return result;
     DWORD size = lpcbData ? static_cast<DWORD>(*lpcbData) : 0;
-    result = CopyData(value.data, reinterpret_cast<LPBYTE>(lpData), lpcbData ? &size : nullptr);
+    result = CopyData(value.data, REG_SZ, reinterpret_cast<LPBYTE>(lpData), lpcbData ? &size : nullptr);
     if (lpcbData) *lpcbData = static_cast<LONG>(size);
     return result;
 }
@@ -350,7 +385,9 @@ extern "C" LONG WINAPI RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, 
 extern "C" LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
                                       DWORD cbData) {
     if (lpData == nullptr && cbData != 0) return ERROR_INVALID_PARAMETER;
-    std::string_view data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
+    std::string data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
+    // A string written without its terminating NUL is stored with one.
+    if (IsStringType(dwType) && !data.empty() && data.back() != '\0') data += '\0';
     return OnKey(hKey, KEY_SET_VALUE, true, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
         return store.SetValue(key.id, NameOrDefault(lpValueName), dwType, data);
     });
@@ -378,9 +415,10 @@ extern "C" LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
 }
 
 extern "C" LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+    if (lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
     return OnKey(hKey, 0, true, [&](RegistryStore& store, const RegistryKeyRow& parent) -> LONG {
         RegistryKeyRow row;
-        LONG r = WalkKeyPath(store, parent.id, NameOrDefault(lpSubKey), false, &row);
+        LONG r = WalkKeyPath(store, parent.id, lpSubKey, false, &row);
         if (r != ERROR_SUCCESS) return r;
         // A hive, a key with subkeys or one that denies DELETE stays.
         if (row.id == RegistryStore::kLocalMachine || row.id == RegistryStore::kUsers || (row.denied & DELETE)) {
@@ -403,9 +441,11 @@ extern "C" LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPD
     if (result != ERROR_SUCCESS) return result;
     result = CopyName(child.name, lpName, lpcchName);
     if (result != ERROR_SUCCESS) return result;
-    // Keys carry no class.
-    if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
-    if (lpcchClass != nullptr) *lpcchClass = 0;
+    if (lpClass != nullptr && lpcchClass == nullptr) return ERROR_INVALID_PARAMETER;
+    if (lpClass != nullptr || lpcchClass != nullptr) {
+        result = CopyClass(child.keyClass, lpClass, lpcchClass);
+        if (result != ERROR_SUCCESS) return result;
+    }
     ToFileTime(child.written, lpftLastWriteTime);
     return ERROR_SUCCESS;
 }
@@ -416,36 +456,49 @@ extern "C" LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD
 
 extern "C" LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                                      LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    if (lpValueName == nullptr || lpcchValueName == nullptr) return ERROR_INVALID_PARAMETER;
     if (lpData != nullptr && lpcbData == nullptr) return ERROR_INVALID_PARAMETER;
     RegistryValue value;
     LONG result = OnKey(hKey, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
         return store.ValueAt(key.id, dwIndex, &value);
     });
     if (result != ERROR_SUCCESS) return result;
-    result = CopyName(value.name, lpValueName, lpcchValueName);
-    if (result != ERROR_SUCCESS) return result;
     if (lpType) *lpType = value.type;
-    return CopyData(value.data, lpData, lpcbData);
+    // The name is copied when it fits; the data size is told whether or not
+    // either fits, and the data copied only when both do.
+    LONG nameResult = CopyName(value.name, lpValueName, lpcchValueName);
+    if (nameResult != ERROR_SUCCESS) {
+        if (lpcbData != nullptr) *lpcbData = static_cast<DWORD>(value.data.size());
+        return nameResult;
+    }
+    return CopyData(value.data, value.type, lpData, lpcbData);
 }
 
 extern "C" LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPDWORD lpcSubKeys,
                                         LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                                         LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                         LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
+    if (lpClass != nullptr && lpcchClass == nullptr) return ERROR_INVALID_PARAMETER;
     RegistryKeyInfo info;
     LONG result = OnKey(hKey, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
         return store.Info(key.id, &info);
     });
     if (result != ERROR_SUCCESS) return result;
-    if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
-    if (lpcchClass) *lpcchClass = 0;
+    DWORD maxSubKey = 0, maxClass = 0, maxValueName = 0, maxValue = 0;
+    for (const std::string& name : info.subKeyNames) maxSubKey = std::max(maxSubKey, StoredLength(name));
+    for (const std::string& keyClass : info.subKeyClasses) maxClass = std::max(maxClass, StoredLength(keyClass));
+    for (const RegistryValue& value : info.values) {
+        maxValueName = std::max(maxValueName, StoredLength(value.name));
+        DWORD size = IsStringType(value.type) ? StoredLength(value.data) : static_cast<DWORD>(value.data.size());
+        maxValue = std::max(maxValue, size);
+    }
     if (lpcSubKeys) *lpcSubKeys = info.subKeys;
-    if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = info.maxSubKeyLength;
-    if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
-    if (lpcValues) *lpcValues = info.values;
-    if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = info.maxValueNameLength;
-    if (lpcbMaxValueLen) *lpcbMaxValueLen = info.maxValueLength;
+    if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = maxSubKey;
+    if (lpcbMaxClassLen) *lpcbMaxClassLen = maxClass;
+    if (lpcValues) *lpcValues = static_cast<DWORD>(info.values.size());
+    if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = maxValueName;
+    if (lpcbMaxValueLen) *lpcbMaxValueLen = maxValue;
     if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
     ToFileTime(info.written, lpftLastWriteTime);
-    return ERROR_SUCCESS;
+    return CopyClass(info.keyClass, lpClass, lpcchClass);
 }

@@ -24,9 +24,10 @@ LONG ResolvePredefinedKey(RegistryStore& store, HKEY key, int64_t* id);
 // Walks `path` (names separated by backslashes) down from `start` inside a
 // transaction. With `create`, missing levels are made (refused where the
 // parent denies KEY_CREATE_SUB_KEY) and *created tells whether the last one
-// was new. A path starting with a backslash is ERROR_BAD_PATHNAME.
+// was new; the last level made gets `keyClass`. A path starting with a
+// backslash is ERROR_BAD_PATHNAME.
 LONG WalkKeyPath(RegistryStore& store, int64_t start, std::string_view path, bool create, RegistryKeyRow* row,
-                 bool* created = nullptr);
+                 bool* created = nullptr, std::string_view keyClass = {});
 
 // Reads and changes one value in one write transaction, so that processes
 // editing the same value at once lose nothing: `change` gets the value

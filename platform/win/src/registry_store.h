@@ -5,16 +5,13 @@
 // ASCII case and keep the case they were made with.
 #pragma once
 
-#include <sqlite3.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "vpr/win/sqlite_database.h"
 #include "vpr/win/types.h"
 
 namespace vpr::win {
@@ -30,15 +27,17 @@ struct RegistryKeyRow {
     std::string name;
     DWORD denied = 0;    // access rights refused on this key (test hook)
     int64_t written = 0; // last change, seconds since 1970
+    std::string keyClass;  // the class given when the key was made
 };
 
+// What RegQueryInfoKey counts, as stored.
 struct RegistryKeyInfo {
-    DWORD subKeys = 0;
-    DWORD maxSubKeyLength = 0;
-    DWORD values = 0;
-    DWORD maxValueNameLength = 0;
-    DWORD maxValueLength = 0;
+    std::string keyClass;
     int64_t written = 0;
+    DWORD subKeys = 0;
+    std::vector<std::string> subKeyNames;
+    std::vector<std::string> subKeyClasses;
+    std::vector<RegistryValue> values;
 };
 
 class RegistryStore {
@@ -48,23 +47,22 @@ public:
     static constexpr int64_t kUsers = 2;
 
     explicit RegistryStore(std::string path);
-    ~RegistryStore();
     RegistryStore(const RegistryStore&) = delete;
     RegistryStore& operator=(const RegistryStore&) = delete;
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return db_.path(); }
 
     // Runs `body` as one transaction (a write transaction when `write`); it is
     // committed when the body returns ERROR_SUCCESS and rolled back otherwise.
-    // Returns the body's result or the store's own error (ERROR_BADDB for a
-    // damaged or foreign file). The functions below are called only inside.
+    // Returns the body's result or the store's own error (ErrorOf). The
+    // functions below are called only inside.
     LONG Run(bool write, const std::function<LONG()>& body);
     // Copies what the write-ahead log holds into the database file.
     LONG Flush();
 
     LONG GetKey(int64_t id, RegistryKeyRow* row);  // ERROR_KEY_DELETED when gone
     LONG FindChild(int64_t parent, std::string_view name, RegistryKeyRow* row);
-    LONG AddChild(int64_t parent, std::string_view name, int64_t* id);
+    LONG AddChild(int64_t parent, std::string_view name, std::string_view keyClass, int64_t* id);
     LONG ChildAt(int64_t parent, DWORD index, RegistryKeyRow* row);  // ERROR_NO_MORE_ITEMS past the end
     LONG DeleteKey(int64_t id);  // the key and its values; its subkeys must be gone
     LONG SetDenied(int64_t id, DWORD denied);
@@ -76,17 +74,22 @@ public:
     LONG ValueAt(int64_t key, DWORD index, RegistryValue* value);
     LONG Info(int64_t key, RegistryKeyInfo* info);
 
+    // The Windows code of a store fault: ERROR_BADDB for a damaged or foreign
+    // file, ERROR_DISK_FULL, ERROR_LOCK_VIOLATION when another process held
+    // the file for the whole busy timeout, ERROR_ACCESS_DENIED for a change to
+    // a read-only file, ERROR_CANTOPEN, ERROR_NOT_ENOUGH_MEMORY, ERROR_CANTWRITE.
+    static LONG ErrorOf(StoreFault fault);
+
 private:
-    class Statement;
-
+    // Opens the file in this process and checks it once: a new file gets the
+    // schema, an older one the columns added since.
     LONG Connect();
-    LONG Exec(const char* sql);
-    LONG Error(int code) const;
+    LONG CheckFile();
+    LONG Upgrade();
+    LONG SchemaVersion(int64_t* version);
+    LONG Error(int sqliteResult) const { return ErrorOf(StoreFaultOf(sqliteResult)); }
 
-    std::string path_;
-    std::recursive_mutex mutex_;
-    sqlite3* db_ = nullptr;
-    pid_t pid_ = 0;  // process that opened db_; a forked child opens its own
+    SqliteDatabase db_;
 };
 
 }  // namespace vpr::win

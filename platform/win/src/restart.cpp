@@ -107,24 +107,38 @@ bool RestartMachine(std::vector<RestartStep>* steps, std::string* error) {
     steps->clear();
     auto machine = vpr::machine::CurrentMachine();
     if (!machine) {
-        *error = "no machine";
+        *error = "no machine; nothing was restarted";
         return false;
     }
     std::vector<PendingFileOperation> operations;
     bool taken = machine->platform == vpr::machine::Platform::NT4 ? TakeRegistryList(&operations, error)
                                                                  : TakeWininitList(*machine, &operations, error);
-    if (!taken) return false;
+    if (!taken) {
+        *error += "; the machine was not restarted";
+        return false;
+    }
 
     size_t failed = 0;
+    std::string journalError;
     for (const PendingFileOperation& operation : operations) {
         RestartStep step{operation, Apply(operation)};
         if (step.error != ERROR_SUCCESS) ++failed;
-        machine->Record("restart-file", DescribeRestartStep(step));
+        std::string problem;
+        if (!machine->Record("restart-file", DescribeRestartStep(step), &problem) && journalError.empty()) {
+            journalError = problem;
+        }
         steps->push_back(std::move(step));
     }
-    machine->Record("restart", std::to_string(operations.size()) + " pending file operations, " +
-                                   std::to_string(failed) + " failed");
-    return true;
+    std::string problem;
+    if (!machine->Record("restart", std::to_string(operations.size()) + " pending file operations, " +
+                                        std::to_string(failed) + " failed",
+                         &problem) &&
+        journalError.empty()) {
+        journalError = problem;
+    }
+    if (journalError.empty()) return true;
+    *error = "the restart was carried out but not recorded: " + journalError;
+    return false;
 }
 
 }  // namespace vpr::win

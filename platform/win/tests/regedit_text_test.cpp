@@ -2,8 +2,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "vpr/win/file_fault.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;
@@ -58,7 +61,7 @@ TEST_F(RegeditTextTest, WritesEachTypeInItsForm) {
               "\"Bytes\"=hex:01,ff\r\n"
               "\"Count\"=dword:a000001f\r\n"
               "\"Path\"=hex(2):25,41,25,00\r\n"
-              "\"Say \\\"hi\\\"\"=hex(1):\r\n"
+              "\"Say \\\"hi\\\"\"=\"\"\r\n"
               "\r\n"
               "[HKEY_CURRENT_USER\\Software\\Demo\\Empty]\r\n"
               "\r\n");
@@ -152,6 +155,27 @@ TEST_F(RegeditTextTest, TextWithAnErrorChangesNothing) {
               ERROR_ACCESS_DENIED);
     EXPECT_NE(error.find("SOFTWARE\\Before"), std::string::npos) << error;
     EXPECT_EQ(Export(), before);
+}
+
+TEST_F(RegeditTextTest, ExportToAFullDiskLeavesTheOldFileWhole) {
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Big", "v", REG_BINARY, std::string(3000, 'x'));
+    fs::create_directories(dir_ / "out");
+    std::string file = (dir_ / "out" / "big.reg").string();
+    std::ofstream(file, std::ios::binary) << "the old export";
+    for (uint64_t room : {uint64_t{0}, uint64_t{1000}}) {
+        ASSERT_TRUE(vpr::win::InjectFileFault((dir_ / "out").c_str(), vpr::win::FileFault::DiskFull, room));
+        std::string error;
+        EXPECT_EQ(vpr::win::ExportRegistryFile("HKEY_LOCAL_MACHINE\\SOFTWARE\\Big", file, &error), ERROR_DISK_FULL);
+        vpr::win::ClearFileFaults();
+        EXPECT_NE(error.find("big.reg: No space left on device"), std::string::npos) << error;
+        std::ifstream in(file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the old export");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "out"), {}), 1);
+    }
+    std::string error;
+    ASSERT_EQ(vpr::win::ExportRegistryFile("HKEY_LOCAL_MACHINE\\SOFTWARE\\Big", file, &error), ERROR_SUCCESS);
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), Export("HKEY_LOCAL_MACHINE\\SOFTWARE\\Big"));
 }
 
 }  // namespace

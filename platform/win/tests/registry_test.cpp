@@ -6,10 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "vpr/testing/child_processes.h"
+#include "vpr/win/clock.h"
 #include "vpr/win/handle_table.h"
+#include "vpr/win/sqlite_database.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;
@@ -309,6 +312,43 @@ TEST_F(RegistryTest, DamagedFileGivesBadDbAndStaysAsItWas) {
         EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_BADDB) << i;
         EXPECT_EQ(ReadBytes(path), damaged[i]) << i;
     }
+}
+
+TEST_F(RegistryTest, StoreFaultsHaveCodesAndWords) {
+    RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Software\\Kept"));
+    {
+        // Another process holds the write lock for the whole busy timeout.
+        auto clock = std::make_shared<vpr::win::ManualClock>();
+        vpr::win::SetClock(clock);
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(file_.c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        LONG result = ERROR_SUCCESS;
+        std::thread writer([&] {
+            HKEY key = nullptr;
+            result = RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Late", &key);
+        });
+        clock->WaitForTimedWaiters(1);
+        clock->Advance(vpr::win::kStoreBusyTimeoutMs);
+        writer.join();
+        vpr::win::SetClock(nullptr);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        EXPECT_EQ(result, ERROR_LOCK_VIOLATION);
+        EXPECT_EQ(vpr::win::RegistryErrorText(result), "the registry file " + file_ + " is locked by another process");
+    }
+    EXPECT_NE(vpr::win::RegistryErrorText(ERROR_BADDB).find("registry.db is damaged"), std::string::npos);
+    EXPECT_NE(vpr::win::RegistryErrorText(ERROR_DISK_FULL).find("the disk is full"), std::string::npos);
+
+    // A read-only file is read, and changes to it are refused.
+    fs::permissions(file_, fs::perms::owner_read | fs::perms::group_read);
+    vpr::win::SetRegistryFile(file_);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Kept", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\New", &key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "vpr/testing/temp_machine.h"
+#include "vpr/win/file_fault.h"
 #include "vpr/win/restart.h"
 #include "windows.h"
 
@@ -172,6 +173,29 @@ TEST_P(RestartTest, MoveFileExAIsNtOnly) {
         EXPECT_EQ(PendingValue(), std::nullopt);
         EXPECT_EQ(Read("C:\\WINDOWS\\WININIT.INI"), std::nullopt);
     }
+}
+
+TEST_P(RestartTest, AJournalThatCannotBeWrittenIsAnError) {
+    Write("C:\\D\\NEW.TMP", "new");
+    if (IsNt()) {
+        ASSERT_TRUE(MoveFileExA("C:\\D\\NEW.TMP", "C:\\D\\NEW.DLL", MOVEFILE_DELAY_UNTIL_REBOOT));
+    } else {
+        Write("C:\\WINDOWS\\WININIT.INI", "[rename]\r\nC:\\D\\NEW.DLL=C:\\D\\NEW.TMP\r\n");
+    }
+    std::string journal = machine_.machine()->JournalFile();
+    ASSERT_TRUE(vpr::win::InjectFileFault(journal.c_str(), vpr::win::FileFault::DiskFull, 0));
+    size_t before = ReadJournal().size();
+    std::vector<RestartStep> steps;
+    std::string error;
+    EXPECT_FALSE(vpr::win::RestartMachine(&steps, &error));
+    vpr::win::ClearFileFaults();
+    EXPECT_NE(error.find("not recorded"), std::string::npos) << error;
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    // The operation was carried out and is told; the journal holds no cut line.
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].error, static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(Read("C:\\D\\NEW.DLL"), "new");
+    EXPECT_EQ(ReadJournal().size(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, RestartTest, ::testing::Values(Platform::Win95, Platform::NT4),

@@ -28,9 +28,17 @@ public:
     // Prints one record (without the empty line that separates records).
     void WriteEntry(const TemplateEntry& entry);
 
+    // A side file that was made but could not be written whole (a full disk):
+    // it is left out, and the dump is not complete.
+    bool SideFileFailed() const { return sideFileError_ != 0; }
+    const std::string& FailedSideFile() const { return failedSideFile_; }
+    int SideFileError() const { return sideFileError_; }  // errno
+
 private:
     FILE* text_;
     FILE* console_;
     RandomSource random_;
     std::string sideFileFolder_;
+    std::string failedSideFile_;
+    int sideFileError_ = 0;
 };

@@ -11,9 +11,14 @@
 // Handles of opened keys live in the process's handle table; the predefined
 // HKEY values are the usual constants. RegDeleteKeyA deletes a key without
 // subkeys only (ERROR_ACCESS_DENIED otherwise, as on NT). RegQueryValueA of a
-// key without a default value gives an empty string. A registry file that is
-// damaged or not ours makes every call fail with ERROR_BADDB; the file is
-// never written over.
+// key without a default value gives an empty string.
+//
+// The store's own failures have codes of their own: ERROR_BADDB for a file
+// that is damaged or not ours (it is never written over), ERROR_DISK_FULL,
+// ERROR_LOCK_VIOLATION when another process holds the file longer than the
+// stores' one busy timeout. A registry file that is read-only (the file or
+// its folder) is opened for reading: queries work and changes fail with
+// ERROR_ACCESS_DENIED.
 #pragma once
 
 #include <string>
@@ -117,5 +122,13 @@ LONG SetRegistryKeyDeniedAccess(HKEY root, const char* subKey, REGSAM denied);
 // error changes nothing and `error` tells the line and what is wrong.
 LONG ExportRegistryText(const char* key, std::string* text);
 LONG ImportRegistryText(const std::string& text, std::string* error);
+// Exports to a host file, written whole or not at all: on failure `error`
+// says why and the file is as it was.
+LONG ExportRegistryFile(const char* key, const std::string& hostPath, std::string* error);
+
+// Words for a registry call's failure: "the registry file PATH is locked by
+// another process", "... is damaged", "... cannot grow: the disk is full",
+// else "error N".
+std::string RegistryErrorText(LONG error);
 
 }  // namespace vpr::win

@@ -39,8 +39,9 @@ struct RestartStep {
 // next one still runs; as on Windows it is not kept for a later restart, but
 // it is reported in `steps` and in the journal. Records each operation
 // ("restart-file") and the restart itself ("restart") in the journal.
-// Returns false with `error` only when there is no machine or the list
-// cannot be taken; then nothing was changed.
+// Returns false with `error` when there is no machine or the list cannot be
+// taken (then `steps` is empty and nothing was changed), and when the journal
+// cannot be written (then `steps` tells what was carried out).
 bool RestartMachine(std::vector<RestartStep>* steps, std::string* error);
 
 // One line for a step: "delete C:\X" or "move C:\A -> C:\B" (with
