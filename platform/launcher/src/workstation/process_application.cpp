@@ -182,7 +182,8 @@ DWORD Launch::Run(const std::string& requested, const std::string& callerText) {
     } else {
         distributor.LoadMacros();
     }
-    bool restart = (distribute && distributor.restartNeeded()) || (chosen.flags & kFlagAlwaysReboot);
+    // "Always reboot" follows a distribution; an installed application starts.
+    bool restart = distribute && (distributor.restartNeeded() || (chosen.flags & kFlagAlwaysReboot));
     if (chosen.flags & kFlagNeverReboot) restart = false;
     if (restart) return release(Fail(KMAPP_LAUNCH_RESTART, 0, ""));
     if (chosen.flags & kFlagInstallOnly) {

@@ -361,7 +361,11 @@ TEST_P(RestartTest, AFileInUseIsReplacedAtRestartAndTheProgramWaits) {
     EXPECT_EQ(Starts().size(), 1u);
 }
 
-TEST_P(RestartTest, AlwaysRebootGivesTheRestartAndNeverRebootStarts) {
+TEST_P(RestartTest, AlwaysRebootGivesTheRestartAfterADistributionAndNeverRebootStarts) {
+    tree.Set("Tool.acme", "App:Flags", {std::to_string(0x200)});
+    EXPECT_EQ(Process("Tool.acme").result, KMAPP_LAUNCH_RESTART);
+    EXPECT_EQ(Process("Tool.acme").result, 0u);  // installed: it starts
+    EXPECT_EQ(Starts().size(), 1u);
     tree.Set("Tool.acme", "App:Flags", {std::to_string(0x200 | 0x1000)});
     EXPECT_EQ(Process("Tool.acme").result, KMAPP_LAUNCH_RESTART);
     WriteFile("C:\\APP\\BUSY.DLL", "old");
@@ -369,7 +373,7 @@ TEST_P(RestartTest, AlwaysRebootGivesTheRestartAndNeverRebootStarts) {
     tree.Set("Tool.acme", "App:Flags", {std::to_string(0x800 | 0x1000)});
     ASSERT_TRUE(vpr::win::InjectFileFault("C:\\APP\\BUSY.DLL", vpr::win::FileFault::Busy));
     EXPECT_EQ(Process("Tool.acme").result, 0u);
-    EXPECT_EQ(Starts().size(), 1u);
+    EXPECT_EQ(Starts().size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, RestartTest,
