@@ -1,12 +1,9 @@
 #include "text_file.h"
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
+#include "vpr/machine/atomic_file.h"
 #include "vpr/win/error.h"
 #include "vpr/win/path.h"
 
@@ -32,25 +29,12 @@ bool ReadTextLines(const std::string& windowsPath, std::vector<std::string>* lin
 bool WriteTextLines(const std::string& windowsPath, const std::vector<std::string>& lines) {
     std::string host;
     if (!vpr::win::ResolveHostPath(windowsPath.c_str(), &host)) return false;
-    std::string temporary = host + ".vpr-" + std::to_string(::getpid()) + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines) out << line << "\r\n";
-        out.flush();
-        if (!out) {
-            int error = errno;
-            std::remove(temporary.c_str());
-            SetLastError(vpr::win::ErrorFromErrno(error ? error : EIO));
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), host.c_str()) != 0) {
-        int error = errno;
-        std::remove(temporary.c_str());
-        SetLastError(vpr::win::ErrorFromErrno(error));
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    vpr::machine::AtomicFile file(host);
+    if (file.Open() && file.Write(text) && file.Commit()) return true;
+    SetLastError(vpr::win::ErrorFromErrno(file.error() ? file.error() : EIO));
+    return false;
 }
 
 }  // namespace vpr::launcher

@@ -1,5 +1,5 @@
-// Whole text files of the machine: read as lines, written through a
-// temporary file renamed over the old one, so that a file is never left cut.
+// Whole text files of the machine: read as lines, written whole through the
+// machine's one writer of output files (a file is never left cut).
 #pragma once
 
 #include <string>
