@@ -1,0 +1,55 @@
+// The template writer library KMQMT32.DLL, bound by name when the engine
+// starts: the template entry points the engine writes with and the
+// workstation's desktop and Start Menu directories.
+#pragma once
+
+#include <string>
+
+#include "template/template_library.h"
+#include "windows.h"
+
+namespace snapshot {
+
+struct TemplateWriterLibrary {
+    HMODULE module = nullptr;
+
+    decltype(&kmapptCreate) Create = nullptr;
+    decltype(&kmapptClose) Close = nullptr;
+    decltype(&kmapptWriteFileEntry) WriteFileEntry = nullptr;
+    decltype(&kmapptWriteDirEntry) WriteDirEntry = nullptr;
+    decltype(&kmapptWriteIdentEntry) WriteIdentEntry = nullptr;
+    decltype(&kmapptWriteSectionEntry) WriteSectionEntry = nullptr;
+    decltype(&kmapptWriteValueEntry) WriteValueEntry = nullptr;
+    decltype(&kmapptWriteKeyEntry) WriteKeyEntry = nullptr;
+    decltype(&kmapptWriteBaseString) WriteBaseString = nullptr;
+    decltype(&kmapptWriteBaseValue) WriteBaseValue = nullptr;
+    decltype(&kmapptWriteMacroEntry) WriteMacroEntry = nullptr;
+    decltype(&kmapptWriteTextAddEntry) WriteTextAddEntry = nullptr;
+    decltype(&kmapptWriteTextFindEntry) WriteTextFindEntry = nullptr;
+    decltype(&kmapptWriteUserIconEntry) WriteUserIconEntry = nullptr;
+    decltype(&kmapptGetEnv) GetEnv = nullptr;
+
+    // Each fills a 255-byte buffer with a directory.
+    using DirectoryCall = BOOL (*)(LPSTR directory);
+    DirectoryCall GetWinDesktopDir = nullptr;
+    DirectoryCall GetCommonWinDesktopDir = nullptr;
+    DirectoryCall GetStartMenuDir = nullptr;
+    DirectoryCall GetCommonStartMenuDir = nullptr;
+};
+
+// Size of the buffers the directory calls fill, terminator included.
+constexpr size_t kDirectoryBufferSize = 255;
+
+// Loads the library and looks up every entry point; false with `error`
+// naming what is missing (nothing stays loaded then).
+bool BindTemplateWriterLibrary(TemplateWriterLibrary* library, std::string* error);
+void FreeTemplateWriterLibrary(TemplateWriterLibrary* library);
+
+// The library the engine started with.
+const TemplateWriterLibrary& WriterLibrary();
+
+// Asks one directory call into a zeroed buffer whose last byte always stays
+// the terminator, whatever the call writes.
+std::string AskDirectory(TemplateWriterLibrary::DirectoryCall call);
+
+}  // namespace snapshot

@@ -1,0 +1,161 @@
+// Taking a picture of a small machine: record order, exclusions, ini and
+// text file copies, the registry, fast scan.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine_fixture.h"
+#include "picture/exclusions.h"
+#include "picture_reading.h"
+#include "snapshot/engine/definitions.h"
+#include "snapshot/engine/imprx_exports.h"
+#include "snapshot/engine/work_directory.h"
+
+namespace snapshot::testing {
+namespace {
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+size_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
+}
+
+TEST(ExclusionsTest, PatternsAndDirectories) {
+    Exclusions exclusions({"*.swp", "*.log", "ntuser.dat.log", "*.html", "pagefile.sys"},
+                          {"C:\\WINDOWS\\recent"});
+    struct Case {
+        const char* name;
+        bool excluded;
+    } cases[] = {
+        {"386spart.swp", true},    {"386SPART.SWP", true},   {"ntuser.dat.log", true},
+        {"other.dat.log", false},  // the three characters after the first dot are "dat"
+        {"a.log", true},           {"page.html", false},     // "*.html" never matches a name with a dot
+        {"PAGEFILE.SYS", true},    {"swp", false},           {"*.swp", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(exclusions.IsExcludedFile(c.name), c.excluded) << c.name;
+    EXPECT_TRUE(exclusions.IsExcludedDir("C:\\WINDOWS\\RECENT"));
+    EXPECT_FALSE(exclusions.IsExcludedDir("C:\\WINDOWS\\RECENT\\SUB"));
+    EXPECT_TRUE(IsIniFileName("a.ini"));
+    EXPECT_TRUE(IsIniFileName("a.INI.bak"));
+    EXPECT_FALSE(IsIniFileName("a.b.ini"));
+    EXPECT_FALSE(IsIniFileName("ini"));
+}
+
+class TakePictureTest : public EngineTest {
+protected:
+    TakePictureTest() {
+        WriteFile("C:\\APP\\a.txt", "alpha");
+        WriteFile("C:\\APP\\386spart.swp", "swap");
+        WriteFile("C:\\APP\\SUB\\b.dat", "bravo!");
+        WriteFile("C:\\APP\\app.ini", "[s]\nk=v\n");
+        SetFileAttributesA("C:\\APP\\a.txt", FILE_ATTRIBUTE_HIDDEN);  // the platform keeps this beside the file
+        WriteFile("C:\\WINDOWS\\Recent\\doc.lnk", "x");
+        SetDefaultExclusions('C', 'C', &lists_);
+        AddSorted(&lists_.excludeFiles, "app.ini");
+        AddSorted(&lists_.textFiles, "C:\\b_missing.txt");
+    }
+
+    std::vector<std::string> Take(long phase) {
+        if (phase == 0) {
+            IMPRXDeleteHiddenDir('C');
+            IMPRXCreateBeforeDir('C');
+            std::string error;
+            EXPECT_TRUE(SaveDefinitions('C', lists_, &error)) << error;
+        } else {
+            IMPRXCreateAfterDir('C');
+        }
+        EXPECT_EQ(IMPRXTakePicture('C', DefaultsFile('C').c_str(), phase, nullptr), 0);
+        return PictureRecords(PictureDirectory('C', phase) + "\\files.txt");
+    }
+
+    DefinitionLists lists_;
+};
+
+TEST_F(TakePictureTest, FilesInWalkOrderWithExclusions) {
+    std::vector<std::string> files = Take(0);
+    ASSERT_FALSE(files.empty());
+    EXPECT_EQ(files[0], "dir C:");
+    size_t app = IndexOf(files, "dir C:\\APP");
+    ASSERT_LT(app, files.size());
+    // The directory's own files follow it directly, its subdirectories after them.
+    EXPECT_EQ(files[app + 1], "file a.txt 5");
+    EXPECT_EQ(files[app + 2], "dir C:\\APP\\SUB");
+    EXPECT_EQ(files[app + 3], "file b.dat 6");
+    EXPECT_FALSE(Has(files, "file 386spart.swp 4"));
+    EXPECT_FALSE(Has(files, "file app.ini 8"));  // excluded by name ...
+    EXPECT_FALSE(Has(files, "dir C:\\WINDOWS\\Recent"));
+    EXPECT_FALSE(Has(files, "dir C:\\imprix.dir"));
+    EXPECT_TRUE(std::none_of(files.begin(), files.end(),
+                             [](const std::string& line) { return line.find(".vprattr") != std::string::npos; }));
+    EXPECT_FALSE(Has(files, "error"));
+
+    // ... but an ini file still gets its line and its copy.
+    std::string before = PictureDirectory('C', 0);
+    std::string iniList = ReadFile(before + "\\inifiles.txt");
+    EXPECT_NE(iniList.find("C:\\APP\\app.ini=0.ini\r\n"), std::string::npos) << iniList;
+    EXPECT_NE(iniList.find("C:\\WINDOWS\\win.ini=3.ini\r\n"), std::string::npos) << iniList;
+    EXPECT_EQ(ReadFile(before + "\\0.ini"), "[s]\r\nk=v\r\n");
+}
+
+TEST_F(TakePictureTest, TextFilesKeepTheirRowNumbers) {
+    Take(0);
+    std::string before = PictureDirectory('C', 0);
+    // Rows: autoexec.bat 0, b_missing.txt 1 (missing: no line), config.sys 2.
+    EXPECT_EQ(ReadFile(before + "\\textcomp.txt"), "C:\\autoexec.bat=text0.txt\r\nC:\\config.sys=text2.txt\r\n");
+    EXPECT_EQ(ReadFile(before + "\\text2.txt"), ReadFile("C:\\CONFIG.SYS"));
+    EXPECT_FALSE(Exists(before + "\\text1.txt"));
+}
+
+TEST_F(TakePictureTest, RegistryKeysAfterTheirDescendantsValuesAfterTheirKey) {
+    std::string big(300, 'b');
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test\\Child", "leaf", REG_SZ, "x");
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test", "big", REG_BINARY, big);
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test", "", REG_SZ, std::string("default\0", 8));
+    std::string multi(0x8001, 'm');
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test", "multi", REG_MULTI_SZ, multi);
+    Take(0);
+    std::vector<std::string> registry = PictureRecords(PictureDirectory('C', 0) + "\\registry.txt");
+    size_t child = IndexOf(registry, "key HKEY_CURRENT_USER\\Software\\Test\\Child");
+    size_t test = IndexOf(registry, "key HKEY_CURRENT_USER\\Software\\Test");
+    size_t software = IndexOf(registry, "key HKEY_CURRENT_USER\\Software");
+    ASSERT_LT(software, registry.size());
+    EXPECT_LT(child, test);
+    EXPECT_LT(test, software);
+    EXPECT_EQ(registry[child + 1], "value leaf 1 1");
+    EXPECT_EQ(registry[test + 1], "value  1 8");  // the default value has an empty name
+    EXPECT_EQ(registry[test + 2], "value big 3 300");
+    EXPECT_EQ(registry[test + 3], "value multi 7 0");  // too large: pictured without data
+    EXPECT_TRUE(Has(registry, "key HKEY_LOCAL_MACHINE\\SOFTWARE"));
+}
+
+TEST_F(TakePictureTest, FastScanOfTheFirstPictureHoldsForTheSecond) {
+    Settings().fastScan = true;
+    Take(0);
+    std::vector<std::string> before = PictureRecords(PictureDirectory('C', 0) + "\\registry.txt");
+    EXPECT_TRUE(Has(before, "key HKEY_CURRENT_USER\\Software"));
+    EXPECT_TRUE(std::none_of(before.begin(), before.end(), [](const std::string& line) {
+        return line.find("HKEY_LOCAL_MACHINE") != std::string::npos;
+    }));
+    // The second picture follows the first, whatever the setting says now.
+    Settings().fastScan = false;
+    Take(1);
+    std::vector<std::string> after = PictureRecords(PictureDirectory('C', 1) + "\\registry.txt");
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(TakePictureTest, IniFileMadeBySetupIsComparedAgainstAnEmptyOne) {
+    Take(0);
+    WriteFile("C:\\WINDOWS\\new.ini", "[n]\r\na=1\r\n");
+    Take(1);
+    std::string before = PictureDirectory('C', 0);
+    EXPECT_TRUE(Exists(before + "\\new1.ini"));
+    EXPECT_EQ(ReadFile(before + "\\new1.ini"), "");
+    std::string list = ReadFile(before + "\\inifiles.txt");
+    EXPECT_NE(list.find("C:\\WINDOWS\\new.ini=new1.ini\r\n"), std::string::npos) << list;
+    EXPECT_EQ(ReadFile(WorkDirectory('C') + "\\inimod.txt"), "C:\\WINDOWS\\new.ini\r\n");
+}
+
+}  // namespace
+}  // namespace snapshot::testing
