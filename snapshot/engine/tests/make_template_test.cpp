@@ -156,10 +156,10 @@ const Change kChanges[] = {
     {"ShortStringsGetMacrosLongOnesStayRaw", nullptr,
      [](ChangeTest& t) {
          t.Value(HKEY_CURRENT_USER, "Software\\S", "short", REG_SZ, std::string("C:\\WINDOWS\\notepad.exe\0", 23));
-         t.Value(HKEY_CURRENT_USER, "Software\\S", "long", REG_SZ, "C:\\WINDOWS\\" + std::string(234, 'x'));
+         t.Value(HKEY_CURRENT_USER, "Software\\S", "long", REG_SZ, "C:\\WINDOWS\\" + std::string(233, 'x') + '\0');
      },
      {"6.1|1|HKEY_CURRENT_USER\\Software\\S",
-      "5.1|1|2|HKEY_CURRENT_USER\\Software\\S|long|C:\\WINDOWS\\" + std::string(234, 'x') + " (245)",
+      "5.1|1|2|HKEY_CURRENT_USER\\Software\\S|long|C:\\WINDOWS\\" + std::string(233, 'x') + " (245)",
       "5.1|1|2|HKEY_CURRENT_USER\\Software\\S|short|%*WINDIR%\\notepad.exe (22)"}},
     {"SharedDllNewInNewDirectoryIsCopiedOnce", nullptr,
      [](ChangeTest& t) {
@@ -219,7 +219,7 @@ const Change kChanges[] = {
     {"ShortStringGrownByAMacroIsWrittenWhole", nullptr,
      [](ChangeTest& t) {
          Settings().installDirectory = "C:\\A";
-         t.Value(HKEY_CURRENT_USER, "Software\\G", "v", REG_SZ, "C:\\A\\" + std::string(236, 'g'));
+         t.Value(HKEY_CURRENT_USER, "Software\\G", "v", REG_SZ, "C:\\A\\" + std::string(236, 'g') + '\0');
      },
      {"10.1|TARGET_PATH|C:\\A", "6.1|1|HKEY_CURRENT_USER\\Software\\G",
       "5.1|1|2|HKEY_CURRENT_USER\\Software\\G|v|%TARGET_PATH%\\" + std::string(236, 'g') + " (251)"}},

@@ -125,7 +125,7 @@ TEST_F(TakePictureTest, TextFilesKeepTheirRowNumbers) {
 
 TEST_F(TakePictureTest, RegistryKeysAfterTheirDescendantsValuesAfterTheirKey) {
     std::string big(300, 'b');
-    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test\\Child", "leaf", REG_SZ, "x");
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test\\Child", "leaf", REG_SZ, std::string("x\0", 2));
     SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test", "big", REG_BINARY, big);
     SetRegistryValue(HKEY_CURRENT_USER, "Software\\Test", "", REG_SZ, std::string("default\0", 8));
     std::string multi(0x8001, 'm');
@@ -138,7 +138,7 @@ TEST_F(TakePictureTest, RegistryKeysAfterTheirDescendantsValuesAfterTheirKey) {
     ASSERT_LT(software, registry.size());
     EXPECT_LT(child, test);
     EXPECT_LT(test, software);
-    EXPECT_EQ(registry[child + 1], "value\tleaf\t1\t1");
+    EXPECT_EQ(registry[child + 1], "value\tleaf\t1\t2");
     EXPECT_EQ(registry[test + 1], "value\t\t1\t8");  // the default value has an empty name
     EXPECT_EQ(registry[test + 2], "value\tbig\t3\t300");
     EXPECT_EQ(registry[test + 3], "value\tmulti\t7\t0");  // too large: pictured without data
