@@ -362,7 +362,9 @@ TEST_F(QmtDumpTest, AFullDiskLeavesTheOlderDumpWhole) {
         for (const auto& entry : fs::directory_iterator(dir_)) {
             EXPECT_NE(entry.path().filename().string()[0], '.') << c.what << ": " << entry.path();
         }
-        if (c.failedFile != "every.QXT") EXPECT_FALSE(fs::exists(dir_ / c.failedFile)) << c.what;
+        if (c.failedFile != "every.QXT") {
+            EXPECT_FALSE(fs::exists(dir_ / c.failedFile)) << c.what;
+        }
     }
 }
 

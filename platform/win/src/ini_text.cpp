@@ -10,6 +10,9 @@ namespace {
 // regard to case, a double-byte character only equal to itself.
 bool SameName(std::string_view a, std::string_view b) { return SameFileName(std::string(a), std::string(b)); }
 
+// New lines end in CR LF, whatever the file's own lines end in.
+constexpr const char* kLineEnd = "\r\n";
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string_view Trim(std::string_view s) {
@@ -44,11 +47,14 @@ void IniText::Parse() {
     while (pos < text_.size()) {
         Line line;
         line.begin = pos;
-        size_t lf = text_.find('\n', pos);
-        line.next = lf == std::string::npos ? text_.size() : lf + 1;
-        line.end = lf == std::string::npos ? text_.size() : lf;
-        if (line.end > line.begin && text_[line.end - 1] == '\r') --line.end;
-        std::string_view body = Trim(std::string_view(text_).substr(line.begin, line.end - line.begin));
+        // A line ends at CR LF, LF or a CR on its own.
+        size_t stop = text_.find_first_of("\r\n", pos);
+        line.end = stop == std::string::npos ? text_.size() : stop;
+        line.next = line.end;
+        if (stop != std::string::npos) {
+            line.next = text_[stop] == '\r' && stop + 1 < text_.size() && text_[stop + 1] == '\n' ? stop + 2 : stop + 1;
+        }
+        std::string_view body = Trim(Body(line));
         if (!body.empty() && body.front() == '[') {
             size_t close = body.find(']');
             line.kind = Kind::kSection;
@@ -60,6 +66,9 @@ void IniText::Parse() {
                 line.kind = Kind::kKey;
                 line.name = Trim(body.substr(0, eq));
                 line.value = Trim(body.substr(eq + 1));
+            } else {
+                line.kind = Kind::kText;
+                line.name = body;
             }
         }
         line.section = section;
@@ -120,10 +129,9 @@ void IniText::SetValue(std::string_view section, std::string_view key, std::stri
             header = static_cast<size_t>(&line - lines_.data());
         }
     }
-    std::string entry = std::string(key) + "=" + std::string(value) + "\r\n";
+    std::string entry = std::string(key) + "=" + std::string(value) + kLineEnd;
     if (header == kNone) {
-        std::string prefix = (!text_.empty() && text_.back() != '\n') ? "\r\n" : "";
-        Splice(text_.size(), text_.size(), prefix + "[" + std::string(section) + "]\r\n" + entry);
+        Splice(text_.size(), text_.size(), EndOfText() + "[" + std::string(section) + "]" + kLineEnd + entry);
         return;
     }
     // The new key goes after the section's last key, before any blank or
@@ -133,7 +141,7 @@ void IniText::SetValue(std::string_view section, std::string_view key, std::stri
         if (lines_[j].kind == Kind::kKey) last = j;
     }
     const Line& after = lines_[last];
-    std::string prefix = after.next == after.end ? "\r\n" : "";
+    std::string prefix = after.next == after.end ? kLineEnd : "";
     Splice(after.next, after.next, prefix + entry);
 }
 
@@ -152,10 +160,61 @@ void IniText::DeleteSection(std::string_view section) {
     for (size_t i = lines_.size(); i-- > 0;) {
         const Line& line = lines_[i];
         if (line.kind != Kind::kSection || !SameName(line.name, section)) continue;
-        size_t end = line.next;
-        for (size_t j = i + 1; j < lines_.size() && lines_[j].section == i; ++j) end = lines_[j].next;
-        Splice(line.begin, end, "");
+        Splice(line.begin, SectionEnd(i), "");
     }
+}
+
+std::vector<std::string> IniText::SectionLines(std::string_view section) const {
+    std::vector<std::string> lines;
+    for (const auto& line : lines_) {
+        if (line.kind == Kind::kKey && InSection(line, section)) lines.push_back(line.name + "=" + line.value);
+        if (line.kind == Kind::kText && InSection(line, section)) lines.push_back(line.name);
+    }
+    return lines;
+}
+
+void IniText::ReplaceSection(std::string_view section, const std::vector<std::string>& lines) {
+    section = Trim(section);
+    std::string body;
+    for (const std::string& line : lines) body += line + kLineEnd;
+    size_t first = kNone;
+    for (size_t i = 0; i < lines_.size() && first == kNone; ++i) {
+        if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) first = i;
+    }
+    if (first == kNone) {
+        Splice(text_.size(), text_.size(), EndOfText() + "[" + std::string(section) + "]" + kLineEnd + body);
+        return;
+    }
+    // Later sections of the same name go, so that only the new lines answer.
+    for (size_t i = lines_.size(); i-- > first + 1;) {
+        if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) {
+            Splice(lines_[i].begin, SectionEnd(i), "");
+        }
+    }
+    // The first one's lines are replaced; blank lines that part it from the
+    // next section stay.
+    const Line& header = lines_[first];
+    size_t begin = header.next;
+    size_t end = begin;
+    for (size_t j = first + 1; j < lines_.size() && lines_[j].section == first; ++j) {
+        if (!Trim(Body(lines_[j])).empty()) end = lines_[j].next;
+    }
+    if (header.next == header.end) body = kLineEnd + body;  // the header ends the file without a line end
+    Splice(begin, end, body);
+}
+
+size_t IniText::SectionEnd(size_t header) const {
+    size_t end = lines_[header].next;
+    for (size_t j = header + 1; j < lines_.size() && lines_[j].section == header; ++j) end = lines_[j].next;
+    return end;
+}
+
+std::string_view IniText::Body(const Line& line) const {
+    return std::string_view(text_).substr(line.begin, line.end - line.begin);
+}
+
+std::string IniText::EndOfText() const {
+    return !text_.empty() && text_.back() != '\n' && text_.back() != '\r' ? kLineEnd : std::string();
 }
 
 void IniText::Splice(size_t begin, size_t end, std::string_view replacement) {

@@ -1,9 +1,9 @@
-// The text of one ini file, read and edited with the Windows rules: sections
-// and keys match without regard to case, the first match wins, blanks around
-// names and values do not count, ';' starts a comment, and a line without '='
-// inside a section is passed over on reading. Edits change only the lines they
-// concern; every other byte of the file stays as it was, and new lines end in
-// CR LF.
+// The text of one ini file, read and edited with the Windows rules: lines end
+// in CR LF, LF or a CR alone; sections and keys match without regard to case,
+// the first match wins, blanks around names and values do not count, ';'
+// starts a comment, and a line without '=' inside a section is no key. Edits
+// change only the lines they concern; every other byte of the file stays as it
+// was, and new lines end in CR LF.
 #pragma once
 
 #include <optional>
@@ -31,6 +31,10 @@ public:
     // Every key line of a section in file order, repeated keys included (a
     // list such as WININIT.INI's [rename]), values read as Value reads them.
     std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
+    // The lines of a section as GetPrivateProfileSection gives them, in file
+    // order: "name=value" with blanks around both trimmed and quotes kept, and
+    // a line without '=' trimmed; comments and blank lines left out.
+    std::vector<std::string> SectionLines(std::string_view section) const;
 
     // Replaces the value of the first matching key, or adds the key at the end
     // of the section, or adds the section at the end of the file.
@@ -39,15 +43,18 @@ public:
     void DeleteKey(std::string_view section, std::string_view key);
     // Removes the section: its header and every line up to the next section.
     void DeleteSection(std::string_view section);
+    // Gives the section exactly these lines (made at the end of the file when
+    // missing); later sections of the same name are removed.
+    void ReplaceSection(std::string_view section, const std::vector<std::string>& lines);
 
 private:
-    enum class Kind { kOther, kSection, kKey };
+    enum class Kind { kOther, kSection, kKey, kText };  // kText: a line without '=' in a section
     struct Line {
         size_t begin = 0;  // first byte of the line
         size_t end = 0;    // end of the line's text, before its line end
         size_t next = 0;   // first byte of the next line
         Kind kind = Kind::kOther;
-        std::string name;   // section or key name, trimmed
+        std::string name;   // section or key name, or the text of a kText line, trimmed
         std::string value;  // key value, trimmed
         size_t section = 0; // index of the section header this line is under (npos: none)
     };
@@ -55,6 +62,9 @@ private:
 
     void Parse();
     bool InSection(const Line& line, std::string_view section) const;
+    std::string_view Body(const Line& line) const;  // the line without its line end
+    size_t SectionEnd(size_t header) const;          // first byte after the section's last line
+    std::string EndOfText() const;                   // a line end when the text ends without one
     // Replaces bytes [begin, end) of the text and parses it again.
     void Splice(size_t begin, size_t end, std::string_view replacement);
 

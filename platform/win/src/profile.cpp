@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ini_text.h"
 #include "vpr/machine/machine.h"
@@ -161,6 +162,30 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR out, DWORD nSize) {
     return nSize - 2;
 }
 
+// Copies a NUL-separated list ending in a second NUL, as the section calls
+// do: a list that does not fit keeps the whole entries that do, the rest of
+// the buffer NULs, and the count is then nSize - 2. No buffer takes nothing.
+DWORD CopyWholeEntries(const std::vector<std::string>& entries, LPSTR out, DWORD nSize) {
+    if (out == nullptr || nSize == 0) return 0;
+    if (nSize == 1) {
+        out[0] = '\0';
+        return 0;
+    }
+    size_t at = 0;
+    for (const std::string& entry : entries) {
+        if (at + entry.size() + 1 > nSize - 1) {
+            std::memset(out + at, 0, nSize - at);
+            return nSize - 2;
+        }
+        std::memcpy(out + at, entry.data(), entry.size());
+        at += entry.size();
+        out[at++] = '\0';
+    }
+    out[at] = '\0';
+    if (at == 0) out[1] = '\0';
+    return static_cast<DWORD>(at);
+}
+
 // Copies a string; one that does not fit is cut to nSize - 1 characters.
 DWORD CopyString(const std::string& value, LPSTR out, DWORD nSize) {
     size_t n = value.size() < nSize ? value.size() : nSize - 1;
@@ -226,6 +251,13 @@ extern "C" DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyN
 extern "C" BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
                                                   LPCSTR lpFileName) {
     if (lpAppName == nullptr) {
+        // A file with nothing in it has nothing to flush or name.
+        std::string text;
+        if (!ReadProfile(lpFileName, &text)) return FALSE;
+        if (text.empty()) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return FALSE;
+        }
         // All three missing asks to flush a cache; files are written at once.
         if (lpKeyName == nullptr && lpString == nullptr) return TRUE;
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -262,4 +294,49 @@ extern "C" BOOL WINAPI WriteProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, L
 
 extern "C" UINT WINAPI GetProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault) {
     return GetPrivateProfileIntA(lpAppName, lpKeyName, nDefault, kWinIni);
+}
+
+extern "C" DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize,
+                                                  LPCSTR lpFileName) {
+    if (lpReturnedString == nullptr || nSize == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string text;
+    bool readable = lpAppName != nullptr && ReadProfile(lpFileName, &text);
+    DWORD error = lpAppName == nullptr ? ERROR_INVALID_PARAMETER : GetLastError();
+    std::vector<std::string> lines;
+    if (readable) lines = IniText(std::move(text)).SectionLines(lpAppName);
+    DWORD count = CopyWholeEntries(lines, lpReturnedString, nSize);
+    SetLastError(error);
+    return count;
+}
+
+extern "C" DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize, LPCSTR lpFileName) {
+    if (lpszReturnBuffer == nullptr || nSize == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string text;
+    bool readable = ReadProfile(lpFileName, &text);
+    DWORD error = GetLastError();
+    std::vector<std::string> names;
+    if (readable) names = IniText(std::move(text)).SectionNames();
+    DWORD count = CopyWholeEntries(names, lpszReturnBuffer, nSize);
+    SetLastError(error);
+    return count;
+}
+
+extern "C" BOOL WINAPI WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName) {
+    if (lpAppName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (lpString == nullptr) {
+        return UpdateProfile(lpFileName, false, [&](IniText& ini) { ini.DeleteSection(lpAppName); });
+    }
+    // "key=value" strings, each ending in a NUL, the list in a second one.
+    std::vector<std::string> lines;
+    for (const char* at = lpString; *at != '\0'; at += std::strlen(at) + 1) lines.emplace_back(at);
+    return UpdateProfile(lpFileName, true, [&](IniText& ini) { ini.ReplaceSection(lpAppName, lines); });
 }

@@ -219,4 +219,121 @@ TEST_F(ProfileTest, ProcessesWritingAtOnceLoseNothing) {
     }
 }
 
+// Lines that end in a CR alone read as lines, and a write changes only its own.
+TEST_F(ProfileTest, BareCarriageReturnFilesAreReadAndWrittenAsLines) {
+    WriteFile("[One]\rName=Alpha\rOther=1\r[Two]\rName=beta\r");
+    EXPECT_EQ(Get("One", "Name"), "Alpha");
+    EXPECT_EQ(Get("One", "Other"), "1");
+    EXPECT_EQ(Get("Two", "Name"), "beta");
+    char buffer[64];
+    DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, path_.c_str());
+    EXPECT_EQ(std::string(buffer, n + 1), "One\0Two\0\0"s);
+
+    EXPECT_TRUE(WritePrivateProfileStringA("One", "Name", "new", path_.c_str()));
+    EXPECT_EQ(ReadFile(), "[One]\rName=new\rOther=1\r[Two]\rName=beta\r");
+    EXPECT_TRUE(WritePrivateProfileStringA("Two", "Added", "2", path_.c_str()));
+    EXPECT_EQ(ReadFile(), "[One]\rName=new\rOther=1\r[Two]\rName=beta\rAdded=2\r\n");
+    EXPECT_EQ(Get("Two", "Name"), "beta");
+    EXPECT_EQ(Get("Two", "Added"), "2");
+    EXPECT_TRUE(WritePrivateProfileStringA("One", "Other", nullptr, path_.c_str()));
+    EXPECT_EQ(ReadFile(), "[One]\rName=new\r[Two]\rName=beta\rAdded=2\r\n");
+}
+
+// The section calls, with the buffer rules: a list that does not fit keeps
+// its whole entries, ends in two NULs and counts nSize - 2.
+TEST_F(ProfileTest, SectionCallsAnswerAsWindowsDoes) {
+    WriteFile("[S]\r\n  a = 1  \r\n; a comment\r\n\r\n\"q\"=\"x y\"\r\n plain text \r\n[T]\r\nb=2\r\n[s]\r\nc=3\r\n");
+    const std::string lines = "a=1\0\"q\"=\"x y\"\0plain text\0c=3\0\0"s;  // 30 bytes
+    const std::string names = "S\0T\0\0"s;
+    struct Case {
+        const char* what;
+        const char* section;  // nullptr: the section names
+        DWORD size;
+        DWORD count;
+        std::string buffer;  // the whole buffer after the call ('x': untouched)
+    } cases[] = {
+        {"lines, room to spare", "s", 33, 29, lines + "xxx"},
+        {"lines, exact fit", "S", 30, 29, lines},
+        {"lines, one byte short", "S", 29, 27, "a=1\0\"q\"=\"x y\"\0plain text\0\0\0\0\0"s},
+        {"lines, room for the first", "S", 6, 4, "a=1\0\0\0"s},
+        {"lines, room for none", "S", 4, 2, "\0\0\0\0"s},
+        {"lines, two bytes", "S", 2, 0, "\0\0"s},
+        {"lines, one byte", "S", 1, 0, "\0"s},
+        {"no such section", "None", 2, 0, "\0\0"s},
+        {"names, room to spare", nullptr, 5, 4, names},
+        {"names, one byte short", nullptr, 4, 2, "S\0\0\0"s},
+    };
+    for (const Case& c : cases) {
+        char buffer[80];
+        std::memset(buffer, 'x', sizeof buffer);
+        DWORD count = c.section ? GetPrivateProfileSectionA(c.section, buffer, c.size, path_.c_str())
+                                : GetPrivateProfileSectionNamesA(buffer, c.size, path_.c_str());
+        EXPECT_EQ(count, c.count) << c.what;
+        ASSERT_EQ(c.buffer.size(), c.size) << c.what;
+        EXPECT_EQ(std::string(buffer, c.size), c.buffer) << c.what;
+        EXPECT_EQ(buffer[c.size], 'x') << c.what;  // nothing past the buffer
+    }
+    // No buffer, no size, no section: nothing.
+    char buffer[8] = "xxxxxxx";
+    EXPECT_EQ(GetPrivateProfileSectionA("S", nullptr, 8, path_.c_str()), 0u);
+    EXPECT_EQ(GetPrivateProfileSectionA("S", buffer, 0, path_.c_str()), 0u);
+    EXPECT_EQ(buffer[0], 'x');
+    EXPECT_EQ(GetPrivateProfileSectionNamesA(nullptr, 8, path_.c_str()), 0u);
+    EXPECT_EQ(GetPrivateProfileSectionA(nullptr, buffer, sizeof buffer, path_.c_str()), 0u);
+    EXPECT_EQ(std::string(buffer, 2), "\0\0"s);
+    // A missing file is an empty list.
+    std::string missing = (dir_ / "missing.ini").string();
+    EXPECT_EQ(GetPrivateProfileSectionNamesA(buffer, sizeof buffer, missing.c_str()), 0u);
+    EXPECT_EQ(std::string(buffer, 2), "\0\0"s);
+}
+
+TEST_F(ProfileTest, WritingASectionGivesItExactlyTheseLines) {
+    const std::string before = "[A]\r\nold=1\r\n; note\r\n\r\n[B]\r\nb=2\r\n[a]\r\nlater=3\r\n";
+    struct Case {
+        const char* what;
+        const char* section;
+        const char* list;  // NUL-separated, ending in a second NUL; nullptr deletes
+        BOOL result;
+        std::string after;
+    } cases[] = {
+        {"replaced, the later copy removed", "a", "x=1\0y = 2\0\0", TRUE,
+         "[A]\r\nx=1\r\ny = 2\r\n\r\n[B]\r\nb=2\r\n"},
+        {"emptied", "A", "\0", TRUE, "[A]\r\n\r\n[B]\r\nb=2\r\n"},
+        {"made at the end", "C", "c=3\0\0", TRUE, before + "[C]\r\nc=3\r\n"},
+        {"deleted", "a", nullptr, TRUE, "[B]\r\nb=2\r\n"},
+        {"no section", nullptr, "x=1\0\0", FALSE, before},
+    };
+    for (const Case& c : cases) {
+        WriteFile(before);
+        EXPECT_EQ(WritePrivateProfileSectionA(c.section, c.list, path_.c_str()), c.result) << c.what;
+        EXPECT_EQ(ReadFile(), c.after) << c.what;
+    }
+    WriteFile(before);
+    ASSERT_TRUE(WritePrivateProfileSectionA("A", "k=v\0\0", path_.c_str()));
+    EXPECT_EQ(Get("a", "k"), "v");
+    EXPECT_EQ(Get("a", "later", "gone"), "gone");
+    // A file is made for a new section.
+    std::string fresh = (dir_ / "fresh.ini").string();
+    EXPECT_TRUE(WritePrivateProfileSectionA("N", "n=1\0\0", fresh.c_str()));
+    std::ifstream in(fresh, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[N]\r\nn=1\r\n");
+}
+
+// The request to flush (no section) on a file with nothing in it.
+TEST_F(ProfileTest, NoSectionOnAMissingOrEmptyFileIsFileNotFound) {
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(fs::exists(path_));
+    WriteFile("");
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path_.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ReadFile(), "");
+    WriteFile("[s]\r\nk=v\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", path_.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(ReadFile(), "[s]\r\nk=v\r\n");
+}
+
 }  // namespace
