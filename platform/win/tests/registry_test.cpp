@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vpr/testing/child_processes.h"
+#include "vpr/testing/temp_machine.h"
 #include "vpr/win/clock.h"
 #include "vpr/win/handle_table.h"
 #include "vpr/win/sqlite_database.h"
@@ -349,6 +350,170 @@ TEST_F(RegistryTest, StoreFaultsHaveCodesAndWords) {
     EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\New", &key), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// Strings get their terminating NUL; sizes and counts as Windows sets them.
+TEST_F(RegistryTest, ValuesAndSizesAsWindowsAnswers) {
+    HKEY key = Create(HKEY_LOCAL_MACHINE, "Exact");
+    struct Written {
+        const char* name;
+        DWORD type;
+        std::string data;
+        std::string stored;
+    } written[] = {
+        {"sz", REG_SZ, "abc"s, "abc\0"s},
+        {"expand", REG_EXPAND_SZ, "%A%"s, "%A%\0"s},
+        {"multi", REG_MULTI_SZ, "a\0b"s, "a\0b\0"s},
+        {"terminated", REG_SZ, "abc\0"s, "abc\0"s},
+        {"empty", REG_SZ, ""s, ""s},
+        {"binary", REG_BINARY, "abc"s, "abc"s},
+    };
+    for (const Written& w : written) {
+        ASSERT_EQ(RegSetValueExA(key, w.name, 0, w.type, reinterpret_cast<const BYTE*>(w.data.data()),
+                                 static_cast<DWORD>(w.data.size())),
+                  ERROR_SUCCESS);
+        char buffer[16];
+        DWORD size = sizeof buffer;
+        ASSERT_EQ(RegQueryValueExA(key, w.name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(std::string(buffer, size), w.stored) << w.name;
+    }
+
+    // A string stored without its NUL (as a text may bring one) gets one when
+    // the buffer has room; the size stays that of the data.
+    std::string error;
+    ASSERT_EQ(vpr::win::ImportRegistryText("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Exact]\r\n\"bare\"=hex(1):61,62\r\n", &error),
+              ERROR_SUCCESS) << error;
+    char buffer[4] = "xxx";
+    DWORD size = 3;
+    EXPECT_EQ(RegQueryValueExA(key, "bare", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(std::string(buffer, 3), "ab\0"s);
+    std::memcpy(buffer, "xxx", 4);
+    size = 2;
+    EXPECT_EQ(RegQueryValueExA(key, "bare", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(buffer, 3), "abx");
+
+    // A missing value has no size.
+    size = 99;
+    EXPECT_EQ(RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(size, 0u);
+
+    // Enumeration with a buffer too small: ERROR_MORE_DATA; the data size is
+    // told either way, the name's count only when the name fitted.
+    struct Enumerated {
+        const char* what;
+        DWORD nameRoom;
+        DWORD dataRoom;
+        LONG result;
+        DWORD nameCount;
+        DWORD dataCount;
+    } enumerated[] = {
+        {"both fit", 16, 16, ERROR_SUCCESS, 6, 3},  // index 1 is "binary", "abc"
+        {"data too small", 16, 2, ERROR_MORE_DATA, 6, 3},
+        {"name too small", 6, 16, ERROR_MORE_DATA, 6, 3},
+        {"name too small, no data buffer", 3, 0, ERROR_MORE_DATA, 3, 3},
+    };
+    for (const Enumerated& e : enumerated) {
+        char name[16];
+        BYTE data[16];
+        DWORD nameCount = e.nameRoom, dataCount = e.dataRoom, type = 0;
+        LONG result = RegEnumValueA(key, 1, name, &nameCount, nullptr, &type, e.dataRoom ? data : nullptr, &dataCount);
+        EXPECT_EQ(result, e.result) << e.what;
+        EXPECT_EQ(nameCount, e.nameCount) << e.what;
+        EXPECT_EQ(dataCount, e.dataCount) << e.what;
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY)) << e.what;
+        if (result == ERROR_SUCCESS) {
+            EXPECT_STREQ(name, "binary");
+        }
+    }
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, KeyCallsAsWindowsAnswers) {
+    HKEY parent = Create(HKEY_LOCAL_MACHINE, "Keys");
+    // No subkey opens the key itself, in a handle of its own.
+    for (const char* none : {static_cast<const char*>(nullptr), ""}) {
+        HKEY same = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(parent, none, 0, KEY_ALL_ACCESS, &same), ERROR_SUCCESS);
+        EXPECT_NE(same, parent);
+        ASSERT_EQ(RegSetValueExA(same, "via", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_SUCCESS);
+        EXPECT_EQ(RegQueryValueExA(parent, "via", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(RegDeleteValueA(parent, "via"), ERROR_SUCCESS);
+        RegCloseKey(same);
+    }
+    // Making a subkey asks nothing of the parent handle's rights.
+    HKEY readOnly = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Keys", 0, KEY_READ, &readOnly), ERROR_SUCCESS);
+    HKEY child = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(readOnly, "Child", 0, const_cast<char*>("Document"), 0, KEY_ALL_ACCESS, nullptr, &child,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(child);
+    // No subkey to delete is a bad parameter, and the key stays.
+    EXPECT_EQ(RegDeleteKeyA(readOnly, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SubKeys(parent), std::vector<std::string>{"Child"});
+    RegCloseKey(readOnly);
+
+    // The class given at creation.
+    ASSERT_EQ(RegOpenKeyExA(parent, "Child", 0, KEY_READ, &child), ERROR_SUCCESS);
+    char keyClass[16];
+    DWORD classCount = sizeof keyClass;
+    EXPECT_EQ(RegQueryInfoKeyA(child, keyClass, &classCount, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(keyClass, "Document");
+    EXPECT_EQ(classCount, 8u);
+    classCount = 8;
+    EXPECT_EQ(RegQueryInfoKeyA(child, keyClass, &classCount, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(classCount, 8u);
+    RegCloseKey(child);
+    char name[16];
+    DWORD nameCount = sizeof name;
+    classCount = sizeof keyClass;
+    EXPECT_EQ(RegEnumKeyExA(parent, 0, name, &nameCount, nullptr, keyClass, &classCount, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(keyClass, "Document");
+    RegCloseKey(parent);
+}
+
+// RegQueryInfoKeyA's longest lengths: bytes of the ANSI text on 95, bytes of
+// UTF-16 on NT, where the registry keeps text that way.
+TEST_F(RegistryTest, LongestLengthsCountAsEachPlatformStores) {
+    struct Case {
+        vpr::machine::Platform platform;
+        DWORD subKey, keyClass, valueName, value;
+    } cases[] = {
+        {vpr::machine::Platform::Win95, 7, 3, 5, 7},
+        {vpr::machine::Platform::NT4, 8, 4, 6, 10},
+    };
+    for (const Case& c : cases) {
+        vpr::testing::TempMachine machine(c.platform);
+        vpr::win::SetRegistryFile((dir_ / (std::to_string(static_cast<int>(c.platform)) + ".db")).string());
+        HKEY key = Create(HKEY_LOCAL_MACHINE, "Lengths");
+        HKEY child = nullptr;
+        // "Bé😀": 7 bytes of UTF-8, four UTF-16 units.
+        ASSERT_EQ(RegCreateKeyExA(key, "B\xC3\xA9\xF0\x9F\x98\x80", 0, const_cast<char*>("C\xC3\xA9"), 0, KEY_ALL_ACCESS,
+                                  nullptr, &child, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(child);
+        RegCloseKey(Create(key, "abc"));
+        ASSERT_EQ(RegSetValueExA(key, "V\xF0\x9F\x98\x80", 0, REG_SZ, reinterpret_cast<const BYTE*>("\xC3\xA9xyz"), 6),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key, "bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("1234567"), 7),
+                  ERROR_SUCCESS);
+        DWORD subKey = 0, keyClass = 0, valueName = 0, value = 0;
+        ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &subKey, &keyClass, nullptr, &valueName,
+                                   &value, nullptr, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(subKey, c.subKey);
+        EXPECT_EQ(keyClass, c.keyClass);
+        EXPECT_EQ(valueName, c.valueName);
+        EXPECT_EQ(value, c.value);
+        RegCloseKey(key);
+        vpr::win::SetRegistryFile(file_);
+    }
 }
 
 }  // namespace
