@@ -1,4 +1,4 @@
-#include "ini_text.h"
+#include "vpr/win/ini_text.h"
 
 #include "vpr/win/path.h"
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "ini_text.h"
+#include "vpr/win/ini_text.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/path.h"

@@ -7,6 +7,7 @@
 
 #include "vpr/machine/atomic_file.h"
 #include "vpr/win/path.h"
+#include "regedit_parser.h"
 #include "registry_key.h"
 #include "vpr/win/error.h"
 
@@ -14,27 +15,7 @@ namespace vpr::win {
 
 namespace {
 
-struct Hive {
-    const char* name;
-    HKEY key;
-};
-const Hive kHives[] = {
-    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-    {"HKEY_USERS", HKEY_USERS},
-    {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-};
-
-// Splits "HKEY_...\path" into its hive and the path below it.
-const Hive* SplitFullName(std::string_view full, std::string_view* path) {
-    size_t slash = full.find('\\');
-    std::string_view hive = full.substr(0, slash);
-    *path = slash == std::string_view::npos ? std::string_view() : full.substr(slash + 1);
-    for (const Hive& h : kHives) {
-        if (SameFileName(h.name, std::string(hive))) return &h;
-    }
-    return nullptr;
-}
+constexpr size_t kExportColumns = 80;
 
 std::string Quote(std::string_view text) {
     std::string out = "\"";
@@ -73,9 +54,18 @@ std::string ValueLine(const RegistryValue& value) {
         std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(value.type));
         line += buffer;
     }
+    // A line that would pass 80 columns goes on in the next after ",\" and
+    // two blanks, as regedit writes it (never before the first byte).
+    size_t column = line.size();
     for (size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(buffer, sizeof buffer, i ? ",%02x" : "%02x", static_cast<uint8_t>(data[i]));
+        bool last = i + 1 == data.size();
+        if (i > 0 && column + (last ? 2 : 4) > kExportColumns) {
+            line += "\\\r\n  ";
+            column = 2;
+        }
+        std::snprintf(buffer, sizeof buffer, last ? "%02x" : "%02x,", static_cast<uint8_t>(data[i]));
         line += buffer;
+        column += last ? 2 : 3;
     }
     return line;
 }
@@ -108,177 +98,6 @@ LONG DeleteTree(RegistryStore& store, const RegistryKeyRow& key) {
     return r == ERROR_NO_MORE_ITEMS ? store.DeleteKey(key.id) : r;
 }
 
-// One step of an import.
-struct ImportStep {
-    enum Kind { kCreateKey, kDeleteKey, kSetValue, kDeleteValue } kind;
-    const Hive* hive = nullptr;
-    std::string path;  // of the key
-    RegistryValue value;
-};
-
-class Parser {
-public:
-    explicit Parser(std::string_view text) : text_(text) {}
-
-    bool Parse(std::vector<ImportStep>* steps, std::string* error) {
-        std::string line;
-        bool header = false;
-        const Hive* hive = nullptr;
-        std::string path;
-        bool deleted = false;
-        while (NextLine(&line)) {
-            std::string_view l = TrimBlanks(line);
-            if (!header) {
-                if (l.empty()) continue;
-                if (l != "REGEDIT4") return Fail("the text does not start with REGEDIT4", error);
-                header = true;
-                continue;
-            }
-            if (l.empty() || l.front() == ';') continue;
-            if (l.front() == '[') {
-                if (l.back() != ']') return Fail("a key line must end with ]", error);
-                std::string_view full = l.substr(1, l.size() - 2);
-                deleted = !full.empty() && full.front() == '-';
-                if (deleted) full.remove_prefix(1);
-                std::string_view below;
-                hive = SplitFullName(full, &below);
-                if (hive == nullptr) return Fail("unknown root key in [" + std::string(full) + "]", error);
-                path = below;
-                steps->push_back({deleted ? ImportStep::kDeleteKey : ImportStep::kCreateKey, hive, path, {}});
-                continue;
-            }
-            if (hive == nullptr || deleted) return Fail("a value outside a key", error);
-            ImportStep step{ImportStep::kSetValue, hive, path, {}};
-            if (!ParseValue(l, &step, error)) return false;
-            steps->push_back(std::move(step));
-        }
-        if (!header) return Fail("the text does not start with REGEDIT4", error);
-        return true;
-    }
-
-private:
-    static std::string_view TrimBlanks(std::string_view s) {
-        while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-        while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-        return s;
-    }
-
-    // The next logical line: a hex list may go on over lines ending in '\'.
-    bool NextLine(std::string* line) {
-        if (pos_ >= text_.size()) return false;
-        line->clear();
-        for (bool first = true;; first = false) {
-            size_t lf = text_.find('\n', pos_);
-            std::string_view part = text_.substr(pos_, lf == std::string_view::npos ? std::string_view::npos : lf - pos_);
-            pos_ = lf == std::string_view::npos ? text_.size() : lf + 1;
-            ++lineNumber_;
-            std::string_view trimmed = TrimBlanks(part);
-            bool continues = !trimmed.empty() && trimmed.back() == '\\' && pos_ < text_.size() &&
-                             (line->find("=hex") != std::string::npos || trimmed.find("=hex") != std::string_view::npos);
-            if (continues) trimmed.remove_suffix(1);
-            // Continuation lines lose their indent.
-            *line += continues || !first ? trimmed : part;
-            if (!continues) return true;
-        }
-    }
-
-    bool Fail(const std::string& what, std::string* error) const {
-        *error = "line " + std::to_string(lineNumber_) + ": " + what;
-        return false;
-    }
-
-    // Reads a quoted string with \\ and \" escapes from the start of `s`.
-    static bool Unquote(std::string_view* s, std::string* out) {
-        if (s->empty() || s->front() != '"') return false;
-        out->clear();
-        for (size_t i = 1; i < s->size(); ++i) {
-            char c = (*s)[i];
-            if (c == '\\' && i + 1 < s->size()) {
-                *out += (*s)[++i];
-            } else if (c == '"') {
-                s->remove_prefix(i + 1);
-                return true;
-            } else {
-                *out += c;
-            }
-        }
-        return false;
-    }
-
-    static int HexDigit(char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    }
-
-    bool ParseValue(std::string_view l, ImportStep* step, std::string* error) const {
-        if (l.front() == '@') {
-            l.remove_prefix(1);
-        } else if (!Unquote(&l, &step->value.name)) {
-            return Fail("a value name must be @ or a quoted name", error);
-        }
-        l = TrimBlanks(l);
-        if (l.empty() || l.front() != '=') return Fail("= expected after the value name", error);
-        l = TrimBlanks(l.substr(1));
-        std::string& data = step->value.data;
-        if (l == "-") {
-            step->kind = ImportStep::kDeleteValue;
-            return true;
-        }
-        if (!l.empty() && l.front() == '"') {
-            if (!Unquote(&l, &data) || !TrimBlanks(l).empty()) return Fail("a string must end with \"", error);
-            data += '\0';
-            step->value.type = REG_SZ;
-            return true;
-        }
-        if (l.substr(0, 6) == "dword:") {
-            std::string_view digits = l.substr(6);
-            uint32_t v = 0;
-            if (digits.empty() || digits.size() > 8) return Fail("dword: takes up to eight hex digits", error);
-            for (char c : digits) {
-                int d = HexDigit(c);
-                if (d < 0) return Fail("dword: takes up to eight hex digits", error);
-                v = v << 4 | static_cast<uint32_t>(d);
-            }
-            for (int i = 0; i < 4; ++i) data += static_cast<char>((v >> (8 * i)) & 0xFF);
-            step->value.type = REG_DWORD;
-            return true;
-        }
-        if (l.substr(0, 4) != "hex:" && l.substr(0, 4) != "hex(") return Fail("unknown value data", error);
-        step->value.type = REG_BINARY;
-        if (l[3] == '(') {
-            size_t close = l.find("):");
-            if (close == std::string_view::npos || close == 4) return Fail("hex(type): expected", error);
-            uint32_t type = 0;
-            for (char c : l.substr(4, close - 4)) {
-                int d = HexDigit(c);
-                if (d < 0) return Fail("hex(type): expected", error);
-                type = type << 4 | static_cast<uint32_t>(d);
-            }
-            step->value.type = type;
-            l.remove_prefix(close + 2);
-        } else {
-            l.remove_prefix(4);
-        }
-        for (size_t i = 0; i < l.size();) {
-            while (i < l.size() && (l[i] == ' ' || l[i] == '\t')) ++i;
-            if (i + 1 >= l.size() || HexDigit(l[i]) < 0 || HexDigit(l[i + 1]) < 0) {
-                return Fail("hex bytes are two hex digits each, separated by commas", error);
-            }
-            data += static_cast<char>(HexDigit(l[i]) * 16 + HexDigit(l[i + 1]));
-            i += 2;
-            while (i < l.size() && (l[i] == ' ' || l[i] == '\t')) ++i;
-            if (i < l.size() && l[i++] != ',') return Fail("hex bytes are separated by commas", error);
-        }
-        return true;
-    }
-
-    std::string_view text_;
-    size_t pos_ = 0;
-    int lineNumber_ = 0;
-};
-
 LONG ApplyStep(RegistryStore& store, int64_t hiveId, const ImportStep& step) {
     RegistryKeyRow key;
     if (step.kind == ImportStep::kDeleteKey) {
@@ -308,7 +127,7 @@ LONG ExportRegistryText(const char* key, std::string* text) {
         paths = {"", ""};
     } else {
         std::string_view path;
-        const Hive* hive = SplitFullName(full, &path);
+        const RegeditHive* hive = SplitFullKeyName(full, &path);
         if (hive == nullptr) return ERROR_BADKEY;
         while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
         roots = {{hive->name, hive->key}};
@@ -379,9 +198,14 @@ LONG ExportRegistryFile(const char* key, const std::string& hostPath, std::strin
     return static_cast<LONG>(ErrorFromErrno(file.error()));
 }
 
+bool CheckRegistryText(std::string_view text, std::string* error) {
+    std::vector<ImportStep> steps;
+    return RegeditParser(text).Parse(&steps, error);
+}
+
 LONG ImportRegistryText(const std::string& text, std::string* error) {
     std::vector<ImportStep> steps;
-    if (!Parser(text).Parse(&steps, error)) return ERROR_INVALID_DATA;
+    if (!RegeditParser(text).Parse(&steps, error)) return ERROR_INVALID_DATA;
     auto store = CurrentRegistry();
     if (!store) {
         *error = "no registry: the process runs on no machine";
@@ -389,9 +213,9 @@ LONG ImportRegistryText(const std::string& text, std::string* error) {
     }
     // Only the hives the text names are resolved (HKEY_CURRENT_USER and
     // HKEY_CLASSES_ROOT are made on first use).
-    int64_t hiveIds[std::size(kHives)] = {};
+    int64_t hiveIds[std::size(kRegeditHives)] = {};
     for (const ImportStep& step : steps) {
-        int64_t& id = hiveIds[step.hive - kHives];
+        int64_t& id = hiveIds[step.hive - kRegeditHives];
         if (id != 0) continue;
         LONG r = ResolvePredefinedKey(*store, step.hive->key, &id);
         if (r != ERROR_SUCCESS) {
@@ -402,7 +226,7 @@ LONG ImportRegistryText(const std::string& text, std::string* error) {
     size_t failed = 0;
     LONG result = store->Run(true, [&]() -> LONG {
         for (size_t i = 0; i < steps.size(); ++i) {
-            LONG r = ApplyStep(*store, hiveIds[steps[i].hive - kHives], steps[i]);
+            LONG r = ApplyStep(*store, hiveIds[steps[i].hive - kRegeditHives], steps[i]);
             if (r != ERROR_SUCCESS) {
                 failed = i;
                 return r;

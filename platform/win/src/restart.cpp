@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "ini_text.h"
+#include "vpr/win/ini_text.h"
 #include "pending_file_operations.h"
 #include "registry_key.h"
 #include "vpr/machine/machine.h"

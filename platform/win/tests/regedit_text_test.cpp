@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -176,6 +177,125 @@ TEST_F(RegeditTextTest, ExportToAFullDiskLeavesTheOldFileWhole) {
     ASSERT_EQ(vpr::win::ExportRegistryFile("HKEY_LOCAL_MACHINE\\SOFTWARE\\Big", file, &error), ERROR_SUCCESS);
     std::ifstream in(file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), Export("HKEY_LOCAL_MACHINE\\SOFTWARE\\Big"));
+}
+
+// Each text is imported into an empty registry; the key's values after it,
+// as exported, or the error that refused the whole text.
+TEST_F(RegeditTextTest, ImportReadsTheTextAsRegeditDoes) {
+    const std::string head = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\T]\r\n";
+    const std::string key = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\T]\r\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string values;  // lines of [HKEY_LOCAL_MACHINE\T] as exported
+    } cases[] = {
+        {"continued with blanks around the backslash", head + "\"a\"=hex:01,02, \\  \r\n    03,04\r\n",
+         "\"a\"=hex:01,02,03,04\r\n"},
+        {"blank and comment lines inside a continuation",
+         head + "\"a\"=hex:01,\\\r\n\r\n; between\r\n  02,\\\r\n  03\r\n\"b\"=\"x\"\r\n",
+         "\"a\"=hex:01,02,03\r\n\"b\"=\"x\"\r\n"},
+        {"a comment after a value", head + "\"d\"=dword:00000010 ; sixteen\r\n\"s\"=\"x;y\" ;c\r\n\"h\"=hex:01 ;c\r\n",
+         "\"d\"=dword:00000010\r\n\"h\"=hex:01\r\n\"s\"=\"x;y\"\r\n"},
+        {"expandable strings and lists get their NULs",
+         head + "\"e\"=hex(2):41,42\r\n\"l\"=hex(7):61,00,62\r\n\"m\"=hex(7):61,00\r\n\"n\"=hex(7):\r\n",
+         "\"e\"=hex(2):41,42,00\r\n\"l\"=hex(7):61,00,62,00,00\r\n\"m\"=hex(7):61,00,00\r\n\"n\"=hex(7):\r\n"},
+        {"lines ending in a CR alone", "REGEDIT4\r\r[HKEY_LOCAL_MACHINE\\T]\r\"a\"=\"b\"\r\"c\"=hex:01,\\\r  02\r",
+         "\"a\"=\"b\"\r\n\"c\"=hex:01,02\r\n"},
+        {"values after a deleted key go nowhere",
+         head + "\"kept\"=\"1\"\r\n[-HKEY_LOCAL_MACHINE\\T\\Gone]\r\n\"v\"=\"x\"\r\n@=\"y\"\r\n", "\"kept\"=\"1\"\r\n"},
+        {"a deletion with a comment", head + "\"v\"=\"x\"\r\n\"v\"=- ;gone\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        Use((std::string("import-") + std::to_string(&c - cases) + ".db").c_str());
+        std::string error;
+        ASSERT_EQ(vpr::win::ImportRegistryText(c.text, &error), ERROR_SUCCESS) << c.what << ": " << error;
+        EXPECT_EQ(Export("HKEY_LOCAL_MACHINE\\T"), key + c.values + "\r\n") << c.what;
+    }
+}
+
+TEST_F(RegeditTextTest, MalformedTextsAndTextsBeyondWindowsLimitsChangeNothing) {
+    Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Before", "v", REG_SZ, "x\0"s);
+    const std::string before = Export();
+    const std::string good = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\New]\r\n\"n\"=\"1\"\r\n";
+    std::string deep = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE";
+    for (int i = 0; i < 513; ++i) deep += "\\k";
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"odd hex digits", good + "\"v\"=hex:0\r\n", "line 4: hex bytes"},
+        {"bytes without a comma", good + "\"v\"=hex:01 02\r\n", "line 4: hex bytes are separated"},
+        {"an empty dword", good + "\"v\"=dword:\r\n", "line 4: dword:"},
+        {"text after a string", good + "\"v\"=\"a\" b\r\n", "line 4: nothing but a comment"},
+        {"a broken type", good + "\"v\"=hex(2:41\r\n", "line 4: hex(type): expected"},
+        {"a name without its quote", good + "\"v=1\r\n", "line 4: = expected"},
+        {"a key name of 256 characters", good + "[HKEY_LOCAL_MACHINE\\" + std::string(256, 'k') + "]\r\n",
+         "line 4: the key name"},
+        {"a key 513 levels deep", good + deep.substr(10) + "]\r\n", "line 4: the key is 513 levels deep"},
+        {"a value name of 16384 characters", good + "\"" + std::string(16384, 'v') + "\"=\"x\"\r\n",
+         "line 4: the value name is longer than 16383"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_EQ(vpr::win::ImportRegistryText(c.text, &error), ERROR_INVALID_DATA) << c.what;
+        EXPECT_EQ(error.rfind(c.message, 0), 0u) << c.what << ": " << error;
+        EXPECT_EQ(Export(), before) << c.what;
+        std::string checked;
+        EXPECT_FALSE(vpr::win::CheckRegistryText(c.text, &checked)) << c.what;
+        EXPECT_EQ(checked, error) << c.what;
+    }
+    // At the limits the text is taken.
+    std::string error;
+    std::string atLimits = good + "[HKEY_LOCAL_MACHINE\\" + std::string(255, 'k') + "]\r\n\"" +
+                           std::string(16383, 'v') + "\"=\"x\"\r\n" + deep.substr(10, deep.size() - 12) + "]\r\n";
+    EXPECT_EQ(vpr::win::ImportRegistryText(atLimits, &error), ERROR_SUCCESS) << error;
+}
+
+// Long hex data: lines of at most 80 columns ending in ",\", the next ones
+// starting with two blanks, each line as full as it can be, and the text
+// reads back to the same bytes.
+TEST_F(RegeditTextTest, ExportWrapsLongDataAt80ColumnsAndReadsBack) {
+    for (size_t nameLength : {size_t{1}, size_t{20}, size_t{75}}) {
+        for (size_t size : {size_t{0}, size_t{23}, size_t{24}, size_t{25}, size_t{48}, size_t{300}}) {
+            std::string what = std::to_string(nameLength) + "/" + std::to_string(size);
+            std::string data(size, '\0');
+            for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 37);
+            std::string name(nameLength, 'n');
+            Use(("wrap-" + what.replace(what.find('/'), 1, "-") + "-a.db").c_str());
+            Set(HKEY_LOCAL_MACHINE, "W", name.c_str(), REG_BINARY, data);
+            std::string text = Export("HKEY_LOCAL_MACHINE\\W");
+
+            std::string prefix = "\"" + name + "\"=hex:";
+            size_t at = text.find(prefix);
+            ASSERT_NE(at, std::string::npos) << what;
+            for (bool first = true;; first = false) {
+                size_t end = text.find("\r\n", at);
+                std::string line = text.substr(at, end - at);
+                at = end + 2;
+                EXPECT_LE(line.size(), first ? std::max<size_t>(80, prefix.size() + 4) : 80u) << what << ": " << line;
+                if (!first) {
+                    EXPECT_EQ(line.substr(0, 2), "  ") << what;
+                }
+                if (line.empty() || line.back() != '\\') break;
+                EXPECT_EQ(line.substr(line.size() - 2), ",\\") << what;
+                EXPECT_GE(line.size(), 78u) << what << ": " << line;  // no room was left for another byte
+            }
+
+            Use(("wrap-" + what + "-b.db").c_str());
+            std::string error;
+            ASSERT_EQ(vpr::win::ImportRegistryText(text, &error), ERROR_SUCCESS) << what << ": " << error;
+            EXPECT_EQ(Export("HKEY_LOCAL_MACHINE\\W"), text) << what;
+            HKEY key = nullptr;
+            ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "W", 0, KEY_READ, &key), ERROR_SUCCESS);
+            std::string back(size + 1, 'x');
+            DWORD got = static_cast<DWORD>(back.size());
+            ASSERT_EQ(RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(back.data()), &got),
+                      ERROR_SUCCESS);
+            EXPECT_EQ(back.substr(0, got), data) << what;
+            RegCloseKey(key);
+        }
+    }
 }
 
 }  // namespace

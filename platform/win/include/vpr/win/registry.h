@@ -22,6 +22,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "vpr/win/error.h"
 #include "vpr/win/types.h"
@@ -116,12 +117,18 @@ LONG SetRegistryKeyDeniedAccess(HKEY root, const char* subKey, REGSAM denied);
 // REGEDIT4 text. Export writes the key (a full name such as
 // "HKEY_CURRENT_USER\Software", or "" for the whole registry) with every
 // subkey and value, CR LF line ends; strings are written as "text" only when
-// they read back to the very same bytes, DWORDs as dword:, everything else as
-// hex: or hex(type):. Import reads such text (also "[-key]" deletions and
-// "name"=- value deletions) and applies it in one transaction: a text with an
-// error changes nothing and `error` tells the line and what is wrong.
+// they read back to the very same bytes (an empty one as ""), DWORDs as
+// dword:, everything else as hex: or hex(type):, lines of more than 80
+// columns going on in the next after ",\" and two blanks. Import reads such
+// text as regedit does (src/regedit_parser.h tells the rules: "[-key]"
+// deletions, "name"=- value deletions, comments, continued lines, Windows'
+// limits on names and depth) and applies it in one transaction: a text with
+// an error changes nothing and `error` tells the line and what is wrong.
 LONG ExportRegistryText(const char* key, std::string* text);
 LONG ImportRegistryText(const std::string& text, std::string* error);
+// Reads REGEDIT4 text without applying it: false, with the error that
+// ImportRegistryText would give, when the text would be refused.
+bool CheckRegistryText(std::string_view text, std::string* error);
 // Exports to a host file, written whole or not at all: on failure `error`
 // says why and the file is as it was.
 LONG ExportRegistryFile(const char* key, const std::string& hostPath, std::string* error);
