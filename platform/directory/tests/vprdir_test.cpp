@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "vpr/testing/temp_tree.h"
 
@@ -115,6 +116,97 @@ TEST_F(VprdirTest, RefusedCommandsChangeNothing) {
     EXPECT_EQ(Vprdir({"add", store}, fast).exitCode, 2);
     EXPECT_EQ(Vprdir({"dump", store}).out, before);
     EXPECT_EQ(Vprdir({"dump", (folder / "missing.db").string()}).exitCode, 1);
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// What was stored reads back: a stream's bytes whole, and values as the lines
+// that set takes, so that setting them again changes nothing.
+TEST_F(VprdirTest, ReadsBackStreamsAndValues) {
+    const Leaks fast = Leaks::kUnchecked;
+    std::string bytes("QMT\0\x01\xff\n\r tail", 14);
+    std::ofstream(folder / "in.bin", std::ios::binary) << bytes;
+    const std::vector<std::vector<std::string>> steps = {
+        {"create", store, "T"},
+        {"add", store, "acme", "Organization"},
+        {"class", store, "Gadget", "in=Organization", "optional=App Icon"},
+        {"add", store, "g.acme", "Gadget"},
+        {"stream", store, "g.acme", "App Icon", (folder / "in.bin").string()},
+        {"add", store, "jdoe.acme", "User", "Full Name=John Doe; Jr", "Telephone Number=1",
+         "Telephone Number=0x2"},
+        {"attribute", store, "App:Associations", "25", "multi"},
+        {"attribute", store, "App:Data", "9", "multi"},
+        {"optional", store, "User", "App:Associations"},
+        {"optional", store, "User", "App:Data"},
+        {"set", store, "jdoe.acme", "App:Associations", "g.acme;1;0", "acme;3;7"},
+        {"set", store, "jdoe.acme", "App:Data", "plain", "hex:00ff0a"},
+        {"grant", store, "acme", "jdoe.acme", "[Entry Rights]", "0x5"},
+    };
+    for (const auto& step : steps)
+        ASSERT_EQ(Vprdir(step, fast).exitCode, 0) << step[0] << " " << step[2];
+
+    const std::filesystem::path out = folder / "out.bin";
+    ASSERT_EQ(Vprdir({"read-stream", store, "g.acme", "App Icon", out.string()}).exitCode, 0);
+    EXPECT_EQ(ReadFile(out), bytes);
+    Result piped = Vprdir({"read-stream", store, ".g.acme", "App Icon", "-"}, fast);
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.out, bytes);
+
+    struct Case {
+        std::string object, attribute, lines;
+    };
+    const std::vector<Case> cases = {
+        {"jdoe.acme", "Full Name", "John Doe; Jr\n"},
+        {"jdoe.acme", "Telephone Number", "1\n0x2\n"},
+        {"jdoe.acme", "App:Associations", "g.acme;1;0\nacme;3;7\n"},
+        {"jdoe.acme", "App:Data", "plain\nhex:00ff0a\n"},
+        {"acme", "ACL", "[Entry Rights];jdoe.acme;5\n"},
+        {"acme", "Telephone Number", ""},
+    };
+    std::string before = Vprdir({"dump", store}, fast).out;
+    for (const Case& c : cases) {
+        Result got = Vprdir({"get", store, c.object, c.attribute}, fast);
+        EXPECT_EQ(got.exitCode, 0) << c.attribute;
+        EXPECT_EQ(got.out, c.lines) << c.attribute;
+        ASSERT_EQ(Vprdir({"get", store, c.object, c.attribute, out.string()}, fast).exitCode, 0);
+        EXPECT_EQ(ReadFile(out), got.out) << c.attribute;
+        std::vector<std::string> set = {"set", store, c.object, c.attribute};
+        std::istringstream lines(got.out);
+        for (std::string line; std::getline(lines, line);) set.push_back(line);
+        EXPECT_EQ(Vprdir(set, fast).exitCode, 0) << c.attribute;
+    }
+    EXPECT_EQ(Vprdir({"dump", store}, fast).out, before);
+}
+
+TEST_F(VprdirTest, ReadsOfWhatIsNotThereFailAndLeaveTheFile) {
+    const Leaks fast = Leaks::kUnchecked;
+    for (const auto& step : std::vector<std::vector<std::string>>{
+             {"create", store, "T"},
+             {"add", store, "acme", "Organization"},
+             {"class", store, "Gadget", "in=Organization", "optional=App Icon"},
+             {"add", store, "g.acme", "Gadget"},
+             {"add", store, "h.acme", "Gadget", "Description=a\nb"}})
+        ASSERT_EQ(Vprdir(step, fast).exitCode, 0) << step[0];
+    const std::filesystem::path out = folder / "kept.txt";
+    const std::vector<std::vector<std::string>> refused = {
+        {"read-stream", store, "nobody.acme", "App Icon", out.string()},
+        {"read-stream", store, "g.acme", "No Such Attribute", out.string()},
+        {"read-stream", store, "g.acme", "App Icon", out.string()},  // no value yet
+        {"read-stream", store, "g.acme", "Description", out.string()},  // not a stream
+        {"get", store, "nobody.acme", "Description", out.string()},
+        {"get", store, "g.acme", "No Such Attribute", out.string()},
+        {"get", store, "g.acme", "App Icon", out.string()},  // a stream
+        {"get", store, "h.acme", "Description", out.string()},  // a line break
+    };
+    for (const auto& args : refused) {
+        std::ofstream(out) << "old";
+        EXPECT_EQ(Vprdir(args, fast).exitCode, 1) << args[0] << " " << args[2] << " " << args[3];
+        EXPECT_EQ(ReadFile(out), "old") << args[0] << " " << args[2] << " " << args[3];
+    }
+    EXPECT_EQ(Vprdir({"read-stream", store, "g.acme", "App Icon"}, fast).exitCode, 2);
 }
 
 // Printing to a full disk is an error, never a quiet success.

@@ -29,6 +29,10 @@ constexpr const char* kUsage =
     "                                             attribute, \"[Entry Rights]\" or\n"
     "                                             \"[All Attributes Rights]\"; 0 takes them away\n"
     "  stream STORE NAME ATTRIBUTE FILE           a stream value from a file (- for input)\n"
+    "  read-stream STORE NAME ATTRIBUTE FILE      a stream value's bytes into a file (- for\n"
+    "                                             output)\n"
+    "  get STORE NAME ATTRIBUTE [FILE]            the attribute's values, one a line, as set\n"
+    "                                             takes them (no FILE or -: output)\n"
     "  remove STORE NAME                          an object without subordinates\n"
     "  attribute STORE NAME SYNTAX single|multi   defines an attribute\n"
     "  class STORE NAME [container] [abstract] [super=C] [in=C] [mandatory=A] [optional=A]...\n"
@@ -70,6 +74,60 @@ bool SplitAssignments(const std::vector<std::string>& args, TextValues* out) {
         it->second.push_back(arg.substr(equals + 1));
     }
     return true;
+}
+
+// Output of read-stream and get: "-" is the standard output; a file is
+// replaced whole only once everything is known to be there.
+int WriteOutput(const std::string& file, const std::string& bytes) {
+    if (file == "-") {
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        return 0;  // a failed write shows when the standard output is closed
+    }
+    std::string error;
+    if (vpr::machine::WriteFileAtomically(file, bytes, &error)) return 0;
+    std::fprintf(stderr, "vprdir: %s\n", error.c_str());
+    return 1;
+}
+
+int ReadStreamCommand(Store& store, const std::string& object, const std::string& attribute,
+                      const std::string& file) {
+    NameParts name;
+    std::vector<uint8_t> content;
+    int status = ParseFullName(object, &name);
+    if (status == DIR_SUCCESS) status = store.ReadStream(name, attribute, &content);
+    if (status != DIR_SUCCESS) return Report(status, "read " + attribute + " of " + object);
+    return WriteOutput(file, std::string(content.begin(), content.end()));
+}
+
+// Each value as the line that set takes back. A stream has no such form, nor
+// has a text holding a line break: both are refused rather than written cut.
+int GetCommand(Store& store, const std::string& object, const std::string& attribute,
+               const std::string& file) {
+    NameParts name;
+    AttributeDef def;
+    std::vector<AttributeValues> values;
+    int status = ParseFullName(object, &name);
+    if (status == DIR_SUCCESS) status = store.ReadValues(name, {attribute}, &values);
+    if (status == DIR_SUCCESS) status = store.GetAttribute(attribute, &def);
+    if (status != DIR_SUCCESS) return Report(status, "get " + attribute + " of " + object);
+    if (def.syntax == DIR_SYNTAX_STREAM) {
+        std::fprintf(stderr, "vprdir: %s of %s is a stream: read it with read-stream\n",
+                     attribute.c_str(), object.c_str());
+        return 1;
+    }
+    std::string lines;
+    for (const AttributeValues& found : values) {
+        for (const Value& value : found.values) {
+            std::string text = ValueToText(value);
+            if (text.find_first_of("\r\n") != std::string::npos) {
+                std::fprintf(stderr, "vprdir: a value of %s of %s holds a line break\n",
+                             attribute.c_str(), object.c_str());
+                return 1;
+            }
+            lines += text + "\n";
+        }
+    }
+    return WriteOutput(file, lines);
 }
 
 int DefineClass(Store& store, const std::string& name, const std::vector<std::string>& args) {
@@ -143,6 +201,10 @@ int Run(const std::vector<std::string>& args) {
         return Report(SetStream(*store, rest[0], rest[1], content),
                       "write " + rest[1] + " of " + rest[0]);
     }
+    if (command == "read-stream" && rest.size() == 3)
+        return ReadStreamCommand(*store, rest[0], rest[1], rest[2]);
+    if (command == "get" && (rest.size() == 2 || rest.size() == 3))
+        return GetCommand(*store, rest[0], rest[1], rest.size() == 3 ? rest[2] : "-");
     if (command == "remove" && rest.size() == 1) {
         NameParts name;
         status = ParseFullName(rest[0], &name);
