@@ -12,14 +12,15 @@ function(vpr_test)
 endfunction()
 
 # vpr_benchmark(NAME <name> SOURCES <files...> [LIBS <targets...>])
-# A Google Benchmark program; built, never registered with ctest.
+# A benchmark program on the kit of vpr/testing/bench.h: it prints its
+# workloads against their baselines; built, never registered with ctest.
 function(vpr_benchmark)
   if(NOT VPR_BENCHMARKS)
     return()
   endif()
   cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${B_NAME} ${B_SOURCES})
-  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS})
 endfunction()
 
 # vpr_resources(TARGET <target> SOURCE <file.vrc> [VERSION a.b.c.d] [WINDOWS_NAME <NAME.EXT>])

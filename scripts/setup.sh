@@ -4,7 +4,7 @@
 set -euo pipefail
 
 vpr_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
-              libbenchmark-dev libsqlite3-dev)
+              libsqlite3-dev)
 
 vpr_install_packages() {
     local missing=()
