@@ -72,17 +72,17 @@ std::string ValueLine(const RegistryValue& value) {
 
 LONG ExportTree(RegistryStore& store, int64_t id, const std::string& fullName, std::string* text) {
     *text += "[" + fullName + "]\r\n";
-    RegistryValue value;
-    LONG r;
-    for (DWORD i = 0; (r = store.ValueAt(id, i, &value)) == ERROR_SUCCESS; ++i) *text += ValueLine(value) + "\r\n";
-    if (r != ERROR_NO_MORE_ITEMS) return r;
+    std::vector<RegistryValue> values;
+    LONG r = store.Values(id, &values);
+    if (r != ERROR_SUCCESS) return r;
+    for (const RegistryValue& value : values) *text += ValueLine(value) + "\r\n";
     *text += "\r\n";
-    RegistryKeyRow child;
-    for (DWORD i = 0; (r = store.ChildAt(id, i, &child)) == ERROR_SUCCESS; ++i) {
-        r = ExportTree(store, child.id, fullName + "\\" + child.name, text);
-        if (r != ERROR_SUCCESS) return r;
+    std::vector<RegistryKeyRow> children;
+    r = store.Children(id, &children);
+    for (size_t i = 0; r == ERROR_SUCCESS && i < children.size(); ++i) {
+        r = ExportTree(store, children[i].id, fullName + "\\" + children[i].name, text);
     }
-    return r == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : r;
+    return r;
 }
 
 LONG DeleteTree(RegistryStore& store, const RegistryKeyRow& key) {

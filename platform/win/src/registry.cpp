@@ -1,7 +1,8 @@
 // The Reg*A calls. An opened key is a kernel object in the handle table that
 // names its registry file, its key id and the rights it was opened with; the
 // key itself is looked up again by every call, so a key deleted by another
-// process answers ERROR_KEY_DELETED.
+// process answers ERROR_KEY_DELETED. Enumeration keeps the key's list on the
+// handle between steps (see EnumerationRow).
 #include "vpr/win/registry.h"
 
 #include <algorithm>
@@ -18,6 +19,15 @@ namespace vpr::win {
 
 namespace {
 
+// What a key handle keeps of its key between enumeration steps: the subkeys
+// or the values as read under one change stamp of the key.
+template <class Row>
+struct Listing {
+    bool valid = false;
+    uint64_t stamp = 0;
+    std::vector<Row> rows;
+};
+
 class RegistryKeyObject : public KernelObject {
 public:
     RegistryKeyObject(std::shared_ptr<RegistryStore> store, int64_t id, REGSAM granted)
@@ -25,6 +35,9 @@ public:
     std::shared_ptr<RegistryStore> store;
     int64_t id;
     REGSAM granted;
+    std::mutex listingMutex;
+    Listing<RegistryKeyRow> subKeys;  // guarded by listingMutex
+    Listing<RegistryValue> values;    // guarded by listingMutex
 };
 
 // Rights a key gives: what was asked for, or for MAXIMUM_ALLOWED everything
@@ -62,19 +75,20 @@ struct KeyRef {
     REGSAM granted = 0;
 };
 
-LONG ResolveHandle(HKEY hKey, KeyRef* ref) {
+// `object` gets the key object of an opened key (null for a predefined key).
+LONG ResolveHandle(HKEY hKey, KeyRef* ref, std::shared_ptr<RegistryKeyObject>* object = nullptr) {
     if (IsPredefinedKey(hKey)) {
         ref->store = CurrentRegistry();
         if (!ref->store) return ERROR_CANTOPEN;
         ref->granted = KEY_ALL_ACCESS;
         return ResolvePredefinedKey(*ref->store, hKey, &ref->id);
     }
-    auto object = HandleTable::Instance().GetAs<RegistryKeyObject>(
-        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hKey)));
-    if (!object) return ERROR_INVALID_HANDLE;
-    ref->store = object->store;
-    ref->id = object->id;
-    ref->granted = object->granted;
+    auto key = HandleTable::Instance().GetAs<RegistryKeyObject>(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hKey)));
+    if (!key) return ERROR_INVALID_HANDLE;
+    ref->store = key->store;
+    ref->id = key->id;
+    ref->granted = key->granted;
+    if (object) *object = std::move(key);
     return ERROR_SUCCESS;
 }
 
@@ -123,6 +137,45 @@ LONG OnKey(HKEY hKey, REGSAM right, bool write, Body body) {
         LONG r = ref.store->GetKey(ref.id, &row);
         return r != ERROR_SUCCESS ? r : body(*ref.store, row);
     });
+}
+
+// The index-th subkey or value of the key behind hKey, as enumeration sees it
+// now: in order of names without regard to case, counting what is there at
+// this call. An opened key's handle keeps the whole list between calls while
+// the key's change stamp stays the same, so enumerating n entries reads the
+// list once, not n times; a predefined key, or a file without change
+// counters, reads the one row at each call.
+template <class Row>
+LONG EnumerationRow(HKEY hKey, REGSAM right, DWORD index, Listing<Row> RegistryKeyObject::*member,
+                    LONG (RegistryStore::*list)(int64_t, std::vector<Row>*),
+                    LONG (RegistryStore::*at)(int64_t, DWORD, Row*), Row* out) {
+    KeyRef ref;
+    std::shared_ptr<RegistryKeyObject> object;
+    LONG result = ResolveHandle(hKey, &ref, &object);
+    if (result != ERROR_SUCCESS) return result;
+    if ((ref.granted & right) != right) return ERROR_ACCESS_DENIED;
+    RegistryStore& store = *ref.store;
+    std::optional<uint64_t> stamp = object ? store.ChangeStamp(ref.id) : std::nullopt;
+    auto read = [&](const std::function<LONG()>& body) {
+        return store.Run(false, [&]() -> LONG {
+            RegistryKeyRow key;
+            LONG r = store.GetKey(ref.id, &key);
+            return r != ERROR_SUCCESS ? r : body();
+        });
+    };
+    if (!stamp) return read([&] { return (store.*at)(ref.id, index, out); });
+    std::lock_guard lock(object->listingMutex);
+    Listing<Row>& listing = (*object).*member;
+    if (!listing.valid || listing.stamp != *stamp) {
+        listing.valid = false;
+        result = read([&] { return (store.*list)(ref.id, &listing.rows); });
+        if (result != ERROR_SUCCESS) return result;
+        listing.valid = true;
+        listing.stamp = *stamp;
+    }
+    if (index >= listing.rows.size()) return ERROR_NO_MORE_ITEMS;
+    *out = listing.rows[index];
+    return ERROR_SUCCESS;
 }
 
 // Copies a name into a caller's buffer of *size characters; on success *size
@@ -435,9 +488,8 @@ extern "C" LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 extern "C" LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD,
                                      LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
     RegistryKeyRow child;
-    LONG result = OnKey(hKey, KEY_ENUMERATE_SUB_KEYS, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
-        return store.ChildAt(key.id, dwIndex, &child);
-    });
+    LONG result = EnumerationRow(hKey, KEY_ENUMERATE_SUB_KEYS, dwIndex, &RegistryKeyObject::subKeys,
+                                 &RegistryStore::Children, &RegistryStore::ChildAt, &child);
     if (result != ERROR_SUCCESS) return result;
     result = CopyName(child.name, lpName, lpcchName);
     if (result != ERROR_SUCCESS) return result;
@@ -459,9 +511,8 @@ extern "C" LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName
     if (lpValueName == nullptr || lpcchValueName == nullptr) return ERROR_INVALID_PARAMETER;
     if (lpData != nullptr && lpcbData == nullptr) return ERROR_INVALID_PARAMETER;
     RegistryValue value;
-    LONG result = OnKey(hKey, KEY_QUERY_VALUE, false, [&](RegistryStore& store, const RegistryKeyRow& key) -> LONG {
-        return store.ValueAt(key.id, dwIndex, &value);
-    });
+    LONG result = EnumerationRow(hKey, KEY_QUERY_VALUE, dwIndex, &RegistryKeyObject::values, &RegistryStore::Values,
+                                 &RegistryStore::ValueAt, &value);
     if (result != ERROR_SUCCESS) return result;
     if (lpType) *lpType = value.type;
     // The name is copied when it fits; the data size is told whether or not

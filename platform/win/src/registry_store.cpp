@@ -1,5 +1,12 @@
 #include "registry_store.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+
 #include "vpr/win/clock.h"
 #include "vpr/win/error.h"
 #include "vpr/win/registry.h"
@@ -37,7 +44,47 @@ const char kAddClasses[] =
 
 }  // namespace
 
+// The change counters of a registry file: a page of counters in a file
+// beside it ("registry.db-changes"), mapped by every process that uses the
+// file. A committed change to a key adds one to the counter of its slot, so a
+// process that kept a key's subkeys or values sees at the cost of one memory
+// read whether they may have changed since; keys that share a slot only
+// refresh each other's copies more often.
+class RegistryStore::ChangeCounters {
+public:
+    static constexpr size_t kSlots = 512;
+
+    // Maps the file, made when missing; null when it cannot be mapped.
+    static std::unique_ptr<ChangeCounters> Map(const std::string& path, bool readOnly) {
+        int fd = ::open(path.c_str(), readOnly ? O_RDONLY | O_CLOEXEC : O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) return nullptr;
+        struct stat st {};
+        constexpr off_t kSize = kSlots * sizeof(uint64_t);
+        bool sized = ::fstat(fd, &st) == 0 && (st.st_size >= kSize || (!readOnly && ::ftruncate(fd, kSize) == 0));
+        void* page = sized ? ::mmap(nullptr, kSize, readOnly ? PROT_READ : PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                           : MAP_FAILED;
+        ::close(fd);
+        if (page == MAP_FAILED) return nullptr;
+        return std::unique_ptr<ChangeCounters>(new ChangeCounters(static_cast<uint64_t*>(page), readOnly));
+    }
+    ~ChangeCounters() { ::munmap(slots_, kSlots * sizeof(uint64_t)); }
+
+    uint64_t Read(int64_t id) const { return std::atomic_ref<uint64_t>(Slot(id)).load(std::memory_order_acquire); }
+    void Add(int64_t id) {
+        if (!readOnly_) std::atomic_ref<uint64_t>(Slot(id)).fetch_add(1, std::memory_order_acq_rel);
+    }
+
+private:
+    ChangeCounters(uint64_t* slots, bool readOnly) : slots_(slots), readOnly_(readOnly) {}
+    uint64_t& Slot(int64_t id) const { return slots_[static_cast<uint64_t>(id) % kSlots]; }
+
+    uint64_t* slots_;
+    bool readOnly_;
+};
+
 RegistryStore::RegistryStore(std::string path) : db_(std::move(path)) {}
+
+RegistryStore::~RegistryStore() = default;
 
 LONG RegistryStore::ErrorOf(StoreFault fault) {
     switch (fault) {
@@ -60,7 +107,12 @@ LONG RegistryStore::Connect() {
         result = CheckFile();
         return result == ERROR_SUCCESS ? StoreFault::kNone : StoreFault::kDamaged;
     });
-    return result != ERROR_SUCCESS ? result : ErrorOf(fault);
+    if (result != ERROR_SUCCESS) return result;
+    if (fault == StoreFault::kNone && !countersTried_) {
+        countersTried_ = true;
+        counters_ = ChangeCounters::Map(db_.path() + "-changes", db_.readOnly());
+    }
+    return ErrorOf(fault);
 }
 
 LONG RegistryStore::CheckFile() {
@@ -120,10 +172,27 @@ LONG RegistryStore::Run(bool write, const std::function<LONG()>& body) {
     std::lock_guard lock(db_.mutex());
     LONG result = Connect();
     if (result != ERROR_SUCCESS) return result;
-    SqliteTransaction tx(db_, write);
-    if (tx.status() != StoreFault::kNone) return ErrorOf(tx.status());
-    result = body();
-    return result == ERROR_SUCCESS ? ErrorOf(tx.Commit()) : result;
+    ++runs_;
+    {
+        SqliteTransaction tx(db_, write);
+        result = tx.status() != StoreFault::kNone ? ErrorOf(tx.status()) : body();
+        if (result == ERROR_SUCCESS) result = ErrorOf(tx.Commit());
+    }
+    // The outermost run tells other readers of the changed keys once its
+    // transaction has ended, committed or not.
+    if (--runs_ == 0) {
+        if (counters_) {
+            for (int64_t id : changed_) counters_->Add(id);
+        }
+        changed_.clear();
+    }
+    return result;
+}
+
+std::optional<uint64_t> RegistryStore::ChangeStamp(int64_t id) {
+    std::lock_guard lock(db_.mutex());
+    if (Connect() != ERROR_SUCCESS || !counters_) return std::nullopt;
+    return counters_->Read(id);
 }
 
 LONG RegistryStore::Flush() {
@@ -173,6 +242,15 @@ LONG RegistryStore::AddChild(int64_t parent, std::string_view name, std::string_
     return Touch(parent);
 }
 
+LONG RegistryStore::Children(int64_t parent, std::vector<RegistryKeyRow>* rows) {
+    rows->clear();
+    auto q = db_.Prepare("SELECT " KEY_COLUMNS " FROM reg_key WHERE parent = ? ORDER BY name");
+    q.Bind(1, parent);
+    int rc;
+    while ((rc = q.Step()) == SQLITE_ROW) rows->push_back(ReadKey(q));
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : Error(rc);
+}
+
 LONG RegistryStore::ChildAt(int64_t parent, DWORD index, RegistryKeyRow* row) {
     auto q = db_.Prepare("SELECT " KEY_COLUMNS " FROM reg_key WHERE parent = ? ORDER BY name LIMIT 1 OFFSET ?");
     int rc = q.Bind(1, parent).Bind(2, static_cast<int64_t>(index)).Step();
@@ -193,6 +271,7 @@ LONG RegistryStore::DeleteKey(int64_t id) {
     auto key = db_.Prepare("DELETE FROM reg_key WHERE id = ?");
     rc = key.Bind(1, id).Step();
     if (rc != SQLITE_DONE) return Error(rc);
+    Changed(id);
     return Touch(parentId);
 }
 
@@ -201,9 +280,17 @@ LONG RegistryStore::SetDenied(int64_t id, DWORD denied) {
     return Error(q.Bind(1, static_cast<int64_t>(denied)).Bind(2, id).Step());
 }
 
+// The key's last write time is listed with its parent's subkeys, so both
+// count as changed.
 LONG RegistryStore::Touch(int64_t id) {
-    auto q = db_.Prepare("UPDATE reg_key SET written = ? WHERE id = ?");
-    return Error(q.Bind(1, CurrentTime()).Bind(2, id).Step());
+    auto q = db_.Prepare("UPDATE reg_key SET written = ? WHERE id = ? RETURNING parent");
+    int rc = q.Bind(1, CurrentTime()).Bind(2, id).Step();
+    if (rc == SQLITE_ROW) {
+        Changed(id);
+        Changed(q.Int(0));
+        rc = q.Step();
+    }
+    return Error(rc);
 }
 
 LONG RegistryStore::GetValue(int64_t key, std::string_view name, RegistryValue* value) {
@@ -243,6 +330,15 @@ LONG RegistryStore::ValueAt(int64_t key, DWORD index, RegistryValue* value) {
     if (rc != SQLITE_ROW) return Error(rc);
     *value = ReadValue(q);
     return ERROR_SUCCESS;
+}
+
+LONG RegistryStore::Values(int64_t key, std::vector<RegistryValue>* values) {
+    values->clear();
+    auto q = db_.Prepare("SELECT name, type, data FROM reg_value WHERE key = ? ORDER BY name");
+    q.Bind(1, key);
+    int rc;
+    while ((rc = q.Step()) == SQLITE_ROW) values->push_back(ReadValue(q));
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : Error(rc);
 }
 
 LONG RegistryStore::Info(int64_t key, RegistryKeyInfo* info) {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +49,7 @@ public:
     static constexpr int64_t kUsers = 2;
 
     explicit RegistryStore(std::string path);
+    ~RegistryStore();
     RegistryStore(const RegistryStore&) = delete;
     RegistryStore& operator=(const RegistryStore&) = delete;
 
@@ -64,6 +67,8 @@ public:
     LONG FindChild(int64_t parent, std::string_view name, RegistryKeyRow* row);
     LONG AddChild(int64_t parent, std::string_view name, std::string_view keyClass, int64_t* id);
     LONG ChildAt(int64_t parent, DWORD index, RegistryKeyRow* row);  // ERROR_NO_MORE_ITEMS past the end
+    // Every subkey, in the order of enumeration (names without regard to case).
+    LONG Children(int64_t parent, std::vector<RegistryKeyRow>* rows);
     LONG DeleteKey(int64_t id);  // the key and its values; its subkeys must be gone
     LONG SetDenied(int64_t id, DWORD denied);
     LONG Touch(int64_t id);
@@ -72,6 +77,8 @@ public:
     LONG SetValue(int64_t key, std::string_view name, DWORD type, std::string_view data);
     LONG DeleteValue(int64_t key, std::string_view name);
     LONG ValueAt(int64_t key, DWORD index, RegistryValue* value);
+    // Every value of the key, in the order of enumeration.
+    LONG Values(int64_t key, std::vector<RegistryValue>* values);
     LONG Info(int64_t key, RegistryKeyInfo* info);
 
     // The Windows code of a store fault: ERROR_BADDB for a damaged or foreign
@@ -80,7 +87,19 @@ public:
     // a read-only file, ERROR_CANTOPEN, ERROR_NOT_ENOUGH_MEMORY, ERROR_CANTWRITE.
     static LONG ErrorOf(StoreFault fault);
 
+    // A number that changes, in every process of the machine, once a
+    // transaction that changed the key's subkeys or values (or a subkey's
+    // class or last write time) has committed. Read it before the
+    // transaction that reads what it guards. Empty when the file has no
+    // change counters (a folder that cannot take them): then nothing read
+    // may be kept for later.
+    std::optional<uint64_t> ChangeStamp(int64_t id);
+
 private:
+    class ChangeCounters;
+
+    // Marks the key changed by the running transaction.
+    void Changed(int64_t id) { changed_.push_back(id); }
     // Opens the file in this process and checks it once: a new file gets the
     // schema, an older one the columns added since.
     LONG Connect();
@@ -90,6 +109,10 @@ private:
     LONG Error(int sqliteResult) const { return ErrorOf(StoreFaultOf(sqliteResult)); }
 
     SqliteDatabase db_;
+    std::unique_ptr<ChangeCounters> counters_;  // mapped by Connect; guarded by db_.mutex()
+    bool countersTried_ = false;                // guarded by db_.mutex()
+    std::vector<int64_t> changed_;              // keys the running transaction changed; guarded by db_.mutex()
+    int runs_ = 0;                              // Run calls under way on this thread; guarded by db_.mutex()
 };
 
 }  // namespace vpr::win

@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 #include "vpr/win/clock.h"
@@ -28,6 +31,20 @@ int WaitWhileBusy(void* start, int count) {
     // The last wait ends exactly at the timeout.
     Sleep(static_cast<DWORD>(std::min<uint64_t>(kBusyDelays[step], kStoreBusyTimeoutMs - waited)));
     return 1;
+}
+
+// This process's id, kept rather than asked of the kernel on every store call;
+// a forked child learns its own at once.
+std::atomic<pid_t> g_pid{::getpid()};
+
+pid_t ThisProcess() {
+    static const bool registered = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { g_pid.store(::getpid()); });
+        g_pid.store(::getpid());
+        return true;
+    }();
+    (void)registered;
+    return g_pid.load(std::memory_order_relaxed);
 }
 
 bool Writable(const std::string& path) {
@@ -95,16 +112,16 @@ StoreFault StoreFaultOf(int result) {
 
 // ---- statements ----------------------------------------------------------
 
-SqliteStatement::SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt, bool cached, int result)
-    : owner_(owner), stmt_(stmt), cached_(cached), result_(result) {}
+SqliteStatement::SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt, bool* inUse, int result)
+    : owner_(owner), stmt_(stmt), inUse_(inUse), result_(result) {}
 
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
-    : owner_(other.owner_), stmt_(other.stmt_), cached_(other.cached_), result_(other.result_) {
+    : owner_(other.owner_), stmt_(other.stmt_), inUse_(other.inUse_), result_(other.result_) {
     other.stmt_ = nullptr;
 }
 
 SqliteStatement::~SqliteStatement() {
-    if (stmt_ != nullptr) owner_->Release(stmt_, cached_);
+    if (stmt_ != nullptr) owner_->Release(stmt_, inUse_);
 }
 
 SqliteStatement& SqliteStatement::Bind(int index, int64_t value) {
@@ -169,7 +186,7 @@ SqliteDatabase::~SqliteDatabase() { Close(); }
 void SqliteDatabase::Close() {
     // A connection made before a fork belongs to the parent: the child leaves
     // it alone rather than finish the parent's statements or write its files.
-    if (db_ != nullptr && pid_ == ::getpid()) {
+    if (db_ != nullptr && pid_ == ThisProcess()) {
         for (auto& [sql, entry] : cache_) sqlite3_finalize(entry.stmt);
         sqlite3_close_v2(db_);
     }
@@ -180,7 +197,7 @@ void SqliteDatabase::Close() {
 
 StoreFault SqliteDatabase::Open(bool create, const std::function<StoreFault()>& check) {
     std::lock_guard lock(mutex_);
-    if (db_ != nullptr && pid_ == ::getpid()) return StoreFault::kNone;
+    if (db_ != nullptr && pid_ == ThisProcess()) return StoreFault::kNone;
     Close();
     struct stat st {};
     bool exists = ::stat(path_.c_str(), &st) == 0;
@@ -206,7 +223,7 @@ StoreFault SqliteDatabase::Open(bool create, const std::function<StoreFault()>& 
         return StoreFaultOf(result);
     }
     db_ = db;
-    pid_ = ::getpid();
+    pid_ = ThisProcess();
     sqlite3_busy_handler(db_, &WaitWhileBusy, &busyStart_);
     StoreFault fault = Exec("PRAGMA foreign_keys=ON");
     if (fault == StoreFault::kNone) fault = check();
@@ -220,33 +237,29 @@ SqliteStatement SqliteDatabase::Prepare(const char* sql) {
     auto it = cache_.find(std::string_view(sql));
     if (it != cache_.end() && !it->second.inUse) {
         it->second.inUse = true;
-        return SqliteStatement(this, it->second.stmt, true, SQLITE_OK);
+        return SqliteStatement(this, it->second.stmt, &it->second.inUse, SQLITE_OK);
     }
     sqlite3_stmt* stmt = nullptr;
     int result = db_ != nullptr ? sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
                                 : SQLITE_MISUSE;
     if (result != SQLITE_OK) {
         sqlite3_finalize(stmt);
-        return SqliteStatement(this, nullptr, false, result);
+        return SqliteStatement(this, nullptr, nullptr, result);
     }
-    bool cached = it == cache_.end();
-    if (cached) cache_.emplace(sql, CachedStatement{stmt, true});
-    return SqliteStatement(this, stmt, cached, SQLITE_OK);
+    if (it != cache_.end()) return SqliteStatement(this, stmt, nullptr, SQLITE_OK);
+    // Map entries stay where they are, so the statement keeps its entry's mark.
+    auto added = cache_.emplace(sql, CachedStatement{stmt, true}).first;
+    return SqliteStatement(this, stmt, &added->second.inUse, SQLITE_OK);
 }
 
-void SqliteDatabase::Release(sqlite3_stmt* stmt, bool cached) {
-    if (!cached) {
+void SqliteDatabase::Release(sqlite3_stmt* stmt, bool* inUse) {
+    if (inUse == nullptr) {
         sqlite3_finalize(stmt);
         return;
     }
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
-    for (auto& [sql, entry] : cache_) {
-        if (entry.stmt == stmt) {
-            entry.inUse = false;
-            return;
-        }
-    }
+    *inUse = false;
 }
 
 StoreFault SqliteDatabase::Exec(const char* sql) {
@@ -266,19 +279,23 @@ StoreFault SqliteDatabase::Checkpoint() {
 
 // ---- transactions ---------------------------------------------------------
 
+// Transactions begin and end through the statement cache: they run on every
+// store call, and compiling them each time would cost more than the call.
 SqliteTransaction::SqliteTransaction(SqliteDatabase& db, bool write) : db_(db), lock_(db.mutex_) {
     outermost_ = db_.depth_++ == 0;
-    if (outermost_) status_ = db_.Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+    if (outermost_) {
+        status_ = db_.db_ == nullptr ? StoreFault::kCannotOpen : db_.Prepare(write ? "BEGIN IMMEDIATE" : "BEGIN").Run();
+    }
 }
 
 SqliteTransaction::~SqliteTransaction() {
     --db_.depth_;
-    if (outermost_ && status_ == StoreFault::kNone && !done_) db_.Exec("ROLLBACK");
+    if (outermost_ && status_ == StoreFault::kNone && !done_) db_.Prepare("ROLLBACK").Run();
 }
 
 StoreFault SqliteTransaction::Commit() {
     if (status_ != StoreFault::kNone || !outermost_) return status_;
-    StoreFault fault = db_.Exec("COMMIT");
+    StoreFault fault = db_.Prepare("COMMIT").Run();
     done_ = fault == StoreFault::kNone;
     return fault;
 }

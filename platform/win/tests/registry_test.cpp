@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -190,6 +191,78 @@ TEST_F(RegistryTest, EnumeratesInCaseInsensitiveNameOrder) {
     EXPECT_EQ(maxSubKey, 6u);
     EXPECT_EQ(maxValueName, 6u);
     EXPECT_EQ(maxValue, 7u);
+    RegCloseKey(key);
+}
+
+// An index counts what the key holds at the call: a key or value added or
+// removed between steps, through this handle, another one or another
+// process, moves the entries after it.
+TEST_F(RegistryTest, EnumerationByIndexSeesChangesBetweenSteps) {
+    HKEY key = Create(HKEY_LOCAL_MACHINE, "Steps");
+    for (const char* name : {"b", "d", "f"}) {
+        RegCloseKey(Create(key, name));
+        ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(name), 2), ERROR_SUCCESS);
+    }
+    HKEY other = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Steps", 0, KEY_ALL_ACCESS, &other), ERROR_SUCCESS);
+    auto keyAt = [&](DWORD index) {
+        char name[16];
+        DWORD size = sizeof name;
+        LONG r = RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+        return r == ERROR_SUCCESS ? std::string(name) : "error " + std::to_string(r);
+    };
+    auto valueAt = [&](DWORD index) {
+        char name[16];
+        BYTE data[16];
+        DWORD size = sizeof name, dataSize = sizeof data;
+        LONG r = RegEnumValueA(key, index, name, &size, nullptr, nullptr, data, &dataSize);
+        return r == ERROR_SUCCESS ? std::string(name) + "=" + reinterpret_cast<char*>(data) : "error " + std::to_string(r);
+    };
+    auto inChild = [](const std::function<bool()>& work) {
+        return vpr::testing::RunInChildProcesses(1, [&](int) { return work(); });
+    };
+    const std::string kNoMore = "error " + std::to_string(ERROR_NO_MORE_ITEMS);
+
+    EXPECT_EQ(keyAt(0), "b");
+    RegCloseKey(Create(key, "a"));  // before the next index, through the same handle
+    EXPECT_EQ(keyAt(1), "b");
+    EXPECT_EQ(RegDeleteKeyA(other, "d"), ERROR_SUCCESS);  // through another handle
+    EXPECT_EQ(keyAt(2), "f");
+    ASSERT_TRUE(inChild([] {  // by another process
+        HKEY k = nullptr;
+        return RegCreateKeyA(HKEY_LOCAL_MACHINE, "Steps\\e", &k) == ERROR_SUCCESS && RegCloseKey(k) == ERROR_SUCCESS;
+    }));
+    EXPECT_EQ(keyAt(3), "f");
+    EXPECT_EQ(keyAt(4), kNoMore);
+
+    EXPECT_EQ(valueAt(0), "b=b");
+    ASSERT_EQ(RegDeleteValueA(other, "b"), ERROR_SUCCESS);
+    EXPECT_EQ(valueAt(0), "d=d");
+    ASSERT_TRUE(inChild([] {
+        HKEY k = nullptr;
+        return RegOpenKeyA(HKEY_LOCAL_MACHINE, "Steps", &k) == ERROR_SUCCESS &&
+               RegSetValueExA(k, "c", 0, REG_SZ, reinterpret_cast<const BYTE*>("c"), 2) == ERROR_SUCCESS &&
+               RegSetValueExA(k, "D", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2) == ERROR_SUCCESS &&
+               RegCloseKey(k) == ERROR_SUCCESS;
+    }));
+    EXPECT_EQ(valueAt(0), "c=c");
+    EXPECT_EQ(valueAt(1), "d=x");  // the new data, under the name as first written
+    EXPECT_EQ(valueAt(2), "f=f");
+    EXPECT_EQ(valueAt(3), kNoMore);
+
+    // A key deleted between steps answers so.
+    for (const char* name : {"a", "b", "e", "f"}) ASSERT_EQ(RegDeleteKeyA(other, name), ERROR_SUCCESS);
+    EXPECT_EQ(keyAt(0), kNoMore);
+    HKEY child = Create(key, "gone");
+    EXPECT_EQ(RegSetValueExA(child, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("v"), 2), ERROR_SUCCESS);
+    char name[16];
+    DWORD size = sizeof name;
+    EXPECT_EQ(RegEnumValueA(child, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(other, "gone"), ERROR_SUCCESS);
+    size = sizeof name;
+    EXPECT_EQ(RegEnumValueA(child, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    RegCloseKey(child);
+    RegCloseKey(other);
     RegCloseKey(key);
 }
 

@@ -74,11 +74,11 @@ public:
 
 private:
     friend class SqliteDatabase;
-    SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt, bool cached, int result);
+    SqliteStatement(SqliteDatabase* owner, sqlite3_stmt* stmt, bool* inUse, int result);
 
     SqliteDatabase* owner_;
     sqlite3_stmt* stmt_;
-    bool cached_;
+    bool* inUse_;  // the cache entry's mark; null for a statement compiled for this use only
     int result_;
 };
 
@@ -123,7 +123,7 @@ private:
         sqlite3_stmt* stmt = nullptr;
         bool inUse = false;
     };
-    void Release(sqlite3_stmt* stmt, bool cached);
+    void Release(sqlite3_stmt* stmt, bool* inUse);
     void Close();
 
     std::string path_;
