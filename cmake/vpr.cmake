@@ -86,3 +86,27 @@ function(vpr_resource_library)
     COMMENT "Compiling resource library ${R_NAME}")
   add_custom_target(${target} ALL DEPENDS ${dir}/${R_NAME})
 endfunction()
+
+# vpr_fuzz_target(NAME <name> SOURCES <files...> CORPUS <folder> [LIBS <targets...>]
+#                 [INCLUDES <folders...>])
+# A reader of outside bytes under a fuzzer: the sources define
+# LLVMFuzzerTestOneInput. In a test build the target is linked with the
+# replay driver (testing/fuzz) as <name>_replay and ctest feeds it every file
+# of the corpus folder; with VPR_FUZZ it is also a libFuzzer program
+# <name>_fuzz that a person runs by hand (README "Fuzzing a reader").
+function(vpr_fuzz_target)
+  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS;INCLUDES" ${ARGN})
+  get_filename_component(corpus ${F_CORPUS} ABSOLUTE)
+  if(VPR_FUZZ)
+    add_executable(${F_NAME}_fuzz ${F_SOURCES})
+    target_link_libraries(${F_NAME}_fuzz PRIVATE ${F_LIBS} vprfuzzkit)
+    target_include_directories(${F_NAME}_fuzz PRIVATE ${F_INCLUDES})
+    target_link_options(${F_NAME}_fuzz PRIVATE -fsanitize=fuzzer)
+  endif()
+  if(VPR_TESTS)
+    add_executable(${F_NAME}_replay ${F_SOURCES})
+    target_link_libraries(${F_NAME}_replay PRIVATE ${F_LIBS} vprfuzzkit vprfuzzreplay)
+    target_include_directories(${F_NAME}_replay PRIVATE ${F_INCLUDES})
+    add_test(NAME ${F_NAME}_corpus COMMAND ${F_NAME}_replay ${corpus})
+  endif()
+endfunction()

@@ -5,10 +5,17 @@ set -euo pipefail
 
 vpr_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev
               libsqlite3-dev)
+# Only scripts/fuzz.sh needs these: clang and its runtime, which holds
+# libFuzzer (Debian 12's clang only recommends it, and we install no
+# recommendations).
+vpr_fuzz_packages=(clang libclang-rt-14-dev)
 
+# Installs the packages named (by default the build's) that are missing.
 vpr_install_packages() {
+    local wanted=("$@")
+    if [ ${#wanted[@]} -eq 0 ]; then wanted=("${vpr_packages[@]}"); fi
     local missing=()
-    for pkg in "${vpr_packages[@]}"; do
+    for pkg in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$pkg")
         fi
