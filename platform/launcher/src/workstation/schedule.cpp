@@ -52,7 +52,9 @@ bool ScheduleOpen(const ScheduleBlock& s, int64_t now, const std::string& comput
         case ScheduleBlock::kStartStop:
             return local >= startDay + s.startTime && local < endDay + s.endTime + kMinute;
         case ScheduleBlock::kDayMask: {
-            int weekday = static_cast<int>((FloorDiv(day, kDay) + 4) % 7);  // 1970-01-01 was a Thursday
+            // 1970-01-01 was a Thursday; days before it (a damaged time zone
+            // can put the local time there) count back to their own weekday.
+            int weekday = static_cast<int>(((FloorDiv(day, kDay) + 4) % 7 + 7) % 7);
             return day >= startDay && day <= endDay && (s.dayMask >> weekday & 1) && InWindow(s, timeOfDay);
         }
         case ScheduleBlock::kSelected:

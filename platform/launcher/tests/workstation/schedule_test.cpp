@@ -84,6 +84,14 @@ TEST_F(ScheduleTest, RecordsOfEachTypeOpenWhenTheySay) {
     ScheduleBlock selected = daily(ScheduleBlock::kSelected);
     selected.selectedDates[0] = static_cast<int32_t>(kMonday + 2 * 86400);  // Wednesday
     selected.dateCount = 1;
+    // A damaged time zone of five days and 31 years puts Monday's local time
+    // on Saturday 1969-12-27: the weekday still comes from the calendar.
+    ScheduleBlock before1970 = weekdays;
+    before1970.timeZone = static_cast<int32_t>(kMonday + 5 * 86400);
+    before1970.startDate = static_cast<int32_t>(kMonday - 86400);
+    before1970.endDate = static_cast<int32_t>(kMonday + 86400);
+    ScheduleBlock saturday1969 = before1970;
+    saturday1969.dayMask = 0x40;
     ScheduleBlock spread = daily(ScheduleBlock::kStartStop);
     spread.spread = 1;  // under a second: every computer starts on time
     struct Case {
@@ -101,6 +109,8 @@ TEST_F(ScheduleTest, RecordsOfEachTypeOpenWhenTheySay) {
         {"the selected Wednesday", selected, kMonday + 2 * 86400 + 9 * kHour, true},
         {"a day not selected", selected, kMonday + 9 * kHour, false},
         {"a range open from its start", spread, kMonday + 8 * kHour, true},
+        {"local time before 1970 on a Saturday", saturday1969, kMonday + 9 * kHour, true},
+        {"local time before 1970, not Monday", before1970, kMonday + 9 * kHour, false},
         {"a range open overnight", spread, kMonday + 86400 + 3 * kHour, true},
     };
     for (const Case& c : cases) {
