@@ -16,6 +16,7 @@ declare -A corpus=(
     [resource_container]=platform/win/fuzz/corpus/resource_container
     [regedit_text]=platform/win/fuzz/corpus/regedit_text
     [ini_text]=platform/win/fuzz/corpus/ini_text
+    [icon_image]=platform/user/fuzz/corpus/icon_image
     [template_record]=template/fuzz/corpus/template_record
     [schedule_record]=template/fuzz/corpus/schedule_record
     [picture_file]=snapshot/engine/fuzz/corpus/picture_file
