@@ -1,9 +1,23 @@
 #include "vpr/machine/code_page.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace vpr::machine {
 
 namespace {
+
 bool IsJapaneseLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The length of the character at `at`, never past the text's end; a NUL
+// inside the text is a character of one byte.
+size_t CharLengthAt(std::string_view text, size_t at, unsigned codePage) {
+    unsigned char bytes[5] = {};
+    std::memcpy(bytes, text.data() + at, std::min<size_t>(4, text.size() - at));
+    size_t n = CharLength(bytes, codePage);
+    return n == 0 ? 1 : n;
+}
+
 }  // namespace
 
 size_t CharLength(const unsigned char* text, unsigned codePage) {
@@ -29,6 +43,39 @@ unsigned char FoldCase(unsigned char c, unsigned codePage) {
         if (c == 0x9F) return 0xFF;
     }
     return c;
+}
+
+int CompareNoCase(std::string_view a, std::string_view b, unsigned codePage) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        size_t n = CharLengthAt(a, i, codePage);
+        size_t m = CharLengthAt(b, j, codePage);
+        auto x = reinterpret_cast<const unsigned char*>(a.data() + i);
+        auto y = reinterpret_cast<const unsigned char*>(b.data() + j);
+        if (n == 1 && m == 1) {
+            int difference = FoldCase(*x, codePage) - FoldCase(*y, codePage);
+            if (difference != 0) return difference;
+        } else {
+            // A multibyte character against anything: the bytes as they stand,
+            // the shorter character first when one starts the other.
+            int difference = std::memcmp(x, y, std::min(n, m));
+            if (difference != 0) return difference;
+            if (n != m) return n < m ? -1 : 1;
+        }
+        i += n;
+        j += m;
+    }
+    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
+}
+
+std::string FoldNoCase(std::string_view text, unsigned codePage) {
+    std::string folded(text);
+    for (size_t i = 0; i < folded.size();) {
+        size_t n = CharLengthAt(folded, i, codePage);
+        if (n == 1) folded[i] = static_cast<char>(FoldCase(static_cast<unsigned char>(folded[i]), codePage));
+        i += n;
+    }
+    return folded;
 }
 
 }  // namespace vpr::machine

@@ -13,8 +13,9 @@
 #include <mutex>
 #include <sstream>
 
-#include "ini_text.h"
 #include "vpr/machine/atomic_file.h"
+#include "vpr/machine/code_page.h"
+#include "vpr/machine/ini_text.h"
 
 namespace vpr::machine {
 
@@ -88,8 +89,25 @@ bool IsWindowsPathOnDrive(const std::string& path) {
            path[1] == ':' && path[2] == '\\';
 }
 
+// Reads machine.ini whole; a file with a NUL byte is not a text file.
+bool ReadIniFile(const std::string& path, std::string* text, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::stringstream content;
+    content << in.rdbuf();
+    *text = content.str();
+    if (text->find('\0') != std::string::npos) {
+        *error = path + ": not a text file";
+        return false;
+    }
+    return true;
+}
+
 // Applies one machine.ini value; returns an error text or "".
-std::string ApplyValue(Machine* m, const IniText::Entry& e) {
+std::string ApplyValue(Machine* m, const IniText::KeyLine& e) {
     const std::string section = Upper(e.section);
     const std::string key = Upper(e.key);
     const std::string& v = e.value;
@@ -371,33 +389,37 @@ std::vector<Machine::JournalEntry> Machine::ReadJournal() const {
 }
 
 bool Machine::Save(std::string* error) const {
-    IniText ini;
-    ini.Set("Machine", "Platform", PlatformName(platform));
-    ini.Set("Machine", "Version",
+    IniText ini("");
+    ini.SetLineEnd("\n");  // a host file that people edit
+    auto set = [&](const std::string& section, const std::string& key, const std::string& value) {
+        ini.SetValue(section, key, value);
+    };
+    set("Machine", "Platform", PlatformName(platform));
+    set("Machine", "Version",
             std::to_string(majorVersion) + "." + std::to_string(minorVersion) + "." +
                 std::to_string(buildNumber));
-    ini.Set("Machine", "ServicePack", servicePack);
-    ini.Set("Machine", "CodePage", std::to_string(codePage));
-    ini.Set("Machine", "ComputerName", computerName);
-    ini.Set("Machine", "UserName", userName);
-    ini.Set("Machine", "SafeMode", safeMode ? "1" : "0");
-    ini.Set("Machine", "WindowsDirectory", windowsDirectory);
-    ini.Set("Drives", "Z", "/");
+    set("Machine", "ServicePack", servicePack);
+    set("Machine", "CodePage", std::to_string(codePage));
+    set("Machine", "ComputerName", computerName);
+    set("Machine", "UserName", userName);
+    set("Machine", "SafeMode", safeMode ? "1" : "0");
+    set("Machine", "WindowsDirectory", windowsDirectory);
+    set("Drives", "Z", "/");
     for (const auto& [letter, folder] : drives)
-        if (letter != 'Z') ini.Set("Drives", std::string(1, letter), RelativeToRoot(root, folder));
-    for (const auto& [share, folder] : uncShares) ini.Set("UNC", share, RelativeToRoot(root, folder));
-    ini.Set("Screen", "Width", std::to_string(screen.width));
-    ini.Set("Screen", "Height", std::to_string(screen.height));
-    ini.Set("Screen", "Icon", std::to_string(screen.icon));
-    ini.Set("Screen", "SmallIcon", std::to_string(screen.smallIcon));
-    ini.Set("Screen", "MenuCheck", std::to_string(screen.menuCheck));
+        if (letter != 'Z') set("Drives", std::string(1, letter), RelativeToRoot(root, folder));
+    for (const auto& [share, folder] : uncShares) set("UNC", share, RelativeToRoot(root, folder));
+    set("Screen", "Width", std::to_string(screen.width));
+    set("Screen", "Height", std::to_string(screen.height));
+    set("Screen", "Icon", std::to_string(screen.icon));
+    set("Screen", "SmallIcon", std::to_string(screen.smallIcon));
+    set("Screen", "MenuCheck", std::to_string(screen.menuCheck));
     for (const auto& tree : trees) {
         std::string section = "Tree " + tree.name;
-        ini.Set(section, "Store", RelativeToRoot(root, tree.storeFile));
-        ini.Set(section, "User", tree.user);
-        ini.Set(section, "Authenticated", tree.authenticated ? "1" : "0");
+        set(section, "Store", RelativeToRoot(root, tree.storeFile));
+        set(section, "User", tree.user);
+        set(section, "Authenticated", tree.authenticated ? "1" : "0");
     }
-    return ini.Write(IniFile(), error);
+    return WriteFileAtomically(IniFile(), ini.Text(), error);
 }
 
 bool LoadMachine(const std::string& root, Machine* machine, std::string* error) {
@@ -414,19 +436,25 @@ bool LoadMachine(const std::string& root, Machine* machine, std::string* error) 
     Machine m;
     m.root = cleanRoot;
     std::string iniPath = m.IniFile();
-    IniText ini;
-    std::string readError;
-    if (!ini.Read(iniPath, &readError)) {
+    std::string text, readError;
+    if (!ReadIniFile(iniPath, &text, &readError)) {
         if (error) *error = "machine " + cleanRoot + ": " + readError;
         return false;
     }
-    if (!ini.HasSection("Machine")) {
+    IniText ini(text);
+    if (std::string problem = ini.FirstMalformedLine(); !problem.empty()) {
+        if (error) *error = "machine " + cleanRoot + ": " + iniPath + " " + problem;
+        return false;
+    }
+    auto sections = ini.SectionNames();
+    if (std::none_of(sections.begin(), sections.end(),
+                     [](const std::string& s) { return SameNoCase(s, "Machine", 65001); })) {
         if (error) *error = iniPath + ": no [Machine] section; not a machine folder";
         return false;
     }
     // Platform first: it sets the version defaults that later keys may override.
     for (const auto& pass : {true, false}) {
-        for (const auto& entry : ini.entries()) {
+        for (const auto& entry : ini.KeyLines()) {
             bool isPlatform = Upper(entry.section) == "MACHINE" && Upper(entry.key) == "PLATFORM";
             if (isPlatform != pass) continue;
             std::string problem = ApplyValue(&m, entry);
@@ -502,7 +530,7 @@ bool SetMachineFact(Machine* machine, const std::string& key, const std::string&
         {"SCREEN.ICON", {"Screen", "Icon"}},           {"SCREEN.SMALLICON", {"Screen", "SmallIcon"}},
         {"SCREEN.MENUCHECK", {"Screen", "MenuCheck"}},
     };
-    IniText::Entry entry;
+    IniText::KeyLine entry;
     std::string upper = Upper(key);
     if (auto it = kAliases.find(upper); it != kAliases.end()) {
         entry = {it->second.first, it->second.second, value, 0};

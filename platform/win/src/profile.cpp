@@ -1,28 +1,35 @@
 // The private profile calls: each reads or rewrites one ini file under a file
 // lock. A change is written in place (so the file keeps its identity, mode and
-// attributes) from the first byte that differs; room for a longer text is
-// reserved before any byte is written, so a full disk leaves the file as it
-// was.
+// attributes) from the first byte that differs, before the call returns; room
+// for a longer text is reserved before any byte is written, so a full disk
+// leaves the file as it was. The process keeps one parsed copy of each file
+// it read or wrote (ParsedFiles), so a read costs a look at the file's facts
+// and a look-up, not a parse.
 #include "vpr/win/profile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-#include "vpr/win/ini_text.h"
+#include "vpr/machine/ini_text.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/path.h"
 
 namespace {
 
-using vpr::win::IniText;
+using vpr::machine::IniText;
+using ParsedText = std::shared_ptr<const IniText>;
 
 constexpr const char* kWinIni = "win.ini";
 
@@ -44,6 +51,7 @@ public:
         }
         return 0;
     }
+    int Stat(struct stat* st) const { return ::fstat(fd_, st) == 0 ? 0 : errno; }
     int ReadAll(std::string* text) const {
         text->clear();
         char buffer[8192];
@@ -82,54 +90,182 @@ private:
     int fd_ = -1;
 };
 
-// A name without a folder lies in the machine's Windows folder.
-bool ProfileHostPath(LPCSTR fileName, std::string* host) {
+// The parsed copies of the ini files this process read or wrote, one per
+// file. A copy answers while the file is the same file (device and inode)
+// with the same size and modification time as when the copy was made, and
+// that time lay clearly before the copy was made: a change by another process
+// in the same tick of the file system's clock as our read would otherwise
+// keep both, so such a copy is read again until the tick has passed. This
+// process's own writes leave their result as the copy.
+class ParsedFiles {
+public:
+    static ParsedFiles& Instance() {
+        static auto* files = new ParsedFiles;  // outlives every caller at exit
+        return *files;
+    }
+
+    ParsedText Find(const std::string& host, const struct stat& st, unsigned codePage) {
+        std::lock_guard lock(mutex_);
+        auto it = files_.find(host);
+        if (it == files_.end()) return nullptr;
+        const Copy& copy = it->second;
+        bool same = copy.settled && copy.codePage == codePage && copy.dev == st.st_dev && copy.ino == st.st_ino &&
+                    copy.size == st.st_size && copy.mtime.tv_sec == st.st_mtim.tv_sec &&
+                    copy.mtime.tv_nsec == st.st_mtim.tv_nsec;
+        return same ? copy.text : nullptr;
+    }
+
+    // Keeps `text` as the copy of the file whose facts are `st`, made now.
+    void Keep(const std::string& host, const struct stat& st, unsigned codePage, ParsedText text) {
+        struct timespec now {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        // A time without nanoseconds comes from a file system that counts
+        // whole seconds (two, for some): wait out two of them.
+        int64_t tickNs = st.st_mtim.tv_nsec == 0 ? 2'000'000'000 : 20'000'000;
+        int64_t age = (now.tv_sec - st.st_mtim.tv_sec) * 1'000'000'000 + (now.tv_nsec - st.st_mtim.tv_nsec);
+        std::lock_guard lock(mutex_);
+        files_[host] = Copy{st.st_dev, st.st_ino, st.st_size, st.st_mtim, codePage, age > tickNs, std::move(text)};
+    }
+
+private:
+    struct Copy {
+        dev_t dev;
+        ino_t ino;
+        off_t size;
+        struct timespec mtime;
+        unsigned codePage;
+        bool settled;  // the modification time lay a whole tick before the copy was made
+        ParsedText text;
+    };
+    std::mutex mutex_;
+    std::unordered_map<std::string, Copy> files_;  // guarded by mutex_
+};
+
+// The host paths of full Windows names already resolved, per machine: the
+// resolution looks at every folder on the way, a cost the parsed copies would
+// otherwise pay on every read. A kept path is used while the file is there
+// (ReadProfile forgets one that is gone).
+class ResolvedNames {
+public:
+    static ResolvedNames& Instance() {
+        static auto* names = new ResolvedNames;  // outlives every caller at exit
+        return *names;
+    }
+    bool Find(unsigned long generation, const std::string& name, std::string* host) {
+        std::lock_guard lock(mutex_);
+        if (generation != generation_) return false;
+        auto it = hosts_.find(name);
+        if (it == hosts_.end()) return false;
+        *host = it->second;
+        return true;
+    }
+    void Keep(unsigned long generation, const std::string& name, const std::string& host) {
+        std::lock_guard lock(mutex_);
+        if (generation != generation_) hosts_.clear();
+        generation_ = generation;
+        hosts_[name] = host;
+    }
+    void Forget(const std::string& name) {
+        std::lock_guard lock(mutex_);
+        hosts_.erase(name);
+    }
+
+private:
+    std::mutex mutex_;
+    unsigned long generation_ = 0;                         // guarded by mutex_
+    std::unordered_map<std::string, std::string> hosts_;  // guarded by mutex_
+};
+
+// A name without a folder lies in the machine's Windows folder. `codePage`
+// gets the machine's, by which names in the file compare; `name` the full
+// Windows name when it is one whose host path may be kept.
+bool ProfileHostPath(LPCSTR fileName, std::string* host, unsigned* codePage, std::string* name) {
     if (fileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    std::string name = fileName;
+    *name = fileName;
     auto machine = vpr::machine::CurrentMachine();
-    if (machine && name.find_first_of("\\/:") == std::string::npos) {
-        name = machine->windowsDirectory + "\\" + name;
+    *codePage = machine ? machine->codePage : 65001;
+    if (machine && name->find_first_of("\\/:") == std::string::npos) {
+        *name = machine->windowsDirectory + "\\" + *name;
     }
-    return vpr::win::ResolveHostPath(name.c_str(), host);
+    // Only a full name means the same file whatever the current directory.
+    bool full = name->size() > 2 && ((name->at(1) == ':' && name->at(2) == '\\') || name->compare(0, 2, "\\\\") == 0);
+    unsigned long generation = vpr::machine::MachineGeneration();
+    if (full && ResolvedNames::Instance().Find(generation, *name, host)) return true;
+    if (!vpr::win::ResolveHostPath(name->c_str(), host)) return false;
+    if (full) ResolvedNames::Instance().Keep(generation, *name, *host);
+    if (!full) name->clear();
+    return true;
 }
 
-// Reads the file's text; a missing file reads as empty. Sets the last error
-// and returns false when the file exists but cannot be read.
-bool ReadProfile(LPCSTR fileName, std::string* text) {
-    text->clear();
-    std::string host;
-    if (!ProfileHostPath(fileName, &host)) return false;
+// The file's parsed text; a missing file reads as empty. Sets the last error
+// and returns null when the file exists but cannot be read.
+ParsedText ReadProfile(LPCSTR fileName) {
+    std::string host, name;
+    unsigned codePage = 65001;
+    if (!ProfileHostPath(fileName, &host, &codePage, &name)) return nullptr;
+    struct stat st {};
+    if (::stat(host.c_str(), &st) == 0) {
+        if (ParsedText text = ParsedFiles::Instance().Find(host, st, codePage)) {
+            SetLastError(ERROR_SUCCESS);
+            return text;
+        }
+    } else if (!name.empty()) {
+        // Gone, or never there: the name is resolved again, in case a file
+        // of the name in another case is there now.
+        ResolvedNames::Instance().Forget(name);
+        if (!ProfileHostPath(fileName, &host, &codePage, &name)) return nullptr;
+    }
     LockedFile file;
+    std::string text;
     int err = file.Open(host, O_RDONLY, LOCK_SH);
-    if (err == 0) err = file.ReadAll(text);
+    if (err == 0) err = file.Stat(&st);
+    if (err == 0) err = file.ReadAll(&text);
     if (err != 0) vpr::win::SetLastPathError(err, host);
-    if (err == ENOENT || err == ENOTDIR) return true;  // a missing file reads as empty
-    if (err != 0) return false;
+    if (err == ENOENT || err == ENOTDIR) return std::make_shared<IniText>("", codePage);  // a missing file reads as empty
+    if (err != 0) return nullptr;
+    auto parsed = std::make_shared<const IniText>(std::move(text), codePage);
+    ParsedFiles::Instance().Keep(host, st, codePage, parsed);
     SetLastError(ERROR_SUCCESS);
-    return true;
+    return parsed;
 }
 
 // Applies `edit` to the file under an exclusive lock. A missing file is
 // created only when `create` is set; otherwise there is nothing to change.
 template <class Edit>
 BOOL UpdateProfile(LPCSTR fileName, bool create, Edit edit) {
-    std::string host;
-    if (!ProfileHostPath(fileName, &host)) return FALSE;
+    std::string host, name;
+    unsigned codePage = 65001;
+    if (!ProfileHostPath(fileName, &host, &codePage, &name)) return FALSE;
     LockedFile file;
     int err = file.Open(host, O_RDWR | (create ? O_CREAT : 0), LOCK_EX);
     if (err == ENOENT && !create) {
         SetLastError(ERROR_SUCCESS);
         return TRUE;
     }
+    struct stat st {};
     std::string before;
-    if (err == 0) err = file.ReadAll(&before);
+    if (err == 0) err = file.Stat(&st);
     if (err == 0) {
-        IniText ini(before);
-        edit(ini);
-        if (ini.Text() != before) err = file.Rewrite(before, ini.Text());
+        // Under the lock the file cannot change: a copy that is still the
+        // file's saves the read and the parse.
+        ParsedText copy = ParsedFiles::Instance().Find(host, st, codePage);
+        std::shared_ptr<IniText> ini;
+        if (copy) {
+            ini = std::make_shared<IniText>(*copy);
+        } else {
+            err = file.ReadAll(&before);
+            if (err == 0) ini = std::make_shared<IniText>(before, codePage);
+        }
+        if (err == 0) {
+            if (copy) before = copy->Text();
+            edit(*ini);
+            if (ini->Text() != before) err = file.Rewrite(before, ini->Text());
+            if (err == 0) err = file.Stat(&st);
+            if (err == 0) ParsedFiles::Instance().Keep(host, st, codePage, std::move(ini));
+        }
     }
     if (err != 0) {
         vpr::win::SetLastPathError(err, host);
@@ -227,10 +363,10 @@ extern "C" DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyN
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::string text;
-    bool readable = ReadProfile(lpFileName, &text);
+    ParsedText text = ReadProfile(lpFileName);
     DWORD error = GetLastError();
-    IniText ini(readable ? std::move(text) : std::string());
+    static const IniText kEmpty("");
+    const IniText& ini = text ? *text : kEmpty;
     DWORD count;
     if (lpAppName == nullptr) {
         count = CopyList(ini.SectionNames(), lpReturnedString, nSize);
@@ -252,9 +388,9 @@ extern "C" BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKey
                                                   LPCSTR lpFileName) {
     if (lpAppName == nullptr) {
         // A file with nothing in it has nothing to flush or name.
-        std::string text;
-        if (!ReadProfile(lpFileName, &text)) return FALSE;
-        if (text.empty()) {
+        ParsedText text = ReadProfile(lpFileName);
+        if (!text) return FALSE;
+        if (text->Text().empty()) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return FALSE;
         }
@@ -275,11 +411,9 @@ extern "C" BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKey
 
 extern "C" UINT WINAPI GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault,
                                              LPCSTR lpFileName) {
-    std::string text;
-    if (lpAppName == nullptr || lpKeyName == nullptr || !ReadProfile(lpFileName, &text)) {
-        return static_cast<UINT>(nDefault);
-    }
-    auto value = IniText(std::move(text)).Value(lpAppName, lpKeyName);
+    ParsedText text = lpAppName != nullptr && lpKeyName != nullptr ? ReadProfile(lpFileName) : nullptr;
+    if (!text) return static_cast<UINT>(nDefault);
+    auto value = text->Value(lpAppName, lpKeyName);
     return value ? ParseProfileInt(*value) : static_cast<UINT>(nDefault);
 }
 
@@ -302,11 +436,10 @@ extern "C" DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpRetu
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::string text;
-    bool readable = lpAppName != nullptr && ReadProfile(lpFileName, &text);
+    ParsedText text = lpAppName != nullptr ? ReadProfile(lpFileName) : nullptr;
     DWORD error = lpAppName == nullptr ? ERROR_INVALID_PARAMETER : GetLastError();
     std::vector<std::string> lines;
-    if (readable) lines = IniText(std::move(text)).SectionLines(lpAppName);
+    if (text) lines = text->SectionLines(lpAppName);
     DWORD count = CopyWholeEntries(lines, lpReturnedString, nSize);
     SetLastError(error);
     return count;
@@ -317,11 +450,10 @@ extern "C" DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, D
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::string text;
-    bool readable = ReadProfile(lpFileName, &text);
+    ParsedText text = ReadProfile(lpFileName);
     DWORD error = GetLastError();
     std::vector<std::string> names;
-    if (readable) names = IniText(std::move(text)).SectionNames();
+    if (text) names = text->SectionNames();
     DWORD count = CopyWholeEntries(names, lpszReturnBuffer, nSize);
     SetLastError(error);
     return count;

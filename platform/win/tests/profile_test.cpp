@@ -201,7 +201,7 @@ TEST_F(ProfileTest, CreatesTheFileAndReportsAFailedWrite) {
 }
 
 TEST_F(ProfileTest, ProcessesWritingAtOnceLoseNothing) {
-    constexpr int kWriters = 4;
+    constexpr int kWriters = 8;
     constexpr int kKeys = 40;
     ASSERT_TRUE(vpr::testing::RunInChildProcesses(kWriters, [&](int w) {
         bool ok = true;
@@ -217,6 +217,43 @@ TEST_F(ProfileTest, ProcessesWritingAtOnceLoseNothing) {
             EXPECT_EQ(Get(k % 2 ? "Odd" : "Even", key.c_str()), key);
         }
     }
+}
+
+// A process keeps a parsed copy of each file it reads; a change by another
+// process, even one of the same size, is seen by the next read, and the
+// process's own writes are read back at once.
+TEST_F(ProfileTest, ParsedCopySeesAnotherProcesssWrite) {
+    WriteFile("[Main]\r\nName=Alpha\r\n");
+    // Past the tick of the file system's clock, so that the copy is kept.
+    usleep(50'000);
+    EXPECT_EQ(Get("Main", "Name"), "Alpha");
+    EXPECT_EQ(Get("Main", "Name"), "Alpha");
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(1, [&](int) {
+        return WritePrivateProfileStringA("Main", "Name", "Gamma", path_.c_str()) == TRUE;
+    }));
+    EXPECT_EQ(Get("Main", "Name"), "Gamma");
+    usleep(50'000);
+    EXPECT_EQ(Get("Main", "Name"), "Gamma");
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(1, [&](int) {
+        return WritePrivateProfileStringA("Main", "Other", "1", path_.c_str()) == TRUE;
+    }));
+    EXPECT_EQ(Get("Main", "Other"), "1");
+    // Replaced by another file under the same name.
+    usleep(50'000);
+    EXPECT_EQ(Get("Main", "Name"), "Gamma");
+    std::string other = path_ + ".new";
+    std::ofstream(other, std::ios::binary) << "[Main]\r\nName=Delta\r\nOther=1\r\n";
+    fs::rename(other, path_);
+    EXPECT_EQ(Get("Main", "Name"), "Delta");
+    // Our own writes.
+    ASSERT_TRUE(WritePrivateProfileStringA("Main", "Name", "Omega", path_.c_str()));
+    EXPECT_EQ(Get("Main", "Name"), "Omega");
+    ASSERT_TRUE(WritePrivateProfileStringA("Main", "Name", nullptr, path_.c_str()));
+    EXPECT_EQ(Get("Main", "Name", "none"), "none");
+    EXPECT_EQ(ReadFile(), "[Main]\r\nOther=1\r\n");
+    // Gone altogether.
+    fs::remove(path_);
+    EXPECT_EQ(Get("Main", "Other", "none"), "none");
 }
 
 // Lines that end in a CR alone read as lines, and a write changes only its own.

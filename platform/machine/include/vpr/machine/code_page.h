@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace vpr::machine {
 
@@ -14,5 +16,19 @@ size_t CharLength(const unsigned char* text, unsigned codePage);
 
 // Lower case of a single-byte character in the code page.
 unsigned char FoldCase(unsigned char c, unsigned codePage);
+
+// The one comparison of names without regard to case (file names, ini
+// sections and keys, sorted lists, lstrcmpi): single-byte characters compare
+// by their lower case, a multibyte character by its bytes, so it only equals
+// itself. Negative, zero or positive as `a` sorts before, with or after `b`;
+// a text that is the start of the other sorts first.
+int CompareNoCase(std::string_view a, std::string_view b, unsigned codePage);
+inline bool SameNoCase(std::string_view a, std::string_view b, unsigned codePage) {
+    return CompareNoCase(a, b, codePage) == 0;
+}
+// The text with every single-byte character in lower case: two names are the
+// same by SameNoCase exactly when their folded texts are equal, so a folded
+// text serves as a key of a map.
+std::string FoldNoCase(std::string_view text, unsigned codePage);
 
 }  // namespace vpr::machine

@@ -1,75 +1,9 @@
-// The text of one ini file, read and edited with the Windows rules: lines end
-// in CR LF, LF or a CR alone; sections and keys match without regard to case,
-// the first match wins, blanks around names and values do not count, ';'
-// starts a comment, and a line without '=' inside a section is no key. Edits
-// change only the lines they concern; every other byte of the file stays as it
-// was, and new lines end in CR LF.
+// The ini text reader and editor of the private profile calls is the machine
+// library's one (vpr/machine/ini_text.h), which also reads machine.ini.
 #pragma once
 
-#include <optional>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
+#include "vpr/machine/ini_text.h"
 
 namespace vpr::win {
-
-class IniText {
-public:
-    explicit IniText(std::string text);
-
-    const std::string& Text() const { return text_; }
-
-    // Section names in file order, each name once (as first written).
-    std::vector<std::string> SectionNames() const;
-    // Key names of a section in file order, each once; a section written more
-    // than once is read as one.
-    std::vector<std::string> KeyNames(std::string_view section) const;
-    // The value of the first matching key: blanks trimmed, and one pair of
-    // matching single or double quotes around it removed.
-    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
-    // Every key line of a section in file order, repeated keys included (a
-    // list such as WININIT.INI's [rename]), values read as Value reads them.
-    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
-    // The lines of a section as GetPrivateProfileSection gives them, in file
-    // order: "name=value" with blanks around both trimmed and quotes kept, and
-    // a line without '=' trimmed; comments and blank lines left out.
-    std::vector<std::string> SectionLines(std::string_view section) const;
-
-    // Replaces the value of the first matching key, or adds the key at the end
-    // of the section, or adds the section at the end of the file.
-    void SetValue(std::string_view section, std::string_view key, std::string_view value);
-    // Removes every line of the key from the section.
-    void DeleteKey(std::string_view section, std::string_view key);
-    // Removes the section: its header and every line up to the next section.
-    void DeleteSection(std::string_view section);
-    // Gives the section exactly these lines (made at the end of the file when
-    // missing); later sections of the same name are removed.
-    void ReplaceSection(std::string_view section, const std::vector<std::string>& lines);
-
-private:
-    enum class Kind { kOther, kSection, kKey, kText };  // kText: a line without '=' in a section
-    struct Line {
-        size_t begin = 0;  // first byte of the line
-        size_t end = 0;    // end of the line's text, before its line end
-        size_t next = 0;   // first byte of the next line
-        Kind kind = Kind::kOther;
-        std::string name;   // section or key name, or the text of a kText line, trimmed
-        std::string value;  // key value, trimmed
-        size_t section = 0; // index of the section header this line is under (npos: none)
-    };
-    static constexpr size_t kNone = static_cast<size_t>(-1);
-
-    void Parse();
-    bool InSection(const Line& line, std::string_view section) const;
-    std::string_view Body(const Line& line) const;  // the line without its line end
-    size_t SectionEnd(size_t header) const;          // first byte after the section's last line
-    std::string EndOfText() const;                   // a line end when the text ends without one
-    // Replaces bytes [begin, end) of the text and parses it again.
-    void Splice(size_t begin, size_t end, std::string_view replacement);
-
-    std::string text_;
-    std::vector<Line> lines_;
-};
-
+using vpr::machine::IniText;
 }  // namespace vpr::win
