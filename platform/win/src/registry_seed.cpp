@@ -25,7 +25,7 @@ struct SeedKey {
 
 std::vector<SeedKey> SeedKeys(const vpr::machine::Machine& m) {
     const std::string& windows = m.windowsDirectory;
-    return {
+    std::vector<SeedKey> keys = {
         {RegistryStore::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", {}},
         {RegistryStore::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace", {}},
         {RegistryStore::kLocalMachine, "SOFTWARE\\Classes", {}},
@@ -41,6 +41,18 @@ std::vector<SeedKey> SeedKeys(const vpr::machine::Machine& m) {
              {"Startup", m.ProgramsDirectory() + "\\StartUp"},
          }},
     };
+    // NT keeps the folders every user shares under All Users.
+    if (m.platform == vpr::machine::Platform::NT4) {
+        const std::string allUsers = windows + "\\Profiles\\All Users";
+        keys.push_back({RegistryStore::kLocalMachine,
+                        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                        {
+                            {"Common Desktop", allUsers + "\\Desktop"},
+                            {"Common Programs", allUsers + "\\Start Menu\\Programs"},
+                            {"Common Start Menu", allUsers + "\\Start Menu"},
+                        }});
+    }
+    return keys;
 }
 
 bool SeedMachineRegistry(const vpr::machine::Machine& m, std::string* error) {

@@ -6,6 +6,9 @@
 // big-endian number: 'A' is 0x41, the 932 character 0x95 0x5C is 0x955C.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "windows.h"
 
 extern "C" {
@@ -27,6 +30,26 @@ LPSTR WINAPI KMLstrupr(LPSTR text);
 // Returns <0, 0 or >0.
 int WINAPI KMLstricmp(LPCSTR first, LPCSTR second);
 
+// Conversion between the code pages and UTF-16, with the kernel's rules: a
+// length of -1 takes the text to its NUL and counts the NUL; an output length
+// of 0 asks for the size needed; a buffer too small gives 0 with
+// ERROR_INSUFFICIENT_BUFFER. Code pages: CP_ACP (the machine's), CP_OEMCP
+// (the same here), 65001, 1252 and 932; any other gives 0 with
+// ERROR_INVALID_PARAMETER. A byte sequence that is no character becomes
+// U+FFFD (U+30FB in 932), or fails with ERROR_NO_UNICODE_TRANSLATION under
+// MB_ERR_INVALID_CHARS; a character the code page lacks becomes the default
+// character ("?" unless given; none may be given for 65001).
+#define CP_ACP 0
+#define CP_OEMCP 1
+#define CP_UTF8 65001
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
+                               int wideLength);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR text,
+                               int length, LPCSTR defaultChar, LPBOOL usedDefault);
+
 }  // extern "C"
 
 namespace vpr::locale {
@@ -38,5 +61,10 @@ constexpr UINT kCodePageJapanese = 932;
 // The ANSI code page of the machine the process runs on, which every
 // function above steps by; UTF-8 when the process runs on no machine.
 UINT CurrentCodePage();
+
+// The same conversions for whole texts (no NUL counted); CP_ACP is the
+// machine's code page. Characters that do not convert are replaced as above.
+std::u16string ToWide(std::string_view text, UINT codePage = CP_ACP);
+std::string FromWide(std::u16string_view wide, UINT codePage = CP_ACP, bool* usedDefault = nullptr);
 
 }  // namespace vpr::locale

@@ -7,6 +7,14 @@
 
 typedef LONG HRESULT;
 
+// Wide characters are UTF-16 code units, as on Windows (not the host's wchar_t).
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR OLECHAR;
+typedef OLECHAR* LPOLESTR;
+typedef const OLECHAR* LPCOLESTR;
+
 typedef struct _GUID {
     DWORD Data1;
     WORD Data2;
