@@ -18,9 +18,10 @@
 #define PURE = 0
 
 // A GUID constant usable in every translation unit without a separate
-// definition (C++ inline variable).
+// definition: each unit has its own copy. (Not an inline variable: the host
+// linker would mark a module holding one as never to be unloaded.)
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
-    inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
+    static constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
 
 typedef GUID* LPGUID;
 typedef CLSID* LPCLSID;
@@ -72,7 +73,157 @@ STDAPI_(void) CoTaskMemFree(LPVOID block);
 #define MEMCTX_TASK 1
 STDAPI CoGetMalloc(DWORD context, LPMALLOC* malloc);
 
+// Streams.
+typedef union _LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    LONGLONG QuadPart;
+} LARGE_INTEGER;
+typedef union _ULARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    } u;
+    ULONGLONG QuadPart;
+} ULARGE_INTEGER;
+
+typedef struct tagSTATSTG {
+    LPOLESTR pwcsName;
+    DWORD type;
+    ULARGE_INTEGER cbSize;
+    FILETIME mtime;
+    FILETIME ctime;
+    FILETIME atime;
+    DWORD grfMode;
+    DWORD grfLocksSupported;
+    CLSID clsid;
+    DWORD grfStateBits;
+    DWORD reserved;
+} STATSTG;
+
+#define STREAM_SEEK_SET 0
+#define STREAM_SEEK_CUR 1
+#define STREAM_SEEK_END 2
+#define STGTY_STREAM 2
+#define STATFLAG_DEFAULT 0
+#define STATFLAG_NONAME 1
+#define STGM_READ 0x00000000L
+#define STGM_WRITE 0x00000001L
+#define STGM_READWRITE 0x00000002L
+#define STGM_SHARE_EXCLUSIVE 0x00000010L
+#define STGM_CREATE 0x00001000L
+
+struct ISequentialStream : IUnknown {
+    STDMETHOD(Read)(void* buffer, ULONG size, ULONG* read) PURE;
+    STDMETHOD(Write)(const void* buffer, ULONG size, ULONG* written) PURE;
+};
+
+struct IStream : ISequentialStream {
+    STDMETHOD(Seek)(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) PURE;
+    STDMETHOD(SetSize)(ULARGE_INTEGER size) PURE;
+    STDMETHOD(CopyTo)(IStream* to, ULARGE_INTEGER size, ULARGE_INTEGER* read, ULARGE_INTEGER* written) PURE;
+    STDMETHOD(Commit)(DWORD flags) PURE;
+    STDMETHOD(Revert)() PURE;
+    STDMETHOD(LockRegion)(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD type) PURE;
+    STDMETHOD(UnlockRegion)(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD type) PURE;
+    STDMETHOD(Stat)(STATSTG* stat, DWORD flags) PURE;
+    STDMETHOD(Clone)(IStream** stream) PURE;
+};
+typedef IStream* LPSTREAM;
+
+// A stream over a global memory block: reads and writes at its position,
+// growing the block; `deleteOnRelease` frees the block with the stream. A
+// null block starts a new moveable one.
+STDAPI CreateStreamOnHGlobal(HGLOBAL memory, BOOL deleteOnRelease, LPSTREAM* stream);
+STDAPI GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* memory);
+
+struct IPersist : IUnknown {
+    STDMETHOD(GetClassID)(CLSID* clsid) PURE;
+};
+
+struct IPersistFile : IPersist {
+    STDMETHOD(IsDirty)() PURE;
+    STDMETHOD(Load)(LPCOLESTR fileName, DWORD mode) PURE;
+    STDMETHOD(Save)(LPCOLESTR fileName, BOOL remember) PURE;
+    STDMETHOD(SaveCompleted)(LPCOLESTR fileName) PURE;
+    STDMETHOD(GetCurFile)(LPOLESTR* fileName) PURE;
+};
+
+// Data exchanged through the clipboard and drag and drop.
+typedef WORD CLIPFORMAT;
+struct DVTARGETDEVICE;
+typedef struct tagFORMATETC {
+    CLIPFORMAT cfFormat;
+    DVTARGETDEVICE* ptd;
+    DWORD dwAspect;
+    LONG lindex;
+    DWORD tymed;
+} FORMATETC, *LPFORMATETC;
+
+#define DVASPECT_CONTENT 1
+#define TYMED_NULL 0
+#define TYMED_HGLOBAL 1
+#define TYMED_FILE 2
+#define TYMED_ISTREAM 4
+
+typedef struct tagSTGMEDIUM {
+    DWORD tymed;
+    union {
+        HGLOBAL hGlobal;
+        LPOLESTR lpszFileName;
+        IStream* pstm;
+    };
+    IUnknown* pUnkForRelease;
+} STGMEDIUM, *LPSTGMEDIUM;
+
+// Frees what the medium holds (the block, the stream's reference, the file
+// name), or releases pUnkForRelease in its place when given.
+STDAPI_(void) ReleaseStgMedium(LPSTGMEDIUM medium);
+
 // GUID texts: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hex.
 STDAPI_(int) StringFromGUID2(REFGUID guid, LPOLESTR text, int size);
 STDAPI CLSIDFromString(LPCOLESTR text, LPCLSID clsid);
 #define CO_E_CLASSSTRING static_cast<HRESULT>(0x800401F3L)
+
+// Errors of activation and storage.
+#define HRESULT_FROM_WIN32(x) \
+    ((HRESULT)(x) <= 0 ? (HRESULT)(x) : static_cast<HRESULT>(((x) & 0x0000FFFF) | (7 << 16) | 0x80000000))
+#define REGDB_E_CLASSNOTREG static_cast<HRESULT>(0x80040154L)
+#define CO_E_NOTINITIALIZED static_cast<HRESULT>(0x800401F0L)
+#define CO_E_DLLNOTFOUND static_cast<HRESULT>(0x800401F8L)
+#define CO_E_ERRORINDLL static_cast<HRESULT>(0x800401F9L)
+#define RPC_E_CHANGED_MODE static_cast<HRESULT>(0x80010106L)
+#define STG_E_INVALIDFUNCTION static_cast<HRESULT>(0x80030001L)
+#define STG_E_INVALIDPOINTER static_cast<HRESULT>(0x80030009L)
+#define STG_E_MEDIUMFULL static_cast<HRESULT>(0x80030070L)
+#define STG_E_INVALIDPARAMETER static_cast<HRESULT>(0x80030057L)
+#define E_UNEXPECTED static_cast<HRESULT>(0x8000FFFFL)
+#define E_ACCESSDENIED static_cast<HRESULT>(0x80070005L)
+#define E_HANDLE static_cast<HRESULT>(0x80070006L)
+
+// Activation: in-process servers only, each thread in its own apartment.
+#define CLSCTX_INPROC_SERVER 0x1
+#define CLSCTX_INPROC_HANDLER 0x2
+#define CLSCTX_LOCAL_SERVER 0x4
+#define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER)
+#define COINIT_APARTMENTTHREADED 0x2
+
+// Counted per thread: the first call answers S_OK, later ones S_FALSE; each
+// is paired with CoUninitialize.
+STDAPI CoInitialize(LPVOID reserved);
+STDAPI CoInitializeEx(LPVOID reserved, DWORD flags);
+STDAPI_(void) CoUninitialize();
+// Reads HKEY_CLASSES_ROOT\CLSID\{clsid}\InProcServer32, loads that module
+// once for the process (LoadLibraryA: a refusing DllMain refuses) and asks
+// its DllGetClassObject. REGDB_E_CLASSNOTREG without the key,
+// CO_E_DLLNOTFOUND when the file is not there, CO_E_ERRORINDLL when it does
+// not load or has no DllGetClassObject, CO_E_NOTINITIALIZED on a thread
+// that did not initialise.
+STDAPI CoGetClassObject(REFCLSID clsid, DWORD context, LPVOID serverInfo, REFIID iid, LPVOID* object);
+STDAPI CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* object);
+// Frees each loaded server whose DllCanUnloadNow answers S_OK.
+STDAPI_(void) CoFreeUnusedLibraries();
+// Frees every loaded server, whatever it answers.
+STDAPI_(void) CoFreeAllLibraries();

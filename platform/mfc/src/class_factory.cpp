@@ -7,4 +7,8 @@ HRESULT AfxDllGetClassObject(REFCLSID, REFIID, LPVOID* object) {
 
 HRESULT AfxDllCanUnloadNow() { return S_OK; }
 
-HRESULT AfxDllRegisterServer() { return S_OK; }
+HRESULT AfxDllRegisterServer() { return COleObjectFactory::UpdateRegistryAll(TRUE) ? S_OK : E_FAIL; }
+
+BOOL COleObjectFactory::RegisterAll() { return TRUE; }
+
+BOOL COleObjectFactory::UpdateRegistryAll(BOOL) { return TRUE; }

@@ -14,6 +14,7 @@
 #include "vpr/win/module.h"
 #include "vpr/win/version.h"
 #include "vpr/win/process.h"
+#include "vpr/win/global_memory.h"
 
 // The window system, for programs that link it.
 #if __has_include("vpr/user/user.h")
