@@ -27,6 +27,7 @@ struct UiDriver::State {
     std::vector<ModalElement> seen;
     std::vector<UINT> beeps;
     std::deque<MenuHandler> menuHandlers;
+    std::deque<DragHandler> dragHandlers;
     std::vector<PopupMenu> menus;
 };
 
@@ -232,7 +233,7 @@ std::vector<UINT> UiDriver::Beeps() const {
 
 size_t UiDriver::PendingHandlers() const {
     std::lock_guard lock(state_->mutex);
-    size_t count = state_->menuHandlers.size();
+    size_t count = state_->menuHandlers.size() + state_->dragHandlers.size();
     for (auto& [id, handlers] : state_->byTemplate) count += handlers.size();
     count += state_->byMessageText.size() + state_->byCaptionOnce.size() + state_->fileDialogs.size();
     return count;
@@ -246,6 +247,32 @@ void UiDriver::OnPopupMenu(MenuHandler handler) {
 std::vector<PopupMenu> UiDriver::PopupMenus() const {
     std::lock_guard lock(state_->mutex);
     return state_->menus;
+}
+
+void UiDriver::OnDrag(DragHandler handler) {
+    std::lock_guard lock(state_->mutex);
+    state_->dragHandlers.push_back(std::move(handler));
+}
+
+DropPlace DriverPlaceDrop(const DragStart& start) {
+    DropPlace cancel;
+    cancel.escape = true;
+    UiDriver* driver = UiDriver::Installed();
+    if (!driver) return cancel;
+    UiDriver::DragHandler handler;
+    {
+        std::lock_guard lock(driver->state_->mutex);
+        auto& state = *driver->state_;
+        if (!state.dragHandlers.empty()) {
+            handler = std::move(state.dragHandlers.front());
+            state.dragHandlers.pop_front();
+        }
+    }
+    if (!handler) {
+        Fail("unexpected drag from window \"" + TextOf(start.source) + "\"");
+        return cancel;
+    }
+    return handler(start);
 }
 
 UINT DriverChooseFromMenu(const PopupMenu& open) {

@@ -20,6 +20,21 @@
 
 namespace vpr::user {
 
+// A drag that has begun: the window it began in and the effects allowed.
+struct DragStart {
+    HWND source = nullptr;  // the window with the focus when the drag began
+    DWORD allowedEffects = 0;
+};
+
+// Where the person lets go of a drag: a point of a window's client area,
+// with MK_SHIFT, MK_CONTROL or MK_ALT held; or Escape pressed.
+struct DropPlace {
+    bool escape = false;
+    HWND window = nullptr;
+    POINT point{0, 0};
+    DWORD keys = 0;
+};
+
 struct ModalElement {
     HWND window = nullptr;  // the dialog
     int templateId = 0;
@@ -68,6 +83,12 @@ public:
     // Every pop-up menu that opened while the driver was installed.
     std::vector<PopupMenu> PopupMenus() const;
 
+    // Drags a program starts (DoDragDrop): the handler says where the person
+    // lets go, or that Escape was pressed. An unexpected drag is a failure
+    // and is cancelled.
+    using DragHandler = std::function<DropPlace(const DragStart&)>;
+    void OnDrag(DragHandler handler);
+
     // What went wrong: unexpected elements, operations a person could not do.
     std::vector<std::string> Failures() const;
     // Every element the driver saw, in order.
@@ -94,6 +115,10 @@ public:
 // User-level operations. Each one acts as a person would and returns false
 // (recording a failure with the installed driver) when a person could not do
 // it: the control is missing, hidden or disabled, the row does not exist.
+// The drag loop asks the installed driver where the person drops; without
+// a driver, or with no handler waiting (a failure), the drag is cancelled.
+DropPlace DriverPlaceDrop(const DragStart& start);
+
 namespace ui {
 
 // Clicks a control with the left button.
