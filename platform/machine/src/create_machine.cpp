@@ -1,4 +1,6 @@
 // Creation of a new machine with the folders and files a fresh workstation has.
+#include <dlfcn.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,6 +153,32 @@ bool MakeFolders(const Machine& m, std::string* error) {
     return true;
 }
 
+// The shell's program and modules, built beside this library, are copied
+// into the new machine: EXPLORER.EXE into the Windows folder (a copy, so the
+// process's path is the machine's file), SHELL32.DLL and MAPI32.DLL into the
+// system folder. A build that has not made one of them leaves it out.
+bool InstallShellFiles(const Machine& m, std::string* error) {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<const void*>(&CreateMachine), &info) || !info.dli_fname) return true;
+    fs::path built = fs::path(info.dli_fname).parent_path();
+    const std::pair<const char*, std::string> files[] = {
+        {"EXPLORER.EXE", m.windowsDirectory},
+        {"SHELL32.DLL", m.SystemDirectory()},
+        {"MAPI32.DLL", m.SystemDirectory()},
+    };
+    for (const auto& [name, folder] : files) {
+        std::error_code ec;
+        if (!fs::exists(built / name, ec)) continue;
+        std::string target = m.HostPathAsWritten(folder + "\\" + name);
+        fs::copy_file(built / name, target, fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+            *error = std::string("cannot copy ") + name + " into the machine: " + ec.message();
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CreateMachine(const std::string& dir, const CreateOptions& options, std::string* error) {
@@ -216,7 +244,8 @@ bool CreateMachine(const std::string& dir, const CreateOptions& options, std::st
          WriteDosText(m.HostPathAsWritten(m.windowsDirectory + "\\win.ini"), WinIni(options), error) &&
          WriteDosText(m.HostPathAsWritten(m.windowsDirectory + "\\system.ini"), SystemIni(), error) &&
          WriteDosText(m.HostPathAsWritten("C:\\AUTOEXEC.BAT"), {"@ECHO OFF", "SET TEMP=" + m.TempDirectory()}, error) &&
-         WriteDosText(m.HostPathAsWritten("C:\\CONFIG.SYS"), {"FILES=60"}, error) && m.Save(error);
+         WriteDosText(m.HostPathAsWritten("C:\\CONFIG.SYS"), {"FILES=60"}, error) &&
+         InstallShellFiles(m, error) && m.Save(error);
     if (ok) {
         for (MachineSeeder seeder : RegisteredSeeders()) {
             if (!seeder(m, error)) {

@@ -29,6 +29,11 @@ std::vector<SeedKey> SeedKeys(const vpr::machine::Machine& m) {
         {RegistryStore::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", {}},
         {RegistryStore::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace", {}},
         {RegistryStore::kLocalMachine, "SOFTWARE\\Classes", {}},
+        // The shell link object of the shell's module.
+        {RegistryStore::kLocalMachine, "SOFTWARE\\Classes\\CLSID\\{00021401-0000-0000-C000-000000000046}", {{"", "Shortcut"}}},
+        {RegistryStore::kLocalMachine,
+         "SOFTWARE\\Classes\\CLSID\\{00021401-0000-0000-C000-000000000046}\\InProcServer32",
+         {{"", "SHELL32.DLL"}, {"ThreadingModel", "Apartment"}}},
         {RegistryStore::kLocalMachine, "Network\\Veltrix\\System Config\\Install\\Target Path", {{"", kClientDirectory}}},
         {RegistryStore::kUsers, m.userName + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
          {
