@@ -11,6 +11,8 @@
 
 namespace vpr::com {
 
+void DeliverChangeNotification(const ChangeNotification& notification);  // shell_services.cpp
+
 namespace {
 
 std::mutex g_handlerLock;
@@ -91,4 +93,5 @@ STDAPI_(void) SHChangeNotify(LONG event, UINT flags, LPCVOID item1, LPCVOID item
         handler = g_handler;
     }
     if (handler) handler(n);
+    DeliverChangeNotification(n);
 }

@@ -448,6 +448,96 @@ bool SelectRow(HWND dialog, int id, int row, WPARAM keys) {
     return true;
 }
 
+namespace {
+
+// The label rectangle of a list view's or tree view's item, scrolled into
+// view; false (a failure) when the control has no such item.
+bool ItemLabel(HWND control, LPARAM item, POINT* at) {
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof className);
+    RECT rect{};
+    bool found = false;
+    if (EqualNoCase(className, WC_LISTVIEWA)) {
+        if (item >= 0 && item < SendMessageA(control, LVM_GETITEMCOUNT, 0, 0)) {
+            SendMessageA(control, LVM_ENSUREVISIBLE, item, FALSE);
+            rect.left = LVIR_LABEL;
+            found = SendMessageA(control, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rect)) != 0;
+        }
+    } else if (EqualNoCase(className, WC_TREEVIEWA)) {
+        SendMessageA(control, TVM_ENSUREVISIBLE, 0, item);
+        *reinterpret_cast<LPARAM*>(&rect) = item;
+        found = SendMessageA(control, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
+    }
+    if (!found) {
+        Fail(std::string("the ") + className + " has no item " + std::to_string(item));
+        return false;
+    }
+    *at = POINT{rect.left + 1, rect.top + 1};
+    return true;
+}
+
+HWND TopWindow(HWND control) { return TopLevelOf(control); }
+
+}  // namespace
+
+bool ClickItem(HWND control, LPARAM item, WPARAM keys) {
+    POINT at;
+    if (!ItemLabel(control, item, &at)) return false;
+    ClickAt(TopWindow(control), control, at, keys, false);
+    return true;
+}
+
+bool RightClickItem(HWND control, LPARAM item) {
+    POINT at;
+    if (!ItemLabel(control, item, &at)) return false;
+    if (!ActivateForClick(control)) return false;
+    LPARAM point = MAKELPARAM(at.x, at.y);
+    PostMessageA(control, WM_RBUTTONDOWN, MK_RBUTTON, point);
+    PostMessageA(control, WM_RBUTTONUP, 0, point);
+    Pump(TopWindow(control));
+    return true;
+}
+
+bool DoubleClickItem(HWND control, LPARAM item) {
+    POINT at;
+    if (!ItemLabel(control, item, &at)) return false;
+    ClickAt(TopWindow(control), control, at, 0, true);
+    return true;
+}
+
+bool DragItem(HWND control, LPARAM item) {
+    POINT at;
+    if (!ItemLabel(control, item, &at)) return false;
+    if (!ActivateForClick(control)) return false;
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    PostMessageA(control, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x + 20, at.y + 20));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(at.x + 20, at.y + 20));
+    Pump(TopWindow(control));
+    return true;
+}
+
+bool EditItemLabel(HWND control, LPARAM item, const std::string& text) {
+    if (!ClickItem(control, item)) return false;
+    if (!ClickItem(control, item)) return false;  // a second click on the selected label edits it
+    HWND dialog = TopWindow(control);
+    HWND edit = GetFocus();
+    char className[16] = {};
+    if (edit) GetClassNameA(edit, className, sizeof className);
+    if (!edit || !EqualNoCase(className, "Edit")) {
+        Fail("the item's label cannot be edited");
+        return false;
+    }
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    PostKey(dialog, VK_DELETE, true);
+    PostKey(dialog, VK_DELETE, false);
+    Pump(dialog);
+    TypeChars(dialog, text);
+    PostKey(dialog, VK_RETURN, true);
+    PostKey(dialog, VK_RETURN, false);
+    Pump(dialog);
+    return true;
+}
+
 bool DoubleClickRow(HWND dialog, int id, int row) {
     if (!SelectRow(dialog, id, row)) return false;
     HWND control = GetDlgItem(dialog, id);

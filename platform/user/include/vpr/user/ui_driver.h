@@ -137,6 +137,19 @@ bool ReplaceText(HWND dialog, int controlId, const std::string& text);
 bool SelectRow(HWND dialog, int controlId, int row, WPARAM keys = 0);
 // Double-clicks a row of a list box.
 bool DoubleClickRow(HWND dialog, int controlId, int row);
+// Acting on an item of a list view (`item` its index) or of a tree view
+// (`item` its HTREEITEM) in any window, as the mouse would: the control is
+// given the button messages at the item's label.
+bool ClickItem(HWND control, LPARAM item, WPARAM keys = 0);
+bool RightClickItem(HWND control, LPARAM item);
+bool DoubleClickItem(HWND control, LPARAM item);
+// Presses the left button on the item and moves the mouse away: the control
+// begins a drag (LVN_BEGINDRAG, TVN_BEGINDRAG); where it ends is the drag
+// handler's answer (UiDriver::OnDrag).
+bool DragItem(HWND control, LPARAM item);
+// Renames an item as a person does: selects it, clicks its label again,
+// types the text over the label and presses Enter.
+bool EditItemLabel(HWND control, LPARAM item, const std::string& text);
 // Presses and releases a key on the window that has the focus; shift or
 // control may be held with it.
 bool PressKey(HWND dialog, int virtualKey, bool shift = false, bool control = false);
