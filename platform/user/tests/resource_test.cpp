@@ -2,6 +2,7 @@
 // program's own (tests/resources/user_tests.vrc) and a resource library's.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -214,6 +215,54 @@ TEST(ResourceImageTest, IconFilesAndIconImagesFromBytes) {
     SetLastError(0);
     EXPECT_EQ(CreateIconFromResourceEx(bits, 20, TRUE, 0x00030000, 0, 0, 0), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+}
+
+// An icon image of one pixel: a bitmap header of `headerSize` bytes (its
+// first 40 as given, 16 bits a pixel; with bit fields, the red, green and blue
+// masks of 5-6-5 at bytes 40 to 51), one colour row holding `pixel` and one
+// mask row.
+std::vector<uint8_t> OnePixelImage(uint32_t headerSize, int32_t height, uint32_t compression, uint16_t pixel) {
+    std::vector<uint8_t> image(headerSize + 8, 0);
+    auto put = [&](size_t at, uint32_t value, int bytes) {
+        for (int b = 0; b < bytes; ++b) image[at + b] = static_cast<uint8_t>(value >> (8 * b));
+    };
+    put(0, headerSize, 4);
+    put(4, 1, 4);
+    put(8, static_cast<uint32_t>(height), 4);
+    put(12, 1, 2);
+    put(14, 16, 2);
+    put(16, compression, 4);
+    if (headerSize >= 52) {
+        put(40, 0xF800, 4);
+        put(44, 0x07E0, 4);
+        put(48, 0x001F, 4);
+    }
+    put(headerSize, pixel, 2);
+    return image;
+}
+
+TEST(ResourceImageTest, BitFieldsComeFromTheHeaderAndDamagedSidesAreRefused) {
+    // A longer header holds its masks at byte 40: a 5-6-5 green pixel is green.
+    std::vector<uint8_t> v4 = OnePixelImage(108, 2, 3, 0x07E0);
+    HICON icon = CreateIconFromResourceEx(v4.data(), static_cast<DWORD>(v4.size()), TRUE, 0x00030000, 0, 0, 0);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(ReadIcon(icon, 0, 0).color, RGB(0, 255, 0));
+    DestroyIcon(icon);
+
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> image;
+    } damaged[] = {
+        {"a height of -2^31", OnePixelImage(40, INT32_MIN, 0, 0)},
+        {"bit fields in a header that ends inside them", OnePixelImage(44, 2, 3, 0x07E0)},
+    };
+    for (Case& c : damaged) {
+        SetLastError(0);
+        EXPECT_EQ(CreateIconFromResourceEx(c.image.data(), static_cast<DWORD>(c.image.size()), TRUE, 0x00030000, 0, 0, 0),
+                  nullptr)
+            << c.what;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA)) << c.what;
+    }
 }
 
 TEST(ResourceMenuTest, MenuAndAcceleratorsFromResources) {

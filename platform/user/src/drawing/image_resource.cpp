@@ -34,28 +34,36 @@ bool DecodeDib(const uint8_t* data, size_t size, bool iconImage, std::shared_ptr
                std::shared_ptr<Surface>* mask) {
     if (size < 12) return false;
     uint32_t headerSize = U32(data);
-    int width, height, bits;
+    // Sides as stored, in 64 bits, so that any stored value (-2^31 too) can be
+    // turned and compared.
+    int64_t storedWidth, storedHeight;
+    int bits;
     uint32_t compression = 0, used = 0;
     size_t entrySize = 4;
     if (headerSize == 12) {
-        width = U16(data + 4);
-        height = static_cast<int16_t>(U16(data + 6));
+        storedWidth = U16(data + 4);
+        storedHeight = static_cast<int16_t>(U16(data + 6));
         bits = U16(data + 10);
         entrySize = 3;
     } else if (headerSize >= 40 && headerSize <= size) {
-        width = static_cast<int32_t>(U32(data + 4));
-        height = static_cast<int32_t>(U32(data + 8));
+        storedWidth = static_cast<int32_t>(U32(data + 4));
+        storedHeight = static_cast<int32_t>(U32(data + 8));
         bits = U16(data + 14);
         compression = U32(data + 16);
         used = U32(data + 32);
     } else {
         return false;
     }
-    bool bottomUp = height > 0;
-    height = std::abs(height);
-    if (iconImage) height /= 2;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+    bool bottomUp = storedHeight > 0;
+    if (storedHeight < 0) storedHeight = -storedHeight;
+    if (iconImage) storedHeight /= 2;
+    if (storedWidth <= 0 || storedHeight <= 0 || storedWidth > kMaxSide || storedHeight > kMaxSide) return false;
+    int width = static_cast<int>(storedWidth), height = static_cast<int>(storedHeight);
     if (compression != 0 && !(compression == 3 && (bits == 16 || bits == 32))) return false;  // RLE: not ours
+    // Bit-field masks are the 12 bytes after the first 40 of the header: behind
+    // a 40-byte header, inside a longer one. A header that ends inside them is
+    // damaged.
+    if (compression == 3 && headerSize > 40 && headerSize < 52) return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
     size_t colors = bits <= 8 ? (used ? used : 1u << bits) : 0;
     if (colors > 256) return false;
@@ -71,7 +79,7 @@ bool DecodeDib(const uint8_t* data, size_t size, bool iconImage, std::shared_ptr
     uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
     if (bits == 32) masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
     if (compression == 3)
-        for (int i = 0; i < 3; ++i) masks[i] = U32(data + headerSize + 4 * i);
+        for (int i = 0; i < 3; ++i) masks[i] = U32(data + 40 + 4 * i);
     auto channel = [](uint32_t value, uint32_t channelMask) -> BYTE {
         if (!channelMask) return 0;
         int shift = 0;
