@@ -84,30 +84,5 @@ extern "C" LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch) {
 }
 
 extern "C" int WINAPI KMLstricmp(LPCSTR first, LPCSTR second) {
-    UINT codePage = CurrentCodePage();
-    auto a = reinterpret_cast<const unsigned char*>(first);
-    auto b = reinterpret_cast<const unsigned char*>(second);
-    for (;;) {
-        size_t lengthA = CharLength(a, codePage);
-        size_t lengthB = CharLength(b, codePage);
-        if (lengthA == 1 && lengthB == 1) {
-            int difference = FoldCase(*a, codePage) - FoldCase(*b, codePage);
-            if (difference != 0) return difference;
-        } else {
-            // A multibyte character against anything: compare the bytes as they
-            // stand, up to the end of the shorter character.
-            size_t common = lengthA < lengthB ? lengthA : lengthB;
-            for (size_t i = 0; i < common; ++i) {
-                if (a[i] != b[i]) return a[i] - b[i];
-            }
-            if (lengthA != lengthB) {
-                // Same leading bytes: the shorter character (or the text's end)
-                // sorts first.
-                return lengthA < lengthB ? (a[lengthA] - b[lengthA]) : (a[lengthB] - b[lengthB]);
-            }
-        }
-        if (lengthA == 0) return 0;  // both ended together
-        a += lengthA;
-        b += lengthB;
-    }
+    return vpr::machine::CompareNoCase(first, second, CurrentCodePage());
 }

@@ -51,10 +51,7 @@ std::vector<std::string> Characters(const std::string& text, unsigned codePage) 
 }
 
 bool SameChar(const std::string& a, const std::string& b, unsigned codePage) {
-    if (a.size() == 1 && b.size() == 1)
-        return vpr::machine::FoldCase(static_cast<unsigned char>(a[0]), codePage) ==
-               vpr::machine::FoldCase(static_cast<unsigned char>(b[0]), codePage);
-    return a == b;
+    return vpr::machine::SameNoCase(a, b, codePage);
 }
 
 // "*" any run of characters, "?" one character (or none at the end of the

@@ -388,24 +388,7 @@ void SplitLastComponent(const std::string& path, std::string* folder, std::strin
     *name = path.substr(cut + 1);
 }
 
-bool SameFileName(const std::string& a, const std::string& b) {
-    unsigned codePage = CodePage();
-    auto x = reinterpret_cast<const unsigned char*>(a.c_str());
-    auto y = reinterpret_cast<const unsigned char*>(b.c_str());
-    for (;;) {
-        size_t n = vpr::machine::CharLength(x, codePage);
-        size_t m = vpr::machine::CharLength(y, codePage);
-        if (n != m) return false;
-        if (n == 0) return true;
-        if (n == 1) {
-            if (vpr::machine::FoldCase(*x, codePage) != vpr::machine::FoldCase(*y, codePage)) return false;
-        } else if (std::memcmp(x, y, n) != 0) {
-            return false;
-        }
-        x += n;
-        y += n;
-    }
-}
+bool SameFileName(const std::string& a, const std::string& b) { return vpr::machine::SameNoCase(a, b, CodePage()); }
 
 }  // namespace vpr::win
 
