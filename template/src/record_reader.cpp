@@ -2,40 +2,62 @@
 // memory, whole templates as entry lists, and the matching free functions.
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "entry_kinds.h"
 #include "record_codec.h"
 #include "template/template_library.h"
+#include "vpr/win/handle_table.h"
 
 using vpr::qmt::GetU32;
 using vpr::qmt::kHeaderSize;
 
 namespace {
 
-// Record bytes from the file's current position, through the handle layer.
+// Record bytes from the file's current position. The file object behind the
+// handle is looked up once per record, not once per field; a handle that
+// names no file object goes through the _l* calls, which report it.
 class FileSource : public vpr::qmt::RecordSource {
 public:
-    explicit FileSource(HFILE handle) : handle_(handle) {}
+    explicit FileSource(HFILE handle)
+        : handle_(handle), file_(vpr::win::HandleTable::Instance().GetAs<vpr::win::FileObject>(static_cast<uint32_t>(handle))) {}
 
     LONG ReadHeader(uint8_t* header) override {
         return Read(header, kHeaderSize) ? TEMPLATE_OK : TEMPLATE_ERR_END;
     }
-    void UnreadHeader() override { _llseek(handle_, -static_cast<LONG>(kHeaderSize), FILE_CURRENT); }
+    void UnreadHeader() override { Seek(-static_cast<LONG>(kHeaderSize), FILE_CURRENT); }
     bool Holds(uint64_t count) override {
         // Small fields are simply read; a large count is checked against the
         // bytes left before its buffer is allocated.
         if (count <= 64 * 1024) return true;
-        LONG here = _llseek(handle_, 0, FILE_CURRENT);
-        LONG end = _llseek(handle_, 0, FILE_END);
-        if (here < 0 || end < 0 || _llseek(handle_, here, FILE_BEGIN) != here) return true;
+        LONG here = Seek(0, FILE_CURRENT);
+        LONG end = Seek(0, FILE_END);
+        if (here < 0 || end < 0 || Seek(here, FILE_BEGIN) != here) return true;
         return count <= static_cast<uint64_t>(end - here);
     }
     bool Read(void* buffer, uint32_t count) override {
-        return count == 0 || _lread(handle_, buffer, count) == count;
+        if (count == 0) return true;
+        if (!file_) return _lread(handle_, buffer, count) == count;
+        uint32_t done = 0;
+        DWORD error = file_->Read(buffer, count, &done);
+        if (error != ERROR_SUCCESS && done == 0) SetLastError(error);  // as _lread reports it
+        return done == count;
     }
 
 private:
+    LONG Seek(LONG offset, int origin) {
+        if (!file_) return _llseek(handle_, offset, origin);
+        uint64_t position = 0;
+        DWORD error = file_->Seek(offset, origin, &position);
+        if (error != ERROR_SUCCESS) {
+            SetLastError(error);
+            return HFILE_ERROR;
+        }
+        return static_cast<LONG>(position);
+    }
+
     HFILE handle_;
+    std::shared_ptr<vpr::win::FileObject> file_;
 };
 
 // Record bytes from a serialized entry; never reads past its size.
