@@ -25,6 +25,16 @@ void MemoryFile::FailWritesAfter(uint64_t bytes) {
     writeBudget_ = bytes;
 }
 
+void MemoryFile::SetReadOnly() {
+    std::lock_guard lock(mutex_);
+    readOnly_ = true;
+}
+
+bool MemoryFile::Changed() const {
+    std::lock_guard lock(mutex_);
+    return changed_;
+}
+
 std::vector<uint8_t> MemoryFile::Contents() const {
     std::lock_guard lock(mutex_);
     return data_;
@@ -66,6 +76,7 @@ DWORD MemoryFile::Read(void* buffer, uint32_t count, uint32_t* done) {
 DWORD MemoryFile::Write(const void* buffer, uint32_t count, uint32_t* done) {
     std::lock_guard lock(mutex_);
     *done = 0;
+    if (readOnly_) return ERROR_ACCESS_DENIED;
     if (count == 0) return ERROR_SUCCESS;
     if (writeBudget_ == 0) return ERROR_WRITE_FAULT;
     uint64_t room = capacity_ > position_ ? capacity_ - position_ : 0;
@@ -75,6 +86,7 @@ DWORD MemoryFile::Write(const void* buffer, uint32_t count, uint32_t* done) {
     std::memcpy(data_.data() + position_, buffer, n);
     position_ += n;
     if (writeBudget_ != kUnlimited) writeBudget_ -= n;
+    changed_ = true;
     *done = static_cast<uint32_t>(n);
     if (n < count) return n == room ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
     return ERROR_SUCCESS;
@@ -95,8 +107,10 @@ DWORD MemoryFile::Seek(int64_t offset, int origin, uint64_t* position) {
 
 DWORD MemoryFile::Truncate() {
     std::lock_guard lock(mutex_);
+    if (readOnly_) return ERROR_ACCESS_DENIED;
     if (position_ > capacity_) return ERROR_DISK_FULL;
     data_.resize(position_);
+    changed_ = true;
     return ERROR_SUCCESS;
 }
 

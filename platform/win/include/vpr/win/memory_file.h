@@ -1,5 +1,7 @@
-// An in-memory file for tests: a capacity (writes past it are short, as on a
-// full disk) and injectable read and write faults.
+// The one in-memory file object: the test file with a capacity (writes past
+// it are short, as on a full disk) and injectable read and write faults, and
+// the base of files whose content lives elsewhere and is read whole when
+// opened (a directory stream: it stores the content on Close when Changed).
 #pragma once
 
 #include <cstdint>
@@ -26,6 +28,10 @@ public:
     // a call that crosses the limit transfers the bytes before it.
     void FailReadsAfter(uint64_t bytes);
     void FailWritesAfter(uint64_t bytes);
+    // Writes and truncations answer ERROR_ACCESS_DENIED.
+    void SetReadOnly();
+    // Whether a write or truncation changed anything since the file was made.
+    bool Changed() const;
 
     std::vector<uint8_t> Contents() const;
     uint64_t Position() const;
@@ -43,12 +49,14 @@ public:
     DWORD Close() override;
 
 private:
-    mutable std::mutex mutex_;
+    mutable std::mutex mutex_;  // guards every member below
     std::vector<uint8_t> data_;
     uint64_t position_ = 0;
     uint64_t capacity_ = kUnlimited;
     uint64_t readBudget_ = kUnlimited;
     uint64_t writeBudget_ = kUnlimited;
+    bool readOnly_ = false;
+    bool changed_ = false;
     bool closed_ = false;
 };
 
