@@ -1,5 +1,6 @@
 // The reader: records from an open template or from a serialized entry in
 // memory, whole templates as entry lists, and the matching free functions.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -15,17 +16,34 @@ using vpr::qmt::kHeaderSize;
 namespace {
 
 // Record bytes from the file's current position. The file object behind the
-// handle is looked up once per record, not once per field; a handle that
-// names no file object goes through the _l* calls, which report it.
+// handle is looked up once per record, not once per field, and a record of
+// ordinary size is read in two calls (its header, then the rest as long as
+// the header says): the fields are taken from that copy. What the parse does
+// not use goes back to the file when the record is done, so the file stands
+// after the last byte parsed, as if every field had been read on its own. A
+// handle that names no file object goes through the _l* calls, which report it.
 class FileSource : public vpr::qmt::RecordSource {
 public:
     explicit FileSource(HFILE handle)
-        : handle_(handle), file_(vpr::win::HandleTable::Instance().GetAs<vpr::win::FileObject>(static_cast<uint32_t>(handle))) {}
+        : handle_(handle),
+          file_(vpr::win::HandleTable::Instance().GetAs<vpr::win::FileObject>(static_cast<uint32_t>(handle))) {}
+    ~FileSource() override {
+        if (next_ < held_) Seek(-static_cast<LONG>(held_ - next_), FILE_CURRENT);
+    }
 
     LONG ReadHeader(uint8_t* header) override {
-        return Read(header, kHeaderSize) ? TEMPLATE_OK : TEMPLATE_ERR_END;
+        if (!ReadFile(header, kHeaderSize)) return TEMPLATE_ERR_END;
+        uint32_t length = GetU32(header + 8);
+        if (length > kHeaderSize && length - kHeaderSize <= sizeof body_) {
+            held_ = ReadSome(body_, length - kHeaderSize);
+            next_ = 0;
+        }
+        return TEMPLATE_OK;
     }
-    void UnreadHeader() override { Seek(-static_cast<LONG>(kHeaderSize), FILE_CURRENT); }
+    void UnreadHeader() override {
+        Seek(-static_cast<LONG>(kHeaderSize + held_), FILE_CURRENT);
+        held_ = next_ = 0;
+    }
     bool Holds(uint64_t count) override {
         // Small fields are simply read; a large count is checked against the
         // bytes left before its buffer is allocated.
@@ -33,18 +51,27 @@ public:
         LONG here = Seek(0, FILE_CURRENT);
         LONG end = Seek(0, FILE_END);
         if (here < 0 || end < 0 || Seek(here, FILE_BEGIN) != here) return true;
-        return count <= static_cast<uint64_t>(end - here);
+        return count <= static_cast<uint64_t>(end - here) + (held_ - next_);
     }
     bool Read(void* buffer, uint32_t count) override {
-        if (count == 0) return true;
-        if (!file_) return _lread(handle_, buffer, count) == count;
-        uint32_t done = 0;
-        DWORD error = file_->Read(buffer, count, &done);
-        if (error != ERROR_SUCCESS && done == 0) SetLastError(error);  // as _lread reports it
-        return done == count;
+        uint32_t fromCopy = std::min(count, held_ - next_);
+        if (fromCopy != 0) std::memcpy(buffer, body_ + next_, fromCopy);
+        next_ += fromCopy;
+        return fromCopy == count || ReadFile(static_cast<uint8_t*>(buffer) + fromCopy, count - fromCopy);
     }
 
 private:
+    bool ReadFile(void* buffer, uint32_t count) { return count == 0 || ReadSome(buffer, count) == count; }
+    uint32_t ReadSome(void* buffer, uint32_t count) {
+        if (!file_) {
+            UINT done = _lread(handle_, buffer, count);
+            return done == static_cast<UINT>(HFILE_ERROR) ? 0 : done;
+        }
+        uint32_t done = 0;
+        DWORD error = file_->Read(buffer, count, &done);
+        if (error != ERROR_SUCCESS && done == 0) SetLastError(error);  // as _lread reports it
+        return done;
+    }
     LONG Seek(LONG offset, int origin) {
         if (!file_) return _llseek(handle_, offset, origin);
         uint64_t position = 0;
@@ -58,6 +85,9 @@ private:
 
     HFILE handle_;
     std::shared_ptr<vpr::win::FileObject> file_;
+    uint8_t body_[512];  // the record after its header, when it fits
+    uint32_t held_ = 0;  // bytes of body_ read from the file
+    uint32_t next_ = 0;  // bytes of body_ the parse has taken
 };
 
 // Record bytes from a serialized entry; never reads past its size.
