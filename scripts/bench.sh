@@ -18,7 +18,7 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
 fi
 programs=("$@")
 if [[ ${#programs[@]} -eq 0 ]]; then
-  mapfile -t programs < <(ninja -C "$build" -t targets all | sed -n 's/^\([a-z0-9_]*_bench\): .*/\1/p' | sort -u)
+  mapfile -t programs < <(ninja -C "$build" -t targets all | sed -n 's/^\([a-z0-9_]*_bench\): phony$/\1/p' | grep -v '^cmake_' | sort -u)
 fi
 cmake --build "$build" -j "$jobs" --target "${programs[@]}" >/dev/null
 
