@@ -43,7 +43,8 @@ struct Found {
 };
 
 // The item named by position or by command; a command is searched depth first
-// through the pop-ups, and a pop-up whose handle is the "command" counts too.
+// through the pop-ups, and a pop-up whose handle or own identifier is the
+// "command" counts too.
 bool FindItem(HMENU handle, UINT which, UINT flags, Found* found) {
     auto menu = MenuOf(handle);
     if (!menu) return false;
@@ -55,6 +56,12 @@ bool FindItem(HMENU handle, UINT which, UINT flags, Found* found) {
     for (size_t i = 0; i < menu->items.size(); ++i) {
         const MenuItemData& item = menu->items[i];
         if (item.submenu) {
+            // A pop-up given an identifier of its own (MIIM_ID) is found by it,
+            // as the shell's views find the browser's pop-ups.
+            if (item.id != 0 && item.id == which) {
+                *found = Found{menu, i};
+                return true;
+            }
             if (FindItem(item.submenu, which, flags, found)) return true;
             if (reinterpret_cast<uintptr_t>(item.submenu) == which) {
                 *found = Found{menu, i};

@@ -1,0 +1,449 @@
+// The shell's browser windows. Each is an IShellBrowser for the view it
+// hosts: it merges menus, keeps the toolbar and status bar, goes where the
+// view asks and keeps each folder's view state.
+#include <algorithm>
+#include <cstring>
+
+#include "shell_host_state.h"
+#include "vpr/locale/locale.h"
+
+namespace vpr::shellhost {
+
+using vpr::com::IdListBytes;
+
+namespace {
+
+constexpr const char* kExploreClass = "ExploreWClass";
+constexpr const char* kCabinetClass = "CabinetWClass";
+constexpr int kToolbarId = 0xA001;  // FCIDM_TOOLBAR's place
+constexpr int kStatusId = 0xA002;
+constexpr int kTreeId = 0xA003;
+
+LPCITEMIDLIST AsList(const IdListBytes& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
+
+LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void RegisterClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    for (const char* name : {kExploreClass, kCabinetClass}) {
+        WNDCLASSA c{};
+        c.lpfnWndProc = BrowserProc;
+        c.lpszClassName = name;
+        RegisterClassA(&c);
+    }
+}
+
+void AppendPopup(HMENU menu, HMENU popup, UINT id, const char* text) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+    info.fType = MFT_STRING;
+    info.wID = id;
+    info.hSubMenu = popup;
+    info.dwTypeData = const_cast<char*>(text);
+    InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info);
+}
+
+}  // namespace
+
+class BrowserWindow final : public IShellBrowser, public Browser {
+public:
+    BrowserWindow(ShellHost::State& state, bool explore) : state_(state), explore_(explore) {}
+    ~BrowserWindow() override = default;
+
+    bool Create(const IdListBytes& list, std::string* error) {
+        RegisterClasses();
+        window_ = CreateWindowExA(0, explore_ ? kExploreClass : kCabinetClass, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                                  600, 400, nullptr, nullptr, nullptr, this);
+        if (!window_) {
+            *error = "cannot make the browser window";
+            return false;
+        }
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 24, window_,
+                                   reinterpret_cast<HMENU>(kToolbarId), nullptr, nullptr);
+        status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 380, 600, 20, window_,
+                                  reinterpret_cast<HMENU>(kStatusId), nullptr, nullptr);
+        if (explore_) {
+            tree_ = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 24, 180, 356, window_,
+                                    reinterpret_cast<HMENU>(kTreeId), nullptr, nullptr);
+        }
+        ownMenu_ = CreateMenu();
+        HMENU file = CreatePopupMenu();
+        AppendMenuA(file, MF_STRING, kCommandClose, "&Close");
+        HMENU view = CreatePopupMenu();
+        AppendMenuA(view, MF_STRING, kCommandToolbar, "&Toolbar");
+        AppendMenuA(view, MF_STRING, kCommandStatusBar, "Status &Bar");
+        AppendMenuA(view, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(view, MF_STRING, kCommandRefresh, "&Refresh");
+        AppendMenuA(view, MF_STRING, kCommandOptions, "&Options...");
+        AppendPopup(ownMenu_, file, FCIDM_MENU_FILE, "&File");
+        AppendPopup(ownMenu_, view, FCIDM_MENU_VIEW, "&View");
+        SetMenu(window_, ownMenu_);
+        return Navigate(AsList(list), SBSP_ABSOLUTE, error);
+    }
+
+    // Browser.
+    HWND Window() const override { return window_; }
+    bool Explore() const override { return explore_; }
+    const IdListBytes& Location() const override { return location_; }
+    IShellView* View() const override { return view_; }
+    HWND ViewWindow() const override { return viewWindow_; }
+    HWND StatusBar() const override { return status_; }
+    HWND Toolbar() const override { return toolbar_; }
+    HWND Tree() const override { return tree_; }
+    std::string StatusText() const override {
+        char text[512] = {};
+        SendMessageA(status_, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    bool Navigate(LPCITEMIDLIST list, UINT flags, std::string* error) override {
+        IdListBytes target;
+        if (flags & SBSP_PARENT) {
+            auto items = vpr::com::IdListItems(AsList(location_));
+            if (items.empty()) {
+                *error = "the desktop has no parent";
+                return false;
+            }
+            size_t cut = reinterpret_cast<const uint8_t*>(items.back()) - location_.data();
+            target.assign(location_.begin(), location_.begin() + cut);
+            target.push_back(0);
+            target.push_back(0);
+        } else if (flags & SBSP_RELATIVE) {
+            target = vpr::com::ConcatIdLists(location_, vpr::com::CopyIdList(list));
+        } else {
+            target = vpr::com::CopyIdList(list);
+        }
+        IShellFolder* folder = nullptr;
+        HRESULT hr = BindFolder(state_, target, &folder);
+        if (FAILED(hr) || !folder) {
+            *error = "cannot open " + vpr::com::IdListText(AsList(target));
+            return false;
+        }
+        IShellView* view = nullptr;
+        hr = folder->CreateViewObject(window_, IID_IShellView, reinterpret_cast<void**>(&view));
+        if (FAILED(hr) || !view) {
+            folder->Release();
+            *error = "the folder makes no view";
+            return false;
+        }
+        // The view leaving keeps its state before the new one starts from it.
+        if (view_) view_->SaveViewState();
+        IdListBytes previousLocation = location_;
+        location_ = target;
+        FOLDERSETTINGS settings{FVM_ICON, 0};
+        if (view_) view_->GetCurrentInfo(&settings);
+        RECT rect = ViewRect();
+        HWND viewWindow = nullptr;
+        hr = view->CreateViewWindow(view_, &settings, this, &rect, &viewWindow);
+        if (FAILED(hr)) {
+            location_ = previousLocation;
+            view->Release();
+            folder->Release();
+            *error = "the view's window cannot be made";
+            return false;
+        }
+        if (view_) {
+            view_->UIActivate(SVUIA_DEACTIVATE);
+            view_->DestroyViewWindow();
+            view_->Release();
+        }
+        if (folder_) folder_->Release();
+        folder_ = folder;
+        view_ = view;
+        viewWindow_ = viewWindow;
+        view_->UIActivate(SVUIA_ACTIVATE_FOCUS);
+        std::string name = DisplayName(state_, location_);
+        SetWindowTextA(window_, name.c_str());
+        FillTree();
+        return true;
+    }
+
+    // Shows the folder again (a notification for it, or Refresh).
+    void Refresh() {
+        if (view_) view_->Refresh();
+    }
+
+    void Close() {
+        if (window_) DestroyWindow(window_);
+    }
+
+    // The window went: the view goes with it.
+    void OnDestroy() {
+        if (view_) {
+            view_->SaveViewState();
+            view_->UIActivate(SVUIA_DEACTIVATE);
+            view_->DestroyViewWindow();
+            view_->Release();
+            view_ = nullptr;
+        }
+        if (folder_) folder_->Release();
+        folder_ = nullptr;
+        window_ = nullptr;
+        auto& list = state_.browsers;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        PostMessageA(state_.desktop, kBrowserClosed, 0, 0);
+        Release();  // the window's reference
+    }
+
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam) {
+        UINT id = LOWORD(wParam);
+        switch (id) {
+        case kCommandClose: Close(); return 0;
+        case kCommandToolbar: ShowWindow(toolbar_, IsWindowVisible(toolbar_) ? SW_HIDE : SW_SHOW); return 0;
+        case kCommandStatusBar: ShowWindow(status_, IsWindowVisible(status_) ? SW_HIDE : SW_SHOW); return 0;
+        case kCommandRefresh: Refresh(); return 0;
+        case kCommandOptions: ShowOptions(); return 0;
+        default:
+            // The view's own commands go to its window.
+            if (id < 0x8000 && viewWindow_) return SendMessageA(viewWindow_, WM_COMMAND, wParam, lParam);
+            return 0;
+        }
+    }
+
+    // IUnknown: the browser lives as long as its window.
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellBrowser) && !IsEqualIID(iid, IID_IOleWindow)) {
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IShellBrowser*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // IOleWindow.
+    STDMETHODIMP GetWindow(HWND* window) override {
+        *window = window_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IShellBrowser.
+    STDMETHODIMP InsertMenusSB(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override {
+        if (!shared) return E_INVALIDARG;
+        const struct {
+            UINT id;
+            const char* text;
+        } popups[] = {{FCIDM_MENU_FILE, "&File"}, {FCIDM_MENU_EDIT, "&Edit"}, {FCIDM_MENU_VIEW, "&View"},
+                      {FCIDM_MENU_TOOLS, "&Tools"}, {FCIDM_MENU_HELP, "&Help"}};
+        for (const auto& p : popups) {
+            HMENU popup = CreatePopupMenu();
+            if (p.id == FCIDM_MENU_FILE) AppendMenuA(popup, MF_STRING, kCommandClose, "&Close");
+            if (p.id == FCIDM_MENU_VIEW) {
+                AppendMenuA(popup, MF_STRING, kCommandToolbar, "&Toolbar");
+                AppendMenuA(popup, MF_STRING, kCommandStatusBar, "Status &Bar");
+                AppendMenuA(popup, MF_SEPARATOR, FCIDM_MENU_VIEW_SEP_OPTIONS, nullptr);
+                AppendMenuA(popup, MF_STRING, kCommandRefresh, "&Refresh");
+                AppendMenuA(popup, MF_STRING, kCommandOptions, "&Options...");
+            }
+            AppendPopup(shared, popup, p.id, p.text);
+        }
+        if (widths) {
+            widths->width[0] = 1;
+            widths->width[2] = 2;
+            widths->width[4] = 1;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP SetMenuSB(HMENU shared, HANDLE, HWND) override {
+        SetMenu(window_, shared ? shared : ownMenu_);
+        return S_OK;
+    }
+    STDMETHODIMP RemoveMenusSB(HMENU shared) override {
+        if (!shared) return E_INVALIDARG;
+        for (UINT id : {FCIDM_MENU_FILE, FCIDM_MENU_EDIT, FCIDM_MENU_VIEW, FCIDM_MENU_TOOLS, FCIDM_MENU_HELP}) {
+            DeleteMenu(shared, id, MF_BYCOMMAND);
+        }
+        return S_OK;
+    }
+    STDMETHODIMP SetStatusTextSB(LPCOLESTR text) override {
+        std::string narrow = text ? vpr::locale::FromWide(text) : "";
+        SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(narrow.c_str()));
+        return S_OK;
+    }
+    STDMETHODIMP EnableModelessSB(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAcceleratorSB(MSG*, WORD) override { return S_FALSE; }
+    STDMETHODIMP BrowseObject(LPCITEMIDLIST list, UINT flags) override {
+        std::string error;
+        return Navigate(list, flags, &error) ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP GetViewStateStream(DWORD mode, IStream** stream) override {
+        if (!stream) return E_INVALIDARG;
+        return ViewStateStream(state_, location_, mode, stream);
+    }
+    STDMETHODIMP GetControlWindow(UINT id, HWND* window) override {
+        *window = id == FCW_STATUS ? status_ : id == FCW_TOOLBAR ? toolbar_ : id == FCW_TREE ? tree_ : nullptr;
+        return *window ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP SendControlMsg(UINT id, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        HWND control = nullptr;
+        if (FAILED(GetControlWindow(id, &control))) return E_FAIL;
+        LRESULT r = SendMessageA(control, message, wParam, lParam);
+        if (result) *result = r;
+        return S_OK;
+    }
+    STDMETHODIMP QueryActiveShellView(IShellView** view) override {
+        *view = view_;
+        if (view_) view_->AddRef();
+        return view_ ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP OnViewWindowActive(IShellView*) override { return S_OK; }
+    STDMETHODIMP SetToolbarItems(LPTBBUTTON buttons, UINT count, UINT) override {
+        while (SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0) > 0) SendMessageA(toolbar_, TB_DELETEBUTTON, 0, 0);
+        if (buttons && count) SendMessageA(toolbar_, TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons));
+        return S_OK;
+    }
+
+private:
+    RECT ViewRect() const {
+        RECT client{};
+        GetClientRect(window_, &client);
+        RECT r{explore_ ? 180 : 0, 24, client.right, client.bottom - 20};
+        if (r.right <= r.left) r.right = r.left + 400;
+        if (r.bottom <= r.top) r.bottom = r.top + 300;
+        return r;
+    }
+
+    // The tree pane shows the way from the desktop to the folder.
+    void FillTree() {
+        if (!tree_) return;
+        SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+        HTREEITEM parent = TVI_ROOT;
+        auto items = vpr::com::IdListItems(AsList(location_));
+        for (size_t i = 0; i <= items.size(); ++i) {
+            IdListBytes prefix;
+            if (i < items.size()) {
+                size_t cut = reinterpret_cast<const uint8_t*>(items[i]) - location_.data();
+                prefix.assign(location_.begin(), location_.begin() + cut);
+            } else {
+                prefix.assign(location_.begin(), location_.end() - 2);
+            }
+            prefix.push_back(0);
+            prefix.push_back(0);
+            std::string name = DisplayName(state_, prefix);
+            TVINSERTSTRUCTA insert{};
+            insert.hParent = parent;
+            insert.hInsertAfter = TVI_LAST;
+            insert.item.mask = TVIF_TEXT;
+            insert.item.pszText = name.data();
+            parent = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        }
+    }
+
+    static BOOL CALLBACK AddPage(HPROPSHEETPAGE page, LPARAM param) {
+        reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(param)->push_back(page);
+        return TRUE;
+    }
+
+    // Folder options: the view adds its pages.
+    void ShowOptions() {
+        std::vector<HPROPSHEETPAGE> pages;
+        if (view_) view_->AddPropertySheetPages(0, &AddPage, reinterpret_cast<LPARAM>(&pages));
+        if (pages.empty()) return;
+        PROPSHEETHEADERA header{};
+        header.dwSize = sizeof(header);
+        header.hwndParent = window_;
+        header.pszCaption = "Options";
+        header.nPages = static_cast<UINT>(pages.size());
+        header.phpage = pages.data();
+        PropertySheetA(&header);
+    }
+
+    ShellHost::State& state_;
+    bool explore_;
+    HWND window_ = nullptr;
+    HWND toolbar_ = nullptr;
+    HWND status_ = nullptr;
+    HWND tree_ = nullptr;
+    HWND viewWindow_ = nullptr;
+    HMENU ownMenu_ = nullptr;
+    IdListBytes location_{0, 0};
+    IShellFolder* folder_ = nullptr;
+    IShellView* view_ = nullptr;
+    ULONG references_ = 1;
+};
+
+namespace {
+
+LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* browser = reinterpret_cast<BrowserWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!browser) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_COMMAND: return browser->OnCommand(wParam, lParam);
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_DESTROY:
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        browser->OnDestroy();
+        return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+BrowserWindow* OpenBrowser(ShellHost::State& state, const IdListBytes& list, bool explore, std::string* error) {
+    auto* browser = new BrowserWindow(state, explore);
+    state.browsers.push_back(browser);
+    if (!browser->Create(list, error)) {
+        if (browser->Window()) {
+            browser->Close();  // the window going takes the browser along
+        } else {
+            state.browsers.erase(std::remove(state.browsers.begin(), state.browsers.end(), browser), state.browsers.end());
+            browser->Release();
+        }
+        return nullptr;
+    }
+    return browser;
+}
+
+Browser* AsBrowser(BrowserWindow* window) { return window; }
+
+void CloseAllBrowsers(ShellHost::State& state) {
+    while (!state.browsers.empty()) {
+        BrowserWindow* browser = state.browsers.back();
+        if (browser->Window()) {
+            browser->Close();
+        } else {
+            state.browsers.pop_back();
+        }
+    }
+}
+
+void BrowsersNotified(ShellHost::State& state, const vpr::com::ChangeNotification& n) {
+    const bool folderChanged = n.event == SHCNE_UPDATEDIR || n.event == SHCNE_CREATE || n.event == SHCNE_RMDIR ||
+                               n.event == SHCNE_RENAMEFOLDER || n.event == SHCNE_MKDIR || n.event == SHCNE_DELETE ||
+                               n.event == SHCNE_RENAMEITEM || n.event == SHCNE_UPDATEITEM;
+    if (!folderChanged) return;
+    for (BrowserWindow* browser : std::vector<BrowserWindow*>(state.browsers)) {
+        const IdListBytes& at = browser->Location();
+        // A removed folder that a browser shows (or holds): it moves to the parent.
+        bool inside = n.event == SHCNE_RMDIR && !n.list1.empty() && at.size() >= n.list1.size() &&
+                      std::equal(n.list1.begin(), n.list1.end() - 2, at.begin());
+        if (inside) {
+            IdListBytes parent = n.list1;
+            auto items = vpr::com::IdListItems(AsList(parent));
+            if (!items.empty()) {
+                size_t cut = reinterpret_cast<const uint8_t*>(items.back()) - parent.data();
+                parent.resize(cut);
+                parent.push_back(0);
+                parent.push_back(0);
+            }
+            std::string error;
+            browser->Navigate(AsList(parent), SBSP_ABSOLUTE, &error);
+            continue;
+        }
+        browser->Refresh();
+    }
+}
+
+}  // namespace vpr::shellhost

@@ -1,0 +1,466 @@
+// TESTEXT.DLL: a small name-space extension for the shell's tests and its
+// walk-through. Its folder holds two items, "Alpha" and "Beta"; its view is a
+// list in a window of its own that merges a menu item, sets the status text
+// and a toolbar button, keeps a visit count in the view-state stream and
+// drags its items out as "Shell IDList Array". It shows one tray icon ("Test
+// Tray") whose clicks are recorded in the machine's journal (kind "testext"),
+// and stops when the named event "Stop Test Extension" is set; then it may
+// be unloaded once no object lives.
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shellapi.h"
+#include "vpr/com/id_list.h"
+#include "vpr/locale/locale.h"
+#include "vpr/machine/machine.h"
+
+// {7E57E570-1111-4222-8333-0000000000E5}
+DEFINE_GUID(CLSID_TestExtension, 0x7E57E570, 0x1111, 0x4222, 0x83, 0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE5);
+
+namespace {
+
+constexpr UINT kTrayMessage = WM_APP + 5;
+constexpr UINT kTestCommand = 100;
+constexpr const char* kItems[] = {"Alpha", "Beta"};
+
+std::atomic<long> g_objects{0};
+std::atomic<bool> g_stopped{false};
+HWND g_tray = nullptr;
+HANDLE g_stopEvent = nullptr;
+HANDLE g_wakeEvent = nullptr;
+std::thread g_watcher;
+
+void Record(const std::string& text) { vpr::machine::Record("testext", text); }
+
+vpr::com::IdListBytes KeyList(const std::string& key) {
+    vpr::com::IdListBytes list(key.size() + 3, 0);
+    list[0] = static_cast<uint8_t>(key.size() + 3);
+    std::memcpy(list.data() + 2, key.data(), key.size());
+    list.push_back(0);
+    list.push_back(0);
+    return list;
+}
+
+// The key of a list's last item ("" for the root).
+std::string KeyOf(LPCITEMIDLIST list) {
+    auto items = vpr::com::IdListItems(list);
+    if (items.empty() || vpr::com::NameSpaceItemClass(items.back())) return {};
+    const char* text = reinterpret_cast<const char*>(items.back()) + 2;
+    return std::string(text, strnlen(text, items.back()->mkid.cb - 2));
+}
+
+template <typename... Interfaces>
+class Object : public Interfaces... {
+public:
+    Object() { ++g_objects; }
+    virtual ~Object() { --g_objects; }
+    ULONG Add() { return ++references_; }
+    ULONG Drop() {
+        ULONG left = --references_;
+        if (!left) delete this;
+        return left;
+    }
+
+private:
+    std::atomic<ULONG> references_{1};
+};
+
+LRESULT CALLBACK TrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTrayMessage) {
+        if (lParam == WM_LBUTTONDOWN) Record("tray click");
+        if (lParam == WM_RBUTTONDOWN) {
+            HMENU menu = CreatePopupMenu();
+            AppendMenuA(menu, MF_STRING, 1, "&Open");
+            AppendMenuA(menu, MF_STRING, 2, "&Stop");
+            UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, 0, 0, 0, window, nullptr);
+            DestroyMenu(menu);
+            if (chosen) Record("tray menu " + std::to_string(chosen));
+            if (chosen == 2) SetEvent(g_stopEvent);
+        }
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        NOTIFYICONDATAA data{};
+        data.cbSize = sizeof(data);
+        data.hWnd = window;
+        data.uID = 1;
+        Shell_NotifyIconA(NIM_DELETE, &data);
+        g_tray = nullptr;
+        g_stopped = true;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Starts once, on the thread of the first creation (the shell's UI thread).
+void StartOnce() {
+    if (g_tray || g_stopped) return;
+    WNDCLASSA c{};
+    c.lpfnWndProc = TrayProc;
+    c.lpszClassName = "TestExtTray";
+    RegisterClassA(&c);
+    g_tray = CreateWindowExA(0, "TestExtTray", "Test Tray", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = g_tray;
+    data.uID = 1;
+    data.uFlags = NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = kTrayMessage;
+    std::strcpy(data.szTip, "Test Tray");
+    Shell_NotifyIconA(NIM_ADD, &data);
+    g_stopEvent = CreateEventA(nullptr, TRUE, FALSE, "Stop Test Extension");
+    g_wakeEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND tray = g_tray;
+    g_watcher = std::thread([tray] {
+        HANDLE events[2] = {g_stopEvent, g_wakeEvent};
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) {
+            Record("stopping");
+            PostMessageA(tray, WM_CLOSE, 0, 0);
+        }
+    });
+}
+
+class View;
+
+class CidaData final : public Object<IDataObject, IDropSource> {
+public:
+    CidaData(vpr::com::IdListBytes parent, vpr::com::IdListBytes child) : parent_(std::move(parent)), child_(std::move(child)) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) *object = static_cast<IDataObject*>(this);
+        if (IsEqualIID(iid, IID_IDropSource)) *object = static_cast<IDropSource*>(this);
+        if (!*object) return E_NOINTERFACE;
+        Add();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return Drop(); }
+    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        *medium = STGMEDIUM{};
+        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        std::vector<uint8_t> block(12, 0);
+        uint32_t values[3] = {1, 12, static_cast<uint32_t>(12 + parent_.size())};
+        std::memcpy(block.data(), values, 12);
+        block.insert(block.end(), parent_.begin(), parent_.end());
+        block.insert(block.end(), child_.begin(), child_.end());
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = GlobalAlloc(GHND, block.size());
+        std::memcpy(GlobalLock(medium->hGlobal), block.data(), block.size());
+        GlobalUnlock(medium->hGlobal);
+        return S_OK;
+    }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryGetData(FORMATETC* format) override {
+        return format && format->cfFormat == RegisterClipboardFormatA(CFSTR_SHELLIDLIST) ? S_OK : DV_E_FORMATETC;
+    }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return DATA_S_SAMEFORMATETC; }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_FAIL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC** out) override {
+        *out = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+    STDMETHODIMP QueryContinueDrag(BOOL escape, DWORD keys) override {
+        if (escape) return DRAGDROP_S_CANCEL;
+        return (keys & (MK_LBUTTON | MK_RBUTTON)) ? S_OK : DRAGDROP_S_DROP;
+    }
+    STDMETHODIMP GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+    vpr::com::IdListBytes parent_, child_;
+};
+
+LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+class View final : public Object<IShellView> {
+public:
+    explicit View(vpr::com::IdListBytes location) : location_(std::move(location)) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellView) && !IsEqualIID(iid, IID_IOleWindow)) return E_NOINTERFACE;
+        *object = this;
+        Add();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return Drop(); }
+    STDMETHODIMP GetWindow(HWND* window) override {
+        *window = window_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(MSG*) override { return S_FALSE; }
+    STDMETHODIMP EnableModeless(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP UIActivate(UINT state) override {
+        if (state == SVUIA_DEACTIVATE) {
+            if (menu_) {
+                browser_->SetMenuSB(nullptr, nullptr, nullptr);
+                browser_->RemoveMenusSB(menu_);
+                DestroyMenu(menu_);
+                menu_ = nullptr;
+            }
+            return S_OK;
+        }
+        if (menu_) return S_OK;
+        menu_ = CreateMenu();
+        OLEMENUGROUPWIDTHS widths{};
+        browser_->InsertMenusSB(menu_, &widths);
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_SUBMENU;
+        if (GetMenuItemInfoA(menu_, FCIDM_MENU_FILE, FALSE, &info) && info.hSubMenu) {
+            InsertMenuA(info.hSubMenu, 0, MF_BYPOSITION | MF_STRING, kTestCommand, "&Test Item");
+        }
+        browser_->SetMenuSB(menu_, nullptr, window_);
+        TBBUTTON button{};
+        button.idCommand = kTestCommand;
+        button.fsState = TBSTATE_ENABLED;
+        button.fsStyle = TBSTYLE_BUTTON;
+        browser_->SetToolbarItems(&button, 1, FCT_MERGE);
+        browser_->SetStatusTextSB(u"2 items");
+        return S_OK;
+    }
+    STDMETHODIMP Refresh() override { return S_OK; }
+    STDMETHODIMP CreateViewWindow(IShellView*, LPCFOLDERSETTINGS, IShellBrowser* browser, RECT* rect, HWND* window) override {
+        browser_ = browser;
+        browser_->AddRef();
+        // The visits of this folder, kept in the browser's view-state stream.
+        IStream* stream = nullptr;
+        if (SUCCEEDED(browser_->GetViewStateStream(STGM_READ, &stream))) {
+            ULONG read = 0;
+            stream->Read(&visits_, sizeof(visits_), &read);
+            stream->Release();
+        }
+        ++visits_;
+        HWND parent = nullptr;
+        browser_->GetWindow(&parent);
+        WNDCLASSA c{};
+        c.lpfnWndProc = ViewProc;
+        c.lpszClassName = "TestExtView";
+        RegisterClassA(&c);
+        window_ = CreateWindowExA(0, "TestExtView", "", WS_CHILD | WS_VISIBLE, rect->left, rect->top,
+                                  rect->right - rect->left, rect->bottom - rect->top, parent, nullptr, nullptr, nullptr);
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        list_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_LIST, 0, 0, rect->right - rect->left,
+                                rect->bottom - rect->top, window_, nullptr, nullptr, nullptr);
+        int row = 0;
+        for (const char* name : kItems) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row++;
+            item.pszText = const_cast<char*>(name);
+            SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+        *window = window_;
+        return S_OK;
+    }
+    STDMETHODIMP DestroyViewWindow() override {
+        if (window_) DestroyWindow(window_);
+        window_ = nullptr;
+        if (browser_) browser_->Release();
+        browser_ = nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP GetCurrentInfo(LPFOLDERSETTINGS settings) override {
+        settings->ViewMode = FVM_LIST;
+        settings->fFlags = 0;
+        return S_OK;
+    }
+    STDMETHODIMP AddPropertySheetPages(DWORD, LPFNADDPROPSHEETPAGE, LPARAM) override { return S_OK; }
+    STDMETHODIMP SaveViewState() override {
+        IStream* stream = nullptr;
+        if (!browser_ || FAILED(browser_->GetViewStateStream(STGM_WRITE, &stream))) return E_FAIL;
+        stream->Write(&visits_, sizeof(visits_), nullptr);
+        stream->Release();
+        return S_OK;
+    }
+    STDMETHODIMP SelectItem(LPCITEMIDLIST, UINT) override { return E_NOTIMPL; }
+    STDMETHODIMP GetItemObject(UINT, REFIID, LPVOID* object) override {
+        *object = nullptr;
+        return E_NOTIMPL;
+    }
+
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_COMMAND && LOWORD(wParam) == kTestCommand) {
+            Record("command " + std::to_string(visits_));
+            return 0;
+        }
+        if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == LVN_BEGINDRAG) {
+            int row = reinterpret_cast<NMLISTVIEW*>(lParam)->iItem;
+            auto* data = new CidaData(location_, KeyList(std::string("tree\t") + kItems[row]));
+            DWORD effect = 0;
+            DoDragDrop(data, data, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
+            Record("dragged " + std::to_string(effect));
+            data->Release();
+            return 0;
+        }
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+
+private:
+    vpr::com::IdListBytes location_;
+    IShellBrowser* browser_ = nullptr;
+    HWND window_ = nullptr;
+    HWND list_ = nullptr;
+    HMENU menu_ = nullptr;
+    DWORD visits_ = 0;
+};
+
+LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* view = reinterpret_cast<View*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return view ? view->OnMessage(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+}
+
+class Enumerator final : public Object<IEnumIDList> {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumIDList)) return E_NOINTERFACE;
+        *object = this;
+        Add();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return Drop(); }
+    STDMETHODIMP Next(ULONG count, LPITEMIDLIST* out, ULONG* fetched) override {
+        ULONG done = 0;
+        while (done < count && next_ < 2) out[done++] = vpr::com::TaskMemoryIdList(KeyList(std::string("tree\t") + kItems[next_++]));
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG n) override {
+        next_ += n;
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        next_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumIDList**) override { return E_NOTIMPL; }
+
+private:
+    ULONG next_ = 0;
+};
+
+class Folder final : public Object<IShellFolder, IPersistFolder> {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) *object = static_cast<IShellFolder*>(this);
+        if (IsEqualIID(iid, IID_IPersistFolder) || IsEqualIID(iid, IID_IPersist)) *object = static_cast<IPersistFolder*>(this);
+        if (!*object) return E_NOINTERFACE;
+        Add();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return Drop(); }
+    STDMETHODIMP GetClassID(CLSID* clsid) override {
+        *clsid = CLSID_TestExtension;
+        return S_OK;
+    }
+    STDMETHODIMP Initialize(LPCITEMIDLIST list) override {
+        location_ = vpr::com::CopyIdList(list);
+        return S_OK;
+    }
+    STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPOLESTR, ULONG*, LPITEMIDLIST*, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumObjects(HWND, DWORD, LPENUMIDLIST* items) override {
+        *items = new Enumerator;
+        return S_OK;
+    }
+    STDMETHODIMP BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, LPVOID* object) override {
+        *object = nullptr;
+        return E_NOTIMPL;  // the items hold no folders
+    }
+    STDMETHODIMP BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, LPVOID* object) override {
+        *object = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP CompareIDs(LPARAM, LPCITEMIDLIST a, LPCITEMIDLIST b) override {
+        int order = KeyOf(a).compare(KeyOf(b));
+        return static_cast<HRESULT>(static_cast<USHORT>(static_cast<short>(order < 0 ? -1 : order > 0)));
+    }
+    STDMETHODIMP CreateViewObject(HWND, REFIID iid, LPVOID* object) override {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IShellView)) return E_NOINTERFACE;
+        *object = static_cast<IShellView*>(new View(location_));
+        return S_OK;
+    }
+    STDMETHODIMP GetAttributesOf(UINT, LPCITEMIDLIST*, ULONG* attributes) override {
+        *attributes &= SFGAO_CANLINK;
+        return S_OK;
+    }
+    STDMETHODIMP GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, LPVOID* object) override {
+        *object = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetDisplayNameOf(LPCITEMIDLIST list, DWORD, LPSTRRET name) override {
+        std::string key = KeyOf(list);
+        std::string text = key.substr(key.find('\t') + 1);
+        name->uType = STRRET_CSTR;
+        std::strncpy(name->cStr, text.c_str(), sizeof(name->cStr) - 1);
+        name->cStr[sizeof(name->cStr) - 1] = 0;
+        return S_OK;
+    }
+    STDMETHODIMP SetNameOf(HWND, LPCITEMIDLIST, LPCOLESTR, DWORD, LPITEMIDLIST*) override { return E_NOTIMPL; }
+
+private:
+    vpr::com::IdListBytes location_{0, 0};
+};
+
+class Factory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
+        *object = this;
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        StartOnce();
+        auto* folder = new Folder;
+        HRESULT hr = folder->QueryInterface(iid, object);
+        folder->Release();
+        return hr;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+
+Factory g_factory;
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_DETACH) {
+        if (g_wakeEvent) SetEvent(g_wakeEvent);
+        if (g_watcher.joinable()) g_watcher.join();
+        if (g_tray) DestroyWindow(g_tray);
+        if (g_stopEvent) CloseHandle(g_stopEvent);
+        if (g_wakeEvent) CloseHandle(g_wakeEvent);
+        // The window classes go with the module's code.
+        UnregisterClassA("TestExtTray", nullptr);
+        UnregisterClassA("TestExtView", nullptr);
+        Record("unloaded");
+    }
+    return TRUE;
+}
+
+HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
+    *object = nullptr;
+    if (!IsEqualCLSID(clsid, CLSID_TestExtension)) return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(iid, object);
+}
+
+HRESULT DllCanUnloadNow() { return g_stopped && g_objects == 0 ? S_OK : S_FALSE; }
+
+}  // extern "C"

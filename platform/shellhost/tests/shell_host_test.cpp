@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "shellapi.h"
+#include "vpr/com/guid.h"
+#include "vpr/com/shell_link_file.h"
+#include "vpr/machine/machine.h"
+#include "vpr/shellhost/browser.h"
+#include "vpr/shellhost/shell_host.h"
+#include "vpr/testing/temp_machine.h"
+#include "vpr/user/ui_driver.h"
+#include "vpr/win/clock.h"
+
+using namespace vpr::shellhost;
+
+namespace {
+
+constexpr GUID kTestExtension = {0x7E57E570, 0x1111, 0x4222, {0x83, 0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE5}};
+constexpr const char* kTestExtensionText = "{7E57E570-1111-4222-8333-0000000000E5}";
+
+void SetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr), ERROR_SUCCESS);
+    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
+    RegCloseKey(handle);
+}
+
+void RegisterTestExtension() {
+    std::string key = std::string("CLSID\\") + kTestExtensionText;
+    SetString(HKEY_CLASSES_ROOT, key, nullptr, "Test Folder");
+    SetString(HKEY_CLASSES_ROOT, key + "\\InProcServer32", nullptr, "TESTEXT.DLL");
+    SetString(HKEY_LOCAL_MACHINE,
+              std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\") + kTestExtensionText,
+              nullptr, "Test Folder");
+}
+
+// Runs the test client as another process of the machine while the shell
+// serves; its exit code.
+DWORD RunClient(ShellHost* host, const std::string& arguments) {
+    std::string command = std::string(getenv("VPR_BUILD_BIN") ? getenv("VPR_BUILD_BIN") : ".") + "/shellclient " + arguments;
+    const char* bin = getenv("VPR_BUILD_BIN");
+    if (!bin) {
+        char self[4096] = {};
+        ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
+        std::string dir = std::string(self, n > 0 ? n : 0);
+        command = dir.substr(0, dir.rfind('/')) + "/shellclient " + arguments;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 99;
+    auto done = [&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; };
+    if (host) {
+        host->PumpUntil(done, 60000);
+    } else {
+        WaitForSingleObject(process.hProcess, INFINITE);
+    }
+    DWORD code = 99;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return code;
+}
+
+std::vector<std::string> Journal(const vpr::testing::TempMachine& machine, const std::string& kind) {
+    std::vector<std::string> out;
+    for (const auto& entry : machine.machine()->ReadJournal()) {
+        if (entry.kind == kind) out.push_back(entry.text);
+    }
+    return out;
+}
+
+TEST(ShellHost, OneShellPerMachineAndLoadsFromAnotherProcess) {
+    vpr::testing::TempMachine machine;
+    RegisterTestExtension();
+    EXPECT_EQ(RunClient(nullptr, std::string("load ") + kTestExtensionText), 1u);  // no shell runs: E_FAIL
+    ShellHost host;
+    std::string error;
+    ASSERT_TRUE(host.Start(&error)) << error;
+    ShellHost second;
+    EXPECT_FALSE(second.Start(&error));
+    EXPECT_NE(error.find("a shell runs"), std::string::npos) << error;
+
+    EXPECT_EQ(RunClient(&host, std::string("load ") + kTestExtensionText), 0u);
+    EXPECT_EQ(host.Loaded(), std::vector<std::string>{kTestExtensionText});
+    host.Stop();
+    EXPECT_EQ(Journal(machine, "testext"), std::vector<std::string>{"unloaded"});  // every server freed at exit
+}
+
+TEST(ShellHost, DesktopBrowserTrayDragAndUnload) {
+    vpr::testing::TempMachine machine;
+    auto clock = std::make_shared<vpr::win::ManualClock>();
+    vpr::win::SetClock(clock);
+    vpr::user::UiDriver driver;
+    {
+        ShellHost host;
+        std::string error;
+        ASSERT_TRUE(host.Start(&error)) << error;
+        EXPECT_TRUE(host.Desktop().empty());
+        // Registered, then a notification from another process shows it.
+        RegisterTestExtension();
+        EXPECT_EQ(RunClient(&host, "notify-desktop"), 0u);
+        ASSERT_TRUE(host.PumpUntil([&] { return !host.Desktop().empty(); }, 60000));
+        ASSERT_EQ(host.Desktop().size(), 1u);
+        EXPECT_EQ(host.Desktop()[0].name, "Test Folder");
+        EXPECT_TRUE(host.Desktop()[0].nameSpace);
+
+        // Browsing into it: the view merges its menu, toolbar and status.
+        auto list = host.ParsePath("Test Folder", &error);
+        ASSERT_TRUE(list) << error;
+        Browser* browser = host.Open(*list, true, &error);
+        ASSERT_NE(browser, nullptr) << error;
+        EXPECT_EQ(browser->StatusText(), "2 items");
+        EXPECT_EQ(SendMessageA(browser->Toolbar(), TB_BUTTONCOUNT, 0, 0), 1);
+        char text[64] = {};
+        EXPECT_GT(GetMenuStringA(GetMenu(browser->Window()), 100, text, sizeof(text), MF_BYCOMMAND), 0);
+        EXPECT_STREQ(text, "&Test Item");
+        SendMessageA(browser->Window(), WM_COMMAND, 100, 0);
+        EXPECT_EQ(Journal(machine, "testext").back(), "command 1");
+
+        // The view state is passed on: back on the folder, the view counts a second visit.
+        ASSERT_TRUE(browser->Navigate(nullptr, SBSP_PARENT, &error)) << error;
+        EXPECT_EQ(browser->Location(), (vpr::com::IdListBytes{0, 0}));
+        ASSERT_TRUE(browser->Navigate(reinterpret_cast<LPCITEMIDLIST>(list->data()), SBSP_ABSOLUTE, &error)) << error;
+        SendMessageA(browser->Window(), WM_COMMAND, 100, 0);
+        EXPECT_EQ(Journal(machine, "testext").back(), "command 2");
+
+        // An item dragged to the desktop becomes a shortcut in the public format.
+        HWND items = FindWindowExA(browser->ViewWindow(), nullptr, WC_LISTVIEWA, nullptr);
+        ASSERT_NE(items, nullptr);
+        driver.OnDrag([&](const vpr::user::DragStart&) {
+            vpr::user::DropPlace place;
+            place.window = host.DesktopWindow();
+            place.point = {10, 10};
+            return place;
+        });
+        ASSERT_TRUE(vpr::user::ui::DragItem(items, 0));
+        EXPECT_EQ(Journal(machine, "testext").back(), "dragged " + std::to_string(DROPEFFECT_LINK));
+        vpr::com::ShellLink link;
+        ASSERT_TRUE(vpr::com::ReadShellLinkFile("C:\\WINDOWS\\Desktop\\Alpha.lnk", &link, &error)) << error;
+        EXPECT_EQ(vpr::com::IdListText(reinterpret_cast<LPCITEMIDLIST>(link.idList.data())),
+                  std::string("::") + kTestExtensionText + "\\tree\\tAlpha");
+
+        // The tray: a click reaches the extension's window.
+        ASSERT_EQ(host.Tray().size(), 1u);
+        EXPECT_TRUE(host.ClickTray("Test Tray", false));
+        EXPECT_EQ(Journal(machine, "testext").back(), "tray click");
+        EXPECT_FALSE(host.ClickTray("Nobody", false));
+
+        // Stopped by its named event, it is unloaded on the next timer once
+        // no object lives.
+        SendMessageA(browser->Window(), WM_COMMAND, kCommandClose, 0);
+        HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, "Stop Test Extension");
+        ASSERT_NE(stop, nullptr);
+        SetEvent(stop);
+        CloseHandle(stop);
+        ASSERT_TRUE(host.PumpUntil([&] { return host.Tray().empty(); }, 60000));
+        EXPECT_TRUE(host.Unloaded().empty());
+        clock->Advance(2000);
+        host.PumpUntil([&] { return !host.Unloaded().empty(); }, 100);
+        EXPECT_EQ(host.Unloaded(), std::vector<std::string>{kTestExtensionText});
+    }
+    EXPECT_TRUE(driver.Failures().empty());
+    vpr::win::SetClock(nullptr);
+}
+
+}  // namespace
