@@ -8,6 +8,9 @@
 #include "vpr/machine/machine.h"
 #include "vpr/shellhost/browser.h"
 #include "vpr/shellhost/shell_host.h"
+#include "vpr/shellhost/shell_script.h"
+
+#include <sstream>
 #include "vpr/testing/temp_machine.h"
 #include "vpr/user/ui_driver.h"
 #include "vpr/win/clock.h"
@@ -165,6 +168,42 @@ TEST(ShellHost, DesktopBrowserTrayDragAndUnload) {
     }
     EXPECT_TRUE(driver.Failures().empty());
     vpr::win::SetClock(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShellScript, APersonBrowsesUsesTheTrayAndMeetsErrors) {
+    vpr::testing::TempMachine machine;
+    RegisterTestExtension();
+    std::istringstream in(
+        "desktop\n"
+        "explore Test Folder\n"
+        "list\n"
+        "command File>Test Item\n"
+        "tray click Test Tray\n"
+        "open Gamma\n"
+        "browse No Such Folder\n"
+        "close\n"
+        "exit\n"
+        "desktop\n");
+    std::ostringstream out;
+    ShellHost host;
+    EXPECT_EQ(RunShellScript(host, in, out, false), 1);
+    EXPECT_EQ(out.str(),
+              "shell started\n"
+              "  Test Folder  {7E57E570-1111-4222-8333-0000000000E5}\n"
+              "exploring Test Folder\n"
+              "status: 2 items\n"
+              "  Alpha\n"
+              "  Beta\n"
+              "command File>Test Item\n"
+              "tray click Test Tray\n"
+              "error: no item \"Gamma\"\n"
+              "error: no item \"No Such Folder\" in Desktop\n"
+              "closed\n");
+    EXPECT_EQ(Journal(machine, "testext"), (std::vector<std::string>{"command 1", "tray click"}));
 }
 
 }  // namespace

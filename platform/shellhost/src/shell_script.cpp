@@ -1,0 +1,454 @@
+#include "vpr/shellhost/shell_script.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <iostream>
+#include <mutex>
+#include <streambuf>
+#include <thread>
+
+#include "vpr/com/guid.h"
+#include "vpr/com/shell_link_file.h"
+#include "vpr/locale/locale.h"
+#include "vpr/script/script_session.h"
+#include "vpr/shellhost/browser.h"
+
+namespace vpr::shellhost {
+
+namespace {
+
+namespace ui = vpr::user::ui;
+using script::Line;
+using script::ScriptSession;
+
+constexpr DWORD kWaitLimit = 60000;
+
+// The script's lines, one at a time: from the stream as it stands, or from a
+// reader thread while the shell keeps serving. "exit" ends them.
+class LineBuffer : public std::streambuf {
+public:
+    LineBuffer(std::istream& in, ShellHost& host, bool pump) : in_(in), host_(host), pump_(pump) {
+        if (pump_) {
+            reader_ = std::thread([this] {
+                std::string line;
+                while (std::getline(in_, line)) {
+                    std::lock_guard lock(mutex_);
+                    lines_.push_back(line);
+                }
+                std::lock_guard lock(mutex_);
+                ended_ = true;
+            });
+            reader_.detach();  // a person may never type again; the process ends without it
+        }
+    }
+    void Exit() { exited_ = true; }
+
+protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        if (exited_) return traits_type::eof();
+        std::string line;
+        if (!NextLine(&line)) return traits_type::eof();
+        current_ = line + "\n";
+        setg(current_.data(), current_.data(), current_.data() + current_.size());
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    bool NextLine(std::string* line) {
+        if (!pump_) return static_cast<bool>(std::getline(in_, *line));
+        while (true) {
+            {
+                std::lock_guard lock(mutex_);
+                if (!lines_.empty()) {
+                    *line = lines_.front();
+                    lines_.pop_front();
+                    return true;
+                }
+                if (ended_) return false;
+            }
+            if (host_.Running()) host_.Pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    std::istream& in_;
+    ShellHost& host_;
+    bool pump_;
+    bool exited_ = false;
+    std::string current_;
+    std::thread reader_;
+    std::mutex mutex_;
+    std::deque<std::string> lines_;  // GUARDED_BY(mutex_)
+    bool ended_ = false;             // GUARDED_BY(mutex_)
+};
+
+std::string WithoutAmpersands(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    return text;
+}
+
+// Chooses an item of an open pop-up by its text, with or without its "&".
+UINT ChooseByText(const vpr::user::PopupMenu& open, const std::string& text) {
+    for (int i = 0; i < GetMenuItemCount(open.menu); ++i) {
+        char item[128] = {};
+        GetMenuStringA(open.menu, i, item, sizeof(item), MF_BYPOSITION);
+        if (KMLstricmp(WithoutAmpersands(item).c_str(), WithoutAmpersands(text).c_str()) == 0) {
+            return ui::ChooseMenuItem(open, item);
+        }
+    }
+    return ui::ChooseMenuItem(open, text);
+}
+
+class ShellCommands {
+public:
+    ShellCommands(ShellHost& host, ScriptSession& session, LineBuffer& lines)
+        : host_(host), session_(session), lines_(lines), out_(session.Out()) {
+        session.SetStart([this] { return Start(); });
+        Add("desktop", [this](const Line&) { Desktop(); });
+        Add("browse", [this](const Line& line) { Browse(line.Rest(), false); });
+        Add("explore", [this](const Line& line) { Browse(line.Rest(), true); });
+        Add("list", [this](const Line&) { List(); });
+        Add("select", [this](const Line& line) { Select(line); });
+        Add("open", [this](const Line& line) { Open(line.Rest()); });
+        Add("menu", [this](const Line& line) { Menu(line); });
+        Add("command", [this](const Line& line) { Command(line.Rest()); });
+        Add("rename", [this](const Line& line) { Rename(line); });
+        Add("drag", [this](const Line& line) { Drag(line); });
+        Add("tray", [this](const Line& line) { Tray(line); });
+        Add("shortcuts", [this](const Line&) { Shortcuts(); });
+        Add("run", [this](const Line& line) { Run(line.Rest()); });
+        Add("wait", [this](const Line& line) { Wait(line); });
+        Add("sleep", [this](const Line& line) { Sleep(line.Rest()); });
+        Add("close", [this](const Line&) { Close(); });
+        session.AddCommand("exit", {[this](const Line&) { lines_.Exit(); }, false, false});
+    }
+
+private:
+    void Add(const std::string& verb, std::function<void(const Line&)> run) {
+        session_.AddCommand(verb, {std::move(run), true, false});
+    }
+
+    bool Start() {
+        if (host_.Running()) return true;
+        std::string error;
+        if (!host_.Start(&error)) {
+            std::cerr << "EXPLORER.EXE: " << error << "\n";
+            return false;
+        }
+        out_ << "shell started\n";
+        return true;
+    }
+
+    Browser* Active() {
+        auto browsers = host_.Browsers();
+        return browsers.empty() ? nullptr : browsers.back();
+    }
+
+    // The list of items a person sees: the active browser's view, else the desktop.
+    HWND Items() {
+        if (Browser* browser = Active()) {
+            HWND view = browser->ViewWindow();
+            char name[32] = {};
+            GetClassNameA(view, name, sizeof(name));
+            if (KMLstricmp(name, WC_LISTVIEWA) == 0) return view;
+            return FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
+        }
+        return FindWindowExA(host_.DesktopWindow(), nullptr, WC_LISTVIEWA, nullptr);
+    }
+
+    int Row(const std::string& name) {
+        HWND list = Items();
+        int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+        for (int i = 0; i < count; ++i) {
+            if (KMLstricmp(RowText(list, i).c_str(), name.c_str()) == 0) return i;
+        }
+        session_.Error("no item \"" + name + "\"");
+        return -1;
+    }
+
+    static std::string RowText(HWND list, int row) {
+        char text[260] = {};
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+
+    void Desktop() {
+        host_.Pump();
+        for (const DesktopItem& item : host_.Desktop()) {
+            out_ << "  " << item.name;
+            if (item.nameSpace) out_ << "  " << vpr::com::GuidText(item.clsid);
+            out_ << "\n";
+        }
+    }
+
+    void Browse(const std::string& path, bool explore) {
+        std::string error;
+        auto list = host_.ParsePath(path, &error);
+        if (!list) return session_.Error(error);
+        Browser* browser = host_.Open(*list, explore, &error);
+        if (!browser) return session_.Error(error);
+        out_ << (explore ? "exploring " : "browsing ") << path << "\n";
+        std::string status = browser->StatusText();
+        if (!status.empty()) out_ << "status: " << status << "\n";
+    }
+
+    void List() {
+        host_.Pump();
+        HWND list = Items();
+        if (!list) return session_.Error("no list of items is shown");
+        int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            bool selected = SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED;
+            out_ << (selected ? " *" : "  ") << RowText(list, i) << "\n";
+        }
+    }
+
+    void Select(const Line& line) {
+        for (size_t i = 1; i < line.words.size(); ++i) {
+            int row = Row(line.words[i]);
+            if (row < 0) return;
+            ui::ClickItem(Items(), row, i > 1 ? MK_CONTROL : 0);
+        }
+        out_ << "selected\n";
+    }
+
+    void Open(const std::string& name) {
+        int row = Row(name);
+        if (row < 0) return;
+        ui::DoubleClickItem(Items(), row);
+        out_ << "opened " << name << "\n";
+    }
+
+    // Right-clicks an item and chooses TEXT from the menu it shows.
+    void Menu(const Line& line) {
+        if (line.words.size() < 3) return session_.Error("menu NAME TEXT");
+        int row = Row(line.words[1]);
+        if (row < 0) return;
+        std::string text = line.Rest(2);
+        auto chosen = std::make_shared<UINT>(0);
+        session_.Driver().OnPopupMenu([text, chosen](const vpr::user::PopupMenu& menu) {
+            *chosen = ChooseByText(menu, text);
+            return *chosen;
+        });
+        ui::RightClickItem(Items(), row);
+        host_.Pump();
+        if (!*chosen) return session_.Error("no menu item \"" + text + "\"");
+        out_ << "chose " << text << "\n";
+    }
+
+    // MENU>ITEM of the active browser's menu bar, texts without "&".
+    void Command(const std::string& path) {
+        Browser* browser = Active();
+        if (!browser) return session_.Error("no browser is open");
+        size_t cut = path.find('>');
+        if (cut == std::string::npos) return session_.Error("command MENU>ITEM");
+        std::string top = path.substr(0, cut), item = path.substr(cut + 1);
+        HMENU bar = GetMenu(browser->Window());
+        for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+            char text[128] = {};
+            GetMenuStringA(bar, i, text, sizeof(text), MF_BYPOSITION);
+            if (KMLstricmp(WithoutAmpersands(text).c_str(), WithoutAmpersands(top).c_str()) != 0) continue;
+            HMENU popup = GetSubMenu(bar, i);
+            SendMessageA(browser->Window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), i);
+            for (int j = 0; j < GetMenuItemCount(popup); ++j) {
+                GetMenuStringA(popup, j, text, sizeof(text), MF_BYPOSITION);
+                if (KMLstricmp(WithoutAmpersands(text).c_str(), WithoutAmpersands(item).c_str()) != 0) continue;
+                UINT id = GetMenuItemID(popup, j);
+                out_ << "command " << path << "\n";
+                PostMessageA(browser->Window(), WM_COMMAND, id, 0);
+                host_.Pump();
+                return;
+            }
+        }
+        session_.Error("no menu item " + path);
+    }
+
+    void Rename(const Line& line) {
+        if (line.words.size() < 3) return session_.Error("rename NAME NEW");
+        int row = Row(line.words[1]);
+        if (row < 0) return;
+        if (ui::EditItemLabel(Items(), row, line.Rest(2))) out_ << "renamed " << line.words[1] << "\n";
+        host_.Pump();
+    }
+
+    // drag NAME... to desktop
+    void Drag(const Line& line) {
+        auto to = std::find(line.words.begin(), line.words.end(), "to");
+        if (to == line.words.end() || to + 1 == line.words.end() || to == line.words.begin() + 1) {
+            return session_.Error("drag NAME... to desktop");
+        }
+        std::string target = *(to + 1);
+        if (KMLstricmp(target.c_str(), "desktop") != 0) return session_.Error("items are dragged to the desktop");
+        std::vector<int> rows;
+        for (auto it = line.words.begin() + 1; it != to; ++it) {
+            int row = Row(*it);
+            if (row < 0) return;
+            rows.push_back(row);
+        }
+        HWND list = Items();
+        for (size_t i = 0; i < rows.size(); ++i) ui::ClickItem(list, rows[i], i ? MK_CONTROL : 0);
+        HWND desktop = host_.DesktopWindow();
+        session_.Driver().OnDrag([desktop](const vpr::user::DragStart&) {
+            vpr::user::DropPlace place;
+            place.window = desktop;
+            place.point = {10, 10};
+            return place;
+        });
+        ui::DragItem(list, rows[0]);
+        host_.Pump();
+        out_ << "dropped on the desktop\n";
+    }
+
+    // tray | tray click TIP | tray menu TIP [TEXT]
+    void Tray(const Line& line) {
+        host_.Pump();
+        if (line.words.size() == 1) {
+            for (const TrayIcon& icon : host_.Tray()) out_ << "  " << icon.tip << "\n";
+            return;
+        }
+        if (line.words.size() < 3 || (line.words[1] != "click" && line.words[1] != "menu")) {
+            return session_.Error("tray click|menu TIP [TEXT]");
+        }
+        bool menu = line.words[1] == "menu";
+        // The tip may hold spaces: the longest tip that begins the rest, then TEXT.
+        std::string rest = line.Rest(2);
+        std::string tip;
+        for (const TrayIcon& icon : host_.Tray()) {
+            bool begins = rest.compare(0, icon.tip.size(), icon.tip) == 0 &&
+                          (rest.size() == icon.tip.size() || rest[icon.tip.size()] == ' ');
+            if (begins && icon.tip.size() > tip.size()) tip = icon.tip;
+        }
+        if (tip.empty()) return session_.Error("no tray icon \"" + rest + "\"");
+        auto chosen = std::make_shared<UINT>(0);
+        std::string text = rest.size() > tip.size() ? rest.substr(tip.size() + 1) : "";
+        if (menu) {
+            session_.Driver().OnPopupMenu([text, chosen](const vpr::user::PopupMenu& open) {
+                *chosen = text.empty() ? 0 : ChooseByText(open, text);
+                return *chosen;
+            });
+        }
+        if (!host_.ClickTray(tip, menu)) return session_.Error("no tray icon \"" + tip + "\"");
+        host_.Pump();
+        if (menu && !text.empty() && !*chosen) return session_.Error("no menu item \"" + text + "\"");
+        out_ << (menu ? "tray menu " : "tray click ") << tip << (text.empty() ? "" : " " + text) << "\n";
+    }
+
+    void Shortcuts() {
+        char path[MAX_PATH] = {};
+        LPITEMIDLIST desktop = nullptr;
+        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &desktop))) {
+            SHGetPathFromIDListA(desktop, path);
+            CoTaskMemFree(desktop);
+        }
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((std::string(path) + "\\*.lnk").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return;
+        do {
+            vpr::com::ShellLink link;
+            std::string error;
+            std::string file = std::string(path) + "\\" + data.cFileName;
+            if (!vpr::com::ReadShellLinkFile(file, &link, &error)) {
+                out_ << "  " << data.cFileName << " -> (" << error << ")\n";
+                continue;
+            }
+            std::string target = link.idList.size() > 2
+                                     ? vpr::com::IdListText(reinterpret_cast<LPCITEMIDLIST>(link.idList.data()))
+                                     : vpr::com::ShellLinkTargetPath(link);
+            out_ << "  " << data.cFileName << " -> " << target << "\n";
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+
+    // Starts a program and serves until it ends.
+    void Run(const std::string& command) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        std::vector<char> line(command.begin(), command.end());
+        line.push_back(0);
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            return session_.Error("cannot run " + command);
+        }
+        host_.PumpUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, 0xFFFFFFFF);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        out_ << "exit " << code << "\n";
+        if (code != 0) session_.Error(command + " ended with " + std::to_string(code));
+    }
+
+    // wait notify | wait load|unload CLSID | wait row|gone TEXT
+    void Wait(const Line& line) {
+        std::string what = line.words.size() > 1 ? line.words[1] : "";
+        std::string arg = line.words.size() > 2 ? line.Rest(2) : "";
+        std::function<bool()> done;
+        if (what == "notify") {
+            // A notification since the last "wait notify" (or the start).
+            done = [this] {
+                size_t count = host_.Notifications().size();
+                if (count <= notificationsSeen_) return false;
+                notificationsSeen_ = count;
+                return true;
+            };
+        } else if ((what == "load" || what == "unload") && vpr::com::ParseGuid(arg)) {
+            std::string text = vpr::com::GuidText(*vpr::com::ParseGuid(arg));
+            bool load = what == "load";
+            done = [this, text, load] {
+                auto list = load ? host_.Loaded() : host_.Unloaded();
+                return std::find(list.begin(), list.end(), text) != list.end();
+            };
+        } else if (what == "row" || what == "gone") {
+            bool present = what == "row";
+            done = [this, arg, present] {
+                HWND list = Items();
+                int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+                bool found = false;
+                for (int i = 0; i < count && !found; ++i) found = KMLstricmp(RowText(list, i).c_str(), arg.c_str()) == 0;
+                return found == present;
+            };
+        } else {
+            return session_.Error("wait notify|load CLSID|unload CLSID|row TEXT|gone TEXT");
+        }
+        if (!host_.PumpUntil(done, kWaitLimit)) return session_.Error("waited in vain: " + line.Rest(1));
+        out_ << "waited " << line.Rest(1) << "\n";
+    }
+
+    void Sleep(const std::string& ms) {
+        long value = 0;
+        if (!script::ParseNumber(ms, &value) || value < 0) return session_.Error("sleep MILLISECONDS");
+        host_.PumpUntil([] { return false; }, static_cast<DWORD>(value));
+    }
+
+    void Close() {
+        Browser* browser = Active();
+        if (!browser) return session_.Error("no browser is open");
+        SendMessageA(browser->Window(), WM_CLOSE, 0, 0);
+        host_.Pump();
+        out_ << "closed\n";
+    }
+
+    ShellHost& host_;
+    ScriptSession& session_;
+    LineBuffer& lines_;
+    std::ostream& out_;
+    size_t notificationsSeen_ = 0;
+};
+
+}  // namespace
+
+int RunShellScript(ShellHost& host, std::istream& in, std::ostream& out, bool pumpWhileReading) {
+    LineBuffer buffer(in, host, pumpWhileReading);
+    std::istream lines(&buffer);
+    ScriptSession session(lines, out);
+    ShellCommands commands(host, session, buffer);
+    return session.Run();
+}
+
+}  // namespace vpr::shellhost
