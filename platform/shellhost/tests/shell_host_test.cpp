@@ -207,3 +207,57 @@ TEST(ShellScript, APersonBrowsesUsesTheTrayAndMeetsErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShellHost, TrayRulesOpeningByListAndRemovedFolders) {
+    vpr::testing::TempMachine machine;
+    RegisterTestExtension();
+    ShellHost host;
+    std::string error;
+    ASSERT_TRUE(host.Start(&error)) << error;
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner;
+    data.uID = 7;
+    data.uFlags = NIF_TIP;
+    std::strcpy(data.szTip, "first");
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &data));  // not there yet
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));     // the same id twice
+    std::strcpy(data.szTip, "second");
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
+    ASSERT_EQ(host.Tray().size(), 1u);
+    EXPECT_EQ(host.Tray()[0].tip, "second");
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_DELETE, &data));
+    DestroyWindow(owner);
+
+    // Opening a list: "Explore" with the tree pane, "Open" without.
+    vpr::com::IdListBytes root = vpr::com::NameSpaceIdList(kTestExtension);
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_IDLIST | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "Explore";
+    info.lpIDList = root.data();
+    ASSERT_TRUE(ShellExecuteExA(&info));
+    info.lpVerb = "Open";
+    ASSERT_TRUE(ShellExecuteExA(&info));
+    auto browsers = host.Browsers();
+    ASSERT_EQ(browsers.size(), 2u);
+    char name[32] = {};
+    GetClassNameA(browsers[0]->Window(), name, sizeof(name));
+    EXPECT_STREQ(name, "ExploreWClass");
+    EXPECT_NE(browsers[0]->Tree(), nullptr);
+    GetClassNameA(browsers[1]->Window(), name, sizeof(name));
+    EXPECT_STREQ(name, "CabinetWClass");
+    EXPECT_EQ(browsers[1]->Tree(), nullptr);
+
+    // The name space's root removed: each browser showing it moves to the desktop.
+    SHChangeNotify(SHCNE_RMDIR, SHCNF_IDLIST | SHCNF_FLUSH, root.data(), nullptr);
+    ASSERT_TRUE(host.PumpUntil([&] { return host.Browsers()[0]->Location().size() == 2; }, 60000));
+    EXPECT_EQ(host.Browsers()[1]->Location(), (vpr::com::IdListBytes{0, 0}));
+}
+
+}  // namespace
