@@ -1,5 +1,7 @@
 #include "special_folders.h"
 
+#include <cctype>
+
 #include "vpr/machine/machine.h"
 
 namespace vpr::launcher {
@@ -24,6 +26,13 @@ std::string SpecialFolderPath(SpecialFolder folder) {
             return nt ? common + "\\Start Menu\\Programs" : machine->ProgramsDirectory();
     }
     return "";
+}
+
+bool IsShortcutFileName(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string tail = name.substr(name.size() - 4);
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".lnk";
 }
 
 }  // namespace vpr::launcher

@@ -22,4 +22,7 @@ enum class SpecialFolder {
 // The folder's Windows path on the current machine; empty without one.
 std::string SpecialFolderPath(SpecialFolder folder);
 
+// A shortcut file's name ends in ".lnk", in any case.
+bool IsShortcutFileName(const std::string& name);
+
 }  // namespace vpr::launcher

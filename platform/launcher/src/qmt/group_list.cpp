@@ -15,13 +15,6 @@ using vpr::launcher::SpecialFolder;
 
 namespace {
 
-bool EndsWithLnk(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string tail = name.substr(name.size() - 4);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".lnk";
-}
-
 struct FolderListing {
     std::vector<std::string> folders;
     std::vector<std::string> files;
@@ -75,7 +68,7 @@ void AddGroups(const std::string& folder, const std::string& name, KMAPP_GROUP**
         auto* group = new KMAPP_GROUP{Copy(name), nullptr, nullptr};
         KMAPP_GROUP_ITEM** itemTail = &group->items;
         for (const std::string& file : listing.files) {
-            if (!EndsWithLnk(file)) continue;
+            if (!vpr::launcher::IsShortcutFileName(file)) continue;
             // A file that is no readable shortcut is no item.
             if (KMAPP_GROUP_ITEM* item = MakeItem(folder + "\\" + file, file)) {
                 *itemTail = item;

@@ -66,12 +66,4 @@ bool Distributor::ApplyTextFiles(const std::vector<TemplateEntry*>& entries) {
     return true;
 }
 
-bool Distributor::ApplyGroups(const std::vector<TemplateEntry*>& entries) {
-    // Program groups and shortcuts need the shell's link files.
-    for (const TemplateEntry* entry : entries)
-        if (entry->kind == TEMPLATE_KIND_PM_GROUP || entry->kind == TEMPLATE_KIND_USER_ICON)
-            return Fail(KMAPP_LAUNCH_GROUP_FAILED, ERROR_CALL_NOT_IMPLEMENTED, RawText(*entry, 0));
-    return true;
-}
-
 }  // namespace vpr::launcher

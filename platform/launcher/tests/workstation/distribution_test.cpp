@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "vpr/com/shell_link_file.h"
 #include "vpr/win/clock.h"
 #include "vpr/win/file_fault.h"
 #include "vpr/win/restart.h"
@@ -284,6 +285,77 @@ TEST_F(DistributionTest, TextFilesGainLinesAndLoseOrChangeWhatIsFound) {
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(ReadFile("C:\\AUTOEXEC.BAT"),
               "REM first\r\n@ECHO OFF\r\nSET TEMP=C:\\TMP\r\nPATH C:\\NEW\r\nSET TOOL=C:\\WINDOWS\r\n");
+}
+
+// The shortcut file at `path` as "program|arguments|description|icon,index|dir|show".
+std::string Shortcut(const std::string& path) {
+    vpr::com::ShellLink link;
+    std::string error;
+    if (!vpr::com::ReadShellLinkFile(path, &link, &error)) return "<" + error + ">";
+    return vpr::com::ShellLinkTargetPath(link) + "|" + link.arguments.value_or("") + "|" + link.name.value_or("") +
+           "|" + link.iconLocation.value_or("") + "," + std::to_string(link.iconIndex) + "|" +
+           link.workingDirectory.value_or("") + "|" + std::to_string(link.showCommand);
+}
+
+TEST_F(DistributionTest, GroupsItemsAndShortcutsBecomeFoldersAndShortcutFiles) {
+    const std::string programs = "C:\\WINDOWS\\Profiles\\jdoe\\Start Menu\\Programs";
+    WriteFile(programs + "\\Old Group\\Old.lnk", "whatever");
+    WriteFile(programs + "\\Old Group\\notes.txt", "kept");
+    WriteFile(programs + "\\Gone\\Gone.lnk", "whatever");
+    WriteFile(programs + "\\Tools\\Stale.lnk", "whatever");
+    SetTemplate("Tool.acme", "App:Program Groups", [](HFILE f) {
+        kmapptWritePMGroupEntry(f, 1, "Tools");
+        kmapptWritePMGroupEntry(f, 2, "Old Group");  // its shortcuts go, the other file keeps it
+        kmapptWritePMGroupEntry(f, 2, "Gone");
+        kmapptWriteUserIconEntry(f, 1, "Tools", "Tool", "%*WINDIR%\\TOOL.EXE", "", "C:\\ICONS\\T.ICO", "C:\\WORK",
+                                 0, 2, 0, 0);
+        kmapptWriteUserIconEntry(f, 2, "Tools", "Stale", "", "", "", "", 0, 0, 0, 0);
+        kmapptWriteUserIconEntry(f, 3, "%*WINDESKTOP%\\Tool.lnk", "The tool", "C:\\APPS\\TOOL.EXE", "/fast", "", "",
+                                 0, 0, 3, 0);
+        kmapptWriteUserIconEntry(f, 3, "Nested\\Deep\\Tool.lnk", "", "C:\\APPS\\TOOL.EXE", "", "", "", 0, 0, 0, 0);
+        kmapptWriteUserIconEntry(f, 4, "%*WINDESKTOP%\\Missing.lnk", "", "", "", "", "", 0, 0, 0, 0);
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Shortcut(programs + "\\Tools\\Tool.lnk"), "C:\\WINDOWS\\TOOL.EXE|||C:\\ICONS\\T.ICO,2|C:\\WORK|1");
+    EXPECT_FALSE(Exists(programs + "\\Tools\\Stale.lnk"));
+    EXPECT_FALSE(Exists(programs + "\\Old Group\\Old.lnk"));
+    EXPECT_EQ(ReadFile(programs + "\\Old Group\\notes.txt"), "kept");
+    EXPECT_FALSE(Exists(programs + "\\Gone"));
+    EXPECT_EQ(Shortcut("C:\\WINDOWS\\Profiles\\jdoe\\Desktop\\Tool.lnk"), "C:\\APPS\\TOOL.EXE|/fast|The tool|,0||3");
+    EXPECT_EQ(Shortcut(programs + "\\Nested\\Deep\\Tool.lnk"), "C:\\APPS\\TOOL.EXE|||,0||1");
+}
+
+TEST_F(DistributionTest, AShortcutTheSnapshotRecordedComesBackAsItWas) {
+    // The snapshot writes a shortcut as: link path, description, program,
+    // arguments, icon file, working directory; icon index and show command.
+    vpr::com::ShellLink original = vpr::com::ShellLinkToPath("C:\\APPS\\TOOL.EXE");
+    original.name = "The tool";
+    original.arguments = "-x \"a b\"";
+    original.iconLocation = "C:\\APPS\\TOOL.EXE";
+    original.iconIndex = 4;
+    original.workingDirectory = "C:\\APPS";
+    original.showCommand = 7;
+    const std::string path = "C:\\WINDOWS\\Profiles\\jdoe\\Start Menu\\Programs\\Tool\\Tool.lnk";
+    std::string error;
+    ASSERT_TRUE(vpr::com::WriteShellLinkFile("C:\\ORIGINAL.LNK", original, &error)) << error;
+    const std::string before = Shortcut("C:\\ORIGINAL.LNK");
+    SetTemplate("Tool.acme", "App:Program Groups", [&](HFILE f) {
+        kmapptWriteUserIconEntry(f, 3, "%*STARTMENU%\\Programs\\Tool\\Tool.lnk", original.name->c_str(), "C:\\APPS\\TOOL.EXE",
+                                 original.arguments->c_str(), original.iconLocation->c_str(),
+                                 original.workingDirectory->c_str(), 0, 4, 7, 0);
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Shortcut(path), before);
+}
+
+TEST_F(DistributionTest, AShortcutThatCannotBeWrittenFailsTheLaunchNamingIt) {
+    WriteFile("C:\\BLOCK", "a file where the folder should be");
+    SetTemplate("Tool.acme", "App:Program Groups", [](HFILE f) {
+        kmapptWriteUserIconEntry(f, 3, "C:\\BLOCK\\Tool.lnk", "", "C:\\APPS\\TOOL.EXE", "", "", "", 0, 0, 0, 0);
+    });
+    Result result = Process("Tool.acme", "", &Collect);
+    EXPECT_EQ(result.result, KMAPP_LAUNCH_GROUP_FAILED);
+    EXPECT_EQ(result.buffer, "C:\\BLOCK\\Tool.lnk");
 }
 
 TEST_F(DistributionTest, ADistributedProgramRunsFromItsNewPlace) {
