@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine_fixture.h"
+#include "vpr/com/shell_link_file.h"
 #include "picture/exclusions.h"
 #include "snapshot/engine/picture_text.h"
 #include "snapshot/engine/definitions.h"
@@ -112,6 +113,22 @@ TEST_F(TakePictureTest, FilesInWalkOrderWithExclusions) {
     EXPECT_NE(iniList.find("C:\\APP\\app.ini=0.ini\r\n"), std::string::npos) << iniList;
     EXPECT_NE(iniList.find("C:\\WINDOWS\\win.ini=3.ini\r\n"), std::string::npos) << iniList;
     EXPECT_EQ(ReadFile(before + "\\0.ini"), "[s]\r\nk=v\r\n");
+}
+
+TEST_F(TakePictureTest, ProgramGroupsArePicturedItemByItemFromTheGroupList) {
+    StartEngineOrFail();
+    CreateDirectoryA("C:\\WINDOWS\\Start Menu\\Programs\\Tools", nullptr);
+    vpr::com::ShellLink link = vpr::com::ShellLinkToPath("C:\\APP\\a.txt");
+    link.arguments = "-v";
+    link.iconIndex = 2;
+    std::string error;
+    ASSERT_TRUE(vpr::com::WriteShellLinkFile("C:\\WINDOWS\\Start Menu\\Programs\\Tools\\Edit.lnk", link, &error))
+        << error;
+    Take(0);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(PictureText(PictureDirectory('C', 0) + "\\groups.bin", &lines));
+    EXPECT_EQ(lines, (std::vector<std::string>{"header\t<Windows 32-bit Picture>",
+                                               "item\tTools\tC:\\APP\\a.txt\t-v\tEdit\t\t2\t\t1"}));
 }
 
 TEST_F(TakePictureTest, TextFilesKeepTheirRowNumbers) {

@@ -7,7 +7,8 @@
 //                        deleted file, a new ini file, a changed win.ini key,
 //                        keys and values of several types (a default value
 //                        too), a changed and a deleted value, SharedDLLs
-//                        counts (one new, one raised), a line added to
+//                        counts (one new, one raised), a shortcut in a
+//                        folder of the Programs menu, a line added to
 //                        autoexec.bat
 //
 // Exit 0 when every change was made, 1 otherwise (naming what failed).
@@ -15,6 +16,8 @@
 #include <cstring>
 #include <string>
 
+#include "shlobj.h"
+#include "vpr/com/shell_link_file.h"
 #include "windows.h"
 
 namespace {
@@ -138,6 +141,20 @@ void Install() {
     SetValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared.c_str(), REG_DWORD, Dword(1));
     SetValue(HKEY_LOCAL_MACHINE, kSharedDlls, (SystemDirectory() + "\\fakeshr.dll").c_str(), REG_DWORD, Dword(2));
     WriteFile(SystemDirectory() + "\\fakeshr.dll", "shared library 2.0\r\n");
+    // A shortcut in a folder of the Programs menu.
+    char programs[MAX_PATH] = {};
+    LPITEMIDLIST list = nullptr;
+    Check(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &list) == S_OK && SHGetPathFromIDListA(list, programs),
+          "find the Programs menu");
+    CoTaskMemFree(list);
+    std::string group = std::string(programs) + "\\Fake App";
+    MakeDirectory(group);
+    vpr::com::ShellLink link = vpr::com::ShellLinkToPath(std::string(kInstallDir) + "\\fakeapp.exe");
+    link.name = "Starts Fake App";
+    link.arguments = "/start";
+    link.workingDirectory = kInstallDir;
+    std::string error;
+    Check(vpr::com::WriteShellLinkFile(group + "\\Fake App.lnk", link, &error), "write the shortcut: " + error);
     // A line added to autoexec.bat.
     AppendLine("C:\\AUTOEXEC.BAT", "SET FAKEAPP=C:\\PROGRA~1\\FAKEAPP");
 }

@@ -49,6 +49,9 @@ bool BindTemplateWriterLibrary(TemplateWriterLibrary* library, std::string* erro
     Bind(module, "kmappGetCommonWinDesktopDir", &bound.GetCommonWinDesktopDir, &missing);
     Bind(module, "kmappGetStartMenuDir", &bound.GetStartMenuDir, &missing);
     Bind(module, "kmappGetCommonStartMenuDir", &bound.GetCommonStartMenuDir, &missing);
+    Bind(module, "KMAPPGetGroupList", &bound.GetGroupList, &missing);
+    Bind(module, "KMAPPFreeGetGroupList", &bound.FreeGetGroupList, &missing);
+    Bind(module, "KMAPPGetShellLinkInfo", &bound.GetShellLinkInfo, &missing);
     if (!missing.empty()) {
         FreeLibrary(module);
         *error = std::string(kLibraryName) + " lacks the entry point " + missing;

@@ -1,6 +1,7 @@
 // The template writer library KMQMT32.DLL, bound by name when the engine
-// starts: the template entry points the engine writes with and the
-// workstation's desktop and Start Menu directories.
+// starts: the template entry points the engine writes with, the
+// workstation's desktop and Start Menu directories, its program groups and
+// the reading of shortcut files.
 #pragma once
 
 #include <string>
@@ -9,6 +10,30 @@
 #include "windows.h"
 
 namespace snapshot {
+
+// The group list as the library hands it back: groups, each with its items.
+struct GroupItemNode {
+    LPSTR text1, text2, text3, text4;
+    LONG integer1;
+    LPSTR text5;
+    LONG integer2;
+    GroupItemNode* next;
+};
+struct GroupNode {
+    LPSTR name;
+    GroupItemNode* items;
+    GroupNode* next;
+};
+
+// The shortcut block: five texts of 256 bytes (T1 description, T2 program,
+// T3 arguments, T4 working directory, T5 icon file), then I1 icon index and
+// I2 show command.
+constexpr size_t kShortcutTextSize = 256;
+struct ShortcutBlock {
+    CHAR texts[5][kShortcutTextSize];
+    LONG integer1;
+    LONG integer2;
+};
 
 struct TemplateWriterLibrary {
     HMODULE module = nullptr;
@@ -35,6 +60,11 @@ struct TemplateWriterLibrary {
     DirectoryCall GetCommonWinDesktopDir = nullptr;
     DirectoryCall GetStartMenuDir = nullptr;
     DirectoryCall GetCommonStartMenuDir = nullptr;
+
+    // The program groups with their items, and what a shortcut holds.
+    GroupNode* (*GetGroupList)() = nullptr;
+    void (*FreeGetGroupList)(GroupNode* head) = nullptr;
+    LONG (*GetShellLinkInfo)(LPCSTR linkPath, ShortcutBlock* block) = nullptr;
 };
 
 // Size of the buffers the directory calls fill, terminator included.

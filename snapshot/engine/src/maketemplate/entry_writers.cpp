@@ -69,6 +69,16 @@ void EntryWriters::Check(LONG result, const char* what) {
 }
 
 void EntryWriters::FileCopy(DWORD flags, const std::string& source, const std::string& target) {
+    // A new shortcut is described by what it holds, not copied as a file;
+    // platforms before Windows 95 have none.
+    if (Settings().platformCode != kPlatformNT3 && HasExtension(target, ".LNK")) {
+        ShortcutBlock block;
+        std::memset(&block, 0, sizeof block);
+        library_.GetShellLinkInfo(target.c_str(), &block);
+        for (auto& text : block.texts) text[kShortcutTextSize - 1] = '\0';
+        WriteShortcutAddEntry(target, block);
+        return;
+    }
     if (HasExtension(target, ".INI")) return;  // ini files are described by identifier entries
     Check(library_.WriteFileEntry(handle_, 1, flags, source.c_str(), PathToMacro(target).c_str()), "a file entry");
 }
@@ -179,6 +189,16 @@ void EntryWriters::WritePMAddItemEntry(const GroupItem& item) { UserIcon(1, item
 
 // A delete leaves the item's program as it was pictured.
 void EntryWriters::WritePMDeleteItemEntry(const GroupItem& item) { UserIcon(2, item, item.text1); }
+
+// A shortcut: its path, then T1 description, T2 program, T3 arguments, T5
+// icon file, T4 working directory; icon index and show command.
+void EntryWriters::WriteShortcutAddEntry(const std::string& linkPath, const ShortcutBlock& block) {
+    auto text = [&](int n) { return PathToMacro(block.texts[n - 1]); };
+    Check(library_.WriteUserIconEntry(handle_, 3, PathToMacro(linkPath).c_str(), text(1).c_str(), text(2).c_str(),
+                                      text(3).c_str(), text(5).c_str(), text(4).c_str(), 0,
+                                      static_cast<DWORD>(block.integer1), static_cast<DWORD>(block.integer2), 0),
+          "a shortcut entry");
+}
 
 void EntryWriters::WriteApplicationFlags() {
     DWORD flags = Settings().runInterrupted ? kAppFlagInstallOnly | kAppFlagAlwaysReboot : kAppFlagInstallOnly;

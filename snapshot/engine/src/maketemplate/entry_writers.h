@@ -54,6 +54,7 @@ public:
     void WriteTextFindEntry(const std::string& file, const std::string& line);
     void WritePMAddItemEntry(const GroupItem& item);
     void WritePMDeleteItemEntry(const GroupItem& item);
+    void WriteShortcutAddEntry(const std::string& linkPath, const ShortcutBlock& block);
     void WriteApplicationFlags();
     void WriteBaseValue(DWORD subtype, DWORD value);
     void WriteBaseString(DWORD subtype, const std::string& text);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "../core/template_writer_library.h"
 #include "../core/text.h"
 #include "../core/text_file.h"
 #include "exclusions.h"
@@ -41,6 +42,7 @@ private:
     void WriteIniList();
     void DetectIniChanges();
     void SnapIniFile(const std::string& target, const std::string& path);
+    void PictureProgramGroups(PictureWriter& groups);
     bool UsesFastScan();
 
     char drive_;
@@ -73,7 +75,7 @@ void PictureRun::Take(const std::string& defaultsPath) {
     PictureWriter groups;
     groups.Create(directory_ + "\\groups.bin");
     Report(progress_, LoadResString(kStrLookingAtIconGroups));
-    groups.WriteHeader();
+    PictureProgramGroups(groups);
     groups.Close();
 
     PictureWriter registry;
@@ -82,6 +84,34 @@ void PictureRun::Take(const std::string& defaultsPath) {
     Report(progress_, LoadResString(kStrLookingAtRegistry));
     SnapRegistry(registry, fastScan);
     registry.Close();
+}
+
+// The program groups as the template writer library lists them: one record
+// per item, its group's name first.
+void PictureRun::PictureProgramGroups(PictureWriter& groups) {
+    ShowStatus("");
+    const TemplateWriterLibrary& library = WriterLibrary();
+    groups.WriteHeader();
+    // Without the template writer library (the engine not started) there is
+    // no group list to picture.
+    if (library.GetGroupList == nullptr) return;
+    GroupNode* head = library.GetGroupList();
+    auto text = [](LPCSTR value) { return std::string(value ? value : ""); };
+    for (const GroupNode* group = head; group; group = group->next) {
+        for (const GroupItemNode* node = group->items; node; node = node->next) {
+            GroupItem item;
+            item.group = text(group->name);
+            item.text1 = text(node->text1);
+            item.text2 = text(node->text2);
+            item.text3 = text(node->text3);
+            item.text4 = text(node->text4);
+            item.integer1 = node->integer1;
+            item.text5 = text(node->text5);
+            item.integer2 = node->integer2;
+            groups.WriteGroupItemRecord(item);
+        }
+    }
+    library.FreeGetGroupList(head);
 }
 
 // The first picture records the fast-scan setting it was taken with; the
