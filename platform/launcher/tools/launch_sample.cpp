@@ -99,6 +99,12 @@ int main(int argc, char** argv) {
          }},
         {"App:INI Settings",
          [&](HFILE f) { kmapptWriteIdentEntry(f, 1, 0x1, "WIN.INI", "Sample", leaf.c_str(), "%TARGET_PATH%"); }},
+        {"App:Program Groups",
+         [&](HFILE f) {
+             // A shortcut in the user's Programs menu, in a folder of its own.
+             kmapptWriteUserIconEntry(f, 3, ("Sample\\" + leaf + ".lnk").c_str(), "", ("%TARGET_PATH%\\" + leaf + ".SH").c_str(),
+                                      "", "", "%TARGET_PATH%", 0, 0, 0, 0);
+         }},
     };
     for (const Stream& stream : streams) {
         std::string bytes = Template(scratch, stream.write);
