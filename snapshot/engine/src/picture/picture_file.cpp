@@ -157,8 +157,11 @@ bool PictureReader::Fill() {
     if (position_ >= bufferStart_ && position_ < bufferStart_ + buffer_.size()) return true;
     if (position_ >= size_ || position_ > 0x7FFFFFFF) return false;
     if (_llseek(file_, static_cast<LONG>(position_), FILE_BEGIN) != static_cast<LONG>(position_)) return false;
-    buffer_.resize(kReadChunk);
-    UINT got = _lread(file_, buffer_.data(), static_cast<UINT>(kReadChunk));
+    // A chunk, or the rest of a smaller file: a small picture is not read
+    // into (and zeroed for) a whole chunk.
+    size_t want = static_cast<size_t>(std::min<uint64_t>(kReadChunk, size_ - position_));
+    buffer_.resize(want);
+    UINT got = _lread(file_, buffer_.data(), static_cast<UINT>(want));
     if (got == static_cast<UINT>(HFILE_ERROR) || got == 0) {
         buffer_.clear();
         return false;
