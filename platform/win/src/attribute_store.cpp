@@ -106,12 +106,18 @@ bool Update(const std::string& folder, Change change) {
 }  // namespace
 
 DWORD AttributeStore::Attributes(const std::string& hostPath, const struct stat& st) {
-    bool isFolder = S_ISDIR(st.st_mode);
     std::string folder, name;
     Split(hostPath, &folder, &name);
-    auto entries = ReadStore(folder);
-    auto it = entries.find(name);
-    DWORD attributes = it == entries.end() ? DefaultFor(isFolder) : it->second;
+    return Attributes(ReadStore(folder), name, st);
+}
+
+std::map<std::string, DWORD> AttributeStore::ReadFolder(const std::string& folder) { return ReadStore(folder); }
+
+DWORD AttributeStore::Attributes(const std::map<std::string, DWORD>& folderStore, const std::string& name,
+                                 const struct stat& st) {
+    bool isFolder = S_ISDIR(st.st_mode);
+    auto it = folderStore.find(name);
+    DWORD attributes = it == folderStore.end() ? DefaultFor(isFolder) : it->second;
     attributes &= isFolder ? kStoredForFolder : kStoredForFile;
     if (isFolder) {
         attributes |= FILE_ATTRIBUTE_DIRECTORY;

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <map>
 #include <string>
 
 #include "vpr/win/types.h"
@@ -20,6 +21,11 @@ public:
 
     // The Windows attributes of an existing host file, its mode included.
     static DWORD Attributes(const std::string& hostPath, const struct stat& st);
+    // The same for an entry `name` of a folder whose store was read once
+    // with ReadFolder (a listing reads it once, not once per entry).
+    static std::map<std::string, DWORD> ReadFolder(const std::string& folder);
+    static DWORD Attributes(const std::map<std::string, DWORD>& folderStore, const std::string& name,
+                            const struct stat& st);
     // Keeps the stored part of `attributes` (the rest lives in the mode).
     static bool Store(const std::string& hostPath, bool isFolder, DWORD attributes);
     static void Forget(const std::string& hostPath);

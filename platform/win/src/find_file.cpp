@@ -121,10 +121,10 @@ bool LeadsBack(const std::string& entryPath, const std::vector<std::string>& onT
     return false;
 }
 
-WIN32_FIND_DATAA Describe(const std::string& name, const std::string& host, const struct stat& st) {
+WIN32_FIND_DATAA Describe(const std::string& name, DWORD attributes, const struct stat& st) {
     WIN32_FIND_DATAA data;
     std::memset(&data, 0, sizeof data);
-    data.dwFileAttributes = AttributeStore::Attributes(host, st);
+    data.dwFileAttributes = attributes;
     data.ftCreationTime = FileTimeFromHost(st.st_mtim);
     data.ftLastAccessTime = FileTimeFromHost(st.st_atim);
     data.ftLastWriteTime = FileTimeFromHost(st.st_mtim);
@@ -177,6 +177,8 @@ bool List(LPCSTR pattern, std::vector<WIN32_FIND_DATAA>* entries) {
     std::string base = path.host == "/" ? "" : path.host;
     bool root = IsRoot(path.windows);
     std::vector<std::string> onTheWay;
+    // The folder's attribute store is read once for all its entries.
+    std::map<std::string, DWORD> stored = AttributeStore::ReadFolder(path.host);
     while (dirent* entry = ::readdir(dir)) {
         std::string name = entry->d_name;
         bool dots = name == "." || name == "..";
@@ -192,7 +194,9 @@ bool List(LPCSTR pattern, std::vector<WIN32_FIND_DATAA>* entries) {
                 if (LeadsBack(host, onTheWay)) continue;
             }
         }
-        entries->push_back(Describe(name, host, entrySt));
+        DWORD attributes = dots ? AttributeStore::Attributes(host, entrySt)
+                                : AttributeStore::Attributes(stored, name, entrySt);
+        entries->push_back(Describe(name, attributes, entrySt));
     }
     ::closedir(dir);
     std::sort(entries->begin(), entries->end(), ListingOrder);
