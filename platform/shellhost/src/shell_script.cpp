@@ -1,6 +1,7 @@
 #include "vpr/shellhost/shell_script.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <condition_variable>
 #include <deque>
 #include <iostream>
@@ -118,6 +119,7 @@ public:
         Add("drag", [this](const Line& line) { Drag(line); });
         Add("tray", [this](const Line& line) { Tray(line); });
         Add("shortcuts", [this](const Line&) { Shortcuts(); });
+        Add("clipboard", [this](const Line&) { Clipboard(); });
         Add("run", [this](const Line& line) { Run(line.Rest()); });
         Add("wait", [this](const Line& line) { Wait(line); });
         Add("sleep", [this](const Line& line) { Sleep(line.Rest()); });
@@ -363,6 +365,32 @@ private:
             out_ << "  " << data.cFileName << " -> " << target << "\n";
         } while (FindNextFileA(find, &data));
         FindClose(find);
+    }
+
+    // The formats on the clipboard, with their sizes.
+    void Clipboard() {
+        IDataObject* data = nullptr;
+        if (FAILED(OleGetClipboard(&data)) || !data) return session_.Error("the clipboard cannot be read");
+        IEnumFORMATETC* formats = nullptr;
+        if (SUCCEEDED(data->EnumFormatEtc(DATADIR_GET, &formats)) && formats) {
+            FORMATETC format;
+            ULONG fetched = 0;
+            while (formats->Next(1, &format, &fetched) == S_OK && fetched == 1) {
+                char name[128] = {};
+                if (!GetClipboardFormatNameA(format.cfFormat, name, sizeof(name))) {
+                    std::snprintf(name, sizeof(name), "%u", format.cfFormat);
+                }
+                STGMEDIUM medium{};
+                SIZE_T size = 0;
+                if (SUCCEEDED(data->GetData(&format, &medium)) && medium.tymed == TYMED_HGLOBAL) {
+                    size = GlobalSize(medium.hGlobal);
+                }
+                ReleaseStgMedium(&medium);
+                out_ << "  " << name << " (" << size << " bytes)\n";
+            }
+            formats->Release();
+        }
+        data->Release();
     }
 
     // Starts a program and serves until it ends.

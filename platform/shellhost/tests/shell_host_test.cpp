@@ -186,6 +186,7 @@ TEST(ShellScript, APersonBrowsesUsesTheTrayAndMeetsErrors) {
         "open Gamma\n"
         "browse No Such Folder\n"
         "close\n"
+        "clipboard\n"
         "exit\n"
         "desktop\n");
     std::ostringstream out;
