@@ -2,6 +2,8 @@
 // copies of their files, the files of directories in both pictures, then
 // the shared files the registry pass logged.
 #include <algorithm>
+#include <numeric>
+#include <string>
 #include <unordered_set>
 
 #include "../core/text.h"
@@ -83,20 +85,41 @@ void FilePass::Run() {
 
 void FilePass::CopyFile(const std::string& path) { run_.entries->WriteFileCopyEntry(run_.CopyNewFile(path), path); }
 
+// Sorts the records by their names in locale upper case, each name's upper
+// case computed once; gives those names in the new order.
+std::vector<std::string> SortByUpperCaseName(std::vector<FileRecord>& files) {
+    std::vector<std::string> names;
+    names.reserve(files.size());
+    for (const FileRecord& file : files) names.push_back(UpperCase(file.name));
+    std::vector<size_t> order(files.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return names[a] < names[b]; });
+    std::vector<FileRecord> sortedFiles;
+    std::vector<std::string> sortedNames;
+    sortedFiles.reserve(files.size());
+    sortedNames.reserve(files.size());
+    for (size_t at : order) {
+        sortedFiles.push_back(std::move(files[at]));
+        sortedNames.push_back(std::move(names[at]));
+    }
+    files = std::move(sortedFiles);
+    return sortedNames;
+}
+
 // Names are compared in locale upper case.
 void FilePass::CompareDirFiles(const std::string& directory, std::vector<FileRecord>& before,
                                std::vector<FileRecord>& after) {
-    auto byName = [](const FileRecord& a, const FileRecord& b) { return UpperCase(a.name) < UpperCase(b.name); };
-    std::stable_sort(before.begin(), before.end(), byName);
-    std::stable_sort(after.begin(), after.end(), byName);
+    const std::vector<std::string> beforeNames = SortByUpperCaseName(before);
+    const std::vector<std::string> afterNames = SortByUpperCaseName(after);
     std::vector<bool> matched(before.size(), false);
     size_t b = 0;
-    for (const auto& file : after) {
-        std::string name = UpperCase(file.name);
+    for (size_t a = 0; a < after.size(); ++a) {
+        const FileRecord& file = after[a];
+        const std::string& name = afterNames[a];
         std::string path = directory + "\\" + file.name;
         std::string upperPath = UpperCase(path);
-        while (b < before.size() && UpperCase(before[b].name) < name) ++b;
-        if (b < before.size() && UpperCase(before[b].name) == name) {
+        while (b < before.size() && beforeNames[b] < name) ++b;
+        if (b < before.size() && beforeNames[b] == name) {
             const FileRecord& old = before[b];
             matched[b++] = true;
             if (old.time == file.time && old.size == file.size) continue;
