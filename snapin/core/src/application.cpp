@@ -2,6 +2,7 @@
 
 #include "afxwin.h"
 #include "snapin/core/module_resource.h"
+#include "snapin/core/new_object_name.h"
 #include "snapin/core/schema_names.h"
 #include "snapin/core/snapin_interface.h"
 
@@ -39,7 +40,17 @@ LONG ClassCallBack(T* CSnapinInterface::*field, char* data, WORD code, ULONG_PTR
 CApplication::CApplication(const PageSlotTable& pages)
     : CModuleObjectType(kClassApplication, IDS_APPLICATION, pages, kApplicationFlags, true, kApplicationBitmaps) {}
 
-LONG CApplication::CreateObject(char*, ULONG_PTR) { return 0; }
+// The creation wizard; the host's buffer gets the new object's name only
+// when one was created.
+LONG CApplication::CreateObject(char* data, ULONG_PTR nameBuffer) {
+    CNewObjectName wizard;
+    wizard.SetContextName(data);
+    if (wizard.RunWizard() != 1) return SNAPIN_CREATED;
+    wizard.GetFullName(reinterpret_cast<char*>(nameBuffer), SNAPIN_NAME_SIZE);
+    if (wizard.WantsAnotherObject()) return SNAPIN_CREATED_ANOTHER;
+    if (wizard.WantsMoreProperties()) return SNAPIN_CREATED_DETAILS;
+    return SNAPIN_CREATED;
+}
 
 CApplicationDOS::CApplicationDOS(const PageSlotTable& pages)
     : CModuleObjectType(kClassApplicationDOS, IDS_APPLICATION_DOS, pages, kOldApplicationFlags, false,

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "afxwin.h"
+#include "snapin/core/creation_resource.h"
 #include "snapin/core/directory_helper.h"
 #include "snapin/core/module_resource.h"
 #include "snapin/core/schema_names.h"
 #include "snapin/core/snapin_interface.h"
+#include "snapin/core/template_progress_dlg.h"
 #include "vpr/directory/client.h"
 
 namespace {
@@ -74,7 +76,21 @@ void CExportAppObject::Execute() {
     filter.LoadString(IDS_QMT_FILTER);
     CFileDialog dialog(FALSE, extension, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, filter, nullptr);
     if (dialog.DoModal() != IDOK) return;
-    // The template progress dialog writes the template from here.
+    CString path = dialog.GetPathName();
+    DIR_CONTEXT context = theDirectoryHelper.CreateContext();
+    CTemplateProgressDlg progress;
+    progress.SetParameters(name.c_str(), path, "", "", 0, context);
+    progress.SetExportMode();
+    progress.DoModal();
+    if (context > 0) DirFreeContext(context);
+    // A failed export is told, never passed over.
+    if (progress.GetResult() != 0) {
+        CString caption, format, text;
+        caption.LoadString(IDS_DRAVIK_ERROR);
+        format.LoadString(IDS_EXPORT_FAILED);
+        text.Format(format, static_cast<LPCSTR>(path), progress.GetResult());
+        MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
+    }
 }
 
 SNAPIN_MENU_EXPORTS(CExportAppObject, m_pExportAppObject)

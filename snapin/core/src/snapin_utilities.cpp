@@ -61,10 +61,6 @@ std::string FolderOf(LPCSTR path) {
     return slash ? std::string(path, static_cast<size_t>(slash - path)) : std::string();
 }
 
-std::string FieldText(const TemplateField& field) {
-    return field.data ? std::string(reinterpret_cast<const char*>(field.data), field.length) : std::string();
-}
-
 CString FormatClock(LONG time, const char* format) {
     std::time_t value = time;
     std::tm local{};
@@ -74,6 +70,10 @@ CString FormatClock(LONG time, const char* format) {
 }
 
 }  // namespace
+
+std::string FieldText(const TemplateField& field) {
+    return field.data ? std::string(reinterpret_cast<const char*>(field.data), field.length) : std::string();
+}
 
 // ---- owner-drawn lists ------------------------------------------------------
 

@@ -15,8 +15,9 @@
 class CApplication : public CModuleObjectType {
 public:
     explicit CApplication(const PageSlotTable& pages);
-    // The creation wizard runs here once it exists; until then nothing is
-    // created and the host gets 0.
+    // Runs the creation wizard in the container `data`: 3 when the
+    // administrator wants another object, 2 when the new object's details
+    // should open, else 0 (also after Cancel, with the buffer untouched).
     LONG CreateObject(char* data, ULONG_PTR nameBuffer) override;
     DECLARE_SNAPIN_CLASS_CALLBACK()
 };

@@ -1,5 +1,7 @@
-// Resource ids of application object creation and its error dialog, shared
-// by the code and creation_error.vrc.
+// Resource ids of application object creation: the creation wizard's pages,
+// the template progress dialog and the error dialog, shared by the code and
+// the fragments creation_error.vrc, creation_wizard.vrc and
+// template_progress.vrc.
 #pragma once
 
 #include "snapin/core/common_resource.h"
@@ -11,3 +13,61 @@
 #define IDD_CREATION_ERROR 359
 #define IDC_CREATION_ERROR_REPORT 5054
 #define IDC_CREATION_ERROR_ICON 5180
+
+// The creation wizard.
+#define IDS_INVALID_NAME_CHAR 113
+#define IDS_WIZARD_NEXT 117
+#define IDS_WIZARD_CREATE 118
+#define IDS_WIZARD_CLICK_NEXT 119
+#define IDS_WIZARD_CLICK_CREATE 120
+#define IDS_WIZARD_REVIEW 123
+#define IDS_VALUE_NOT_USED 197
+
+#define IDD_CREATE_WIZARD_NAME 336
+#define IDD_CREATE_WIZARD_TEMPLATE 337
+#define IDD_CREATE_WIZARD_TARGET 338
+#define IDD_CREATE_WIZARD_REVIEW 339
+#define IDB_CREATE_WIZARD 2900
+
+#define IDC_WIZARD_BACK_DISABLED 5086
+#define IDC_WIZARD_NAME 5028
+#define IDC_WIZARD_PATH 5029
+#define IDC_WIZARD_MORE_PROPERTIES 5030
+#define IDC_WIZARD_ANOTHER 5031
+#define IDC_WIZARD_USE_TEMPLATE 5032
+#define IDC_WIZARD_NAME_DEFAULT 5033
+#define IDC_WIZARD_INSTRUCTION 5034
+#define IDC_WIZARD_PATH_BROWSE 5035
+#define IDC_WIZARD_PATH_LABEL 5036
+#define IDC_WIZARD_NAME_LABEL 5037
+#define IDC_WIZARD_TEMPLATES 5038
+#define IDC_WIZARD_TEMPLATE_BROWSE 5039
+#define IDC_WIZARD_TEMPLATE_DESCRIPTION 5041
+#define IDC_WIZARD_TEMPLATE_NEXT 5042
+#define IDC_WIZARD_TEMPLATE_BACK 5043
+#define IDC_WIZARD_OBJECT_NAME 5044
+#define IDC_WIZARD_TEMPLATE_FILE 5045
+#define IDC_WIZARD_TARGET 5045
+#define IDC_WIZARD_TARGET_BROWSE 5046
+#define IDC_WIZARD_SOURCE 5047
+#define IDC_WIZARD_SOURCE_BROWSE 5048
+#define IDC_WIZARD_TARGET_NEXT 5049
+#define IDC_WIZARD_TARGET_BACK 5050
+#define IDC_WIZARD_REVIEW_BACK 5051
+#define IDC_WIZARD_REVIEW_TEXT 5052
+#define IDC_WIZARD_REVIEW_CREATE 5026
+
+#define HID_CREATE_WIZARD_NAME 80210
+#define HID_CREATE_WIZARD 80220
+
+// The template progress dialog (export and creation from a template).
+#define IDS_CREATING_OBJECT 173
+#define IDS_CREATED_FROM_TEMPLATE 178
+#define IDS_WRITING_TEMPLATE 181
+// The export's failure, told by the Tools item.
+#define IDS_EXPORT_FAILED 240
+
+#define IDD_TEMPLATE_PROGRESS 361
+#define IDC_TEMPLATE_PROGRESS_CLIP 5186
+#define IDC_TEMPLATE_PROGRESS_TEXT 5187
+#define IDR_TEMPLATE_PROGRESS_CLIP 410

@@ -13,8 +13,8 @@ public:
     void BindExports() override;
     // Enabled for one selected application object.
     unsigned QueryState() override;
-    // Asks for the template file to write; the export itself runs in the
-    // template progress dialog once it exists.
+    // Asks for the template file to write and writes it behind the template
+    // progress dialog; a failure is told in a message box.
     void Execute() override;
     static void CALLBACK MenuValid(unsigned* state);
     static void CALLBACK MenuAction();

@@ -6,9 +6,15 @@
 // checks, date and time texts and a file copy.
 #pragma once
 
+#include <string>
+
 #include "afxwin.h"
 
 struct DirOctetString;
+struct TemplateField;
+
+// A template record's counted field as a text (empty for an absent field).
+std::string FieldText(const TemplateField& field);
 
 class CSnapinUtilities {
 public:
