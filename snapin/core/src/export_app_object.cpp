@@ -6,8 +6,10 @@
 #include "afxwin.h"
 #include "snapin/core/creation_resource.h"
 #include "snapin/core/directory_helper.h"
+#include "snapin/core/migrate_apps_dlg.h"
 #include "snapin/core/module_resource.h"
 #include "snapin/core/schema_names.h"
+#include "snapin/core/show_all_apps_dlg.h"
 #include "snapin/core/snapin_interface.h"
 #include "snapin/core/template_progress_dlg.h"
 #include "vpr/directory/client.h"
@@ -102,7 +104,8 @@ CShowAllAppsMenu::CShowAllAppsMenu() : CSnapinMenu("ListMenu", IDS_SHOW_ALL_TEXT
 unsigned CShowAllAppsMenu::QueryState() { return OneSelectedOfClass("User"); }
 
 void CShowAllAppsMenu::Execute() {
-    // The inherited applications view (dialog 358) runs from here.
+    CShowAllAppsDlg dialog;
+    dialog.DoModal();
 }
 
 SNAPIN_MENU_EXPORTS(CShowAllAppsMenu, m_pShowAllAppsMenu)
@@ -136,7 +139,8 @@ unsigned CMigrateAppsMenu::QueryState() {
 }
 
 void CMigrateAppsMenu::Execute() {
-    // The migration dialog (dialog 393) runs from here.
+    CMigrateAppsDlg dialog;
+    dialog.DoModal();
 }
 
 SNAPIN_MENU_EXPORTS(CMigrateAppsMenu, m_pMigrateAppsMenu)

@@ -7,6 +7,7 @@
 #include "snapin/core/directory_helper.h"
 #include "snapin/core/module_resource.h"
 #include "snapin/core/schema_names.h"
+#include "snapin/core/worker_thread.h"
 #include "snapin/core/snapin_utilities.h"
 
 using namespace snapin;
@@ -117,7 +118,6 @@ void CTemplateProgressDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CTemplateProgressDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_bRunning = FALSE;
-    m_hThread = nullptr;
     m_clip.Open(IDR_TEMPLATE_PROGRESS_CLIP);
     m_clip.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1));
     m_nResult = 0;
@@ -126,14 +126,8 @@ BOOL CTemplateProgressDlg::OnInitDialog() {
     text.Format(format, static_cast<LPCSTR>(m_strObjectName));
     m_text.SetWindowText(text);
     if (!m_bRunning) {
-        CWinThread* worker = AfxBeginThread(Worker, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-        if (worker) {
-            worker->m_bAutoDelete = FALSE;
-            m_hThread = worker;
-            worker->ResumeThread();
-        } else {
-            EndDialog(IDOK);
-        }
+        m_pThread = StartWorkerThread(Worker, this);
+        if (!m_pThread) EndDialog(IDOK);
     }
     return TRUE;
 }
@@ -157,12 +151,10 @@ UINT CTemplateProgressDlg::Worker(LPVOID self) {
     return 0;
 }
 
+CTemplateProgressDlg::~CTemplateProgressDlg() { JoinWorkerThread(m_pThread); }
+
 LRESULT CTemplateProgressDlg::OnWorkerDone(WPARAM, LPARAM) {
-    if (auto* worker = static_cast<CWinThread*>(m_hThread)) {
-        WaitForSingleObject(worker->m_hThread, INFINITE);
-        delete worker;
-        m_hThread = nullptr;
-    }
+    JoinWorkerThread(m_pThread);
     EndDialog(IDOK);
     return 0;
 }

@@ -271,7 +271,9 @@ TEST_F(TemplateProgressTest, DefaultsOfATemplateThatSaysLittle) {
         EXPECT_EQ(Values(object.c_str(), "App:Path"), c.path);
         EXPECT_EQ(Values(object.c_str(), "App:Flags"), c.flags);
         EXPECT_EQ(Stream(object.c_str(), "App:Copy Files").size(), c.copyFilesBytes);
-        if (c.records) EXPECT_EQ(Stream(object.c_str(), "App:Schedule"), "");
+        if (c.records) {
+            EXPECT_EQ(Stream(object.c_str(), "App:Schedule"), "");
+        }
         EXPECT_NE(Stream(object.c_str(), "App:Administrator Notes").find(path), std::string::npos);
     }
 }

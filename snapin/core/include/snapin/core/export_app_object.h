@@ -26,7 +26,7 @@ public:
     void BindExports() override;
     // Enabled for one selected user.
     unsigned QueryState() override;
-    // Runs the inherited applications view once it exists.
+    // Runs the inherited applications view (dialog 358).
     void Execute() override;
     static void CALLBACK MenuValid(unsigned* state);
     static void CALLBACK MenuAction();
@@ -39,7 +39,7 @@ public:
     // Enabled when every selected object is an old application object and
     // the user may read and write the entries of the first one's container.
     unsigned QueryState() override;
-    // Runs the migration dialog once it exists.
+    // Runs the migration dialog (dialog 393).
     void Execute() override;
     static void CALLBACK MenuValid(unsigned* state);
     static void CALLBACK MenuAction();

@@ -20,6 +20,8 @@ constexpr UINT WM_TEMPLATE_DONE = WM_USER + 1;
 class CTemplateProgressDlg : public CDialog {
 public:
     explicit CTemplateProgressDlg(CWnd* pParent = nullptr);
+    // Waits for a worker still running (a dialog ended from outside).
+    ~CTemplateProgressDlg() override;
 
     // The object's full name, the template's path, the values the macros
     // TARGET_PATH and SOURCE_PATH receive, a value kept and never read, and
@@ -59,7 +61,7 @@ private:
     DIR_CONTEXT m_context = 0;
     BOOL m_bExport = FALSE;
     BOOL m_bRunning = FALSE;
-    HANDLE m_hThread = nullptr;
+    CWinThread* m_pThread = nullptr;
     int m_nResult = 0;
     CStatic m_text;
     CAnimateCtrl m_clip;
