@@ -4,6 +4,8 @@
 // wizard answered, the name the host would get, and what the directory holds.
 #include <gtest/gtest.h>
 
+#include "application_tree_fixture.h"
+
 #include <functional>
 #include <sstream>
 #include <string>
@@ -34,22 +36,8 @@ struct WizardRun {
     std::string output;
 };
 
-class CreationWizardTest : public ::testing::Test {
+class CreationWizardTest : public ApplicationTreeTest {
 protected:
-    void SetUp() override {
-        tree_.Org("acme").Unit("sales.acme").User("admin.acme").LogIn("admin.acme");
-        ASSERT_NE(theAppLibrary.Load(), 0u);
-        ASSERT_EQ(host_.Start(), 0);
-        context_ = theDirectoryHelper.CreateContext();
-        ASSERT_GT(context_, 0);
-        ASSERT_EQ(theAppLibrary.ExtendSchema(context_, KMAPP_SCHEMA_APPLICATIONS), 0);
-    }
-    void TearDown() override {
-        faults::Reset();
-        DirFreeContext(context_);
-        host_.Stop();
-        theAppLibrary.Unload();
-    }
 
     // The script's answers and dialog blocks are armed, then the wizard runs
     // in the container sales.acme (the `wizard` line).
@@ -74,8 +62,6 @@ protected:
         return run;
     }
 
-    Texts Values(const char* object, const char* attribute) { return StoredValues(context_, object, attribute); }
-
     // The macros of the object's "App:Macros" stream as NAME=VALUE.
     Texts MacroLines(const char* object) {
         Texts lines;
@@ -91,10 +77,6 @@ protected:
         return lines;
     }
 
-    vpr::testing::TempMachine machine_;
-    vpr::testing::TempTree tree_;
-    vpr::adminhost::AdminHost host_;
-    DIR_CONTEXT context_ = 0;
 };
 
 const char kNameDialog[] = "dialog 336 \"Application Creation Wizard\"\n";
@@ -350,8 +332,7 @@ TEST_F(CreationWizardTest, AFailedTemplateApplicationIsReportedWithItsCode) {
                                   std::to_string(c.code) + "\r\n"),
                   std::string::npos)
             << run.output;
-        DirObjectInfo info;
-        EXPECT_EQ(DirReadObjectInfo(context_, (name + ".sales.acme").c_str(), nullptr, &info), DIR_SUCCESS);
+        EXPECT_TRUE(Exists((name + ".sales.acme").c_str()));
     }
 }
 

@@ -3,6 +3,8 @@
 // what the directory holds.
 #include <gtest/gtest.h>
 
+#include "application_tree_fixture.h"
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,10 +26,11 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-class MigrationTest : public ::testing::Test {
+class MigrationTest : public ApplicationTreeTest {
 protected:
     void SetUp() override {
-        tree_.Org("acme").Unit("sales.acme").User("admin.acme").User("jdoe.sales.acme", "John Doe")
+        ApplicationTreeTest::SetUp();
+        tree_.User("jdoe.sales.acme", "John Doe")
             .Object("Edit.sales.acme", "Application (Windows NT)",
                     {{"Description", {"Editor"}},
                      {"App Blurb", {"Edits texts"}},
@@ -37,19 +40,7 @@ protected:
                      {"App Contacts", {"admin.acme"}},
                      {"See Also", {"jdoe.sales.acme"}}})
             .Stream("Edit.sales.acme", "App Icon", "ICON BYTES")
-            .Object("Calc.sales.acme", "Application (Windows 3.x)", {{"Description", {"Calculator"}}})
-            .LogIn("admin.acme");
-        ASSERT_NE(theAppLibrary.Load(), 0u);
-        ASSERT_EQ(host_.Start(), 0);
-        context_ = theDirectoryHelper.CreateContext();
-        ASSERT_GT(context_, 0);
-        ASSERT_EQ(theAppLibrary.ExtendSchema(context_, KMAPP_SCHEMA_APPLICATIONS), 0);
-    }
-    void TearDown() override {
-        faults::Reset();
-        DirFreeContext(context_);
-        host_.Stop();
-        theAppLibrary.Unload();
+            .Object("Calc.sales.acme", "Application (Windows 3.x)", {{"Description", {"Calculator"}}});
     }
 
     // The objects selected, then the script's blocks armed and the Tools
@@ -70,7 +61,6 @@ protected:
         return out.str();
     }
 
-    Texts Values(const char* object, const char* attribute) { return StoredValues(context_, object, attribute); }
     // The typed names of "App:Associations" as name;level;interval.
     Texts Associations(const std::string& object) {
         vpr::directory::NameParts name;
@@ -82,10 +72,6 @@ protected:
             for (const auto& value : attribute.values) texts.push_back(vpr::directory::ValueToText(value));
         return texts;
     }
-    bool Exists(const char* object) {
-        DirObjectInfo info;
-        return DirReadObjectInfo(context_, object, nullptr, &info) == DIR_SUCCESS;
-    }
     std::string Stream(const char* object, const char* attribute) {
         HFILE file = HFILE_ERROR;
         if (DirOpenStreamAttribute(context_, object, attribute, DIR_STREAM_READ, &file) != 0) return "(none)";
@@ -95,10 +81,6 @@ protected:
         return std::string(bytes, n == static_cast<UINT>(HFILE_ERROR) ? 0 : n);
     }
 
-    vpr::testing::TempMachine machine_;
-    vpr::testing::TempTree tree_;
-    vpr::adminhost::AdminHost host_;
-    DIR_CONTEXT context_ = 0;
 };
 
 const char kMigrate[] =

@@ -3,6 +3,8 @@
 // categories and the applications under every category they carry.
 #include <gtest/gtest.h>
 
+#include "application_tree_fixture.h"
+
 #include <cstring>
 #include <functional>
 #include <string>
@@ -22,16 +24,11 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-class ShowAllAppsTest : public ::testing::Test {
+class ShowAllAppsTest : public ApplicationTreeTest {
 protected:
     void SetUp() override {
-        tree_.Org("acme").Unit("sales.acme").User("admin.acme").User("jdoe.sales.acme").Group("staff.acme", {"jdoe.sales.acme"})
-            .LogIn("admin.acme");
-        ASSERT_NE(theAppLibrary.Load(), 0u);
-        ASSERT_EQ(host_.Start(), 0);
-        context_ = theDirectoryHelper.CreateContext();
-        ASSERT_GT(context_, 0);
-        ASSERT_EQ(theAppLibrary.ExtendSchema(context_, KMAPP_SCHEMA_APPLICATIONS), 0);
+        ApplicationTreeTest::SetUp();
+        tree_.User("jdoe.sales.acme").Group("staff.acme", {"jdoe.sales.acme"});
         for (const char* app : {"Word.acme", "Calc.acme", "Paint.acme"})
             ASSERT_EQ(theAppLibrary.CreateObject(context_, app, "App:Application", "X.EXE", app, 0), 0);
         tree_.Set("jdoe.sales.acme", "App:Associations", {"Word.acme;5;0"})
@@ -40,9 +37,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
-        DirFreeContext(context_);
-        host_.Stop();
-        theAppLibrary.Unload();
+        ApplicationTreeTest::TearDown();
     }
 
     // The view of the selected object: its caption, then each tree item as
@@ -83,11 +78,7 @@ protected:
         return lines;
     }
 
-    vpr::testing::TempMachine machine_;
-    vpr::testing::TempTree tree_;
-    vpr::adminhost::AdminHost host_;
     vpr::user::UiDriver driver_;
-    DIR_CONTEXT context_ = 0;
 };
 
 // Images: 0-4 the categories (Launcher, Start Menu, Desktop, System Tray,

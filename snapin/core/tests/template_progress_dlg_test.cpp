@@ -3,6 +3,8 @@
 // defaults, a round trip, and the failures the administrator is told of.
 #include <gtest/gtest.h>
 
+#include "application_tree_fixture.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -74,22 +76,11 @@ Texts Only(const Texts& records, std::initializer_list<int> kinds) {
     return kept;
 }
 
-class TemplateProgressTest : public ::testing::Test {
+class TemplateProgressTest : public ApplicationTreeTest {
 protected:
-    void SetUp() override {
-        tree_.Org("acme").Unit("sales.acme").User("admin.acme").LogIn("admin.acme");
-        ASSERT_NE(theAppLibrary.Load(), 0u);
-        ASSERT_EQ(host_.Start(), 0);
-        context_ = theDirectoryHelper.CreateContext();
-        ASSERT_GT(context_, 0);
-        ASSERT_EQ(theAppLibrary.ExtendSchema(context_, KMAPP_SCHEMA_APPLICATIONS), 0);
-    }
     void TearDown() override {
-        faults::Reset();
         EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
-        DirFreeContext(context_);
-        host_.Stop();
-        theAppLibrary.Unload();
+        ApplicationTreeTest::TearDown();
     }
 
     // A new object filled from the template, as the wizard does it.
@@ -106,8 +97,6 @@ protected:
         dialog.SetExportMode();
         return dialog.ExportObject();
     }
-
-    Texts Values(const char* object, const char* attribute) { return StoredValues(context_, object, attribute); }
 
     std::string Stream(const char* object, const char* attribute) {
         HFILE file = HFILE_ERROR;
@@ -128,11 +117,7 @@ protected:
         return records;
     }
 
-    vpr::testing::TempMachine machine_;
-    vpr::testing::TempTree tree_;
-    vpr::adminhost::AdminHost host_;
     vpr::user::UiDriver driver_;
-    DIR_CONTEXT context_ = 0;
 };
 
 // Every kind of record the object carries, some twice, and some it does not.
