@@ -330,6 +330,14 @@ void ScriptSession::InDialog(HWND dialog, const Line& line, LineSource& source) 
             out_ << "checked " << id << " " << words[2] << "\n";
     } else if (verb == "press" && hasId && words.size() == 2) {
         if (ui::Click(ControlOwner(dialog, control), control)) out_ << "pressed " << id << "\n";
+    } else if (verb == "click" && hasId && words.size() == 4) {
+        long x = 0, y = 0;
+        if (!ParseNumber(words[2], &x) || !ParseNumber(words[3], &y))
+            problem = "click needs a control and a point in it: " + line.text;
+        else if (ui::ClickPoint(ControlOwner(dialog, control), control, static_cast<int>(x), static_cast<int>(y)))
+            out_ << "clicked " << id << " at " << x << " " << y << "\n";
+    } else if (verb == "alt" && words.size() == 2 && words[1].size() == 1) {
+        if (ui::PressAltKey(dialog, words[1][0])) out_ << "pressed alt " << words[1] << "\n";
     } else if (verb == "choose" && hasId && words.size() >= 3) {
         bool add = words.size() >= 4 && words.back() == "add";
         std::string which = line.Rest(2);

@@ -147,6 +147,32 @@ TEST_P(ScriptSessionTest, PrintsWhatHappenedAndAnswersTheExitCode) {
 }
 
 const Case kCases[] = {
+    {"AClickAtAPointAndAMnemonic",
+     "answer ok Warming\n"
+     "dialog 100\n"
+     "  click 103 5 20\n"
+     "  show 103\n"
+     "  answer yes Really\n"
+     "  alt a\n"
+     "  show 101\n"
+     "  ok\n"
+     "end\n"
+     "open 100\n",
+     "message Tester: Warming up\n"
+     "answered ok\n"
+     "started\n"
+     "dialog 100 \"Everything\"\n"
+     "clicked 103 at 5 20\n"
+     "103:\n"
+     "  alpha\n"
+     "* beta\n"
+     "  gamma\n"
+     "message Question: Really?\n"
+     "answered yes\n"
+     "pressed alt a\n"
+     "101: yes\n"
+     "dialog 100 ended with 1\n",
+     0},
     {"EveryControlCommandAndANestedBlock",
      "answer ok Warming\n"
      "dialog 100\n"

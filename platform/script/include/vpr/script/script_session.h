@@ -26,6 +26,8 @@
 //   set ID TEXT               types TEXT over the text of control ID
 //   check ID on|off           sets a check box or radio button
 //   press ID                  clicks control ID
+//   click ID X Y              clicks control ID at a point of its client area
+//   alt LETTER                presses Alt with the letter (a mnemonic)
 //   choose ID TEXT|#N [add]   selects a row of a list box, combo box or list
 //                             view by its text or number (from 1); add keeps
 //                             the selection
