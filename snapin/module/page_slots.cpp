@@ -7,7 +7,14 @@
 
 #include <iterator>
 
+#include "snapin/pages/associations_page.h"
+
 namespace {
+
+template <class Page>
+CDialog* Make() {
+    return new Page;
+}
 
 const PageSlot kApplicationPages[] = {
     {2, 310, 1, nullptr},     // Identification
@@ -18,7 +25,7 @@ const PageSlot kApplicationPages[] = {
     {7, 315, 6, nullptr},     // Scripts
     {5, 314, 5, nullptr},     // Fault Tolerance
     {8, 316, 7, nullptr},     // Contacts
-    {9, 317, 8, nullptr},     // Associations
+    {9, 317, 8, Make<CAssociationsPage>},  // Associations
     {10, 318, 9, nullptr},    // Administrator Notes
     {65, 322, 13, nullptr},   // Macros
     {56, 319, 10, nullptr},   // Registry Settings

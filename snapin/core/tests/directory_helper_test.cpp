@@ -48,16 +48,7 @@ protected:
     Texts Values(const char* object, const char* attribute) { return StoredValues(context_, object, attribute); }
 
     // A stream's whole content, or the open status as text.
-    std::string StreamContent(const char* object, const char* attribute) {
-        HFILE file = HFILE_ERROR;
-        int status = DirOpenStreamAttribute(context_, object, attribute, DIR_STREAM_READ, &file);
-        if (status != DIR_SUCCESS) return "status " + std::to_string(status);
-        std::string content;
-        char chunk[256];
-        for (UINT n; (n = _lread(file, chunk, sizeof chunk)) > 0 && n != static_cast<UINT>(HFILE_ERROR);) content.append(chunk, n);
-        _lclose(file);
-        return content;
-    }
+    std::string StreamContent(const char* object, const char* attribute) { return StoredStream(context_, object, attribute); }
 
     int Modify(const std::function<int(DirBuffer*)>& puts, const char* object = kWord) {
         DirBuffer* request = nullptr;

@@ -15,3 +15,14 @@
 // Calendar control: month names 140 (January) to 151, day names 152 (Sunday) to 158.
 #define IDS_MONTH_JANUARY 140
 #define IDS_DAY_SUNDAY 152
+
+// Associations page of an application.
+#define IDD_ASSOCIATIONS 317
+#define IDC_ASSOC_ADD 4400
+#define IDC_ASSOC_LABEL 4401
+#define IDC_ASSOC_LIST 4402
+#define IDC_ASSOC_DELETE 4403
+#define IDS_ASSOC_TITLE 9
+#define IDS_CANNOT_REMOVE_TARGET 213
+#define IDS_CANNOT_ADD_TARGET 214
+#define HID_ASSOCIATIONS 80070
