@@ -7,7 +7,12 @@
 
 #include <iterator>
 
+#include "snapin/pages/applications_page.h"
 #include "snapin/pages/associations_page.h"
+#include "snapin/pages/contacts_page.h"
+#include "snapin/pages/fault_tolerance_page.h"
+#include "snapin/pages/launcher_config_page.h"
+#include "snapin/pages/old_object_identification_page.h"
 
 namespace {
 
@@ -23,8 +28,8 @@ const PageSlot kApplicationPages[] = {
     {6, 313, 4, nullptr},     // Description
     {4, 312, 3, nullptr},     // Drives/Ports
     {7, 315, 6, nullptr},     // Scripts
-    {5, 314, 5, nullptr},     // Fault Tolerance
-    {8, 316, 7, nullptr},     // Contacts
+    {5, 314, 5, Make<CFaultTolerancePage>},  // Fault Tolerance
+    {8, 316, 7, Make<CContactsPage>},  // Contacts
     {9, 317, 8, Make<CAssociationsPage>},  // Associations
     {10, 318, 9, nullptr},    // Administrator Notes
     {65, 322, 13, nullptr},   // Macros
@@ -38,16 +43,16 @@ const PageSlot kApplicationPages[] = {
 
 // The one information page of the old application objects.
 const PageSlot kOldApplicationPages[] = {
-    {2, 380, 1, nullptr},  // Identification
+    {2, 380, 1, Make<COldObjectIdentificationPage>},  // Identification
 };
 
 const PageSlot kContainerPages[] = {
-    {11, 325, 1, nullptr},  // Applications
-    {12, 326, 2, nullptr},  // Launcher Configuration
+    {11, 325, 1, Make<CApplicationsPage>},    // Applications
+    {12, 326, 2, Make<CLauncherConfigPage>},  // Launcher Configuration
 };
 
 const PageSlot kGroupPages[] = {
-    {11, 325, 1, nullptr},  // Applications
+    {11, 325, 1, Make<CApplicationsPage>},  // Applications
 };
 
 template <size_t N>

@@ -142,6 +142,9 @@ bool ShowPage(HWND sheet, DetailsDialog& dialog, int index) {
         HWND window = CreateDialogParamA(record.instance, record.dialogTemplate, sheet, PageStartProc,
                                          reinterpret_cast<LPARAM>(&record));
         if (!window) return false;
+        // As a property sheet makes its pages: the sheet's keyboard handling
+        // (tab order, mnemonics) reaches into the page's controls.
+        SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
         RECT area = PageArea(sheet);
         SetWindowPos(window, nullptr, area.left, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         dialog.pages[index] = window;

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "vpr/mfc/dialog.h"
+#include "vpr/mfc/win_app.h"
 
 namespace {
 
@@ -59,6 +60,9 @@ BOOL AttachPageWindow(HWND window, CDialog* pageDialog) {
 }
 
 INT_PTR CALLBACK SnapinPageDialogProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+    // The host calls in with its own state current: the page's strings,
+    // dialogs and bitmaps are the module's.
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
         if (!dialog) return TRUE;

@@ -444,7 +444,9 @@ bool SelectRow(HWND dialog, int id, int row, WPARAM keys) {
         SendMessageA(control, LB_SETTOPINDEX, row, 0);
         SendMessageA(control, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
     }
-    ClickAt(dialog, control, POINT{item.left + 1, item.top + 1}, keys, false);
+    // In the middle of the row, where a person clicks a row's text (its left
+    // edge may hold controls of its own, such as check boxes).
+    ClickAt(dialog, control, POINT{(item.left + item.right) / 2, item.top + 1}, keys, false);
     return true;
 }
 
