@@ -51,67 +51,58 @@ ON_WM_DRAWITEM()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CAssociationsPage::CAssociationsPage() : CAttributePage(IDS_ASSOC_TITLE, IDD_ASSOCIATIONS, HID_ASSOCIATIONS) {}
+CAssociationsPage::CAssociationsPage()
+    : CAttributePage(IDS_ASSOC_TITLE, IDD_ASSOCIATIONS, HID_ASSOCIATIONS),
+      m_objects(IDC_ASSOC_LIST, IDC_ASSOC_DELETE, {"User", "Group", "Organization", "Organizational Unit"}) {}
 
 BOOL CAssociationsPage::OnInitDialog() {
     CAttributePage::OnInitDialog();
-    m_list.SubclassDlgItem(IDC_ASSOC_LIST, this);
+    m_objects.Attach(this);
     LPCSTR application = GetCurrentObjectName();
     m_browseContext = BrowseStartContext(application);
     DIR_CONTEXT context = theDirectoryHelper.CreateContext();
     if (context >= 0) {
-        LoadRefRows(context, application, snapin::kAttrBackLink, m_list, m_rows);
+        m_objects.Load(context, application, snapin::kAttrBackLink);
         SetRights(context, application);
         DirFreeContext(context);
     } else {
         SetRights(context, application);
     }
     GetDlgItem(IDC_ASSOC_DELETE)->EnableWindow(FALSE);
-    m_bModified = FALSE;
     return TRUE;
 }
 
 void CAssociationsPage::SetRights(DIR_CONTEXT context, LPCSTR application) {
-    m_bCanEdit = context >= 0 && (theDirectoryHelper.CanWriteAttribute(context, application, snapin::kAttrBackLink) ||
+    m_objects.m_bCanEdit = context >= 0 && (theDirectoryHelper.CanWriteAttribute(context, application, snapin::kAttrBackLink) ||
                                   theDirectoryHelper.CanWriteAttribute(context, application, "ACL"));
-    if (m_bCanEdit) return;
+    if (m_objects.m_bCanEdit) return;
     for (int id : {IDC_ASSOC_LABEL, IDC_ASSOC_ADD, IDC_ASSOC_DELETE}) GetDlgItem(id)->EnableWindow(FALSE);
 }
 
 void CAssociationsPage::OnAdd() {
-    std::vector<CString> names =
-        BrowseObjects(this, {"User", "Group", "Organization", "Organizational Unit"}, m_browseContext);
-    if (AddRefRows(m_list, m_rows, names)) {
-        m_bModified = TRUE;
-        TellHostModified();
-    }
+    if (m_objects.Add(m_browseContext)) TellHostModified();
 }
 
 void CAssociationsPage::OnDelete() {
-    if (!RemoveSelectedRefItems(&m_list, &m_rows)) return;
-    m_bModified = TRUE;
-    TellHostModified();
-    GetDlgItem(IDC_ASSOC_DELETE)->EnableWindow(FALSE);
+    if (m_objects.Delete()) TellHostModified();
 }
 
-void CAssociationsPage::OnSelChange() {
-    if (m_bCanEdit) GetDlgItem(IDC_ASSOC_DELETE)->EnableWindow(m_list.GetSelCount() > 0);
-}
+void CAssociationsPage::OnSelChange() { m_objects.SelChange(); }
 
 void CAssociationsPage::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT item) {
     if (!DrawRefRow(m_hWnd, item, 0)) CAttributePage::OnDrawItem(nIDCtl, item);
 }
 
 void CAssociationsPage::OnDestroy() {
-    DeleteRows(m_rows);
+    m_objects.Close();
     CAttributePage::OnDestroy();
 }
 
 LONG CAssociationsPage::Save() {
-    if (!m_bModified || !m_list.m_hWnd || !::IsWindow(m_list.m_hWnd)) return 0;
+    if (!m_objects.m_bModified || !m_objects.IsShown()) return 0;
     LONG status = WriteCurrentObject(
         [this](DIR_CONTEXT context, LPCSTR application) { return WriteAssociations(context, application); });
-    if (status == 0) m_bModified = FALSE;
+    if (status == 0) m_objects.m_bModified = FALSE;
     return status;
 }
 
@@ -127,7 +118,8 @@ BOOL CAssociationsPage::CanChangeTarget(DIR_CONTEXT context, LPCSTR object) {
 // A row whose step fails is left and the others go on; the first failure
 // is what the save reports.
 int CAssociationsPage::WriteAssociations(DIR_CONTEXT context, LPCSTR application) {
-    if (m_rows.IsEmpty()) return 0;
+    CRefItemList& rows = m_objects.Rows();
+    if (rows.IsEmpty()) return 0;
     CRequestBuffer a, b;
     int status = a.Alloc(kPageRequestSize);
     if (status == DIR_SUCCESS) status = DirInitRequest(context, DIR_OP_MODIFY, a.get());
@@ -143,8 +135,8 @@ int CAssociationsPage::WriteAssociations(DIR_CONTEXT context, LPCSTR application
         return failure.Keep(put);
     };
 
-    for (POSITION pos = m_rows.GetHeadPosition(); pos;) {
-        auto* row = static_cast<CRefItem*>(m_rows.GetNext(pos));
+    for (POSITION pos = rows.GetHeadPosition(); pos;) {
+        auto* row = static_cast<CRefItem*>(rows.GetNext(pos));
         if (!row->GetDeleted()) continue;
         CString object = row->GetName();
         if (!CanChangeTarget(context, object)) {
@@ -159,8 +151,8 @@ int CAssociationsPage::WriteAssociations(DIR_CONTEXT context, LPCSTR application
             failure.Keep(ModifyTypedName(context, b.get(), object, DIR_CHANGE_REMOVE_VALUE, found.name, found.level));
     }
 
-    for (POSITION pos = m_rows.GetHeadPosition(); pos;) {
-        auto* row = static_cast<CRefItem*>(m_rows.GetNext(pos));
+    for (POSITION pos = rows.GetHeadPosition(); pos;) {
+        auto* row = static_cast<CRefItem*>(rows.GetNext(pos));
         if (!row->GetAdded()) continue;
         CString object = row->GetName();
         if (!CanChangeTarget(context, object)) {

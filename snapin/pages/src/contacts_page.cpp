@@ -25,56 +25,49 @@ ON_WM_DRAWITEM()
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CContactsPage::CContactsPage() : CAttributePage(IDS_CONTACTS_TITLE, IDD_CONTACTS, HID_CONTACTS) {}
+CContactsPage::CContactsPage()
+    : CAttributePage(IDS_CONTACTS_TITLE, IDD_CONTACTS, HID_CONTACTS),
+      m_contacts(IDC_CONTACTS_LIST, IDC_CONTACTS_DELETE, {snapin::kClassUser}) {}
 
 BOOL CContactsPage::OnInitDialog() {
     CAttributePage::OnInitDialog();
-    m_list.SubclassDlgItem(IDC_CONTACTS_LIST, this);
+    m_contacts.Attach(this);
     LPCSTR application = GetCurrentObjectName();
     m_browseContext = BrowseStartContext(application);
     DIR_CONTEXT context = theDirectoryHelper.CreateContext();
-    if (context >= 0) LoadRefRows(context, application, snapin::kAttrContacts, m_list, m_rows);
-    m_bCanEdit = context >= 0 && theDirectoryHelper.CanWriteAttribute(context, application, snapin::kAttrContacts);
-    if (!m_bCanEdit)
+    if (context >= 0) m_contacts.Load(context, application, snapin::kAttrContacts);
+    m_contacts.m_bCanEdit = context >= 0 && theDirectoryHelper.CanWriteAttribute(context, application, snapin::kAttrContacts);
+    if (!m_contacts.m_bCanEdit)
         for (int id : {IDC_CONTACTS_LABEL, IDC_CONTACTS_ADD, IDC_CONTACTS_DELETE}) GetDlgItem(id)->EnableWindow(FALSE);
     if (context >= 0) DirFreeContext(context);
     GetDlgItem(IDC_CONTACTS_DELETE)->EnableWindow(FALSE);
-    m_bModified = FALSE;
     return TRUE;
 }
 
 void CContactsPage::OnAdd() {
-    std::vector<CString> names = BrowseObjects(this, {snapin::kClassUser}, m_browseContext);
-    if (!AddRefRows(m_list, m_rows, names)) return;
-    m_bModified = TRUE;
-    TellHostModified();
+    if (m_contacts.Add(m_browseContext)) TellHostModified();
 }
 
 void CContactsPage::OnDelete() {
-    if (!RemoveSelectedRefItems(&m_list, &m_rows)) return;
-    m_bModified = TRUE;
-    TellHostModified();
-    GetDlgItem(IDC_CONTACTS_DELETE)->EnableWindow(FALSE);
+    if (m_contacts.Delete()) TellHostModified();
 }
 
-void CContactsPage::OnSelChange() {
-    if (m_bCanEdit) GetDlgItem(IDC_CONTACTS_DELETE)->EnableWindow(m_list.GetSelCount() > 0);
-}
+void CContactsPage::OnSelChange() { m_contacts.SelChange(); }
 
 void CContactsPage::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT item) {
     if (!DrawRefRow(m_hWnd, item, 0)) CAttributePage::OnDrawItem(nIDCtl, item);
 }
 
 void CContactsPage::OnDestroy() {
-    DeleteRows(m_rows);
+    m_contacts.Close();
     CAttributePage::OnDestroy();
 }
 
 LONG CContactsPage::Save() {
-    if (!m_bModified || !m_list.m_hWnd || !::IsWindow(m_list.m_hWnd)) return 0;
+    if (!m_contacts.m_bModified || !m_contacts.IsShown()) return 0;
     LONG status = WriteCurrentObject(
         [this](DIR_CONTEXT context, LPCSTR application) { return WriteContacts(context, application); });
-    if (status == 0) m_bModified = FALSE;
+    if (status == 0) m_contacts.m_bModified = FALSE;
     return status;
 }
 
@@ -82,7 +75,8 @@ LONG CContactsPage::Save() {
 // whenever it fills). A contact whose read right cannot be given is left
 // out; a row whose step fails is left, and the first failure is reported.
 int CContactsPage::WriteContacts(DIR_CONTEXT context, LPCSTR application) {
-    if (m_rows.IsEmpty()) return 0;
+    CRefItemList& rows = m_contacts.Rows();
+    if (rows.IsEmpty()) return 0;
     CRequestBuffer a;
     int status = a.Alloc(kPageRequestSize);
     if (status == DIR_SUCCESS) status = DirInitRequest(context, DIR_OP_MODIFY, a.get());
@@ -97,14 +91,14 @@ int CContactsPage::WriteContacts(DIR_CONTEXT context, LPCSTR application) {
         return failure.Keep(put);
     };
 
-    for (POSITION pos = m_rows.GetHeadPosition(); pos;) {
-        auto* row = static_cast<CRefItem*>(m_rows.GetNext(pos));
+    for (POSITION pos = rows.GetHeadPosition(); pos;) {
+        auto* row = static_cast<CRefItem*>(rows.GetNext(pos));
         if (!row->GetDeleted()) continue;
         changed = true;
         putContact(DIR_CHANGE_REMOVE_VALUE, row->GetName());
     }
-    for (POSITION pos = m_rows.GetHeadPosition(); pos;) {
-        auto* row = static_cast<CRefItem*>(m_rows.GetNext(pos));
+    for (POSITION pos = rows.GetHeadPosition(); pos;) {
+        auto* row = static_cast<CRefItem*>(rows.GetNext(pos));
         if (!row->GetAdded()) continue;
         changed = true;
         CString contact = row->GetName();

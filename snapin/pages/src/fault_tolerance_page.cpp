@@ -56,13 +56,12 @@ ON_BN_CLICKED(IDC_FT_ENABLE, OnEnableFaultTolerance)
 ON_BN_CLICKED(IDC_FT_LB_ENABLE, OnEnableLoadBalancing)
 END_MESSAGE_MAP()
 
-CFaultTolerancePage::CFaultTolerancePage() : CAttributePage(IDS_FT_TITLE, IDD_FAULT_TOLERANCE, HID_FAULT_TOLERANCE) {}
+CFaultTolerancePage::CFaultTolerancePage()
+    : CAttributePage(IDS_FT_TITLE, IDD_FAULT_TOLERANCE, HID_FAULT_TOLERANCE),
+      m_loadBalancing(IDC_FT_LB_LIST, IDC_FT_LB_DELETE, {snapin::kClassApplication}),
+      m_faultTolerance(IDC_FT_LIST, IDC_FT_DELETE, {snapin::kClassApplication}) {}
 
-CFaultTolerancePage::~CFaultTolerancePage() {
-    DeleteRows(m_loadBalancingRows);
-    DeleteRows(m_faultToleranceRows);
-    ReleaseBitmaps();
-}
+CFaultTolerancePage::~CFaultTolerancePage() { ReleaseBitmaps(); }
 
 void CFaultTolerancePage::ReleaseBitmaps() {
     for (HBITMAP& bitmap : m_bitmaps) {
@@ -77,8 +76,8 @@ void CFaultTolerancePage::EnableControls(std::initializer_list<int> ids, BOOL en
 
 BOOL CFaultTolerancePage::OnInitDialog() {
     CAttributePage::OnInitDialog();
-    m_loadBalancing.SubclassDlgItem(IDC_FT_LB_LIST, this);
-    m_faultTolerance.SubclassDlgItem(IDC_FT_LIST, this);
+    m_loadBalancing.Attach(this);
+    m_faultTolerance.Attach(this);
     LPCSTR application = GetCurrentObjectName();
     m_browseContext = BrowseStartContext(application);
     DIR_CONTEXT context = theDirectoryHelper.CreateContext();
@@ -86,13 +85,13 @@ BOOL CFaultTolerancePage::OnInitDialog() {
     for (int i = 0; i < kBitmaps; ++i) m_bitmaps[i] = LoadBitmapA(AfxGetResourceHandle(), kBitmapNames[i]);
     DWORD flags = 0;
     if (context >= 0) {
-        theDirectoryHelper.ReadRefList(context, application, &m_faultToleranceRows, snapin::kAttrFaultTolerance);
-        LoadRefRows(context, application, snapin::kAttrLoadBalancing, m_loadBalancing, m_loadBalancingRows);
+        theDirectoryHelper.ReadRefList(context, application, &m_faultTolerance.Rows(), snapin::kAttrFaultTolerance);
+        m_loadBalancing.Load(context, application, snapin::kAttrLoadBalancing);
         flags = theDirectoryHelper.ReadAppFlags(context, application);
     }
     SortByLevel();
-    for (POSITION pos = m_faultToleranceRows.GetHeadPosition(); pos;)
-        AddRowEntry(m_faultTolerance, static_cast<CRefItem*>(m_faultToleranceRows.GetNext(pos)));
+    for (POSITION pos = m_faultTolerance.Rows().GetHeadPosition(); pos;)
+        AddRowEntry(m_faultTolerance.List(), static_cast<CRefItem*>(m_faultTolerance.Rows().GetNext(pos)));
     if (flags & snapin::kFlagLoadBalancing)
         CheckDlgButton(IDC_FT_LB_ENABLE, BST_CHECKED);
     else
@@ -104,68 +103,56 @@ BOOL CFaultTolerancePage::OnInitDialog() {
     EnableControls({IDC_FT_LB_DELETE, IDC_FT_DELETE, IDC_FT_DOWN, IDC_FT_UP}, FALSE);
     SetRights(context, application);
     if (context >= 0) DirFreeContext(context);
-    m_bFaultToleranceModified = m_bLoadBalancingModified = m_bFlagsModified = FALSE;
+    m_bFlagsModified = FALSE;
     return TRUE;
 }
 
 // Stable by level (unsigned), as passes of neighbour swaps leave it.
 void CFaultTolerancePage::SortByLevel() {
+    CRefItemList& list = m_faultTolerance.Rows();
     std::vector<CRefItem*> rows;
-    while (!m_faultToleranceRows.IsEmpty()) rows.push_back(static_cast<CRefItem*>(m_faultToleranceRows.RemoveHead()));
+    while (!list.IsEmpty()) rows.push_back(static_cast<CRefItem*>(list.RemoveHead()));
     std::stable_sort(rows.begin(), rows.end(),
                      [](const CRefItem* a, const CRefItem* b) { return a->GetLevel() < b->GetLevel(); });
-    for (CRefItem* row : rows) m_faultToleranceRows.AddTail(row);
+    for (CRefItem* row : rows) list.AddTail(row);
 }
 
 void CFaultTolerancePage::SetRights(DIR_CONTEXT context, LPCSTR application) {
-    m_bCanEditFaultTolerance =
+    m_faultTolerance.m_bCanEdit =
         context >= 0 && theDirectoryHelper.CanWriteAttribute(context, application, snapin::kAttrFaultTolerance);
-    if (!m_bCanEditFaultTolerance)
+    if (!m_faultTolerance.m_bCanEdit)
         EnableControls({IDC_FT_ADD, IDC_FT_DELETE, IDC_FT_DOWN, IDC_FT_UP, IDC_FT_ENABLE}, FALSE);
-    m_bCanEditLoadBalancing =
+    m_loadBalancing.m_bCanEdit =
         context >= 0 && theDirectoryHelper.CanWriteAttribute(context, application, snapin::kAttrLoadBalancing);
-    if (!m_bCanEditLoadBalancing) EnableControls({IDC_FT_LB_ADD, IDC_FT_LB_DELETE, IDC_FT_LB_ENABLE}, FALSE);
+    if (!m_loadBalancing.m_bCanEdit) EnableControls({IDC_FT_LB_ADD, IDC_FT_LB_DELETE, IDC_FT_LB_ENABLE}, FALSE);
 }
 
 void CFaultTolerancePage::OnAddLoadBalancing() {
-    std::vector<CString> names = BrowseObjects(this, {snapin::kClassApplication}, m_browseContext);
-    if (!AddRefRows(m_loadBalancing, m_loadBalancingRows, names)) return;
-    m_bLoadBalancingModified = TRUE;
-    TellHostModified();
+    if (m_loadBalancing.Add(m_browseContext)) TellHostModified();
 }
 
 void CFaultTolerancePage::OnAddFaultTolerance() {
-    std::vector<CString> names = BrowseObjects(this, {snapin::kClassApplication}, m_browseContext);
-    if (!AddRefRows(m_faultTolerance, m_faultToleranceRows, names)) return;
-    m_bFaultToleranceModified = TRUE;
-    TellHostModified();
+    if (m_faultTolerance.Add(m_browseContext)) TellHostModified();
 }
 
 void CFaultTolerancePage::OnDeleteLoadBalancing() {
-    if (!RemoveSelectedRefItems(&m_loadBalancing, &m_loadBalancingRows)) return;
-    m_bLoadBalancingModified = TRUE;
-    TellHostModified();
-    GetDlgItem(IDC_FT_LB_DELETE)->EnableWindow(FALSE);
+    if (m_loadBalancing.Delete()) TellHostModified();
 }
 
 void CFaultTolerancePage::OnDeleteFaultTolerance() {
-    if (!RemoveSelectedRefItems(&m_faultTolerance, &m_faultToleranceRows)) return;
-    m_bFaultToleranceModified = TRUE;
-    TellHostModified();
-    GetDlgItem(IDC_FT_DELETE)->EnableWindow(FALSE);
+    if (m_faultTolerance.Delete()) TellHostModified();
 }
 
-void CFaultTolerancePage::OnSelChangeLoadBalancing() {
-    if (m_bCanEditLoadBalancing) GetDlgItem(IDC_FT_LB_DELETE)->EnableWindow(m_loadBalancing.GetSelCount() > 0);
-}
+void CFaultTolerancePage::OnSelChangeLoadBalancing() { m_loadBalancing.SelChange(); }
 
 void CFaultTolerancePage::OnSelChangeFaultTolerance() {
-    if (!m_bCanEditFaultTolerance) return;
-    int selected = m_faultTolerance.GetSelCount();
-    GetDlgItem(IDC_FT_DELETE)->EnableWindow(selected > 0);
-    int count = m_faultTolerance.GetCount();
+    if (!m_faultTolerance.m_bCanEdit) return;
+    m_faultTolerance.SelChange();
+    CListBox& list = m_faultTolerance.List();
+    int selected = list.GetSelCount();
+    int count = list.GetCount();
     int index = -1;
-    if (selected == 1) m_faultTolerance.GetSelItems(1, &index);
+    if (selected == 1) list.GetSelItems(1, &index);
     GetDlgItem(IDC_FT_UP)->EnableWindow(selected == 1 && index > 0 && count > 1);
     GetDlgItem(IDC_FT_DOWN)->EnableWindow(selected == 1 && count >= 2 && index != count - 1);
 }
@@ -174,20 +161,21 @@ void CFaultTolerancePage::OnMoveUp() { MoveSelected(-1); }
 void CFaultTolerancePage::OnMoveDown() { MoveSelected(+1); }
 
 void CFaultTolerancePage::MoveSelected(int step) {
+    CListBox& list = m_faultTolerance.List();
     int index = -1;
-    if (m_faultTolerance.GetSelItems(1, &index) != 1) return;
+    if (list.GetSelItems(1, &index) != 1) return;
     int to = index + step;
-    int count = m_faultTolerance.GetCount();
+    int count = list.GetCount();
     if (to < 0 || to >= count) return;
-    auto* row = static_cast<CRefItem*>(m_faultTolerance.GetItemDataPtr(index));
-    m_faultTolerance.DeleteString(static_cast<UINT>(index));
-    if (m_faultTolerance.InsertString(to, row->GetName()) == to) {
-        m_faultTolerance.SetItemDataPtr(to, row);
-        m_faultTolerance.SetSel(to, TRUE);
+    auto* row = static_cast<CRefItem*>(list.GetItemDataPtr(index));
+    list.DeleteString(static_cast<UINT>(index));
+    if (list.InsertString(to, row->GetName()) == to) {
+        list.SetItemDataPtr(to, row);
+        list.SetSel(to, TRUE);
     }
     GetDlgItem(IDC_FT_UP)->EnableWindow(to != 0);
     GetDlgItem(IDC_FT_DOWN)->EnableWindow(to != count - 1);
-    m_bFaultToleranceModified = TRUE;
+    m_faultTolerance.m_bModified = TRUE;
     TellHostModified();
 }
 
@@ -227,15 +215,16 @@ void CFaultTolerancePage::DrawUpDown(int id, const DRAWITEMSTRUCT* item) {
 }
 
 void CFaultTolerancePage::OnDestroy() {
-    DeleteRows(m_loadBalancingRows);
-    DeleteRows(m_faultToleranceRows);
+    m_loadBalancing.Close();
+    m_faultTolerance.Close();
     ReleaseBitmaps();
     CAttributePage::OnDestroy();
 }
 
 void CFaultTolerancePage::Renumber() {
-    for (int i = 0; i < m_faultTolerance.GetCount(); ++i) {
-        auto* row = static_cast<CRefItem*>(m_faultTolerance.GetItemDataPtr(i));
+    CListBox& list = m_faultTolerance.List();
+    for (int i = 0; i < list.GetCount(); ++i) {
+        auto* row = static_cast<CRefItem*>(list.GetItemDataPtr(i));
         if (!row || row == reinterpret_cast<CRefItem*>(LB_ERR)) continue;
         DWORD position = static_cast<DWORD>(i);
         row->SetFlags(position);
@@ -249,19 +238,19 @@ void CFaultTolerancePage::Renumber() {
 // Each step that succeeds clears its own mark; the first failing step's
 // status is what the save reports.
 LONG CFaultTolerancePage::Save() {
-    if (!m_bFaultToleranceModified && !m_bLoadBalancingModified && !m_bFlagsModified) return 0;
+    if (!m_faultTolerance.m_bModified && !m_loadBalancing.m_bModified && !m_bFlagsModified) return 0;
     return WriteCurrentObject([this](DIR_CONTEXT context, LPCSTR application) {
         CFirstFailure failure;
-        if (m_bFaultToleranceModified && m_faultTolerance.m_hWnd && ::IsWindow(m_faultTolerance.m_hWnd)) {
+        if (m_faultTolerance.m_bModified && m_faultTolerance.IsShown()) {
             Renumber();
-            if (!failure.Keep(WriteAppList(context, m_faultToleranceRows, m_loadBalancingRows,
+            if (!failure.Keep(WriteAppList(context, m_faultTolerance.Rows(), m_loadBalancing.Rows(),
                                            snapin::kAttrFaultTolerance, application)))
-                m_bFaultToleranceModified = FALSE;
+                m_faultTolerance.m_bModified = FALSE;
         }
-        if (m_bLoadBalancingModified && m_loadBalancing.m_hWnd && ::IsWindow(m_loadBalancing.m_hWnd)) {
-            if (!failure.Keep(WriteAppList(context, m_loadBalancingRows, m_faultToleranceRows,
+        if (m_loadBalancing.m_bModified && m_loadBalancing.IsShown()) {
+            if (!failure.Keep(WriteAppList(context, m_loadBalancing.Rows(), m_faultTolerance.Rows(),
                                            snapin::kAttrLoadBalancing, application)))
-                m_bLoadBalancingModified = FALSE;
+                m_loadBalancing.m_bModified = FALSE;
         }
         if (m_bFlagsModified && ::IsWindow(::GetDlgItem(m_hWnd, IDC_FT_ENABLE))) {
             if (!failure.Keep(WriteFlags(context, application))) m_bFlagsModified = FALSE;

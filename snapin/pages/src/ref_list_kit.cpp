@@ -35,7 +35,7 @@ CString BrowseStartContext(LPCSTR objectName) {
     return dot ? CString(dot + 1) : CString();
 }
 
-std::vector<CString> BrowseObjects(CWnd* owner, std::initializer_list<LPCSTR> classes, CString& startContext) {
+std::vector<CString> BrowseObjects(CWnd* owner, const std::vector<LPCSTR>& classes, CString& startContext) {
     CObjectBrowser browser;
     for (LPCSTR className : classes) browser.AddClassFilter(className);
     browser.SetFlags(kBrowseSeveral);
@@ -128,4 +128,35 @@ int CRequestBuffer::Alloc(size_t size) {
     if (m_buffer) DirFreeBuffer(m_buffer);
     m_buffer = nullptr;
     return DirAllocBuffer(size, &m_buffer);
+}
+
+CObjectList::CObjectList(int listId, int deleteId, std::initializer_list<LPCSTR> classes)
+    : m_listId(listId), m_deleteId(deleteId), m_classes(classes) {}
+
+void CObjectList::Attach(CWnd* page) {
+    m_pPage = page;
+    DeleteRows(m_rows);
+    m_list.SubclassDlgItem(m_listId, page);
+    m_bModified = FALSE;
+}
+
+BOOL CObjectList::Load(DIR_CONTEXT context, LPCSTR object, LPCSTR attribute) {
+    return LoadRefRows(context, object, attribute, m_list, m_rows);
+}
+
+BOOL CObjectList::Add(CString& browseContext) {
+    if (!AddRefRows(m_list, m_rows, BrowseObjects(m_pPage, m_classes, browseContext))) return FALSE;
+    m_bModified = TRUE;
+    return TRUE;
+}
+
+BOOL CObjectList::Delete() {
+    if (!RemoveSelectedRefItems(&m_list, &m_rows)) return FALSE;
+    m_bModified = TRUE;
+    m_pPage->GetDlgItem(m_deleteId)->EnableWindow(FALSE);
+    return TRUE;
+}
+
+void CObjectList::SelChange() {
+    if (m_bCanEdit) m_pPage->GetDlgItem(m_deleteId)->EnableWindow(m_list.GetSelCount() > 0);
 }

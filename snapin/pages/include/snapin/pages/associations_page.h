@@ -7,6 +7,7 @@
 
 #include "snapin/distribution/ref_item.h"
 #include "snapin/pages/attribute_page.h"
+#include "snapin/pages/ref_list_kit.h"
 #include "vpr/directory/client.h"
 
 class CAssociationsPage : public CAttributePage {
@@ -31,11 +32,8 @@ protected:
 private:
     void SetRights(DIR_CONTEXT context, LPCSTR application);
 
-    CListBox m_list;
+    CObjectList m_objects;
     CString m_browseContext;
-    CRefItemList m_rows;
-    BOOL m_bModified = FALSE;
-    BOOL m_bCanEdit = FALSE;
 };
 
 // The rights a newly associated object gets on itself: mask 3 on its own

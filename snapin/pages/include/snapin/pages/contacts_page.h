@@ -6,6 +6,7 @@
 
 #include "snapin/distribution/ref_item.h"
 #include "snapin/pages/attribute_page.h"
+#include "snapin/pages/ref_list_kit.h"
 #include "vpr/directory/client.h"
 
 class CContactsPage : public CAttributePage {
@@ -26,9 +27,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    CListBox m_list;
+    CObjectList m_contacts;
     CString m_browseContext;
-    CRefItemList m_rows;
-    BOOL m_bModified = FALSE;
-    BOOL m_bCanEdit = FALSE;
 };

@@ -9,6 +9,7 @@
 
 #include "snapin/distribution/ref_item.h"
 #include "snapin/pages/attribute_page.h"
+#include "snapin/pages/ref_list_kit.h"
 #include "vpr/directory/client.h"
 
 class CFaultTolerancePage : public CAttributePage {
@@ -52,15 +53,9 @@ private:
     void DrawUpDown(int id, const DRAWITEMSTRUCT* item);
     void ReleaseBitmaps();
 
-    CListBox m_loadBalancing;
-    CListBox m_faultTolerance;
+    CObjectList m_loadBalancing;
+    CObjectList m_faultTolerance;
     CString m_browseContext;
-    CRefItemList m_loadBalancingRows;
-    CRefItemList m_faultToleranceRows;
     HBITMAP m_bitmaps[kBitmaps] = {};
-    BOOL m_bFaultToleranceModified = FALSE;
-    BOOL m_bLoadBalancingModified = FALSE;
     BOOL m_bFlagsModified = FALSE;
-    BOOL m_bCanEditFaultTolerance = FALSE;
-    BOOL m_bCanEditLoadBalancing = FALSE;
 };

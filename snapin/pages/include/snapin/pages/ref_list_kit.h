@@ -20,7 +20,7 @@ CString BrowseStartContext(LPCSTR objectName);
 // Runs the object browser owned by `owner` for several objects of these
 // classes, starting at `startContext`, which then becomes the context the
 // person ended in. The chosen full names, in order.
-std::vector<CString> BrowseObjects(CWnd* owner, std::initializer_list<LPCSTR> classes, CString& startContext);
+std::vector<CString> BrowseObjects(CWnd* owner, const std::vector<LPCSTR>& classes, CString& startContext);
 
 // Adds a list entry for the row (the row as its item data); its index.
 int AddRowEntry(CListBox& list, CRefItem* row);
@@ -48,6 +48,47 @@ BOOL DrawRefRow(HWND dialog, const DRAWITEMSTRUCT* item, int left);
 // name with its aliases followed, the write, the context freed. The write's
 // status, or the context's failure.
 LONG WriteCurrentObject(const std::function<LONG(DIR_CONTEXT, LPCSTR)>& write);
+
+// One list of directory objects on a page (associations, contacts, the
+// load-balancing and fault-tolerance lists): its list box, its Delete
+// button, its rows (owned: freed when the page's window goes), its
+// change mark and whether the person may edit it.
+class CObjectList {
+public:
+    CObjectList(int listId, int deleteId, std::initializer_list<LPCSTR> classes);
+    ~CObjectList() { DeleteRows(m_rows); }
+    CObjectList(const CObjectList&) = delete;
+    CObjectList& operator=(const CObjectList&) = delete;
+
+    // Binds the list box of the page's new window; no rows, no change yet.
+    void Attach(CWnd* page);
+    // Reads a list attribute into rows and entries. TRUE when it was read.
+    BOOL Load(DIR_CONTEXT context, LPCSTR object, LPCSTR attribute);
+    // Add: the object browser, then AddRefRows. TRUE when the list changed.
+    BOOL Add(CString& browseContext);
+    // Delete: RemoveSelectedRefItems; Delete is disabled. TRUE when the list changed.
+    BOOL Delete();
+    // Delete is enabled exactly when something is selected (when the person may edit).
+    void SelChange();
+    // The rows go with the page's window.
+    void Close() { DeleteRows(m_rows); }
+    // The list's window exists (the page was opened).
+    BOOL IsShown() const { return m_list.m_hWnd && ::IsWindow(m_list.m_hWnd); }
+
+    CListBox& List() { return m_list; }
+    CRefItemList& Rows() { return m_rows; }
+    int ListId() const { return m_listId; }
+
+    BOOL m_bModified = FALSE;
+    BOOL m_bCanEdit = FALSE;
+
+private:
+    int m_listId, m_deleteId;
+    std::vector<LPCSTR> m_classes;
+    CWnd* m_pPage = nullptr;
+    CListBox m_list;
+    CRefItemList m_rows;
+};
 
 // The status a save reports when it goes on past failing rows: the first
 // failure it met, 0 when none.
