@@ -7,11 +7,13 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <memory>
 #include <thread>
 
 #include "commdlg.h"
 #include "vpr/script/script_session.h"
 #include "vpr/testing/temp_machine.h"
+#include "vpr/win/clock.h"
 #include "windows.h"
 
 namespace {
@@ -82,7 +84,10 @@ INT_PTR CALLBACK EverythingProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         SendDlgItemMessageA(dialog, 106, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
         return TRUE;
     }
-    case kEndLater: EndDialog(dialog, 7); return TRUE;
+    case kEndLater:
+        vpr::win::SetClock(nullptr);
+        EndDialog(dialog, 7);
+        return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case 107:
@@ -90,7 +95,18 @@ INT_PTR CALLBACK EverythingProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
             return TRUE;
         case 108: AskForFile(dialog, false); return TRUE;
         case 109: DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(200), dialog, MoreProc, 0); return TRUE;
-        case 110: std::thread([dialog] { PostMessageA(dialog, kEndLater, 0, 0); }).detach(); return TRUE;
+        case 110: {
+            // Ends the dialog from another thread once the person waits for
+            // it: a manual clock tells when the dialog's thread blocks in its
+            // timed wait, so the end never comes while the press still pumps.
+            auto clock = std::make_shared<vpr::win::ManualClock>();
+            vpr::win::SetClock(clock);
+            std::thread([dialog, clock] {
+                clock->WaitForTimedWaiters(1);
+                PostMessageA(dialog, kEndLater, 0, 0);
+            }).detach();
+            return TRUE;
+        }
         case 111: AskForFile(dialog, true); return TRUE;
         case IDHELP: WinHelpA(dialog, "test.hlp", HELP_CONTEXT, 4711); return TRUE;
         case IDOK:
