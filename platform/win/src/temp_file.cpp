@@ -34,7 +34,7 @@ std::string PrefixOf(const char* prefix) {
 
 std::string TempFileName(const std::string& folder, const std::string& prefix, unsigned unique) {
     char tail[16];
-    std::snprintf(tail, sizeof tail, "%.4X.TMP", unique & 0xFFFF);
+    std::snprintf(tail, sizeof tail, "%X.TMP", unique & 0xFFFF);
     std::string name = folder;
     if (name.back() != '\\') name += '\\';
     return name + prefix + tail;

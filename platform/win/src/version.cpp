@@ -26,8 +26,10 @@
 #include "module_files.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
+#include "vpr/win/file.h"
 #include "vpr/win/path.h"
 #include "vpr/win/resource_format.h"
+#include "vpr/win/system.h"
 
 namespace vpr::win {
 namespace {
@@ -38,7 +40,9 @@ constexpr size_t kFixedOffset = kBlockHeader;
 constexpr size_t kTranslationOffset = kFixedOffset + sizeof(VS_FIXEDFILEINFO);
 
 // The version record of a file; false with a Windows error when the file
-// cannot be read, carries no container or no version, or is damaged.
+// cannot be read (ERROR_FILE_NOT_FOUND...), carries no version, with or
+// without a container (ERROR_RESOURCE_DATA_NOT_FOUND), or is damaged
+// (ERROR_INVALID_DATA).
 bool ReadVersion(const char* fileName, VersionResource* version, DWORD* error) {
     std::string host;
     if (fileName == nullptr || !ResolveHostPath(fileName, &host)) {
@@ -46,10 +50,7 @@ bool ReadVersion(const char* fileName, VersionResource* version, DWORD* error) {
         return false;
     }
     std::vector<uint8_t> bytes;
-    if (!ReadModuleContainer(host, &bytes, error)) {
-        if (*error == ERROR_RESOURCE_DATA_NOT_FOUND) *error = ERROR_RESOURCE_TYPE_NOT_FOUND;
-        return false;
-    }
+    if (!ReadModuleContainer(host, &bytes, error)) return false;
     std::vector<ResourceEntry> entries;
     if (!DecodeContainer(bytes.data(), bytes.size(), &entries)) {
         *error = ERROR_INVALID_DATA;
@@ -61,7 +62,7 @@ bool ReadVersion(const char* fileName, VersionResource* version, DWORD* error) {
         *error = ERROR_INVALID_DATA;
         return false;
     }
-    *error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    *error = ERROR_RESOURCE_DATA_NOT_FOUND;
     return false;
 }
 
@@ -261,8 +262,12 @@ extern "C" BOOL WINAPI GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD, DWORD d
     return TRUE;
 }
 
+// A path names the fixed information (a lone backslash), a value
+// (StringFileInfo\040904E4\CompanyName, VarFileInfo\Translation) or a block on
+// the way to values (StringFileInfo, StringFileInfo\040904E4, VarFileInfo),
+// which is found with length 0. A failed query keeps the caller's pointer and
+// sets the length to 0.
 extern "C" BOOL WINAPI VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, PUINT puLen) {
-    if (lplpBuffer) *lplpBuffer = nullptr;
     if (puLen) *puLen = 0;
     auto block = static_cast<const uint8_t*>(pBlock);
     if (block == nullptr || lpSubBlock == nullptr || lplpBuffer == nullptr ||
@@ -278,47 +283,65 @@ extern "C" BOOL WINAPI VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID*
         return TRUE;
     };
     if (parts.empty()) return give(block + kFixedOffset, sizeof(VS_FIXEDFILEINFO));
-    if (parts.size() == 2 && Same(parts[0], "VarFileInfo") && Same(parts[1], "Translation")) {
-        if (translationCount == 0) return FALSE;
-        return give(block + kTranslationOffset, translationCount * 2 * sizeof(WORD));
+    const uint8_t* translations = block + kTranslationOffset;
+    if (Same(parts[0], "VarFileInfo")) {
+        if (translationCount == 0 || parts.size() > 2) return FALSE;
+        if (parts.size() == 1) return give(translations, 0);
+        if (!Same(parts[1], "Translation")) return FALSE;
+        return give(translations, translationCount * 2 * sizeof(WORD));
     }
-    if (parts.size() != 3 || !Same(parts[0], "StringFileInfo")) return FALSE;
-    const char* p = reinterpret_cast<const char*>(block + kTranslationOffset + translationCount * 2 * sizeof(WORD));
+    if (!Same(parts[0], "StringFileInfo") || parts.size() > 3) return FALSE;
+    const char* p = reinterpret_cast<const char*>(translations + translationCount * 2 * sizeof(WORD));
     const char* end = reinterpret_cast<const char*>(block + size);
+    if (parts.size() == 1) return stringCount ? give(p, 0) : FALSE;
     for (uint32_t i = 0; i < stringCount && p < end; ++i) {
         const char* key = p;
         const char* name = key + std::strlen(key) + 1;
         const char* value = name + std::strlen(name) + 1;
         p = value + std::strlen(value) + 1;
-        if (Same(parts[1], key) && Same(parts[2], name)) return give(value, std::strlen(value) + 1);
+        if (!Same(parts[1], key)) continue;
+        if (parts.size() == 2) return give(key, 0);  // the table's first string
+        if (Same(parts[2], name)) return give(value, std::strlen(value) + 1);
     }
     return FALSE;
 }
 
+// The recommended destination is the system folder for a shared file and the
+// application folder for any other. The current copy is the one in that
+// destination, else the first found in the Windows, system, application and
+// current folders; VFF_CURNEDEST tells that its folder ("" when there is no
+// copy) is not the destination.
 extern "C" DWORD WINAPI VerFindFileA(DWORD uFlags, LPCSTR szFileName, LPCSTR szWinDir, LPCSTR szAppDir,
                                      LPSTR szCurDir, PUINT puCurDirLen, LPSTR szDestDir,
                                      PUINT puDestDirLen) {
     std::string name = Text(szFileName), windows = Text(szWinDir), app = Text(szAppDir);
+    char buffer[MAX_PATH];
+    if (windows.empty() && GetWindowsDirectoryA(buffer, sizeof buffer) < sizeof buffer) windows = buffer;
     std::string system;
     if (auto machine = vpr::machine::CurrentMachine())
         system = machine->SystemDirectory();
     else
         system = JoinPath(windows, "SYSTEM");
-    // A shared file belongs in the system folder, any other beside the program.
+    std::string currentDirectory;
+    if (GetCurrentDirectoryA(sizeof buffer, buffer) < sizeof buffer) currentDirectory = buffer;
+
     std::string dest = (uFlags & VFFF_ISSHAREDFILE) ? system : app;
-    // The current copy: where the program, or failing that the system, would find it.
     std::string current, currentHost;
-    for (const std::string& folder : {app, system, windows}) {
-        if (!folder.empty() && Exists(JoinPath(folder, name), &currentHost)) {
-            current = folder;
-            break;
+    if (!name.empty()) {
+        for (const std::string& folder : {dest, windows, system, app, currentDirectory}) {
+            if (!folder.empty() && Exists(JoinPath(folder, name), &currentHost)) {
+                current = folder;
+                break;
+            }
         }
     }
     DWORD result = 0;
     std::string currentFull, destFull;
-    if (!current.empty() && FullWindowsPath(current.c_str(), &currentFull) &&
-        FullWindowsPath(dest.c_str(), &destFull) && !SameFileName(currentFull, destFull))
-        result |= VFF_CURNEDEST;
+    bool same = current.empty() || dest.empty()
+                    ? current.empty() && dest.empty()
+                    : FullWindowsPath(current.c_str(), &currentFull) && FullWindowsPath(dest.c_str(), &destFull) &&
+                          SameFileName(currentFull, destFull);
+    if (!same) result |= VFF_CURNEDEST;
     if (!current.empty() && FileInUse(currentHost)) result |= VFF_FILEINUSE;
     if (!GiveText(current, szCurDir, puCurDirLen)) result |= VFF_BUFFTOOSMALL;
     if (!GiveText(dest, szDestDir, puDestDirLen)) result |= VFF_BUFFTOOSMALL;

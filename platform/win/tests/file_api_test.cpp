@@ -436,10 +436,24 @@ TEST_F(FileApiTest, TempFilesAreMadeWithFreeNumbers) {
     EXPECT_EQ(std::string(first).rfind("C:\\WINDOWS\\TEMP\\Vpr", 0), 0u) << first;
     EXPECT_EQ(std::string(first).substr(std::string(first).size() - 4), ".TMP");
     EXPECT_TRUE(fs::is_regular_file(Host(first)));
-    // A number given is only formed into a name.
-    EXPECT_EQ(GetTempFileNameA("C:\\WINDOWS\\TEMP", "abc", 0x12AB, first), 0x12ABu);
-    EXPECT_STREQ(first, "C:\\WINDOWS\\TEMP\\abc12AB.TMP");
-    EXPECT_FALSE(fs::exists(Host(first)));
+    // A number given is only formed into a name: the prefix cut to three
+    // characters, the number in hexadecimal without leading zeros.
+    struct Case {
+        const char* prefix;
+        UINT unique;
+        const char* name;
+    } cases[] = {
+        {"abc", 1, "C:\\WINDOWS\\TEMP\\abc1.TMP"},
+        {"abcdef", 2, "C:\\WINDOWS\\TEMP\\abc2.TMP"},
+        {"ab", 0x1A, "C:\\WINDOWS\\TEMP\\ab1A.TMP"},
+        {"", 0x12AB, "C:\\WINDOWS\\TEMP\\12AB.TMP"},
+        {"abc", 0x123456, "C:\\WINDOWS\\TEMP\\abc3456.TMP"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GetTempFileNameA("C:\\WINDOWS\\TEMP", c.prefix, c.unique, first), c.unique & 0xFFFF) << c.name;
+        EXPECT_STREQ(first, c.name);
+        EXPECT_FALSE(fs::exists(Host(first)));
+    }
     EXPECT_EQ(GetTempFileNameA("C:\\Nowhere", "abc", 0, first), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "vpr/testing/temp_machine.h"
 #include "vpr/win/resource_format.h"
 #include "windows.h"
 
@@ -82,27 +83,50 @@ TEST_F(VersionTest, VersionBlockGivesFixedInfoStringsAndTranslation) {
     DWORD size = GetFileVersionInfoSizeA(a.c_str(), nullptr);
     std::vector<uint8_t> block(size);
     ASSERT_TRUE(GetFileVersionInfoA(a.c_str(), 0, size, block.data()));
+    // A value answers its text; a block on the way to values is found with
+    // length 0; a failed query keeps the caller's pointer and answers length 0.
+    enum Answer { kValue, kBlock, kFails };
     struct Case {
         const char* query;
+        Answer answer;
         const char* value;
     } cases[] = {
-        {"\\StringFileInfo\\040904E4\\CompanyName", "Test Makers"},
-        {"\\StringFileInfo\\040904e4\\companyname", "Test Makers"},
-        {"\\StringFileInfo\\040904E4\\FileVersion", "2.1.0.0"},
-        {"\\StringFileInfo\\040904E4\\FileDescription", "Peer A test module"},
-        {"\\StringFileInfo\\040904E4\\LegalCopyright", nullptr},
-        {"\\StringFileInfo\\04070000\\CompanyName", nullptr},
+        {"\\StringFileInfo\\040904E4\\CompanyName", kValue, "Test Makers"},
+        {"\\StringFileInfo\\040904e4\\companyname", kValue, "Test Makers"},
+        {"StringFileInfo\\040904E4\\FileVersion", kValue, "2.1.0.0"},
+        {"\\StringFileInfo\\040904E4\\FileDescription", kValue, "Peer A test module"},
+        {"\\StringFileInfo", kBlock, nullptr},
+        {"StringFileInfo", kBlock, nullptr},
+        {"\\StringFileInfo\\040904E4", kBlock, nullptr},
+        {"\\VarFileInfo", kBlock, nullptr},
+        {"\\StringFileInfo\\040904E4\\LegalCopyright", kFails, nullptr},
+        {"\\StringFileInfo\\040904E4\\Company", kFails, nullptr},
+        {"\\StringFileInfo\\04070000\\CompanyName", kFails, nullptr},
+        {"\\StringFileInfo\\04070000", kFails, nullptr},
+        {"\\StringFileInfo\\040904E4\\CompanyName\\More", kFails, nullptr},
+        {"\\VarFileInfo\\Translations", kFails, nullptr},
+        {"\\NoSuchBlock", kFails, nullptr},
     };
     for (const Case& c : cases) {
-        LPVOID value = nullptr;
+        char sentinel = 0;
+        LPVOID value = &sentinel;
         UINT length = 99;
         BOOL found = VerQueryValueA(block.data(), c.query, &value, &length);
-        EXPECT_EQ(found != FALSE, c.value != nullptr) << c.query;
-        if (c.value) {
-            EXPECT_STREQ(static_cast<const char*>(value), c.value);
-            EXPECT_EQ(length, std::strlen(c.value) + 1);
-        } else {
-            EXPECT_EQ(length, 0u);
+        EXPECT_EQ(found != FALSE, c.answer != kFails) << c.query;
+        switch (c.answer) {
+        case kValue:
+            EXPECT_STREQ(static_cast<const char*>(value), c.value) << c.query;
+            EXPECT_EQ(length, std::strlen(c.value) + 1) << c.query;
+            break;
+        case kBlock:
+            EXPECT_EQ(length, 0u) << c.query;
+            EXPECT_GE(static_cast<uint8_t*>(value), block.data()) << c.query;
+            EXPECT_LT(static_cast<uint8_t*>(value), block.data() + block.size()) << c.query;
+            break;
+        case kFails:
+            EXPECT_EQ(length, 0u) << c.query;
+            EXPECT_EQ(value, &sentinel) << c.query;
+            break;
         }
     }
     WORD* translation = nullptr;
@@ -131,8 +155,8 @@ TEST_F(VersionTest, FilesWithoutAVersionGiveZero) {
         DWORD error;
     } cases[] = {
         {Path("missing.dll"), ERROR_FILE_NOT_FOUND},
-        {Path("plain.txt"), ERROR_RESOURCE_TYPE_NOT_FOUND},
-        {noVersion, ERROR_RESOURCE_TYPE_NOT_FOUND},
+        {Path("plain.txt"), ERROR_RESOURCE_DATA_NOT_FOUND},
+        {noVersion, ERROR_RESOURCE_DATA_NOT_FOUND},
         {damaged, ERROR_INVALID_DATA},
     };
     for (const Case& c : cases) {
@@ -224,34 +248,63 @@ TEST_F(VersionTest, InstallReportsABusyOrWriteProtectedTarget) {
     EXPECT_EQ(VersionOf(dest), "2.0.0.0");
 }
 
-TEST_F(VersionTest, FindFileNamesTheCurrentAndTheRecommendedFolder) {
-    MakeFile("src/LIB.DLL", "1.0.0.0");
-    char current[MAX_PATH], dest[MAX_PATH];
-    UINT currentLength = MAX_PATH, destLength = MAX_PATH;
-    EXPECT_EQ(VerFindFileA(0, "LIB.DLL", Path("win").c_str(), Path("src").c_str(), current, &currentLength,
-                           dest, &destLength),
-              0u);
-    EXPECT_EQ(std::string(current), Path("src"));
-    EXPECT_EQ(std::string(dest), Path("src"));
-    currentLength = destLength = MAX_PATH;
-    EXPECT_EQ(VerFindFileA(0, "LIB.DLL", Path("win").c_str(), Path("dst").c_str(), current, &currentLength,
-                           dest, &destLength),
-              0u);
-    EXPECT_STREQ(current, "");  // no copy anywhere yet
-    EXPECT_EQ(std::string(dest), Path("dst"));
-    // A shared file belongs in the system folder: the copy beside the program is not there.
-    currentLength = destLength = MAX_PATH;
-    EXPECT_EQ(VerFindFileA(VFFF_ISSHAREDFILE, "LIB.DLL", Path("win").c_str(), Path("src").c_str(), current,
-                           &currentLength, dest, &destLength),
-              static_cast<DWORD>(VFF_CURNEDEST));
-    EXPECT_EQ(std::string(dest), Path("win") + "/SYSTEM");
-    char tiny[2];
-    UINT tinyLength = sizeof tiny;
-    currentLength = MAX_PATH;
-    EXPECT_EQ(VerFindFileA(0, "LIB.DLL", Path("win").c_str(), Path("src").c_str(), current, &currentLength,
-                           tiny, &tinyLength),
+// Where a file already is and where it belongs, on a machine: its Windows
+// folder C:\WINDOWS, system folder C:\WINDOWS\SYSTEM, the program's folder
+// C:\APP and the process's current folder C:\WORK.
+TEST(VersionFindFileTest, FindsTheFileInEachFolderAndNamesTheDestination) {
+    vpr::testing::TempMachine machine;
+    for (const char* folder : {"C:\\APP", "C:\\WORK"}) ASSERT_TRUE(CreateDirectoryA(folder, nullptr));
+    char previous[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryA(sizeof previous, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\WORK"));
+    struct Case {
+        DWORD flags;
+        const char* where;    // folder holding LIB.DLL; nullptr: nowhere
+        const char* winDir;   // as passed
+        const char* appDir;   // as passed
+        const char* current;  // answered
+        const char* dest;     // answered
+        DWORD result;
+    } cases[] = {
+        {0, "C:\\WINDOWS", nullptr, "C:\\APP", "C:\\WINDOWS", "C:\\APP", VFF_CURNEDEST},
+        {0, "C:\\WINDOWS", "", "C:\\APP", "C:\\WINDOWS", "C:\\APP", VFF_CURNEDEST},
+        {0, "C:\\WINDOWS", "C:\\WINDOWS", "C:\\APP", "C:\\WINDOWS", "C:\\APP", VFF_CURNEDEST},
+        {0, "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS", "C:\\APP", "C:\\WINDOWS\\SYSTEM", "C:\\APP", VFF_CURNEDEST},
+        {0, "C:\\APP", "C:\\WINDOWS", "C:\\APP", "C:\\APP", "C:\\APP", 0},
+        {0, "C:\\APP", "C:\\WINDOWS", "c:\\app\\", "c:\\app\\", "c:\\app\\", 0},
+        {0, "C:\\WORK", nullptr, "C:\\APP", "C:\\WORK", "C:\\APP", VFF_CURNEDEST},
+        {0, nullptr, nullptr, "C:\\APP", "", "C:\\APP", VFF_CURNEDEST},
+        {0, nullptr, nullptr, nullptr, "", "", 0},
+        {VFFF_ISSHAREDFILE, "C:\\WINDOWS\\SYSTEM", nullptr, "C:\\APP", "C:\\WINDOWS\\SYSTEM",
+         "C:\\WINDOWS\\SYSTEM", 0},
+        {VFFF_ISSHAREDFILE, "C:\\APP", nullptr, "C:\\APP", "C:\\APP", "C:\\WINDOWS\\SYSTEM", VFF_CURNEDEST},
+        {VFFF_ISSHAREDFILE, nullptr, nullptr, "C:\\APP", "", "C:\\WINDOWS\\SYSTEM", VFF_CURNEDEST},
+    };
+    for (const Case& c : cases) {
+        std::string file = c.where ? std::string(c.where) + "\\LIB.DLL" : "";
+        if (c.where) std::ofstream(machine.HostPath(file)) << "library";
+        char current[MAX_PATH] = "x", dest[MAX_PATH] = "x";
+        UINT currentLength = MAX_PATH, destLength = MAX_PATH;
+        std::string label = std::string(c.where ? c.where : "nowhere") + (c.flags ? " shared" : "") + " win " +
+                            (c.winDir ? c.winDir : "NULL") + " app " + (c.appDir ? c.appDir : "NULL");
+        EXPECT_EQ(VerFindFileA(c.flags, "lib.dll", c.winDir, c.appDir, current, &currentLength, dest, &destLength),
+                  c.result)
+            << label;
+        EXPECT_STREQ(current, c.current) << label;
+        EXPECT_EQ(currentLength, std::strlen(c.current) + 1) << label;
+        EXPECT_STREQ(dest, c.dest) << label;
+        if (c.where) fs::remove(machine.HostPath(file));
+    }
+
+    // A buffer too small takes what fits and asks for the size.
+    std::ofstream(machine.HostPath("C:\\APP\\LIB.DLL")) << "library";
+    char current[MAX_PATH], tiny[2];
+    UINT currentLength = MAX_PATH, tinyLength = sizeof tiny;
+    EXPECT_EQ(VerFindFileA(0, "LIB.DLL", nullptr, "C:\\APP", current, &currentLength, tiny, &tinyLength),
               static_cast<DWORD>(VFF_BUFFTOOSMALL));
-    EXPECT_EQ(tinyLength, Path("src").size() + 1);
+    EXPECT_EQ(tinyLength, 7u);
+    EXPECT_STREQ(tiny, "C");
+    EXPECT_TRUE(SetCurrentDirectoryA(previous));
 }
 
 }  // namespace
