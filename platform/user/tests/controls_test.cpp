@@ -53,6 +53,8 @@ struct Case {
     std::vector<std::string> events;
     std::string text;  // the edit's text afterwards
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class EditRules : public ControlTest, public ::testing::WithParamInterface<Case> {};
 
@@ -92,6 +94,24 @@ INSTANTIATE_TEST_SUITE_P(
                  SendMessageA(e, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("EY"));
              },
              {N(EN_UPDATE), N(EN_CHANGE)}, "hEYlo"},
+        Case{"ReplaceSelectionPastTheLimit", 0,
+             [](HWND e) {
+                 SetWindowTextA(e, "abcd");
+                 SendMessageA(e, EM_LIMITTEXT, 5, 0);
+                 SendMessageA(e, EM_SETSEL, 1, 2);
+                 g_events.clear();
+                 SendMessageA(e, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("XYZ"));
+             },
+             {N(EN_MAXTEXT), N(EN_UPDATE), N(EN_CHANGE)}, "aXYcd"},
+        Case{"ReplaceSelectionAtTheLimit", 0,
+             [](HWND e) {
+                 SetWindowTextA(e, "ab");
+                 SendMessageA(e, EM_LIMITTEXT, 2, 0);
+                 SendMessageA(e, EM_SETSEL, 2, 2);
+                 g_events.clear();
+                 SendMessageA(e, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("c"));
+             },
+             {N(EN_MAXTEXT)}, "ab"},
         Case{"BackspaceAndDelete", 0,
              [](HWND e) {
                  SetWindowTextA(e, "abcd");

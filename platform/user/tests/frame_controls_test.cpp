@@ -118,6 +118,7 @@ LRESULT CALLBACK ToolbarParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 }
 
 TEST(ToolbarTest, ButtonsImagesStatesClicksAndTips) {
+    g_toolbarEvents.clear();
     WNDCLASSA wc{};
     wc.lpfnWndProc = ToolbarParentProc;
     wc.lpszClassName = "ToolbarParent";

@@ -115,6 +115,8 @@ struct NotificationCase {
     std::vector<std::string> events;
     std::vector<int> selected;  // the items selected afterwards
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const NotificationCase& c, std::ostream* os) { *os << c.name; }
 
 class ListBoxNotificationTest : public ListBoxTest, public ::testing::WithParamInterface<NotificationCase> {};
 

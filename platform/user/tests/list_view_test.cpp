@@ -306,6 +306,8 @@ struct InputCase {
     std::vector<UINT> codes;  // notifications other than item changes, in order
     std::vector<int> selected;
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const InputCase& c, std::ostream* os) { *os << c.name; }
 
 class ListViewInputTest : public ::testing::TestWithParam<InputCase> {};
 

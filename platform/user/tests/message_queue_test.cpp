@@ -81,6 +81,24 @@ TEST_F(MessageQueueTest, PostedThenQuitThenPaint) {
     PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
+TEST_F(MessageQueueTest, MessagesPostedToADestroyedWindowAreDiscarded) {
+    HWND gone = Make();
+    HWND kept = Make();
+    PostMessageA(gone, WM_APP + 10, 0, 0);
+    PostMessageA(kept, WM_APP + 11, 0, 0);
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 12, 0, 0);
+    DestroyWindow(gone);  // also posts the quit message of its WM_DESTROY
+    EXPECT_FALSE(PostMessageA(gone, WM_APP + 10, 0, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    std::vector<std::pair<HWND, UINT>> left;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) left.emplace_back(msg.hwnd, msg.message);
+    EXPECT_EQ(left, (std::vector<std::pair<HWND, UINT>>{{kept, WM_APP + 11}, {nullptr, WM_APP + 12},
+                                                        {nullptr, WM_QUIT}}));
+    DestroyWindow(kept);
+    PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 TEST_F(MessageQueueTest, WorkerSendsWhileOwnerPumps) {
     HWND hwnd = Make();
     std::vector<LRESULT> answers;

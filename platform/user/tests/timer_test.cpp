@@ -173,6 +173,8 @@ struct WakeCase {
     DWORD mask;
     DWORD expected;   // 0: the event, 1: the queue
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const WakeCase& c, std::ostream* os) { *os << c.name; }
 
 class MsgWaitTest : public TimerTest, public ::testing::WithParamInterface<WakeCase> {};
 

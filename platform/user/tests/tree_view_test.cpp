@@ -132,6 +132,8 @@ struct SelectionCase {
     const char* deleted;
     const char* after;  // the selection after the deletion; "" for none
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const SelectionCase& c, std::ostream* os) { *os << "select " << c.selected << ", delete " << c.deleted; }
 
 class TreeSelectionAfterDeleteTest : public ::testing::TestWithParam<SelectionCase> {};
 

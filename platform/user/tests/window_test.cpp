@@ -10,10 +10,14 @@ namespace {
 
 // Records the messages a window gets as "name:MESSAGE" strings.
 std::vector<std::string> g_log;
+// What the logging procedure answers for the largest size; none when x is 0.
+POINT g_maxTrack{0, 0};
 
 const char* NameOf(UINT msg) {
     switch (msg) {
+    case WM_GETMINMAXINFO: return "GETMINMAXINFO";
     case WM_NCCREATE: return "NCCREATE";
+    case WM_NCCALCSIZE: return "NCCALCSIZE";
     case WM_CREATE: return "CREATE";
     case WM_DESTROY: return "DESTROY";
     case WM_NCDESTROY: return "NCDESTROY";
@@ -37,6 +41,7 @@ LRESULT CALLBACK LoggingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         GetWindowTextA(hwnd, text, sizeof text);
         g_log.push_back(std::string(text) + ":" + name);
     }
+    if (msg == WM_GETMINMAXINFO && g_maxTrack.x) reinterpret_cast<MINMAXINFO*>(lParam)->ptMaxTrackSize = g_maxTrack;
     if (msg == WM_CREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
         if (cs->lpCreateParams == reinterpret_cast<void*>(-1)) return -1;
@@ -53,6 +58,7 @@ protected:
         wc.hInstance = Instance();
         RegisterClassA(&wc);
         g_log.clear();
+        g_maxTrack = POINT{0, 0};
         before_ = vpr::user::WindowCount();
     }
     void TearDown() override {
@@ -76,13 +82,66 @@ protected:
 };
 
 TEST_F(WindowTest, CreationSendsMessagesInWindowsOrder) {
+    // Only overlapped and sizeable windows are asked their sizes; the text is
+    // set by the default handling of WM_NCCREATE; a child tells its parent.
+    struct Case {
+        const char* name;
+        DWORD style;
+        DWORD exStyle;
+        bool child;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"overlapped", WS_OVERLAPPEDWINDOW, 0, false,
+         {":GETMINMAXINFO", ":NCCREATE", "overlapped:NCCALCSIZE", "overlapped:CREATE", "overlapped:SIZE",
+          "overlapped:MOVE"}},
+        {"bare", WS_OVERLAPPED, 0, false,
+         {":GETMINMAXINFO", ":NCCREATE", "bare:NCCALCSIZE", "bare:CREATE", "bare:SIZE", "bare:MOVE"}},
+        {"popup", WS_POPUP, 0, false, {":NCCREATE", "popup:NCCALCSIZE", "popup:CREATE", "popup:SIZE", "popup:MOVE"}},
+        {"sizing", WS_POPUP | WS_THICKFRAME, 0, false,
+         {":GETMINMAXINFO", ":NCCREATE", "sizing:NCCALCSIZE", "sizing:CREATE", "sizing:SIZE", "sizing:MOVE"}},
+        {"child", WS_CHILD | WS_VISIBLE, 0, true,
+         {":NCCREATE", "child:NCCALCSIZE", "child:CREATE", "child:SIZE", "child:MOVE", "top:PARENTNOTIFY",
+          "child:SHOWWINDOW"}},
+        {"quiet", WS_CHILD, WS_EX_NOPARENTNOTIFY, true,
+         {":NCCREATE", "quiet:NCCALCSIZE", "quiet:CREATE", "quiet:SIZE", "quiet:MOVE"}},
+    };
     HWND top = Top("top");
     ASSERT_TRUE(top);
-    g_log.clear();
+    for (const Case& c : cases) {
+        g_log.clear();
+        HWND hwnd = CreateWindowExA(c.exStyle, "logwindow", c.name, c.style, 5, 6, 50, 40, c.child ? top : nullptr,
+                                    c.child ? reinterpret_cast<HMENU>(7) : nullptr, Instance(), nullptr);
+        ASSERT_TRUE(hwnd) << c.name;
+        created_.push_back(hwnd);
+        EXPECT_EQ(g_log, c.log) << c.name;
+    }
+}
+
+TEST_F(WindowTest, CreationKeepsAWindowWithinTheSizesItAnswers) {
+    g_maxTrack = POINT{100, 30};
+    HWND limited = Top("limited");
+    RECT rect;
+    GetWindowRect(limited, &rect);
+    EXPECT_EQ(rect.right - rect.left, 100);
+    EXPECT_EQ(rect.bottom - rect.top, 30);
+    // A pop-up without a sizing frame is not asked.
+    HWND popup = Top("popup", WS_POPUP);
+    GetWindowRect(popup, &rect);
+    EXPECT_EQ(rect.right - rect.left, 300);
+    // Asked without a caller's answer, WM_NCCALCSIZE gives the client area in the window.
+    RECT frame{10, 20, 310, 220};
+    SendMessageA(limited, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&frame));
+    RECT client;
+    GetClientRect(limited, &client);
+    EXPECT_EQ(frame.right - frame.left, 300 - (100 - client.right));
+    EXPECT_GT(frame.top, 20);
+}
+
+TEST_F(WindowTest, ChildWindowsBelongToTheirParent) {
+    HWND top = Top("top");
+    ASSERT_TRUE(top);
     HWND child = Child(top, "child", 7);
     ASSERT_TRUE(child);
-    EXPECT_EQ(g_log, (std::vector<std::string>{":NCCREATE", "child:CREATE", "child:SIZE", "child:MOVE",
-                                               "top:PARENTNOTIFY", "child:SHOWWINDOW"}));
     char name[32];
     EXPECT_EQ(GetClassNameA(child, name, sizeof name), 9);
     EXPECT_STREQ(name, "LogWindow");
@@ -100,7 +159,8 @@ TEST_F(WindowTest, FailedCreateLeavesNoWindow) {
                                 Instance(), reinterpret_cast<void*>(-1));
     EXPECT_EQ(hwnd, nullptr);
     // The text is set by the default handling of WM_NCCREATE.
-    EXPECT_EQ(g_log, (std::vector<std::string>{":NCCREATE", "bad:CREATE", "bad:DESTROY", "bad:NCDESTROY"}));
+    EXPECT_EQ(g_log, (std::vector<std::string>{":NCCREATE", "bad:NCCALCSIZE", "bad:CREATE", "bad:DESTROY",
+                                               "bad:NCDESTROY"}));
 
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);

@@ -58,18 +58,18 @@ void Changed(HWND hwnd) {
     NotifyParent(hwnd, EN_CHANGE);
 }
 
-// Replaces the selection; false (and EN_MAXTEXT) when the result would pass the limit.
+// Replaces the selection. Past the limit the parent gets EN_MAXTEXT: typing
+// is refused (false), a program's replacement keeps what fits.
 bool ReplaceSelection(HWND hwnd, EditState& state, std::string insert, bool byUser) {
     std::string text = TextOf(hwnd);
     size_t start = std::min(SelStart(state), text.size());
     size_t end = std::min(SelEnd(state), text.size());
     size_t room = state.limit - std::min(state.limit, text.size() - (end - start));
     if (insert.size() > room) {
-        if (byUser) {
-            NotifyParent(hwnd, EN_MAXTEXT);
-            return false;
-        }
+        NotifyParent(hwnd, EN_MAXTEXT);
+        if (byUser) return false;
         insert.resize(room);
+        if (insert.empty() && start == end) return false;
     }
     state.undo = text;
     state.canUndo = true;

@@ -23,6 +23,17 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return TRUE;
     }
+    case WM_NCCALCSIZE: {
+        // The frame, caption, edges and scroll bars of the style surround the client area.
+        auto* rect = reinterpret_cast<RECT*>(lParam);
+        if (!rect) return 0;
+        RECT insets = NonClientInsets(window->style, window->exStyle);
+        rect->left += insets.left;
+        rect->top += insets.top;
+        rect->right = std::max(rect->left, rect->right - insets.right);
+        rect->bottom = std::max(rect->top, rect->bottom - insets.bottom);
+        return 0;
+    }
     case WM_SETTEXT: {
         Lock lock(WindowLock());
         window->text = lParam ? reinterpret_cast<const char*>(lParam) : "";

@@ -178,6 +178,11 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!target) return FALSE;
     std::lock_guard guard(target->mutex);
     if (!target->alive) return FALSE;
+    // Destroyed meanwhile: its posted messages have been discarded.
+    if (FindWindowObject(hwnd) != window) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
     target->posted.push_back(MSG{hwnd, msg, wParam, lParam, GetTickCount(), {}});
     target->Changed(KindOfPosted(msg));
     return TRUE;

@@ -56,18 +56,26 @@ void FreeWindow(HWND hwnd) {
     }
     for (HWND child : children) FreeWindow(child);
     SendMessageA(hwnd, WM_NCDESTROY, 0, 0);
-    Lock lock(WindowLock());
-    Unlink(*window);
-    if (window->queue) {
-        auto& queue = *window->queue;
-        std::erase(queue.windows, hwnd);
-        KillWindowTimers(queue, hwnd);
-        if (queue.focus == hwnd) queue.focus = nullptr;
-        if (queue.capture == hwnd) queue.capture = nullptr;
-        if (queue.active == hwnd) queue.active = nullptr;
+    {
+        Lock lock(WindowLock());
+        Unlink(*window);
+        if (window->queue) {
+            auto& queue = *window->queue;
+            std::erase(queue.windows, hwnd);
+            KillWindowTimers(queue, hwnd);
+            if (queue.focus == hwnd) queue.focus = nullptr;
+            if (queue.capture == hwnd) queue.capture = nullptr;
+            if (queue.active == hwnd) queue.active = nullptr;
+        }
+        window->control.reset();
+        HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd)));
     }
-    window->control.reset();
-    HandleTable::Instance().Remove(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd)));
+    // Messages posted to the window go with it (PostMessageA posts nothing
+    // more once the handle is gone).
+    if (window->queue) {
+        std::lock_guard guard(window->queue->mutex);
+        std::erase_if(window->queue->posted, [hwnd](const MSG& msg) { return msg.hwnd == hwnd; });
+    }
 }
 
 bool InSubtree(HWND root, HWND hwnd) {
@@ -134,6 +142,23 @@ HWND DesktopHandle() {
     desktop->rect = ScreenRect();
     return desktop->handle;
 }
+
+namespace {
+
+// What a window may take before its procedure says otherwise: the screen,
+// with the frame just outside it when maximized; any size from nothing up
+// to the screen's and the frame's.
+MINMAXINFO DefaultMinMaxInfo(DWORD style, DWORD exStyle) {
+    RECT screen = ScreenRect();
+    RECT insets = NonClientInsets(style & ~static_cast<DWORD>(WS_CAPTION | WS_VSCROLL | WS_HSCROLL), exStyle);
+    MINMAXINFO info{};
+    info.ptMaxSize = POINT{screen.right + insets.left + insets.right, screen.bottom + insets.top + insets.bottom};
+    info.ptMaxPosition = POINT{-insets.left, -insets.top};
+    info.ptMaxTrackSize = info.ptMaxSize;
+    return info;
+}
+
+}  // namespace
 
 HWND TopLevelOf(HWND hwnd) {
     Lock lock(WindowLock());
@@ -242,7 +267,6 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         if (x == CW_USEDEFAULT) x = y = 0;
         if (width == CW_USEDEFAULT) width = height = 0;
     }
-    window->rect = RECT{x, y, x + width, y + height};
 
     HWND hwnd;
     {
@@ -257,6 +281,15 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         window->queue->windows.push_back(hwnd);
     }
 
+    // An overlapped or sizeable window is first asked the sizes it may take.
+    if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
+        MINMAXINFO limits = DefaultMinMaxInfo(style, exStyle);
+        SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        width = std::clamp(width, std::min(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x), limits.ptMaxTrackSize.x);
+        height = std::clamp(height, std::min(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y), limits.ptMaxTrackSize.y);
+    }
+    window->rect = RECT{x, y, x + width, y + height};
+
     CREATESTRUCTA cs{param, instance, menu, parentArg, height, width, y, x,
                      static_cast<LONG>(style), windowName, className, exStyle};
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
@@ -265,6 +298,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         return nullptr;
     }
     window->created = true;
+    RECT frame = window->rect;
+    SendMessageA(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&frame));
     if (SendMessageA(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         DestroyWindowTree(hwnd);
         return nullptr;

@@ -75,6 +75,25 @@ struct WINDOWPOS {
     UINT flags;
 };
 
+// WM_GETMINMAXINFO: the sizes a window may take; creation keeps an
+// overlapped window within the tracking sizes its procedure answers.
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+typedef MINMAXINFO* LPMINMAXINFO;
+
+// WM_NCCALCSIZE with wParam TRUE; with FALSE lParam is one RECT. Either
+// way the window rectangle in the parent's coordinates goes in and the
+// client rectangle comes out.
+struct NCCALCSIZE_PARAMS {
+    RECT rgrc[3];
+    WINDOWPOS* lppos;
+};
+
 struct STYLESTRUCT {
     DWORD styleOld;
     DWORD styleNew;
