@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "resource_compiler.h"
+#include "vpr/testing/build_folder.h"
 #include "vpr/win/resource_format.h"
 
 namespace fs = std::filesystem;
@@ -75,6 +78,36 @@ TEST_F(ResourceCompilerTest, AnIncludedSourceFragmentRunsWhereItStandsWithItsOwn
 
     std::ofstream(dir_ / "loop.vrc") << "include \"loop.vrc\"\n";
     EXPECT_FALSE(Compile("include \"loop.vrc\"\n", &r));
+}
+
+// The build reads the dependency file after each compilation: it names the
+// source itself even when nothing is included (an empty list would let the
+// build compile every resource again each time), and each included file.
+TEST_F(ResourceCompilerTest, TheProgramWritesTheContainerAndItsDependencies) {
+    std::ofstream(dir_ / "ids.h") << "#define IDS_A 1\n";
+    std::ofstream(dir_ / "plain.vrc") << "strings\n  1 \"one\"\nend\n";
+    std::ofstream(dir_ / "with.vrc") << "include \"ids.h\"\nstrings\n  IDS_A \"one\"\nend\n";
+    struct Case {
+        const char* source;
+        std::vector<std::string> dependencies;
+    } cases[] = {
+        {"plain.vrc", {"plain.vrc"}},
+        {"with.vrc", {"with.vrc", "ids.h"}},
+    };
+    for (const Case& c : cases) {
+        std::string out = (dir_ / "out.vres").string(), dep = out + ".d";
+        std::string command = vpr::testing::BuildBinFolder() + "/vprrc compile " + (dir_ / c.source).string() +
+                              " -o " + out + " --depfile " + dep;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        std::ifstream in(dep);
+        std::string text(std::istreambuf_iterator<char>(in), {});
+        std::string expected = out + ":";
+        for (const std::string& d : c.dependencies) expected += " \\\n  " + (dir_ / d).string();
+        EXPECT_EQ(text, expected + "\n") << c.source;
+        std::vector<uint8_t> container;
+        DWORD error = 0;
+        EXPECT_TRUE(ReadModuleContainer(out, &container, &error)) << c.source;
+    }
 }
 
 TEST_F(ResourceCompilerTest, BuildVersionReplacesTheWordsAndFillsMissingStrings) {

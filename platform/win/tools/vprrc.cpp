@@ -7,22 +7,22 @@
 //       rewrites the file and product version of a module or container
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "resource_compiler.h"
+#include "vpr/machine/atomic_file.h"
 #include "vpr/win/error.h"
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr,
+int Usage(FILE* out = stderr) {
+    std::fprintf(out,
                  "usage: vprrc compile SOURCE -o OUT [--version A.B.C.D] [--type app|dll] "
                  "[--depfile FILE]\n"
                  "       vprrc attach MODULE CONTAINER\n"
                  "       vprrc stamp FILE A.B.C.D\n");
-    return 2;
+    return out == stdout ? 0 : 2;
 }
 
 int Report(DWORD error, const std::string& what) {
@@ -64,19 +64,26 @@ int Compile(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", result.error.c_str());
         return 1;
     }
+    // Both outputs are written whole or not at all, so that a failed build
+    // step never leaves a cut container that a later build takes as done.
     std::vector<uint8_t> container = vpr::win::EncodeContainer(result.entries);
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(container.data()),
-               static_cast<std::streamsize>(container.size()));
-    if (!file.flush()) {
-        std::fprintf(stderr, "vprrc: cannot write %s\n", out.c_str());
+    std::string error;
+    if (!vpr::machine::WriteFileAtomically(
+            out, std::string_view(reinterpret_cast<const char*>(container.data()), container.size()), &error)) {
+        std::fprintf(stderr, "vprrc: %s\n", error.c_str());
         return 1;
     }
     if (!depfile.empty()) {
-        std::ofstream dep(depfile, std::ios::trunc);
-        dep << out << ":";
-        for (const std::string& d : result.dependencies) dep << " \\\n  " << d;
-        dep << "\n";
+        // The source itself heads the list: a list without files makes the
+        // build's depfile step write nothing, so that every build would
+        // compile the resources again.
+        std::string text = out + ": \\\n  " + source;
+        for (const std::string& d : result.dependencies) text += " \\\n  " + d;
+        text += "\n";
+        if (!vpr::machine::WriteFileAtomically(depfile, text, &error)) {
+            std::fprintf(stderr, "vprrc: %s\n", error.c_str());
+            return 1;
+        }
     }
     return 0;
 }
@@ -86,6 +93,7 @@ int Compile(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     std::string command = argv[1];
+    if (argc == 2 && (command == "--help" || command == "-h")) return Usage(stdout);
     if (command == "compile") return Compile(argc, argv);
     if (command == "attach" && argc == 4) {
         std::vector<uint8_t> container;
