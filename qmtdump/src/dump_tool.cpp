@@ -21,8 +21,10 @@ constexpr size_t kMaxName = MAX_PATH - 1;
 
 const char kOpenFilter[] = "Application Template (*.QMT)\0*.QMT\0All files (*.*)\0*.*\0";
 
+// The tool's own switches, and the ones a user of this host's shells tries.
 bool IsHelpSwitch(const char* arg) {
-    return KMLstricmp(arg, "/H") == 0 || KMLstricmp(arg, "/?") == 0;
+    return KMLstricmp(arg, "/H") == 0 || KMLstricmp(arg, "/?") == 0 || std::strcmp(arg, "--help") == 0 ||
+           std::strcmp(arg, "-h") == 0;
 }
 
 // True when both names lead to one existing file, however they are spelled

@@ -128,7 +128,7 @@ int ImprxCommand::Run(int argc, char** argv) {
     };
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i], text;
-        if (arg == "--help") {
+        if (arg == "--help" || arg == "-h") {
             PrintUsage();
             return kImprxDone;
         } else if (arg == "--verbose") {

@@ -3,6 +3,7 @@
 // one line per record.
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -216,8 +217,13 @@ std::string FirstField(const TemplateEntry& entry) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: qmtsample OUT.QMT\n");
+    const char* usage = "usage: qmtsample OUT.QMT\n  writes a sample template and prints its entries\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(usage, stderr);
         return 2;
     }
     HFILE h;

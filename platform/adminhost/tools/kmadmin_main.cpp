@@ -3,18 +3,44 @@
 // drives it as a person would, and shuts the modules down.
 //
 //   kmadmin [SCRIPT]
+//   kmadmin --help | -h
 //
-// Exit codes: 0 every command worked, 1 a command failed, 2 the host could
-// not start or the script could not be read.
+// Exit codes: 0 every command worked (or the usage was asked for), 1 a
+// command failed, 2 the host could not start (no machine), the command line
+// was refused or the script could not be read.
+#include <cstring>
 #include <fstream>
 #include <iostream>
 
 #include "vpr/adminhost/admin_host.h"
 #include "vpr/adminhost/script_runner.h"
+#include "vpr/machine/machine.h"
+
+namespace {
+
+void PrintUsage(std::ostream& out) {
+    out << "usage: kmadmin [SCRIPT]\n"
+           "  runs the script (standard input when no file is named) in the administration host\n"
+           "  of the machine that VPR_MACHINE names; the snap-in modules it loads are listed in\n"
+           "  [Snapin Modules] of kmadmin.ini in the machine's Windows folder\n"
+           "  (<machine>/c/WINDOWS/kmadmin.ini). The script commands are in docs/scripts.md.\n";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2) {
-        std::cerr << "usage: kmadmin [SCRIPT]\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-' && argv[1][1] != '\0')) {
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    if (!vpr::machine::CurrentMachine()) {
+        std::string why = vpr::machine::CurrentMachineError();
+        std::cerr << "kmadmin: no machine: "
+                  << (why.empty() ? "VPR_MACHINE is not set (make one with vprmachine create)" : why) << "\n";
         return 2;
     }
     std::ifstream file;

@@ -253,7 +253,10 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int status = Run(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    bool usage = args.size() == 1 && (args[0] == "--help" || args[0] == "-h");
+    if (usage) std::fputs(kUsage, stdout);
+    int status = usage ? 0 : Run(args);
     // What was printed must have reached the standard output whole.
     std::string error;
     if (!vpr::machine::CloseStandardOutput(&error)) {

@@ -6,6 +6,7 @@
 // (its program <leaf>.SH and README.TXT; registry, ini and macro settings)
 // and associates it with USER for the launcher window.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -51,8 +52,13 @@ int Check(int status, const std::string& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* usage = "usage: launchsample APPLICATION USER\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: launchsample APPLICATION USER\n");
+        std::fputs(usage, stderr);
         return 2;
     }
     std::string application = argv[1], user = argv[2];
