@@ -7,8 +7,7 @@ function(vpr_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "VPR_BUILD_BIN=${CMAKE_BINARY_DIR}/bin")
+  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST)
 endfunction()
 
 # vpr_benchmark(NAME <name> SOURCES <files...> [LIBS <targets...>])

@@ -16,6 +16,7 @@
 #include "entry_builder.h"
 #include "every_kind_template.h"
 #include "vpr/win/file_fault.h"
+#include "vpr/testing/build_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -59,9 +60,7 @@ struct RunResult {
 // `typed` is typed.
 RunResult RunQmtDump(const fs::path& dir, const std::vector<std::string>& args,
                      const char* typed = nullptr) {
-    const char* bin = std::getenv("VPR_BUILD_BIN");
-    EXPECT_NE(bin, nullptr) << "VPR_BUILD_BIN is not set";
-    std::string program = std::string(bin ? bin : ".") + "/qmtdump";
+    std::string program = vpr::testing::BuildBinFolder() + "/qmtdump";
     std::vector<char*> argv{const_cast<char*>("qmtdump")};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

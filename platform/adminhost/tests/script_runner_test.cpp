@@ -7,6 +7,7 @@
 #include "host_fixture.h"
 #include "vpr/adminhost/script_runner.h"
 #include "vpr/machine/machine.h"
+#include "vpr/testing/build_folder.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ TEST_F(ScriptTest, FailingCommandsAreReportedAndTheScriptGoesOn) {
 
 // The program itself, as demo scripts run it.
 TEST_F(ScriptTest, TheKmadminProgramRunsAScriptOnTheMachine) {
-    std::string bin = std::getenv("VPR_BUILD_BIN") ? std::getenv("VPR_BUILD_BIN") : ".";
+    std::string bin = vpr::testing::BuildBinFolder();
     std::string script = machine_.root() + "/script.txt";
     std::ofstream(script) << "select jdoe.sales.acme\nrun &Show Selection\n"
                              "details jdoe.sales.acme\nset 1001 From a script\nok\n";

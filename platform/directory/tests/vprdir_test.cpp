@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "vpr/testing/temp_tree.h"
+#include "vpr/testing/build_folder.h"
 
 namespace {
 
@@ -23,11 +24,10 @@ enum class Leaks { kChecked, kUnchecked };
 // standard output. Set-up steps skip the leak check at exit, which costs a
 // good part of a second per run in sanitizer builds.
 Result Vprdir(const std::vector<std::string>& args, Leaks leaks = Leaks::kChecked) {
-    const char* bin = std::getenv("VPR_BUILD_BIN");
     std::string command = leaks == Leaks::kUnchecked
                               ? "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" "
                               : "";
-    command += std::string(bin ? bin : ".") + "/vprdir";
+    command += vpr::testing::BuildBinFolder() + "/vprdir";
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " 2>/dev/null";
     Result result;
@@ -212,11 +212,10 @@ TEST_F(VprdirTest, ReadsOfWhatIsNotThereFailAndLeaveTheFile) {
 // Printing to a full disk is an error, never a quiet success.
 TEST_F(VprdirTest, OutputThatCannotBeWrittenIsAnError) {
     ASSERT_EQ(Vprdir({"create", store, "T"}, Leaks::kUnchecked).exitCode, 0);
-    const char* bin = std::getenv("VPR_BUILD_BIN");
     for (std::string args : {"dump '" + store + "'", "dump '" + store + "' schema", "check '" + store + "'",
                              "rights '" + store + "' '[Public]' '[Root]' '[Entry Rights]'"}) {
         std::string err = (folder / "err.txt").string();
-        std::string command = "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " + std::string(bin ? bin : ".") +
+        std::string command = "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " + vpr::testing::BuildBinFolder() +
                               "/vprdir " + args + " >/dev/full 2>'" + err + "'";
         int status = std::system(command.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args;

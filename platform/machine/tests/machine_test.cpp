@@ -10,6 +10,7 @@
 #include <string>
 
 #include "vpr/machine/machine.h"
+#include "vpr/testing/build_folder.h"
 
 namespace fs = std::filesystem;
 using vpr::machine::CreateMachine;
@@ -315,8 +316,7 @@ TEST_F(MachineTest, JournalKeepsLinesWholeAcrossProcesses) {
 class MachineCommandTest : public MachineTest {
 protected:
     int Run(const std::string& args, std::string* out = nullptr) {
-        const char* bin = std::getenv("VPR_BUILD_BIN");
-        std::string command = std::string(bin ? bin : ".") + "/vprmachine " + args + " >" +
+        std::string command = vpr::testing::BuildBinFolder() + "/vprmachine " + args + " >" +
                               (dir_ / "out.txt").string() + " 2>&1";
         int status = std::system(command.c_str());
         if (out) *out = ReadAll(dir_ / "out.txt");
@@ -369,8 +369,7 @@ TEST_F(MachineCommandTest, ErrorsExitNonZeroWithAMessage) {
         EXPECT_NE(out.find(c.message), std::string::npos) << c.args << "\n" << out;
     }
     // What is printed must arrive: a full disk behind the output is an error.
-    const char* bin = std::getenv("VPR_BUILD_BIN");
-    std::string command = std::string(bin ? bin : ".") + "/vprmachine show --machine " + root + " >/dev/full 2>" +
+    std::string command = vpr::testing::BuildBinFolder() + "/vprmachine show --machine " + root + " >/dev/full 2>" +
                           (dir_ / "err.txt").string();
     int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);

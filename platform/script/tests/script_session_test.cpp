@@ -123,6 +123,8 @@ struct Case {
     const char* output;
     int exitCode;
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class ScriptSessionTest : public ::testing::TestWithParam<Case> {
 protected:

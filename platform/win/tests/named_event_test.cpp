@@ -9,12 +9,12 @@
 
 #include "windows.h"
 #include "vpr/testing/temp_machine.h"
+#include "vpr/testing/build_folder.h"
 
 namespace {
 
 std::string Helper() {
-    const char* bin = std::getenv("VPR_BUILD_BIN");
-    return std::string(bin ? bin : ".") + "/kernel_helper";
+    return vpr::testing::BuildBinFolder() + "/kernel_helper";
 }
 
 // Starts kernel_helper with the given arguments.

@@ -14,6 +14,7 @@
 #include "vpr/testing/temp_machine.h"
 #include "vpr/win/path.h"
 #include "vpr/win/registry.h"
+#include "vpr/testing/build_folder.h"
 
 namespace {
 
@@ -81,8 +82,7 @@ void WriteScript(const vpr::testing::TempMachine& machine, const std::string& wi
 class ProcessTest : public ::testing::Test {
 protected:
     std::string Helper() {
-        const char* bin = std::getenv("VPR_BUILD_BIN");
-        return std::string(bin ? bin : ".") + "/kernel_helper";
+        return vpr::testing::BuildBinFolder() + "/kernel_helper";
     }
     std::string Host(const std::string& windowsPath) { return machine_.HostPath(windowsPath); }
     void WriteFile(const std::string& windowsPath, const std::string& text, mode_t mode) {

@@ -14,6 +14,7 @@
 #include "vpr/win/file_fault.h"
 #include "vpr/win/restart.h"
 #include "windows.h"
+#include "vpr/testing/build_folder.h"
 
 namespace {
 
@@ -266,10 +267,9 @@ TEST_P(NtRestartTest, BadRequestsAreRefusedAndNothingIsKept) {
 TEST_P(NtRestartTest, ProcessesSchedulingAtOnceLoseNothing) {
     constexpr int kProcesses = 3;
     constexpr int kMoves = 10;
-    const char* bin = std::getenv("VPR_BUILD_BIN");
     PROCESS_INFORMATION schedulers[kProcesses];
     for (int p = 0; p < kProcesses; ++p) {
-        std::string commandLine = "\"" + std::string(bin ? bin : ".") + "/kernel_helper\" schedule C:\\P" +
+        std::string commandLine = "\"" + vpr::testing::BuildBinFolder() + "/kernel_helper\" schedule C:\\P" +
                                   std::to_string(p) + "_ " + std::to_string(kMoves);
         ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    nullptr, &schedulers[p]));

@@ -19,15 +19,12 @@
 #include "vpr/testing/temp_tree.h"
 #include "vpr/win/resource_format.h"
 #include "windows.h"
+#include "vpr/testing/build_folder.h"
 
 class ModuleFixture : public ::testing::Test {
 protected:
-    // The build's programs: beside this test program unless VPR_BUILD_BIN says.
-    static std::string Bin() {
-        const char* bin = std::getenv("VPR_BUILD_BIN");
-        if (bin && *bin) return std::filesystem::absolute(bin).string();
-        return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    }
+    // The build's programs, beside this test program.
+    static std::string Bin() { return vpr::testing::BuildBinFolder(); }
 
     void SetUp() override {
         tree_.Org("acme").Unit("apps.acme").User("admin.acme").LogIn("admin.acme");

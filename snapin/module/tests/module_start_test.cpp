@@ -34,6 +34,8 @@ struct LauncherCase {
     uint16_t major, minor;
     bool accepted;
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const LauncherCase& c, std::ostream* os) { *os << c.name; }
 
 class LauncherVersionTest : public ModuleFixture, public ::testing::WithParamInterface<LauncherCase> {};
 
@@ -64,6 +66,8 @@ struct LanguageCase {
     const char* message;  // the start of the warning shown, or "" for none
     const char* application;  // display text of App:Application: whose resources answer
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const LanguageCase& c, std::ostream* os) { *os << c.name; }
 
 class LanguageLibraryTest : public ModuleFixture, public ::testing::WithParamInterface<LanguageCase> {};
 
@@ -188,6 +192,8 @@ struct ToolsCase {
     bool rights;  // the user may add and delete entries in apps.acme
     const char* states;  // export, inherited applications, migration: e(nabled) or g(rayed)
 };
+// A case is printed as text, not as raw bytes, when it fails.
+void PrintTo(const ToolsCase& c, std::ostream* os) { *os << c.name; }
 
 class ToolsStateTest : public ModuleFixture, public ::testing::WithParamInterface<ToolsCase> {};
 

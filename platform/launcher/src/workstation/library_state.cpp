@@ -1,5 +1,7 @@
 #include "library_state.h"
 
+#include "vpr/machine/machine.h"
+
 namespace vpr::launcher {
 
 LibraryState& LibraryState::Instance() {
@@ -12,14 +14,23 @@ std::string LibraryState::StateKey(const std::string& tree, const std::string& u
     return tree + '\t' + user + '\t' + application;
 }
 
+void LibraryState::FollowMachine() {
+    unsigned long generation = vpr::machine::MachineGeneration();
+    if (generation == machineGeneration_) return;
+    machineGeneration_ = generation;
+    states_.clear();
+}
+
 DWORD LibraryState::LastState(const std::string& key) {
     std::lock_guard lock(mutex_);
+    FollowMachine();
     auto found = states_.find(key);
     return found == states_.end() ? 0 : found->second;
 }
 
 void LibraryState::RememberState(const std::string& key, DWORD state) {
     std::lock_guard lock(mutex_);
+    FollowMachine();
     states_[key] = state;
 }
 

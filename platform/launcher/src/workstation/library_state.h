@@ -20,7 +20,8 @@ public:
 
     // Key of an application's state: tree, user and application.
     static std::string StateKey(const std::string& tree, const std::string& user, const std::string& application);
-    // 0 the first time in the process.
+    // 0 the first time in the process on the current machine (the states
+    // seen on a machine the process left are forgotten).
     DWORD LastState(const std::string& key);
     void RememberState(const std::string& key, DWORD state);
 
@@ -32,8 +33,12 @@ public:
     bool OwnsProgram(DWORD processId);
 
 private:
+    // Forgets the states when the current machine changed; caller holds mutex_.
+    void FollowMachine();
+
     std::mutex mutex_;
     std::map<std::string, DWORD> states_;  // guarded by mutex_
+    unsigned long machineGeneration_ = 0;  // guarded by mutex_: the machine states_ belong to
     std::map<DWORD, HANDLE> programs_;     // guarded by mutex_
 };
 

@@ -449,7 +449,8 @@ TEST_P(RestartTest, AlwaysRebootGivesTheRestartAfterADistributionAndNeverRebootS
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, RestartTest,
-                         ::testing::Values(vpr::machine::Platform::Win95, vpr::machine::Platform::NT4));
+                         ::testing::Values(vpr::machine::Platform::Win95, vpr::machine::Platform::NT4),
+                         [](const auto& info) { return info.param == vpr::machine::Platform::NT4 ? "NT" : "Win95"; });
 
 }  // namespace
 }  // namespace vpr::launcher

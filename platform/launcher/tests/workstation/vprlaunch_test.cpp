@@ -8,18 +8,14 @@
 #include <string>
 
 #include "workstation_fixture.h"
+#include "vpr/testing/build_folder.h"
 
 namespace vpr::launcher {
 namespace {
 
-std::string BinFolder() {
-    const char* bin = std::getenv("VPR_BUILD_BIN");
-    return bin ? bin : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
-
 // Runs vprlaunch with the arguments; its exit code and what it printed.
 int Launch(const std::string& arguments, std::string* output) {
-    std::string command = BinFolder() + "/vprlaunch " + arguments + " 2>&1";
+    std::string command = vpr::testing::BuildBinFolder() + "/vprlaunch " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return -1;
     output->clear();

@@ -8,9 +8,15 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "vpr/machine/machine.h"
+
+namespace vpr::machine {
+// Tests that take a platform as their parameter print it by name.
+inline void PrintTo(Platform platform, std::ostream* os) { *os << PlatformName(platform); }
+}  // namespace vpr::machine
 
 namespace vpr::testing {
 
