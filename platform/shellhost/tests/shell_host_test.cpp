@@ -11,6 +11,7 @@
 #include "vpr/shellhost/shell_script.h"
 
 #include <sstream>
+#include "vpr/testing/build_folder.h"
 #include "vpr/testing/temp_machine.h"
 #include "vpr/user/ui_driver.h"
 #include "vpr/win/clock.h"
@@ -41,14 +42,7 @@ void RegisterTestExtension() {
 // Runs the test client as another process of the machine while the shell
 // serves; its exit code.
 DWORD RunClient(ShellHost* host, const std::string& arguments) {
-    std::string command = std::string(getenv("VPR_BUILD_BIN") ? getenv("VPR_BUILD_BIN") : ".") + "/shellclient " + arguments;
-    const char* bin = getenv("VPR_BUILD_BIN");
-    if (!bin) {
-        char self[4096] = {};
-        ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-        std::string dir = std::string(self, n > 0 ? n : 0);
-        command = dir.substr(0, dir.rfind('/')) + "/shellclient " + arguments;
-    }
+    std::string command = vpr::testing::BuildBinFolder() + "/shellclient " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
