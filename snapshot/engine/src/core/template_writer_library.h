@@ -6,34 +6,16 @@
 
 #include <string>
 
+#include "kmqmt32.h"
 #include "template/template_library.h"
 #include "windows.h"
 
 namespace snapshot {
 
-// The group list as the library hands it back: groups, each with its items.
-struct GroupItemNode {
-    LPSTR text1, text2, text3, text4;
-    LONG integer1;
-    LPSTR text5;
-    LONG integer2;
-    GroupItemNode* next;
-};
-struct GroupNode {
-    LPSTR name;
-    GroupItemNode* items;
-    GroupNode* next;
-};
-
-// The shortcut block: five texts of 256 bytes (T1 description, T2 program,
-// T3 arguments, T4 working directory, T5 icon file), then I1 icon index and
-// I2 show command.
-constexpr size_t kShortcutTextSize = 256;
-struct ShortcutBlock {
-    CHAR texts[5][kShortcutTextSize];
-    LONG integer1;
-    LONG integer2;
-};
+// The group list and the shortcut block as the library hands them back.
+using GroupNode = KMAPP_GROUP;
+using GroupItemNode = KMAPP_GROUP_ITEM;
+using ShortcutBlock = KMAPP_SHELL_LINK_INFO;
 
 struct TemplateWriterLibrary {
     HMODULE module = nullptr;

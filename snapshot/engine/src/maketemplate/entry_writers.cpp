@@ -75,7 +75,8 @@ void EntryWriters::FileCopy(DWORD flags, const std::string& source, const std::s
         ShortcutBlock block;
         std::memset(&block, 0, sizeof block);
         library_.GetShellLinkInfo(target.c_str(), &block);
-        for (auto& text : block.texts) text[kShortcutTextSize - 1] = '\0';
+        for (char* text : {block.description, block.program, block.arguments, block.workingDirectory, block.iconFile})
+            text[KMQMT_LINK_TEXT_SIZE - 1] = '\0';
         WriteShortcutAddEntry(target, block);
         return;
     }
@@ -193,10 +194,10 @@ void EntryWriters::WritePMDeleteItemEntry(const GroupItem& item) { UserIcon(2, i
 // A shortcut: its path, then T1 description, T2 program, T3 arguments, T5
 // icon file, T4 working directory; icon index and show command.
 void EntryWriters::WriteShortcutAddEntry(const std::string& linkPath, const ShortcutBlock& block) {
-    auto text = [&](int n) { return PathToMacro(block.texts[n - 1]); };
-    Check(library_.WriteUserIconEntry(handle_, 3, PathToMacro(linkPath).c_str(), text(1).c_str(), text(2).c_str(),
-                                      text(3).c_str(), text(5).c_str(), text(4).c_str(), 0,
-                                      static_cast<DWORD>(block.integer1), static_cast<DWORD>(block.integer2), 0),
+    Check(library_.WriteUserIconEntry(handle_, 3, PathToMacro(linkPath).c_str(), PathToMacro(block.description).c_str(),
+                                      PathToMacro(block.program).c_str(), PathToMacro(block.arguments).c_str(),
+                                      PathToMacro(block.iconFile).c_str(), PathToMacro(block.workingDirectory).c_str(),
+                                      0, static_cast<DWORD>(block.iconIndex), static_cast<DWORD>(block.showCommand), 0),
           "a shortcut entry");
 }
 
