@@ -7,6 +7,8 @@
 
 #include <iterator>
 
+#include "snapin/distribution/app_files_page.h"
+#include "snapin/distribution/registry_settings_page.h"
 #include "snapin/pages/applications_page.h"
 #include "snapin/pages/associations_page.h"
 #include "snapin/pages/contacts_page.h"
@@ -33,9 +35,9 @@ const PageSlot kApplicationPages[] = {
     {9, 317, 8, Make<CAssociationsPage>},  // Associations
     {10, 318, 9, nullptr},    // Administrator Notes
     {65, 322, 13, nullptr},   // Macros
-    {56, 319, 10, nullptr},   // Registry Settings
+    {56, 319, 10, Make<CRegistrySettingsPage>},  // Registry Settings
     {57, 320, 11, nullptr},   // INI Files
-    {58, 321, 12, nullptr},   // Application Files
+    {58, 321, 12, Make<CAppFilesPage>},  // Application Files
     {69, 324, 15, nullptr},   // Text Files
     {68, 323, 14, nullptr},   // Schedule
     {183, 373, 17, nullptr},  // Icons/Shortcuts

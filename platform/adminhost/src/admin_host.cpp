@@ -76,8 +76,26 @@ AdminHost::~AdminHost() { Stop(); }
 
 AdminHost* AdminHost::Current() { return g_current; }
 
+namespace {
+
+// The browse buttons that modules place in their dialogs ("BrowsebControl"):
+// push buttons that tell their dialog of a click as any button does; the
+// module handles the click.
+void RegisterBrowseButtonClass() {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(nullptr, kBrowseButtonClass, &existing)) return;
+    WNDCLASSA button{};
+    if (!GetClassInfoA(nullptr, "Button", &button)) return;
+    button.lpszClassName = kBrowseButtonClass;
+    button.style |= CS_GLOBALCLASS;
+    RegisterClassA(&button);
+}
+
+}  // namespace
+
 int AdminHost::Start() {
     if (g_current || running_) return -1;
+    RegisterBrowseButtonClass();
     WNDCLASSA wc{};
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = vpr::win::ThisModule();

@@ -1,5 +1,6 @@
 #include "vpr/adminhost/script_runner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -27,6 +28,9 @@ public:
         Add("create", [this](const Line& line) { Create(line.Rest()); });
         Add("details", [this](const Line& line) { Details(line.Rest()); });
         Add("classes", [this](const Line&) { Classes(); });
+        // Among the lines of the details dialog: waits until the page shown
+        // has read what it reads.
+        session.AddCommand("ready", {[this](const Line&) { Ready(); }, true, true});
         // Arms the browser's answer: needs no host yet, and may answer a
         // browser that a dialog opens.
         session.AddCommand("pick", {[this](const Line& line) {
@@ -188,8 +192,10 @@ private:
 
     // The lines after `details` act on the dialog until one closes it.
     void Details(const std::string& name) {
-        session_.Driver().OnDialog(kDetailsDialogId,
-                                   [this](const user::ModalElement& element) { session_.ActOnDialog(element.window); });
+        session_.Driver().OnDialog(kDetailsDialogId, [this](const user::ModalElement& element) {
+            details_ = element.window;
+            session_.ActOnDialog(element.window);
+        });
         DetailsOutcome outcome = host_.OpenDetails(name);
         if (outcome.status) return session_.Error("no details for " + name);
         if (outcome.confirmed)
@@ -198,7 +204,34 @@ private:
             out_ << "closed " << name << "\n";
     }
 
+    // The page shown answers PGM_CANCLOSE with 1 once its reader has ended;
+    // messages flow meanwhile, for at most 60 seconds on the platform clock.
+    void Ready() {
+        const DWORD limit = 60000;
+        DWORD start = GetTickCount();
+        for (;;) {
+            HWND page = details_ ? AdminHost::DetailsPage(details_) : nullptr;
+            if (!page) return session_.Error("ready: no page is shown");
+            auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(page, DWL_DLGPROC));
+            if (!proc || proc(page, PGM_CANCLOSE, 0, 0)) {
+                out_ << "ready\n";
+                return;
+            }
+            DWORD waited = GetTickCount() - start;
+            if (waited >= limit) return session_.Error("the page was still reading after 60 s");
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(100, limit - waited), QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (!IsDialogMessageA(details_, &msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageA(&msg);
+                }
+            }
+        }
+    }
+
     AdminHost& host_;
+    HWND details_ = nullptr;
     ScriptSession& session_;
     std::ostream& out_;
 };

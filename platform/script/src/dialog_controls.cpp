@@ -1,5 +1,6 @@
 #include "dialog_controls.h"
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -52,6 +53,22 @@ std::vector<Row> Rows(HWND control, Kind kind) {
             SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
             rows.push_back(Row{buffer.data(), i == current});
         }
+    } else if (kind == Kind::kTreeView) {
+        // The items a person sees, top to bottom.
+        auto next = [control](UINT code, HTREEITEM item) {
+            return reinterpret_cast<HTREEITEM>(SendMessageA(control, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+        };
+        for (HTREEITEM item = next(TVGN_ROOT, nullptr); item; item = next(TVGN_NEXTVISIBLE, item)) {
+            char text[1024] = {};
+            TVITEMA data{};
+            data.mask = TVIF_TEXT | TVIF_STATE;
+            data.hItem = item;
+            data.stateMask = TVIS_SELECTED;
+            data.pszText = text;
+            data.cchTextMax = sizeof text;
+            SendMessageA(control, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+            rows.push_back(Row{text, (data.state & TVIS_SELECTED) != 0});
+        }
     } else if (kind == Kind::kListView) {
         int count = static_cast<int>(SendMessageA(control, LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
@@ -103,12 +120,83 @@ HWND ControlOwner(HWND dialog, int id) {
     return dialog;
 }
 
+namespace {
+
+// The row (from 0) that a text or "#N" names; -1 with the problem set.
+int FindRow(HWND dialog, int id, const std::string& which, HWND* owner, std::string* problem) {
+    *owner = ControlOwner(dialog, id);
+    HWND control = GetDlgItem(*owner, id);
+    if (!control) {
+        *problem = "no control " + std::to_string(id);
+        return -1;
+    }
+    Kind kind = KindOf(control);
+    if (kind == Kind::kText) {
+        *problem = "control " + std::to_string(id) + " has no rows";
+        return -1;
+    }
+    std::vector<Row> rows = Rows(control, kind);
+    int row = -1;
+    long number = 0;
+    if (which.size() > 1 && which[0] == '#' && ParseNumber(which.substr(1), &number)) {
+        row = static_cast<int>(number) - 1;
+        if (number < 1 || row >= static_cast<int>(rows.size())) {
+            *problem = "control " + std::to_string(id) + " has no row " + which.substr(1);
+            return -1;
+        }
+    } else {
+        for (size_t i = 0; i < rows.size() && row < 0; ++i)
+            if (rows[i].text == which) row = static_cast<int>(i);
+        if (row < 0) *problem = "control " + std::to_string(id) + " has no row \"" + which + "\"";
+    }
+    return row;
+}
+
+int VirtualKey(const std::string& name) {
+    static const std::pair<const char*, int> kKeys[] = {
+        {"left", VK_LEFT},     {"right", VK_RIGHT},   {"up", VK_UP},       {"down", VK_DOWN},
+        {"pgup", VK_PRIOR},    {"pageup", VK_PRIOR},  {"pgdn", VK_NEXT},   {"pagedown", VK_NEXT},
+        {"home", VK_HOME},     {"end", VK_END},       {"insert", VK_INSERT}, {"delete", VK_DELETE},
+        {"tab", VK_TAB},       {"enter", VK_RETURN},  {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE},
+        {"backspace", VK_BACK}, {"space", VK_SPACE},  {"f2", VK_F2},
+    };
+    std::string lower;
+    for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const auto& [text, vk] : kKeys)
+        if (lower == text) return vk;
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        return std::toupper(static_cast<unsigned char>(name[0]));
+    return 0;
+}
+
+}  // namespace
+
+std::string OpenRow(HWND dialog, int id, const std::string& which) {
+    HWND owner = nullptr;
+    std::string problem;
+    int row = FindRow(dialog, id, which, &owner, &problem);
+    if (row < 0) return problem;
+    ui::DoubleClickRow(owner, id, row);
+    return "";
+}
+
+std::string PressNamedKey(HWND dialog, int id, const std::string& name, bool shift, bool control) {
+    HWND owner = ControlOwner(dialog, id);
+    HWND window = GetDlgItem(owner, id);
+    if (!window) return "no control " + std::to_string(id);
+    int vk = VirtualKey(name);
+    if (!vk) return "no key " + name;
+    if (GetFocus() != window && !ui::Type(owner, id, "")) return "";
+    ui::PressKey(owner, vk, shift, control);
+    return "";
+}
+
 std::string ChooseRow(HWND dialog, int id, const std::string& which, bool add) {
     HWND owner = ControlOwner(dialog, id);
     HWND control = GetDlgItem(owner, id);
     if (!control) return "no control " + std::to_string(id);
     Kind kind = KindOf(control);
-    if (kind == Kind::kText || kind == Kind::kTreeView) return "control " + std::to_string(id) + " has no rows";
+    if (kind == Kind::kText) return "control " + std::to_string(id) + " has no rows";
     std::vector<Row> rows = Rows(control, kind);
     int row = -1;
     long number = 0;

@@ -17,6 +17,12 @@ HWND ControlOwner(HWND dialog, int id);
 // Selects a row of a list box, combo box or list view: by its text, or "#N"
 // for row N counted from 1; add keeps the rows selected before.
 std::string ChooseRow(HWND dialog, int id, const std::string& which, bool add);
+// Double-clicks a row of a list box or list view, chosen as ChooseRow does.
+std::string OpenRow(HWND dialog, int id, const std::string& which);
+// Presses a key named as on the keyboard (Left, PgDn, End, Tab, Enter, F2,
+// a letter...) on the control, clicking into it first when it has not the
+// focus.
+std::string PressNamedKey(HWND dialog, int id, const std::string& name, bool shift, bool control);
 
 // Prints a control: "ID: TEXT" for one with a text; "ID:" and then its rows
 // (lists) or items (trees, two more spaces per level), each indented by two

@@ -1,5 +1,6 @@
 #include "vpr/script/script_session.h"
 
+#include <optional>
 #include <sstream>
 #include <utility>
 
@@ -185,8 +186,24 @@ bool ScriptSession::Shared(const Line& line, LineSource& source) {
     else if (verb == "file") File(line);
     else if (verb == "folder") Folder(line);
     else if (verb == "dialog") Block(line, source);
+    else if (verb == "menu") Menu(line);
     else return false;
     return true;
+}
+
+void ScriptSession::Menu(const Line& line) {
+    if (line.words.size() < 2) return Error("menu needs the text of a command");
+    std::string text = line.Rest();
+    auto used = Arm(line.text);
+    driver_->OnPopupMenu([this, text, used](const user::PopupMenu& menu) {
+        *used = true;
+        UINT command = ui::ChooseMenuItem(menu, text);
+        if (command)
+            out_ << "chose menu " << text << "\n";
+        else
+            Error("the menu has no command " + text);
+        return command;
+    });
 }
 
 void ScriptSession::Answer(const Line& line) {
@@ -307,7 +324,7 @@ void ScriptSession::InDialog(HWND dialog, const Line& line, LineSource& source) 
     if (Shared(line, source)) return;
     const std::vector<std::string>& words = line.words;
     const std::string& verb = words[0];
-    long id = 0;
+    long id = 0, number = 0;
     bool hasId = words.size() >= 2 && ParseNumber(words[1], &id);
     int control = static_cast<int>(id);
     std::string problem;
@@ -346,6 +363,37 @@ void ScriptSession::InDialog(HWND dialog, const Line& line, LineSource& source) 
         if (problem.empty()) out_ << "chose " << id << " " << which << "\n";
     } else if (verb == "show" && hasId && words.size() == 2) {
         problem = ShowControl(dialog, control, out_);
+    } else if (verb == "open" && hasId && words.size() >= 3) {
+        problem = OpenRow(dialog, control, line.Rest(2));
+        if (problem.empty()) out_ << "opened " << id << " " << line.Rest(2) << "\n";
+    } else if (verb == "column" && hasId && words.size() == 3 && ParseNumber(words[2], &number)) {
+        if (ui::ClickColumn(ControlOwner(dialog, control), control, static_cast<int>(number) - 1))
+            out_ << "clicked column " << id << " " << number << "\n";
+    } else if (verb == "node" && hasId && words.size() >= 3) {
+        std::vector<std::string> labels;
+        std::string rest = line.Rest(2);
+        for (size_t start = 0;;) {
+            size_t at = rest.find(" > ", start);
+            labels.push_back(rest.substr(start, at == std::string::npos ? std::string::npos : at - start));
+            if (at == std::string::npos) break;
+            start = at + 3;
+        }
+        if (ui::SelectTreeNode(ControlOwner(dialog, control), control, labels)) out_ << "node " << id << " " << rest << "\n";
+    } else if (verb == "label" && hasId) {
+        std::optional<std::string> text;
+        if (words.size() >= 3) text = line.Rest(2);
+        if (ui::EditLabel(ControlOwner(dialog, control), control, text))
+            out_ << "label " << id << (text ? " " + *text : std::string(" cancelled")) << "\n";
+    } else if (verb == "type" && hasId && words.size() >= 3) {
+        if (ui::Type(ControlOwner(dialog, control), control, line.Rest(2))) out_ << "typed " << id << "\n";
+    } else if (verb == "key" && hasId && words.size() >= 3) {
+        bool shift = false, ctrl = false;
+        for (size_t i = 3; i < words.size(); ++i) {
+            shift = shift || words[i] == "shift";
+            ctrl = ctrl || words[i] == "ctrl";
+        }
+        problem = PressNamedKey(dialog, control, words[2], shift, ctrl);
+        if (problem.empty()) out_ << "pressed key " << words[2] << "\n";
     } else if (auto command = commands_.find(verb); command != commands_.end() && command->second.inDialogs) {
         command->second.run(line);
     } else {

@@ -2,6 +2,7 @@
 // label, sub-item texts and a state, shown as icons, small icons, a list or a
 // report with columns.
 #include <algorithm>
+#include <deque>
 #include <map>
 #include <set>
 
@@ -39,7 +40,9 @@ struct LvColumn {
 };
 
 struct ListViewState : ControlState {
-    std::vector<LvItem> items;
+    // A deque: inserting at the top, as many pages do line by line, moves
+    // no other item.
+    std::deque<LvItem> items;
     std::vector<LvColumn> columns;
     HIMAGELIST images[3] = {};
     HFONT font = nullptr;

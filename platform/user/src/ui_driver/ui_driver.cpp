@@ -350,6 +350,11 @@ void DriverHelpCalled(const char* file, UINT command, ULONG_PTR data) {
     if (tell) tell(file ? file : "", command, data);
 }
 
+namespace {
+// Clicks the row-th item a person sees in a tree.
+bool SelectTreeRow(HWND dialog, HWND tree, int id, int row);
+}  // namespace
+
 namespace ui {
 
 bool Click(HWND dialog, int id) {
@@ -420,6 +425,7 @@ bool SelectRow(HWND dialog, int id, int row, WPARAM keys) {
         Pump(dialog);
         return true;
     }
+    if (EqualNoCase(className, WC_TREEVIEWA)) return SelectTreeRow(dialog, control, id, row);
     if (EqualNoCase(className, WC_LISTVIEWA)) {
         if (row < 0 || row >= SendMessageA(control, LVM_GETITEMCOUNT, 0, 0)) {
             Fail("list view " + std::to_string(id) + " has no row " + std::to_string(row));
@@ -543,8 +549,13 @@ bool EditItemLabel(HWND control, LPARAM item, const std::string& text) {
 bool DoubleClickRow(HWND dialog, int id, int row) {
     if (!SelectRow(dialog, id, row)) return false;
     HWND control = GetDlgItem(dialog, id);
-    RECT item;
-    SendMessageA(control, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    RECT item{LVIR_LABEL, 0, 0, 0};
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof className);
+    if (EqualNoCase(className, WC_LISTVIEWA))
+        SendMessageA(control, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    else
+        SendMessageA(control, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
     LPARAM point = MAKELPARAM(item.left + 1, item.top + 1);
     PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
     PostMessageA(control, WM_LBUTTONUP, 0, point);
@@ -616,6 +627,132 @@ bool WaitForClose(HWND dialog, DWORD milliseconds) {
         if (waited >= milliseconds) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_ALLINPUT);
     }
+}
+
+}  // namespace ui
+
+namespace {
+
+// The text of a tree item.
+std::string TreeItemText(HWND tree, HTREEITEM item) {
+    char text[1024] = {};
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return text;
+}
+
+HTREEITEM TreeNext(HWND tree, UINT code, HTREEITEM item) {
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+}
+
+// A click on a tree item's label, unless it is the selected one already (a
+// second click there would start editing its label).
+void ClickTreeItem(HWND dialog, HWND tree, HTREEITEM item) {
+    if (TreeNext(tree, TVGN_CARET, nullptr) == item && GetFocus() == tree) return;
+    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    RECT label{};
+    *reinterpret_cast<HTREEITEM*>(&label) = item;
+    SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label));
+    ClickAt(dialog, tree, POINT{label.left + 1, label.top + 1}, 0, false);
+}
+
+// The items a person sees in a tree, top to bottom.
+std::vector<HTREEITEM> VisibleTreeItems(HWND tree) {
+    std::vector<HTREEITEM> items;
+    for (HTREEITEM item = TreeNext(tree, TVGN_ROOT, nullptr); item; item = TreeNext(tree, TVGN_NEXTVISIBLE, item))
+        items.push_back(item);
+    return items;
+}
+
+bool SelectTreeRow(HWND dialog, HWND tree, int id, int row) {
+    std::vector<HTREEITEM> items = VisibleTreeItems(tree);
+    if (row < 0 || row >= static_cast<int>(items.size())) {
+        Fail("tree view " + std::to_string(id) + " has no row " + std::to_string(row));
+        return false;
+    }
+    ClickTreeItem(dialog, tree, items[static_cast<size_t>(row)]);
+    return true;
+}
+
+bool IsClass(HWND control, const char* name) {
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof className);
+    return EqualNoCase(className, name);
+}
+
+}  // namespace
+
+namespace ui {
+
+bool ClickColumn(HWND dialog, int id, int column) {
+    HWND control = UsableControl(dialog, id, "click a column header of");
+    if (!control) return false;
+    int left = 0;
+    for (int i = 0; i < column; ++i) left += static_cast<int>(SendMessageA(control, LVM_GETCOLUMNWIDTH, i, 0));
+    LVCOLUMNA info{};
+    info.mask = LVCF_WIDTH;
+    if (column < 0 || !SendMessageA(control, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&info))) {
+        Fail("list view " + std::to_string(id) + " has no column " + std::to_string(column));
+        return false;
+    }
+    ClickAt(dialog, control, POINT{left + 2, 2}, 0, false);
+    return true;
+}
+
+bool SelectTreeNode(HWND dialog, int id, const std::vector<std::string>& labels) {
+    HWND tree = UsableControl(dialog, id, "select a node of");
+    if (!tree) return false;
+    HTREEITEM item = nullptr;
+    for (size_t level = 0; level < labels.size(); ++level) {
+        TVITEMA state{};
+        state.mask = TVIF_STATE;
+        state.hItem = item;
+        state.stateMask = TVIS_EXPANDED;
+        if (item) SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&state));
+        if (item && !(state.state & TVIS_EXPANDED) && TreeNext(tree, TVGN_CHILD, item)) {
+            // The parent opens as a person opens it: selected, then the right arrow.
+            ClickTreeItem(dialog, tree, item);
+            PressKey(dialog, VK_RIGHT);
+        }
+        HTREEITEM child = item ? TreeNext(tree, TVGN_CHILD, item) : TreeNext(tree, TVGN_ROOT, nullptr);
+        while (child && TreeItemText(tree, child) != labels[level]) child = TreeNext(tree, TVGN_NEXT, child);
+        if (!child) {
+            Fail("tree view " + std::to_string(id) + " has no node " + labels[level]);
+            return false;
+        }
+        item = child;
+    }
+    if (item) ClickTreeItem(dialog, tree, item);
+    return item != nullptr;
+}
+
+bool EditLabel(HWND dialog, int id, const std::optional<std::string>& text) {
+    HWND control = GetDlgItem(dialog, id);
+    UINT get = control && IsClass(control, WC_TREEVIEWA) ? TVM_GETEDITCONTROL : LVM_GETEDITCONTROL;
+    HWND edit = control ? reinterpret_cast<HWND>(SendMessageA(control, get, 0, 0)) : nullptr;
+    if (!edit) {
+        Fail("control " + std::to_string(id) + " edits no label now");
+        return false;
+    }
+    if (GetFocus() != edit) SetFocus(edit);
+    if (text) {
+        PostKey(dialog, VK_HOME, true);
+        PostKey(dialog, VK_HOME, false);
+        PostKey(dialog, VK_SHIFT, true);
+        PostKey(dialog, VK_END, true);
+        PostKey(dialog, VK_END, false);
+        PostKey(dialog, VK_SHIFT, false);
+        PostKey(dialog, VK_DELETE, true);
+        PostKey(dialog, VK_DELETE, false);
+        Pump(dialog);
+        TypeChars(dialog, *text);
+    }
+    PressKey(dialog, text ? VK_RETURN : VK_ESCAPE);
+    return true;
 }
 
 }  // namespace ui

@@ -30,6 +30,9 @@ namespace vpr::adminhost {
 // there (IDC_BROWSE_LIST: containers, then the objects of the wanted classes;
 // a double-click opens a container) and an Up button (IDC_BROWSE_UP).
 constexpr int kDetailsDialogId = 1000;
+// The window class of the browse buttons in modules' dialogs, which the
+// host registers when it starts.
+constexpr char kBrowseButtonClass[] = "BrowsebControl";
 constexpr int kBrowseDialogId = 1001;
 constexpr int IDC_BROWSE_CONTEXT = 101;
 constexpr int IDC_BROWSE_LIST = 102;

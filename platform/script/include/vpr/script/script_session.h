@@ -28,9 +28,9 @@
 //   press ID                  clicks control ID
 //   click ID X Y              clicks control ID at a point of its client area
 //   alt LETTER                presses Alt with the letter (a mnemonic)
-//   choose ID TEXT|#N [add]   selects a row of a list box, combo box or list
-//                             view by its text or number (from 1); add keeps
-//                             the selection
+//   choose ID TEXT|#N [add]   selects a row of a list box, combo box, list
+//                             view or tree view (the items shown) by its text
+//                             or number (from 1); add keeps the selection
 //   show ID                   prints the control's text ("ID: TEXT"), or for a
 //                             list ("ID:") its rows and for a tree its items,
 //                             indented, "*" on selected ones
@@ -38,6 +38,15 @@
 //   ok | cancel | help        presses the dialog's button
 //   close                     the close box
 //   wait                      the dialog ends by itself (error after 60 s)
+//   open ID TEXT|#N           double-clicks a row of a list box or list view
+//   column ID N               clicks the header of column N (from 1) of a list view
+//   node ID A > B > C         selects a tree node by its labels, opening its parents
+//   label ID [TEXT]           types the label being edited and presses Enter;
+//                             without a text presses Esc
+//   type ID TEXT              clicks into the control and types TEXT
+//   key ID NAME [shift] [ctrl] presses a key (Left, PgDn, End, Tab...) on the control
+//   menu TEXT                 the next pop-up menu: chooses the command (a/b for
+//                             one in a sub-menu); an answer, armed before
 //   echo, answer, file, folder, dialog   as above, for what this dialog opens
 //
 // Rules. Answers (answer, file, folder, dialog blocks and a program's own such
@@ -136,6 +145,7 @@ private:
     bool EnsureStarted();
 
     void Answer(const Line& line);
+    void Menu(const Line& line);
     void File(const Line& line);
     void Folder(const Line& line);
     void Block(const Line& line, LineSource& source);

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,10 +133,10 @@ bool Type(HWND dialog, int controlId, const std::string& text);
 // Clicks into an edit, selects all of its text and types over it.
 bool ReplaceText(HWND dialog, int controlId, const std::string& text);
 // Selects a row of a list box or list view (a click on it; MK_CONTROL in
-// keys adds it to the selection) or of a combo box (drops the list and
-// clicks the row).
+// keys adds it to the selection), of a combo box (drops the list and
+// clicks the row) or of a tree view (the row-th item a person sees).
 bool SelectRow(HWND dialog, int controlId, int row, WPARAM keys = 0);
-// Double-clicks a row of a list box.
+// Double-clicks a row of a list box or list view.
 bool DoubleClickRow(HWND dialog, int controlId, int row);
 // Acting on an item of a list view (`item` its index) or of a tree view
 // (`item` its HTREEITEM) in any window, as the mouse would: the control is
@@ -150,6 +151,15 @@ bool DragItem(HWND control, LPARAM item);
 // Renames an item as a person does: selects it, clicks its label again,
 // types the text over the label and presses Enter.
 bool EditItemLabel(HWND control, LPARAM item, const std::string& text);
+// Clicks the header of a list view's column (from 0).
+bool ClickColumn(HWND dialog, int controlId, int column);
+// Selects the node of a tree view named by its labels from a root item
+// down, opening each closed parent as a person does: selected, then the
+// right arrow.
+bool SelectTreeNode(HWND dialog, int controlId, const std::vector<std::string>& labels);
+// Types a label into the label edit that a tree or list view runs and
+// presses Enter; without a text presses Esc.
+bool EditLabel(HWND dialog, int controlId, const std::optional<std::string>& text);
 // Presses and releases a key on the window that has the focus; shift or
 // control may be held with it.
 bool PressKey(HWND dialog, int virtualKey, bool shift = false, bool control = false);

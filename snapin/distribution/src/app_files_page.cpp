@@ -1,0 +1,449 @@
+#include "snapin/distribution/app_files_page.h"
+
+#include "snapin/core/app_library.h"
+#include "snapin/core/common_resource.h"
+#include "snapin/core/schema_names.h"
+#include "snapin/distribution/distribution_resource.h"
+#include "snapin/distribution/edit_directory_dlg.h"
+#include "snapin/distribution/edit_files_dlg.h"
+#include "vpr/locale/locale.h"
+
+namespace {
+
+constexpr int kFileKind = 1;
+constexpr int kDirectoryKind = 2;
+constexpr int kCopy = 1;
+constexpr int kDelete = 2;
+constexpr int kSharedFile = 0x200;
+constexpr int kCopyIfNewer = 0x8;
+constexpr int kCopyModes = 6;  // strings 43 to 48, flag bits 0x1 to 0x20
+
+const CDistributionPage::Description kAppFiles = {
+    IDS_APP_FILES, IDD_APP_FILES, HID_APP_FILES, snapin::kAttrCopyFiles, IDC_APP_FILES_LIST,
+    IDS_LOADING_APP_FILES, IDS_IMPORTING_APP_FILES, false, IDS_QMT_FILTER,
+};
+
+// Controls whose state follows the write right.
+constexpr int kEditingControls[] = {IDC_APP_FILES_ADD,    IDC_APP_FILES_DELETE, IDC_APP_FILES_COPY,
+                                    IDC_APP_FILES_REMOVE, IDC_APP_FILES_IMPORT, IDC_APP_FILES_MODIFY};
+
+CString Text(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+// Ascending, ignoring case, on the column's field of the rows.
+int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM column) {
+    auto* a = reinterpret_cast<const CAppFileItem*>(first);
+    auto* b = reinterpret_cast<const CAppFileItem*>(second);
+    switch (column) {
+    case 1: return a->GetSource().CompareNoCase(b->GetSource());
+    case 2: return a->GetDirectory().CompareNoCase(b->GetDirectory());
+    default: return a->GetFileName().CompareNoCase(b->GetFileName());
+    }
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CAppFilesPage, CDistributionPage)
+ON_BN_CLICKED(IDC_APP_FILES_IMPORT, OnImportButton)
+ON_BN_CLICKED(IDC_APP_FILES_ADD, OnAddMenu)
+ON_COMMAND(ID_ADD_FILE, OnAddFile)
+ON_COMMAND(ID_ADD_DIRECTORY, OnAddDirectory)
+ON_BN_CLICKED(IDC_APP_FILES_MODIFY, OnModify)
+ON_BN_CLICKED(IDC_APP_FILES_DELETE, OnDelete)
+ON_BN_CLICKED(IDC_APP_FILES_COPY, OnCopyRadio)
+ON_BN_CLICKED(IDC_APP_FILES_REMOVE, OnDeleteRadio)
+ON_CBN_SELCHANGE(IDC_APP_FILES_COPY_MODE, OnCopyModeChange)
+ON_BN_CLICKED(IDC_APP_FILES_SHARED, OnSharedFile)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_APP_FILES_LIST, OnItemChanged)
+ON_NOTIFY(LVN_COLUMNCLICK, IDC_APP_FILES_LIST, OnColumnClick)
+ON_NOTIFY(LVN_DELETEITEM, IDC_APP_FILES_LIST, OnDeleteItem)
+ON_NOTIFY(NM_DBLCLK, IDC_APP_FILES_LIST, OnDoubleClick)
+ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CAppFilesPage::CAppFilesPage() : CDistributionPage(kAppFiles) {}
+
+CAppFilesPage::~CAppFilesPage() = default;
+
+BOOL CAppFilesPage::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_list.SubclassDlgItem(IDC_APP_FILES_LIST, this);
+    m_copyMode.SubclassDlgItem(IDC_APP_FILES_COPY_MODE, this);
+    m_shown.clear();
+    m_bMultipleSelection = FALSE;
+    m_list.InsertColumn(0, Text(IDS_COLUMN_NAME), LVCFMT_LEFT, 100);
+    m_list.InsertColumn(1, Text(IDS_COLUMN_SOURCE), LVCFMT_LEFT, 140);
+    m_list.InsertColumn(2, Text(IDS_COLUMN_TARGET_DIRECTORY), LVCFMT_LEFT, 300);
+    for (int i = 0; i < kCopyModes; ++i) {
+        int item = m_copyMode.AddString(Text(IDS_ALWAYS_COPY + i));
+        m_copyMode.SetItemData(item, static_cast<DWORD_PTR>(1) << i);
+    }
+    for (int id : {IDC_APP_FILES_COPY_MODE, IDC_APP_FILES_COPY, IDC_APP_FILES_REMOVE, IDC_APP_FILES_DELETE,
+                   IDC_APP_FILES_MODIFY, IDC_APP_FILES_SHARED})
+        GetDlgItem(id)->EnableWindow(FALSE);
+    ReadStream();
+    m_addMenu.LoadMenu(IDR_APP_FILES_MENU);
+    return TRUE;
+}
+
+void CAppFilesPage::OnDestroy() {
+    CDistributionPage::OnDestroy();
+    m_addMenu.DestroyMenu();
+}
+
+CAppFileItem* CAppFilesPage::RowOf(int line) const {
+    return reinterpret_cast<CAppFileItem*>(m_list.GetItemData(line));
+}
+
+void CAppFilesPage::SplitTarget(const CString& target, int kind, bool whole, CString& fileName,
+                                CString& directory) {
+    const char* text = target;
+    const char* slash = KMLstrrchr(text, '\\');
+    if (slash) {
+        fileName = CString(slash + 1);
+        directory = CString(text, static_cast<int>(slash - text));
+    } else {
+        fileName = target;
+        // A file's directory column shows the whole target when read or
+        // added, nothing after an edit; a directory's shows nothing.
+        directory = kind == kFileKind && whole ? target : CString();
+    }
+}
+
+std::string CAppFilesPage::IndexKey(const CString& fileName, const CString& directory) {
+    std::string name = static_cast<const char*>(fileName), folder = static_cast<const char*>(directory);
+    KMLstrupr(name.data());
+    KMLstrupr(folder.data());
+    return name + std::string(1, '\0') + folder;
+}
+
+void CAppFilesPage::Index(const CAppFileItem* row, int change) {
+    std::string key = IndexKey(row->GetFileName(), row->GetDirectory());
+    int& count = m_shown[key];
+    count += change;
+    if (count <= 0) m_shown.erase(key);
+}
+
+void CAppFilesPage::AddFileRow(const CString& source, const CString& target, int kind, int subtype, int flags) {
+    CString fileName, directory;
+    SplitTarget(target, kind, true, fileName, directory);
+    if (m_shown.count(IndexKey(fileName, directory))) return;
+    bool removal = kind == kFileKind && subtype == kDelete;
+    auto* row = new CAppFileItem(removal ? CString() : source, target, fileName, directory, flags, subtype, kind);
+    CString shownSource = removal ? Text(IDS_TARGETED_FOR_REMOVAL) : source;
+    int line = m_list.InsertItem(LVIF_TEXT | LVIF_PARAM, 0, fileName, 0, 0, 0, reinterpret_cast<LPARAM>(row));
+    if (line < 0) {
+        delete row;
+        return;
+    }
+    Index(row, +1);
+    m_list.SetItemText(line, 1, shownSource);
+    m_list.SetItemText(line, 2, directory);
+}
+
+void CAppFilesPage::AddEntry(const TemplateEntry& entry) {
+    int flags = static_cast<int>(entry.values[0]);
+    int subtype = static_cast<int>(entry.subtype);
+    if (entry.kind == kFileKind) {
+        CString first = FieldText(entry.fields[0]), second = FieldText(entry.fields[1]);
+        if (entry.subtype & kDelete)
+            AddFileRow(second, first, kFileKind, subtype, flags);  // the first text is the file to delete
+        else
+            AddFileRow(first, second, kFileKind, subtype, flags);
+    } else if (entry.kind == kDirectoryKind) {
+        AddFileRow(Text(IDS_DIRECTORY_SOURCE), FieldText(entry.fields[0]), kDirectoryKind, subtype, flags);
+    }
+}
+
+void CAppFilesPage::DisableForReading() {
+    for (int id : {IDC_APP_FILES_LIST, IDC_APP_FILES_ADD, IDC_APP_FILES_IMPORT, IDC_APP_FILES_MODIFY,
+                   IDC_APP_FILES_DELETE, IDC_APP_FILES_COPY, IDC_APP_FILES_REMOVE, IDC_APP_FILES_COPY_MODE,
+                   IDC_APP_FILES_SHARED})
+        GetDlgItem(id)->EnableWindow(FALSE);
+}
+
+void CAppFilesPage::OnReadFinished() {
+    m_list.EnableWindow(TRUE);
+    GetDlgItem(IDC_APP_FILES_ADD)->EnableWindow(MayEdit());
+    GetDlgItem(IDC_APP_FILES_IMPORT)->EnableWindow(MayEdit());
+    SortBy(0);
+}
+
+void CAppFilesPage::ApplyRights() {
+    for (int id : kEditingControls) GetDlgItem(id)->EnableWindow(FALSE);
+}
+
+void CAppFilesPage::SortBy(int column) {
+    if (column < 0 || column > 2) column = 0;
+    m_list.SortItems(CompareRows, static_cast<DWORD_PTR>(column));
+}
+
+LONG CAppFilesPage::WriteRows(HFILE file) {
+    SortBy(0);
+    for (int line = 0; line < m_list.GetItemCount(); ++line) {
+        const CAppFileItem* row = RowOf(line);
+        if (!row) continue;
+        LONG result = 0;
+        if (row->GetKind() == kDirectoryKind)
+            result = theAppLibrary.TemplateWriteDirEntry(file, row->GetSubtype(), row->GetFlags(), row->GetTarget());
+        else if (row->GetSubtype() == kDelete)
+            result = theAppLibrary.TemplateWriteFileEntry(file, kDelete, row->GetFlags(), row->GetTarget(),
+                                                          row->GetSource());
+        else
+            result = theAppLibrary.TemplateWriteFileEntry(file, row->GetSubtype(), row->GetFlags(), row->GetSource(),
+                                                          row->GetTarget());
+        if (result != 0) return result;
+    }
+    return 0;
+}
+
+void CAppFilesPage::OnAddMenu() {
+    CMenu* popup = m_addMenu.GetSubMenu(0);
+    if (!popup) return;
+    CRect button;
+    GetDlgItem(IDC_APP_FILES_ADD)->GetWindowRect(&button);
+    popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_LEFTBUTTON, button.left, button.bottom, this);
+}
+
+void CAppFilesPage::OnAddEntry(UINT command) {
+    if (command == ID_ADD_FILE_COMMAND) {
+        CEditFilesDlg dialog(this);
+        dialog.SetOfferDelete(TRUE);
+        if (dialog.DoModal() != IDOK) return;
+        if (dialog.GetDelete())
+            AddFileRow(CString(), dialog.GetTarget(), kFileKind, kDelete, 0);
+        else
+            AddFileRow(dialog.GetSource(), dialog.GetTarget(), kFileKind, kCopy, kCopyIfNewer);
+    } else {
+        CEditDirectoryDlg dialog(this);
+        if (dialog.DoModal() != IDOK) return;
+        AddFileRow(Text(IDS_DIRECTORY_SOURCE), dialog.GetDirectory(), kDirectoryKind, kCopy, 0);
+    }
+    SetModified();
+}
+
+void CAppFilesPage::OnModify() {
+    if (m_list.GetSelectedCount() > 1) {
+        MessageBeep(0);
+        return;
+    }
+    int line = m_list.GetNextItem(-1, LVNI_SELECTED);
+    CAppFileItem* row = line < 0 ? nullptr : RowOf(line);
+    if (!row) return;
+    CString target;
+    if (row->GetKind() == kFileKind) {
+        CEditFilesDlg dialog(this);
+        dialog.SetSource(row->GetSource());
+        dialog.SetTarget(row->GetTarget());
+        dialog.SetDelete(row->GetSubtype() == kDelete);
+        if (dialog.DoModal() != IDOK) return;
+        target = dialog.GetTarget();
+        if (row->GetSubtype() != kDelete) {
+            row->SetSource(dialog.GetSource());
+            m_list.SetItemText(line, 1, row->GetSource());
+        }
+    } else {
+        CEditDirectoryDlg dialog(this);
+        dialog.SetDirectory(row->GetTarget());
+        if (dialog.DoModal() != IDOK) return;
+        target = dialog.GetDirectory();
+    }
+    CString fileName, directory;
+    SplitTarget(target, row->GetKind(), false, fileName, directory);
+    Index(row, -1);
+    row->SetTarget(target);
+    row->SetFileName(fileName);
+    row->SetDirectory(directory);
+    Index(row, +1);
+    m_list.SetItemText(line, 0, fileName);
+    m_list.SetItemText(line, 2, directory);
+    SetModified();
+}
+
+void CAppFilesPage::OnDelete() {
+    bool any = false;
+    for (int line = m_list.GetNextItem(-1, LVNI_SELECTED); line >= 0;
+         line = m_list.GetNextItem(line - 1, LVNI_SELECTED)) {
+        m_list.DeleteItem(line);  // the row goes with its line
+        any = true;
+    }
+    if (any) SetModified();
+}
+
+void CAppFilesPage::OnCopyRadio() {
+    bool any = false;
+    bool single = m_list.GetSelectedCount() == 1;
+    for (int line = m_list.GetNextItem(-1, LVNI_SELECTED); line >= 0; line = m_list.GetNextItem(line, LVNI_SELECTED)) {
+        any = true;
+        CheckDlgButton(IDC_APP_FILES_COPY, BST_CHECKED);
+        CheckDlgButton(IDC_APP_FILES_REMOVE, BST_UNCHECKED);
+        m_copyMode.EnableWindow(TRUE);
+        CAppFileItem* row = RowOf(line);
+        if (!row) continue;
+        if (row->GetKind() == kDirectoryKind) {
+            row->SetSubtype(kCopy);
+            continue;
+        }
+        CString source = row->GetSource();
+        CString target = row->GetTarget();
+        if (source.IsEmpty()) {
+            // A file to delete needs a source before it can be copied.
+            CEditFilesDlg dialog(this);
+            dialog.SetSource(source);
+            dialog.SetTarget(target);
+            if (dialog.DoModal() != IDOK) {
+                if (single) {
+                    CheckDlgButton(IDC_APP_FILES_REMOVE, BST_CHECKED);
+                    CheckDlgButton(IDC_APP_FILES_COPY, BST_UNCHECKED);
+                    m_copyMode.SetCurSel(-1);
+                    m_copyMode.EnableWindow(FALSE);
+                }
+                continue;
+            }
+            source = dialog.GetSource();
+            target = dialog.GetTarget();
+        }
+        CString fileName, directory;
+        SplitTarget(target, kFileKind, false, fileName, directory);
+        Index(row, -1);
+        row->SetSource(source);
+        row->SetTarget(target);
+        row->SetFileName(fileName);
+        row->SetDirectory(directory);
+        Index(row, +1);
+        m_list.SetItemText(line, 0, fileName);
+        m_list.SetItemText(line, 1, source);
+        m_list.SetItemText(line, 2, directory);
+        row->SetSubtype(kCopy);
+        if (row->GetFlags() == 0) row->SetFlags(kCopyIfNewer);
+        if (single) SelectCopyMode(row->GetFlags());
+    }
+    if (any) SetModified();
+}
+
+void CAppFilesPage::OnDeleteRadio() {
+    bool any = false;
+    for (int line = m_list.GetNextItem(-1, LVNI_SELECTED); line >= 0; line = m_list.GetNextItem(line, LVNI_SELECTED)) {
+        any = true;
+        if (CAppFileItem* row = RowOf(line)) row->SetSubtype(kDelete);
+    }
+    CheckDlgButton(IDC_APP_FILES_COPY, BST_UNCHECKED);
+    CheckDlgButton(IDC_APP_FILES_REMOVE, BST_CHECKED);
+    m_copyMode.SetCurSel(-1);
+    m_copyMode.EnableWindow(FALSE);
+    if (any) SetModified();
+}
+
+void CAppFilesPage::OnCopyModeChange() {
+    int item = m_copyMode.GetCurSel();
+    if (item < 0) return;
+    int mode = static_cast<int>(m_copyMode.GetItemData(item));
+    for (int line = m_list.GetNextItem(-1, LVNI_SELECTED); line >= 0; line = m_list.GetNextItem(line, LVNI_SELECTED)) {
+        CAppFileItem* row = RowOf(line);
+        if (row && row->GetKind() == kFileKind) row->SetFlags(mode | (row->GetFlags() & kSharedFile));
+    }
+    SetModified();
+}
+
+void CAppFilesPage::OnSharedFile() {
+    if (m_list.GetSelectedCount() != 1) return;
+    CAppFileItem* row = RowOf(m_list.GetNextItem(-1, LVNI_SELECTED));
+    if (!row) return;
+    if (IsDlgButtonChecked(IDC_APP_FILES_SHARED) == BST_CHECKED)
+        row->SetFlags(row->GetFlags() | kSharedFile);
+    else
+        row->SetFlags(row->GetFlags() & ~kSharedFile);
+    SetModified();
+}
+
+void CAppFilesPage::SelectCopyMode(int flags) {
+    int chosen = -1;
+    for (int item = 0; item < m_copyMode.GetCount(); ++item)
+        if (static_cast<int>(m_copyMode.GetItemData(item)) & flags) chosen = item;
+    m_copyMode.SetCurSel(chosen);
+}
+
+void CAppFilesPage::ShowFileButtons(const CAppFileItem* row) {
+    bool file = row->GetKind() == kFileKind;
+    SetDlgItemText(IDC_APP_FILES_COPY, Text(file ? IDS_COPY_FILE : IDS_CREATE_DIRECTORY));
+    SetDlgItemText(IDC_APP_FILES_REMOVE, Text(file ? IDS_DELETE_FILE : IDS_DELETE_DIRECTORY));
+    bool removal = row->GetSubtype() == kDelete;
+    CheckDlgButton(IDC_APP_FILES_COPY, removal ? BST_UNCHECKED : BST_CHECKED);
+    CheckDlgButton(IDC_APP_FILES_REMOVE, removal ? BST_CHECKED : BST_UNCHECKED);
+    GetDlgItem(IDC_APP_FILES_COPY)->EnableWindow(CanWrite());
+    GetDlgItem(IDC_APP_FILES_REMOVE)->EnableWindow(CanWrite());
+    if (file) {
+        GetDlgItem(IDC_APP_FILES_SHARED)->EnableWindow(TRUE);
+        CheckDlgButton(IDC_APP_FILES_SHARED, (row->GetFlags() & kSharedFile) ? BST_CHECKED : BST_UNCHECKED);
+        if (removal) {
+            m_copyMode.SetCurSel(-1);
+            m_copyMode.EnableWindow(FALSE);
+        } else {
+            m_copyMode.EnableWindow(TRUE);
+            SelectCopyMode(row->GetFlags());
+        }
+    } else {
+        GetDlgItem(IDC_APP_FILES_SHARED)->EnableWindow(FALSE);
+        m_copyMode.SetCurSel(-1);
+        m_copyMode.EnableWindow(FALSE);
+    }
+}
+
+void CAppFilesPage::OnItemChanged(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+    UINT selected = m_list.GetSelectedCount();
+    if (selected == 1) {
+        m_bMultipleSelection = FALSE;
+        GetDlgItem(IDC_APP_FILES_MODIFY)->EnableWindow(CanWrite());
+        bool becameSelected = (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
+                              !(change->uOldState & LVIS_SELECTED);
+        if (becameSelected) {
+            if (const CAppFileItem* row = RowOf(change->iItem)) {
+                ShowFileButtons(row);
+            } else {
+                for (int id : {IDC_APP_FILES_COPY_MODE, IDC_APP_FILES_COPY, IDC_APP_FILES_REMOVE, IDC_APP_FILES_SHARED})
+                    GetDlgItem(id)->EnableWindow(FALSE);
+            }
+        }
+    } else if (selected >= 2 && !m_bMultipleSelection) {
+        SetDlgItemText(IDC_APP_FILES_COPY, Text(IDS_CREATE));
+        SetDlgItemText(IDC_APP_FILES_REMOVE, Text(IDS_DELETE));
+        GetDlgItem(IDC_APP_FILES_MODIFY)->EnableWindow(FALSE);
+        CheckDlgButton(IDC_APP_FILES_SHARED, BST_UNCHECKED);
+        GetDlgItem(IDC_APP_FILES_SHARED)->EnableWindow(FALSE);
+        CheckDlgButton(IDC_APP_FILES_COPY, BST_UNCHECKED);
+        CheckDlgButton(IDC_APP_FILES_REMOVE, BST_UNCHECKED);
+        m_copyMode.EnableWindow(CanWrite());
+        m_copyMode.SetCurSel(-1);
+        m_bMultipleSelection = TRUE;
+    }
+    if (selected == 0) {
+        GetDlgItem(IDC_APP_FILES_DELETE)->EnableWindow(FALSE);
+        GetDlgItem(IDC_APP_FILES_SHARED)->EnableWindow(FALSE);
+    } else {
+        GetDlgItem(IDC_APP_FILES_DELETE)->EnableWindow(CanWrite());
+    }
+}
+
+void CAppFilesPage::OnColumnClick(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    SortBy(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+}
+
+void CAppFilesPage::OnDeleteItem(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    auto* row = reinterpret_cast<CAppFileItem*>(reinterpret_cast<NMLISTVIEW*>(header)->lParam);
+    if (!row) return;
+    Index(row, -1);
+    delete row;
+}
+
+void CAppFilesPage::OnDoubleClick(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    (void)header;
+    if (CanWrite()) OnModify();
+}
