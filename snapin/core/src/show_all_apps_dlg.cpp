@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "snapin/core/app_library.h"
+#include "snapin/core/common_resource.h"
 #include "snapin/core/directory_helper.h"
 #include "snapin/core/schema_names.h"
 #include "vpr/adminhost/qradm32.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr int kIcons[] = {IDI_CATEGORY_LAUNCHER,   IDI_CATEGORY_START_MENU, IDI_CATEGORY_DESKTOP,
                           IDI_CATEGORY_SYSTEM_TRAY, IDI_CATEGORY_FORCE_RUN,  IDI_ASSOCIATED_APPLICATION,
                           IDI_CLASS_USER,          IDI_CLASS_GROUP,         IDI_CLASS_ORGANIZATION,
-                          IDI_CLASS_UNIT,          IDI_CLASS_UNKNOWN_OPEN,  IDI_CLASS_UNKNOWN};
+                          IDI_CLASS_UNIT,          IDI_OPEN_FOLDER,  IDI_CLOSED_FOLDER};
 int ImageOf(int icon) {
     for (int i = 0; i < static_cast<int>(sizeof kIcons / sizeof kIcons[0]); ++i)
         if (kIcons[i] == icon) return i;
@@ -97,7 +98,7 @@ BOOL CShowAllAppsDlg::OnInitDialog() {
         KmappFolder* folders = theAppLibrary.GetFoldersEx(context, "." + fullName, levels, kAllAssociations,
                                                           kFolderOptions);
         for (KmappFolder* folder = folders; folder; folder = folder->next) {
-            int image = ImageOf(IDI_CLASS_UNKNOWN), selectedImage = ImageOf(IDI_CLASS_UNKNOWN_OPEN);
+            int image = ImageOf(IDI_CLOSED_FOLDER), selectedImage = ImageOf(IDI_OPEN_FOLDER);
             DirObjectInfo info{};
             if (DirReadObjectInfo(context, folder->name, nullptr, &info) == 0)
                 for (const ClassIcon& known : kClassIcons)

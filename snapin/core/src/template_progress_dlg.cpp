@@ -4,6 +4,7 @@
 #include <string>
 
 #include "snapin/core/app_library.h"
+#include "snapin/core/common_resource.h"
 #include "snapin/core/directory_helper.h"
 #include "snapin/core/module_resource.h"
 #include "snapin/core/schema_names.h"
@@ -118,7 +119,7 @@ void CTemplateProgressDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CTemplateProgressDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_bRunning = FALSE;
-    m_clip.Open(IDR_TEMPLATE_PROGRESS_CLIP);
+    m_clip.Open(IDR_PROGRESS_CLIP);
     m_clip.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1));
     m_nResult = 0;
     CString format, text;

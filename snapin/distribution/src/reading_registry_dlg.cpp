@@ -1,5 +1,6 @@
 #include "snapin/distribution/reading_registry_dlg.h"
 
+#include "snapin/core/common_resource.h"
 #include "snapin/distribution/distribution_resource.h"
 
 CReadingRegistryDlg::CReadingRegistryDlg(CWnd* pParent)
@@ -10,7 +11,7 @@ BOOL CReadingRegistryDlg::Create() { return CDialog::Create(IDD_READING_REGISTRY
 BOOL CReadingRegistryDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_animation.SubclassDlgItem(IDC_READING_ANIMATION, this);
-    m_animation.Open(IDR_READING_CLIP);
+    m_animation.Open(IDR_PROGRESS_CLIP);
     m_animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1));
     if (!m_message.IsEmpty()) SetDlgItemText(IDC_READING_TEXT, m_message);
     return TRUE;

@@ -103,10 +103,10 @@ BOOL CRegistrySettingsPage::OnInitDialog() {
     m_treeImages.DeleteImageList();
     m_listImages.DeleteImageList();
     m_treeImages.Create(16, 16, ILC_MASK, 0, 2);
-    m_treeImages.Add(LoadIconA(resources, MAKEINTRESOURCEA(IDI_KEY)));
-    m_treeImages.Add(LoadIconA(resources, MAKEINTRESOURCEA(IDI_KEY_SELECTED)));
+    m_treeImages.Add(LoadIconA(resources, MAKEINTRESOURCEA(IDI_CLOSED_FOLDER)));
+    m_treeImages.Add(LoadIconA(resources, MAKEINTRESOURCEA(IDI_OPEN_FOLDER)));
     m_listImages.Create(16, 16, ILC_MASK, 0, 2);
-    m_listImages.Add(LoadIconA(resources, MAKEINTRESOURCEA(IDI_TEXT_VALUE)));
+    m_listImages.Add(LoadIconA(resources, MAKEINTRESOURCEA(IDI_TEXT)));
     m_listImages.Add(LoadIconA(resources, MAKEINTRESOURCEA(IDI_NUMBER_VALUE)));
     // The controls share the page's image lists, which go with the page.
     m_tree.SetImageList(&m_treeImages, TVSIL_NORMAL);
