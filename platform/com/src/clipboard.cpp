@@ -1,5 +1,4 @@
 // Registered clipboard formats and the process's OLE clipboard.
-#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -7,6 +6,7 @@
 
 #include "ole2.h"
 #include "shellapi.h"
+#include "vpr/com/data_object.h"
 #include "vpr/locale/locale.h"
 
 namespace {
@@ -16,114 +16,12 @@ constexpr UINT kFirstRegisteredFormat = 0xC000;
 std::mutex g_formatsLock;
 std::vector<std::string> g_formats;  // GUARDED_BY(g_formatsLock); index + 0xC000 is the format
 
-HGLOBAL CopyBlock(HGLOBAL from) {
-    SIZE_T size = GlobalSize(from);
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!copy) return nullptr;
-    const void* source = GlobalLock(from);
-    void* target = GlobalLock(copy);
-    if (size && source && target) std::memcpy(target, source, size);
-    GlobalUnlock(copy);
-    GlobalUnlock(from);
-    return copy;
-}
-
-// One rendered format held by the clipboard after a flush.
-struct Rendered {
-    FORMATETC format;
-    HGLOBAL block;
-};
-
-// The clipboard's own data object over its rendered copies: every GetData
-// hands out a fresh copy.
-class FlushedData final : public IDataObject, public IEnumFORMATETC {
-public:
-    explicit FlushedData(std::vector<Rendered> formats) : formats_(std::move(formats)) {}
-    ~FlushedData() {
-        for (auto& r : formats_) GlobalFree(r.block);
-    }
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) *object = static_cast<IDataObject*>(this);
-        if (IsEqualIID(iid, IID_IEnumFORMATETC)) {
-            position_ = 0;
-            *object = static_cast<IEnumFORMATETC*>(this);
-        }
-        if (!*object) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (!format || !medium) return E_INVALIDARG;
-        *medium = STGMEDIUM{};
-        HRESULT hr = QueryGetData(format);
-        if (FAILED(hr)) return hr;
-        for (auto& r : formats_) {
-            if (r.format.cfFormat != format->cfFormat) continue;
-            medium->tymed = TYMED_HGLOBAL;
-            medium->hGlobal = CopyBlock(r.block);
-            return medium->hGlobal ? S_OK : E_OUTOFMEMORY;
-        }
-        return DV_E_FORMATETC;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC* format) override {
-        if (!format) return E_INVALIDARG;
-        for (auto& r : formats_) {
-            if (r.format.cfFormat == format->cfFormat) return (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_TYMED;
-        }
-        return DV_E_FORMATETC;
-    }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return DATA_S_SAMEFORMATETC; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-        if (!out) return E_INVALIDARG;
-        *out = nullptr;
-        if (direction != DATADIR_GET) return E_NOTIMPL;
-        return QueryInterface(IID_IEnumFORMATETC, reinterpret_cast<void**>(out));
-    }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-    STDMETHODIMP Next(ULONG count, FORMATETC* out, ULONG* fetched) override {
-        ULONG done = 0;
-        while (out && done < count && position_ < formats_.size()) out[done++] = formats_[position_++].format;
-        if (fetched) *fetched = done;
-        return done == count ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG count) override {
-        position_ += count;
-        return position_ <= formats_.size() ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override {
-        position_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumFORMATETC** clone) override {
-        if (clone) *clone = nullptr;
-        return E_NOTIMPL;
-    }
-
-private:
-    std::vector<Rendered> formats_;
-    size_t position_ = 0;
-    std::atomic<ULONG> references_{1};
-};
-
 std::mutex g_clipboardLock;
 IDataObject* g_clipboard = nullptr;  // GUARDED_BY(g_clipboardLock): the object set, or the flushed copies
 
 // Renders every format the object offers in global memory into copies.
-std::vector<Rendered> Render(IDataObject* data) {
-    std::vector<Rendered> out;
+std::vector<vpr::com::DataBlock> Render(IDataObject* data) {
+    std::vector<vpr::com::DataBlock> out;
     IEnumFORMATETC* formats = nullptr;
     if (FAILED(data->EnumFormatEtc(DATADIR_GET, &formats)) || !formats) return out;
     FORMATETC format;
@@ -134,7 +32,7 @@ std::vector<Rendered> Render(IDataObject* data) {
         STGMEDIUM medium{};
         if (FAILED(data->GetData(&format, &medium))) continue;
         if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
-            if (HGLOBAL copy = CopyBlock(medium.hGlobal)) out.push_back({format, copy});
+            if (HGLOBAL copy = vpr::com::CopyGlobalBlock(medium.hGlobal)) out.push_back({format.cfFormat, copy});
         }
         ReleaseStgMedium(&medium);
     }
@@ -189,7 +87,7 @@ STDAPI OleFlushClipboard() {
         g_clipboard = nullptr;
     }
     if (!data) return S_OK;
-    IDataObject* flushed = new FlushedData(Render(data));
+    IDataObject* flushed = vpr::com::NewDataObject(Render(data));
     data->Release();
     std::lock_guard lock(g_clipboardLock);
     if (g_clipboard) {
@@ -203,7 +101,7 @@ STDAPI OleFlushClipboard() {
 STDAPI OleGetClipboard(LPDATAOBJECT* data) {
     if (!data) return E_INVALIDARG;
     std::lock_guard lock(g_clipboardLock);
-    if (!g_clipboard) g_clipboard = new FlushedData({});
+    if (!g_clipboard) g_clipboard = vpr::com::NewDataObject({});
     *data = g_clipboard;
     (*data)->AddRef();
     return S_OK;

@@ -1,9 +1,9 @@
 // The desktop as a drop target of "Shell IDList Array", and the view state
 // kept per folder.
-#include <atomic>
 #include <cstring>
 
 #include "shell_host_state.h"
+#include "vpr/com/ref_counted.h"
 #include "vpr/com/shell_link_file.h"
 #include "vpr/locale/locale.h"
 
@@ -60,21 +60,11 @@ std::string FreeLinkName(const std::string& directory, const std::string& name) 
     }
 }
 
-class DesktopDropTarget final : public IDropTarget {
+class DesktopDropTarget final : public vpr::com::RefCounted<IDropTarget> {
 public:
     explicit DesktopDropTarget(ShellHost::State& state) : state_(state) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDropTarget)) return E_NOINTERFACE;
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (!left) delete this;
-        return left;
+    void* Find(REFIID iid) override {
+        return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget) ? this : nullptr;
     }
     STDMETHODIMP DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         FORMATETC format{static_cast<CLIPFORMAT>(IdListArrayFormat()), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -95,32 +85,21 @@ public:
 private:
     ShellHost::State& state_;
     bool accepts_ = false;
-    std::atomic<ULONG> references_{1};
 };
 
 // The view-state stream of a folder: a copy of the stored bytes; a stream
 // opened for writing stores what it holds when its last reference goes.
-class ViewStateStreamObject final : public IStream {
+class ViewStateStreamObject final : public vpr::com::RefCounted<IStream> {
 public:
     ViewStateStreamObject(IStream* inner, std::string name, bool writes)
         : inner_(inner), name_(std::move(name)), writes_(writes) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IStream) && !IsEqualIID(iid, IID_ISequentialStream)) {
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (left) return left;
+    ~ViewStateStreamObject() override {
         if (writes_) Store();
         inner_->Release();
-        delete this;
-        return 0;
+    }
+    void* Find(REFIID iid) override {
+        bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IStream) || IsEqualIID(iid, IID_ISequentialStream);
+        return known ? static_cast<IStream*>(this) : nullptr;
     }
     STDMETHODIMP Read(void* b, ULONG n, ULONG* r) override { return inner_->Read(b, n, r); }
     STDMETHODIMP Write(const void* b, ULONG n, ULONG* w) override {
@@ -162,7 +141,6 @@ private:
     IStream* inner_;
     std::string name_;
     bool writes_;
-    std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
@@ -195,6 +173,24 @@ DWORD DropIdListArray(ShellHost::State& state, IDataObject* data) {
     }
     ReadDesktop(state);
     return wrote ? DROPEFFECT_LINK : DROPEFFECT_NONE;
+}
+
+HGLOBAL MakeIdListArray(const IdListBytes& parent, const std::vector<IdListBytes>& children) {
+    std::vector<uint8_t> block(4 * (children.size() + 2), 0);
+    auto put = [&block](size_t at, uint32_t value) { std::memcpy(block.data() + at, &value, 4); };
+    put(0, static_cast<uint32_t>(children.size()));
+    put(4, static_cast<uint32_t>(block.size()));
+    block.insert(block.end(), parent.begin(), parent.end());
+    for (size_t i = 0; i < children.size(); ++i) {
+        put(8 + 4 * i, static_cast<uint32_t>(block.size()));
+        block.insert(block.end(), children[i].begin(), children[i].end());
+    }
+    HGLOBAL out = GlobalAlloc(GMEM_MOVEABLE, block.size());
+    if (out) {
+        std::memcpy(GlobalLock(out), block.data(), block.size());
+        GlobalUnlock(out);
+    }
+    return out;
 }
 
 IDropTarget* NewDesktopDropTarget(ShellHost::State& state) { return new DesktopDropTarget(state); }

@@ -1,11 +1,11 @@
 // The shell's own folders (the desktop and file-system directories) and the
 // binding of any list to its folder.
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #include "shell_host_state.h"
 #include "vpr/com/guid.h"
+#include "vpr/com/ref_counted.h"
 #include "vpr/locale/locale.h"
 
 namespace vpr::shellhost {
@@ -21,6 +21,12 @@ IdListBytes ItemList(LPCITEMIDLIST item) {
     out.push_back(0);
     out.push_back(0);
     return out;
+}
+
+// The last item of a list, as a list.
+IdListBytes LastItem(const IdListBytes& list) {
+    auto items = vpr::com::IdListItems(AsList(list));
+    return items.empty() ? IdListBytes{0, 0} : ItemList(items.back());
 }
 
 // The list made of items [from, to) of a list.
@@ -61,7 +67,7 @@ DWORD ReadAttributes(const std::string& key) {
     return data[0] | data[1] << 8 | data[2] << 16 | static_cast<DWORD>(data[3]) << 24;
 }
 
-std::string DesktopDirectory() {
+std::string DesktopDirectoryPath() {
     char path[MAX_PATH] = {};
     LPITEMIDLIST list = nullptr;
     if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &list))) {
@@ -92,21 +98,11 @@ std::optional<CLSID> JunctionClass(const std::string& name) {
 }
 
 // An enumerator over lists the folder made.
-class ListEnumerator final : public IEnumIDList {
+class ListEnumerator final : public vpr::com::RefCounted<IEnumIDList> {
 public:
     explicit ListEnumerator(std::vector<IdListBytes> lists) : lists_(std::move(lists)) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumIDList)) return E_NOINTERFACE;
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (!left) delete this;
-        return left;
+    void* Find(REFIID iid) override {
+        return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumIDList) ? this : nullptr;
     }
     STDMETHODIMP Next(ULONG count, LPITEMIDLIST* out, ULONG* fetched) override {
         ULONG done = 0;
@@ -127,33 +123,17 @@ public:
 private:
     std::vector<IdListBytes> lists_;
     size_t position_ = 0;
-    std::atomic<ULONG> references_{1};
 };
 
-IShellView* NewOwnView(ShellHost::State& state, IShellFolder* folder, const IdListBytes& location);
-
 // The desktop (empty list) or a directory of the file system.
-class OwnFolder final : public IShellFolder, public IPersistFolder {
+class OwnFolder final : public vpr::com::RefCounted<IShellFolder, IPersistFolder> {
 public:
     OwnFolder(ShellHost::State& state, IdListBytes location) : state_(state), location_(std::move(location)) {}
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) {
-            *object = static_cast<IShellFolder*>(this);
-        } else if (IsEqualIID(iid, IID_IPersistFolder) || IsEqualIID(iid, IID_IPersist)) {
-            *object = static_cast<IPersistFolder*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (!left) delete this;
-        return left;
+    void* Find(REFIID iid) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) return static_cast<IShellFolder*>(this);
+        if (IsEqualIID(iid, IID_IPersistFolder) || IsEqualIID(iid, IID_IPersist)) return static_cast<IPersistFolder*>(this);
+        return nullptr;
     }
     STDMETHODIMP GetClassID(CLSID* clsid) override {
         *clsid = CLSID_ShellDesktop;
@@ -172,13 +152,13 @@ public:
                 if (item.nameSpace) {
                     lists.push_back(vpr::com::NameSpaceIdList(item.clsid));
                 } else if (auto full = vpr::com::FileSystemIdList(item.path)) {
-                    lists.push_back(Slice(*full, vpr::com::IdListItems(AsList(*full)).size() - 1, 1000));
+                    lists.push_back(LastItem(*full));
                 }
             }
         } else {
             for (const auto& entry : ListDirectory(Path())) {
                 if (auto full = vpr::com::FileSystemIdList(Path() + "\\" + entry.cFileName)) {
-                    lists.push_back(Slice(*full, vpr::com::IdListItems(AsList(*full)).size() - 1, 1000));
+                    lists.push_back(LastItem(*full));
                 }
             }
         }
@@ -262,7 +242,7 @@ public:
                 text = "::" + vpr::com::GuidText(*clsid);
             } else {
                 text = vpr::com::PathFromIdList(AsList(absolute)).value_or("");
-                if (text.empty() && items.empty()) text = DesktopDirectory();
+                if (text.empty() && items.empty()) text = DesktopDirectoryPath();
             }
         } else {
             text = DisplayName(state_, absolute);
@@ -281,129 +261,22 @@ public:
         std::string target = folder + "\\" + vpr::locale::FromWide(name);
         if (!MoveFileA(path->c_str(), target.c_str())) return E_FAIL;
         SHChangeNotify(SHCNE_RENAMEITEM, SHCNF_PATH, path->c_str(), target.c_str());
+        auto renamed = vpr::com::FileSystemIdList(target);
+        if (newList && renamed) *newList = vpr::com::TaskMemoryIdList(LastItem(*renamed));
         return S_OK;
     }
 
     bool IsDesktop() const { return location_.size() <= 2; }
     std::string Path() const {
-        if (IsDesktop()) return DesktopDirectory();
+        if (IsDesktop()) return DesktopDirectoryPath();
         return vpr::com::PathFromIdList(AsList(location_)).value_or("");
     }
-    IdListBytes Absolute(LPCITEMIDLIST relative) const {
-        // Desktop files are items of the desktop directory.
-        if (IsDesktop()) {
-            auto items = vpr::com::IdListItems(relative);
-            if (!items.empty() && !vpr::com::NameSpaceItemClass(items[0])) {
-                auto dir = vpr::com::FileSystemIdList(DesktopDirectory());
-                if (dir) return vpr::com::ConcatIdLists(*dir, vpr::com::CopyIdList(relative));
-            }
-        }
-        return vpr::com::ConcatIdLists(location_, vpr::com::CopyIdList(relative));
-    }
+    IdListBytes Absolute(LPCITEMIDLIST relative) const { return AbsoluteItemList(location_, relative); }
 
 private:
     ShellHost::State& state_;
     IdListBytes location_;
-    std::atomic<ULONG> references_{1};
 };
-
-// The view of the shell's own folders: a list of the items' names.
-class OwnView final : public IShellView {
-public:
-    OwnView(ShellHost::State& state, IShellFolder* folder, IdListBytes location)
-        : state_(state), folder_(folder), location_(std::move(location)) {
-        folder_->AddRef();
-    }
-    ~OwnView() { folder_->Release(); }
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellView) && !IsEqualIID(iid, IID_IOleWindow)) {
-            return E_NOINTERFACE;
-        }
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (!left) delete this;
-        return left;
-    }
-    STDMETHODIMP GetWindow(HWND* window) override {
-        *window = list_;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP TranslateAccelerator(MSG*) override { return S_FALSE; }
-    STDMETHODIMP EnableModeless(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP UIActivate(UINT) override { return S_OK; }
-    STDMETHODIMP Refresh() override {
-        Fill();
-        return S_OK;
-    }
-    STDMETHODIMP CreateViewWindow(IShellView*, LPCFOLDERSETTINGS, IShellBrowser* browser, RECT* rect,
-                                  HWND* window) override {
-        HWND parent = nullptr;
-        browser->GetWindow(&parent);
-        list_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_LIST | LVS_EDITLABELS, rect->left,
-                                rect->top, rect->right - rect->left, rect->bottom - rect->top, parent, nullptr, nullptr,
-                                nullptr);
-        Fill();
-        *window = list_;
-        return list_ ? S_OK : E_FAIL;
-    }
-    STDMETHODIMP DestroyViewWindow() override {
-        if (list_) DestroyWindow(list_);
-        list_ = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP GetCurrentInfo(LPFOLDERSETTINGS settings) override {
-        settings->ViewMode = FVM_LIST;
-        settings->fFlags = 0;
-        return S_OK;
-    }
-    STDMETHODIMP AddPropertySheetPages(DWORD, LPFNADDPROPSHEETPAGE, LPARAM) override { return S_OK; }
-    STDMETHODIMP SaveViewState() override { return S_OK; }
-    STDMETHODIMP SelectItem(LPCITEMIDLIST, UINT) override { return E_NOTIMPL; }
-    STDMETHODIMP GetItemObject(UINT, REFIID, LPVOID* object) override {
-        *object = nullptr;
-        return E_NOTIMPL;
-    }
-
-private:
-    void Fill() {
-        if (!list_) return;
-        SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
-        IEnumIDList* items = nullptr;
-        if (FAILED(folder_->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items)) || !items) return;
-        LPITEMIDLIST item = nullptr;
-        ULONG fetched = 0;
-        int row = 0;
-        while (items->Next(1, &item, &fetched) == S_OK && fetched == 1) {
-            STRRET name{};
-            folder_->GetDisplayNameOf(item, SHGDN_INFOLDER, &name);
-            std::string text = TakeStrRet(&name, item);
-            LVITEMA lv{};
-            lv.mask = LVIF_TEXT;
-            lv.iItem = row++;
-            lv.pszText = text.data();
-            SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv));
-            CoTaskMemFree(item);
-        }
-        items->Release();
-    }
-
-    ShellHost::State& state_;
-    IShellFolder* folder_;
-    IdListBytes location_;
-    HWND list_ = nullptr;
-    std::atomic<ULONG> references_{1};
-};
-
-IShellView* NewOwnView(ShellHost::State& state, IShellFolder* folder, const IdListBytes& location) {
-    return new OwnView(state, folder, location);
-}
 
 // Creates a name space's folder and tells it where it stands.
 HRESULT CreateNameSpaceFolder(REFCLSID clsid, const IdListBytes& at, IShellFolder** folder) {
@@ -422,6 +295,17 @@ HRESULT CreateNameSpaceFolder(REFCLSID clsid, const IdListBytes& at, IShellFolde
 }
 
 }  // namespace
+
+std::string DesktopDirectory() { return DesktopDirectoryPath(); }
+
+IdListBytes AbsoluteItemList(const IdListBytes& folder, LPCITEMIDLIST child) {
+    // The desktop's files are items of the desktop directory.
+    auto items = vpr::com::IdListItems(child);
+    if (folder.size() <= 2 && !items.empty() && !vpr::com::NameSpaceItemClass(items[0])) {
+        if (auto dir = vpr::com::FileSystemIdList(DesktopDirectoryPath())) return vpr::com::ConcatIdLists(*dir, vpr::com::CopyIdList(child));
+    }
+    return vpr::com::ConcatIdLists(folder, vpr::com::CopyIdList(child));
+}
 
 std::string TakeStrRet(STRRET* name, LPCITEMIDLIST item) {
     std::string text;
@@ -516,7 +400,7 @@ std::string DisplayName(ShellHost::State& state, const IdListBytes& list) {
 
 void ReadDesktop(ShellHost::State& state) {
     std::vector<DesktopItem> items;
-    std::string directory = DesktopDirectory();
+    std::string directory = DesktopDirectoryPath();
     for (const auto& entry : ListDirectory(directory)) {
         DesktopItem item;
         item.name = entry.cFileName;
@@ -547,17 +431,7 @@ void ReadDesktop(ShellHost::State& state) {
         RegCloseKey(nameSpace);
     }
     state.desktopItems = items;
-    if (state.desktopList) {
-        SendMessageA(state.desktopList, LVM_DELETEALLITEMS, 0, 0);
-        int row = 0;
-        for (auto& item : state.desktopItems) {
-            LVITEMA lv{};
-            lv.mask = LVIF_TEXT;
-            lv.iItem = row++;
-            lv.pszText = item.name.data();
-            SendMessageA(state.desktopList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv));
-        }
-    }
+    if (state.desktopView) state.desktopView->Refresh();
 }
 
 std::optional<IdListBytes> ShellHost::ParsePath(const std::string& path, std::string* error) {
@@ -591,14 +465,7 @@ std::optional<IdListBytes> ShellHost::ParsePath(const std::string& path, std::st
                 STRRET text{};
                 folder->GetDisplayNameOf(item, SHGDN_INFOLDER, &text);
                 if (KMLstricmp(TakeStrRet(&text, item).c_str(), name.c_str()) == 0) {
-                    IdListBytes child = vpr::com::CopyIdList(item);
-                    // The desktop's files stand in the desktop directory.
-                    if (current.size() <= 2 && !vpr::com::NameSpaceItemClass(item)) {
-                        auto dir = vpr::com::FileSystemIdList(DesktopDirectory());
-                        current = vpr::com::ConcatIdLists(*dir, child);
-                    } else {
-                        current = vpr::com::ConcatIdLists(current, child);
-                    }
+                    current = AbsoluteItemList(current, item);
                     found = true;
                 }
                 CoTaskMemFree(item);

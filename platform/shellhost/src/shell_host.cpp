@@ -205,12 +205,19 @@ bool ShellHost::Start(std::string* error) {
     g_running = &s;
     s.desktop = CreateWindowExA(0, kDesktopClass, "Program Manager", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
                                 nullptr, nullptr, nullptr);
-    s.desktopList = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_EDITLABELS, 0, 0, 640, 480,
-                                    s.desktop, reinterpret_cast<HMENU>(kDesktopListId), nullptr, nullptr);
+    s.menuHost = NewMenuHost(s);
     s.services = std::make_unique<Services>(s);
     vpr::com::SetShellServices(s.services.get());
     vpr::com::SetServerFreedHandler(&ServerFreed);
     ReadDesktop(s);
+    // The desktop window shows the desktop folder in the shell's own view.
+    IShellFolder* desktopFolder = NewOwnFolder(s, {0, 0});
+    desktopFolder->CreateViewObject(s.desktop, IID_IShellView, reinterpret_cast<void**>(&s.desktopView));
+    desktopFolder->Release();
+    FOLDERSETTINGS settings{FVM_ICON, 0};
+    RECT area{0, 0, 640, 480};
+    HWND desktopViewWindow = nullptr;
+    s.desktopView->CreateViewWindow(nullptr, &settings, nullptr, &area, &desktopViewWindow);
     s.desktopTarget = NewDesktopDropTarget(s);
     RegisterDragDrop(s.desktop, s.desktopTarget);
     SetTimer(s.desktop, kFreeTimer, kFreeInterval, nullptr);
@@ -229,13 +236,19 @@ void ShellHost::Stop() {
     if (s.channel) s.channel.reset();  // no more requests
     if (s.desktop) {
         CloseAllBrowsers(s);
+        if (s.desktopView) {
+            s.desktopView->DestroyViewWindow();
+            s.desktopView->Release();
+            s.desktopView = nullptr;
+        }
+        if (s.menuHost) DestroyWindow(s.menuHost);
+        s.menuHost = nullptr;
         RevokeDragDrop(s.desktop);
         if (s.desktopTarget) s.desktopTarget->Release();
         s.desktopTarget = nullptr;
         KillTimer(s.desktop, kFreeTimer);
         DestroyWindow(s.desktop);
         s.desktop = nullptr;
-        s.desktopList = nullptr;
         Pump();
         // Every server goes, so that each module's exit runs.
         CoFreeAllLibraries();
@@ -278,6 +291,16 @@ bool ShellHost::PumpUntil(const std::function<bool()>& done, DWORD milliseconds)
 std::vector<DesktopItem> ShellHost::Desktop() const { return state_->desktopItems; }
 
 HWND ShellHost::DesktopWindow() const { return state_->desktop; }
+
+HWND ShellHost::DesktopList() const {
+    HWND view = nullptr;
+    if (state_->desktopView) state_->desktopView->GetWindow(&view);
+    return view ? ViewList(view) : nullptr;
+}
+
+std::string ShellHost::MenuCommandText(UINT command) { return OpenMenuCommandText(*state_, command); }
+
+std::string ShellHost::PropertiesCaption(const std::string& name) const { return "Properties for " + name; }
 
 DWORD ShellHost::DropOnDesktop(IDataObject* data) { return DropIdListArray(*state_, data); }
 

@@ -49,6 +49,8 @@ protected:
     int_type underflow() override {
         if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
         if (exited_) return traits_type::eof();
+        // The shell serves between two lines, as between two acts of a person.
+        if (host_.Running()) host_.Pump();
         std::string line;
         if (!NextLine(&line)) return traits_type::eof();
         current_ = line + "\n";
@@ -85,21 +87,46 @@ private:
     bool ended_ = false;             // GUARDED_BY(mutex_)
 };
 
-std::string WithoutAmpersands(std::string text) {
+// A menu text as a person reads it: without "&", a tab's accelerator or a
+// trailing "...".
+std::string Plain(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    text = text.substr(0, text.find('\t'));
+    if (text.size() >= 3 && text.compare(text.size() - 3, 3, "...") == 0) text.resize(text.size() - 3);
     return text;
 }
 
-// Chooses an item of an open pop-up by its text, with or without its "&".
-UINT ChooseByText(const vpr::user::PopupMenu& open, const std::string& text) {
+bool SameText(const std::string& a, const std::string& b) { return KMLstricmp(Plain(a).c_str(), Plain(b).c_str()) == 0; }
+
+// Chooses an item of an open pop-up by its text, as a person reads it. An
+// owner-drawn item carries no text: the shell asks the menu's owner for it.
+UINT ChooseByText(ShellHost& host, const vpr::user::PopupMenu& open, const std::string& text) {
     for (int i = 0; i < GetMenuItemCount(open.menu); ++i) {
         char item[128] = {};
         GetMenuStringA(open.menu, i, item, sizeof(item), MF_BYPOSITION);
-        if (KMLstricmp(WithoutAmpersands(item).c_str(), WithoutAmpersands(text).c_str()) == 0) {
-            return ui::ChooseMenuItem(open, item);
-        }
+        if (item[0] && SameText(item, text)) return ui::ChooseMenuItem(open, item);
+        UINT id = GetMenuItemID(open.menu, i);
+        if (!item[0] && id != static_cast<UINT>(-1) && SameText(host.MenuCommandText(id), text)) return id;
     }
-    return ui::ChooseMenuItem(open, text);
+    return 0;
+}
+
+// The visible top-level windows.
+std::vector<HWND> TopWindows() {
+    std::vector<HWND> out;
+    EnumWindows(
+        [](HWND window, LPARAM param) {
+            if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+std::string WindowText(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
 }
 
 class ShellCommands {
@@ -124,6 +151,8 @@ public:
         Add("wait", [this](const Line& line) { Wait(line); });
         Add("sleep", [this](const Line& line) { Sleep(line.Rest()); });
         Add("close", [this](const Line&) { Close(); });
+        Add("properties", [this](const Line& line) { Properties(line.Rest()); });
+        Add("window", [this](const Line& line) { Window(line.Rest()); });
         session.AddCommand("exit", {[this](const Line&) { lines_.Exit(); }, false, false});
     }
 
@@ -155,9 +184,11 @@ private:
             char name[32] = {};
             GetClassNameA(view, name, sizeof(name));
             if (KMLstricmp(name, WC_LISTVIEWA) == 0) return view;
-            return FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
+            HWND list = FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
+            if (!list) list = FindWindowExA(FindWindowExA(view, nullptr, nullptr, nullptr), nullptr, WC_LISTVIEWA, nullptr);
+            return list;
         }
-        return FindWindowExA(host_.DesktopWindow(), nullptr, WC_LISTVIEWA, nullptr);
+        return host_.DesktopList();
     }
 
     int Row(const std::string& name) {
@@ -229,13 +260,12 @@ private:
 
     // Right-clicks an item and chooses TEXT from the menu it shows.
     void Menu(const Line& line) {
-        if (line.words.size() < 3) return session_.Error("menu NAME TEXT");
-        int row = Row(line.words[1]);
-        if (row < 0) return;
-        std::string text = line.Rest(2);
+        int row = -1;
+        std::string text;
+        if (!ItemAndText(line.Rest(1), &row, &text)) return session_.Error("menu NAME TEXT: no such item");
         auto chosen = std::make_shared<UINT>(0);
-        session_.Driver().OnPopupMenu([text, chosen](const vpr::user::PopupMenu& menu) {
-            *chosen = ChooseByText(menu, text);
+        session_.Driver().OnPopupMenu([this, text, chosen](const vpr::user::PopupMenu& menu) {
+            *chosen = ChooseByText(host_, menu, text);
             return *chosen;
         });
         ui::RightClickItem(Items(), row);
@@ -255,12 +285,12 @@ private:
         for (int i = 0; i < GetMenuItemCount(bar); ++i) {
             char text[128] = {};
             GetMenuStringA(bar, i, text, sizeof(text), MF_BYPOSITION);
-            if (KMLstricmp(WithoutAmpersands(text).c_str(), WithoutAmpersands(top).c_str()) != 0) continue;
+            if (KMLstricmp(Plain(text).c_str(), Plain(top).c_str()) != 0) continue;
             HMENU popup = GetSubMenu(bar, i);
             SendMessageA(browser->Window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), i);
             for (int j = 0; j < GetMenuItemCount(popup); ++j) {
                 GetMenuStringA(popup, j, text, sizeof(text), MF_BYPOSITION);
-                if (KMLstricmp(WithoutAmpersands(text).c_str(), WithoutAmpersands(item).c_str()) != 0) continue;
+                if (KMLstricmp(Plain(text).c_str(), Plain(item).c_str()) != 0) continue;
                 UINT id = GetMenuItemID(popup, j);
                 out_ << "command " << path << "\n";
                 PostMessageA(browser->Window(), WM_COMMAND, id, 0);
@@ -272,11 +302,32 @@ private:
     }
 
     void Rename(const Line& line) {
-        if (line.words.size() < 3) return session_.Error("rename NAME NEW");
-        int row = Row(line.words[1]);
-        if (row < 0) return;
-        if (ui::EditItemLabel(Items(), row, line.Rest(2))) out_ << "renamed " << line.words[1] << "\n";
+        int row = -1;
+        std::string name;
+        if (!ItemAndText(line.Rest(1), &row, &name)) return session_.Error("rename NAME NEW: no such item");
+        std::string old = RowText(Items(), row);
+        if (ui::EditItemLabel(Items(), row, name)) out_ << "renamed " << old << "\n";
         host_.Pump();
+    }
+
+    // "NAME TEXT" where the name may hold spaces: the longest name of a
+    // shown item that begins the line, then the text.
+    bool ItemAndText(const std::string& rest, int* row, std::string* text) {
+        HWND list = Items();
+        int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+        size_t best = 0;
+        for (int i = 0; i < count; ++i) {
+            std::string name = RowText(list, i);
+            bool begins = rest.size() > name.size() + 1 && rest[name.size()] == ' ' &&
+                          KMLstricmp(rest.substr(0, name.size()).c_str(), name.c_str()) == 0;
+            if (begins && name.size() > best) {
+                best = name.size();
+                *row = i;
+            }
+        }
+        if (!best) return false;
+        *text = rest.substr(best + 1);
+        return true;
     }
 
     // drag NAME... to desktop
@@ -330,8 +381,8 @@ private:
         auto chosen = std::make_shared<UINT>(0);
         std::string text = rest.size() > tip.size() ? rest.substr(tip.size() + 1) : "";
         if (menu) {
-            session_.Driver().OnPopupMenu([text, chosen](const vpr::user::PopupMenu& open) {
-                *chosen = text.empty() ? 0 : ChooseByText(open, text);
+            session_.Driver().OnPopupMenu([this, text, chosen](const vpr::user::PopupMenu& open) {
+                *chosen = text.empty() ? 0 : ChooseByText(host_, open, text);
                 return *chosen;
             });
         }
@@ -452,6 +503,53 @@ private:
         long value = 0;
         if (!script::ParseNumber(ms, &value) || value < 0) return session_.Error("sleep MILLISECONDS");
         host_.PumpUntil([] { return false; }, static_cast<DWORD>(value));
+    }
+
+    // Right-clicks the item and chooses Properties; the lines that follow
+    // act on the sheet, as after `window` (a sheet the shell shows while it
+    // waits, or the window of its own that the item opens).
+    void Properties(const std::string& name) {
+        int row = Row(name);
+        if (row < 0) return;
+        auto acted = std::make_shared<bool>(false);
+        auto chosen = std::make_shared<UINT>(0);
+        std::vector<HWND> before = TopWindows();
+        session_.Driver().OnNextDialogCaption(host_.PropertiesCaption(name), [this, acted](const vpr::user::ModalElement& e) {
+            *acted = true;
+            out_ << "window " << e.caption << "\n";
+            session_.ActOnDialog(e.window);
+        });
+        session_.Driver().OnPopupMenu([this, chosen](const vpr::user::PopupMenu& menu) {
+            *chosen = ChooseByText(host_, menu, "Properties");
+            return *chosen;
+        });
+        ui::RightClickItem(Items(), row);
+        host_.Pump();
+        if (!*chosen) return session_.Error(name + " has no Properties");
+        if (*acted) return;
+        for (HWND window : TopWindows()) {
+            if (std::find(before.begin(), before.end(), window) != before.end()) continue;
+            out_ << "window " << WindowText(window) << "\n";
+            return session_.ActOnDialog(window);
+        }
+        session_.Error("no properties of " + name + " are shown");
+    }
+
+    // The lines that follow act on the visible window with this caption (a
+    // sheet or dialog that stays open beside the shell) until it closes.
+    void Window(const std::string& caption) {
+        HWND found = nullptr;
+        host_.PumpUntil(
+            [&] {
+                for (HWND window : TopWindows()) {
+                    if (WindowText(window) == caption) found = window;
+                }
+                return found != nullptr;
+            },
+            kWaitLimit);
+        if (!found) return session_.Error("no window \"" + caption + "\"");
+        out_ << "window " << caption << "\n";
+        session_.ActOnDialog(found);
     }
 
     void Close() {

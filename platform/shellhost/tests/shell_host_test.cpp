@@ -256,3 +256,83 @@ TEST(ShellHost, TrayRulesOpeningByListAndRemovedFolders) {
 }
 
 }  // namespace
+
+namespace {
+
+void RegisterPropertySheetHandler() {
+    std::string key = std::string("CLSID\\") + kTestExtensionText + "\\shellex\\PropertySheetHandlers\\" + kTestExtensionText;
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(handle);
+}
+
+void WriteDesktopFile(const std::string& name) {
+    HANDLE file = CreateFileA(("C:\\WINDOWS\\Desktop\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "notes", 5, &written, nullptr);
+    CloseHandle(file);
+}
+
+// The desktop's own items: the name-space entry's properties through its
+// handler, a file renamed through SetNameOf and deleted from its menu, a
+// shortcut into the name space opened by the item's default command.
+TEST(ShellScript, ThePersonUsesTheDesktopsOwnItems) {
+    vpr::testing::TempMachine machine;
+    RegisterTestExtension();
+    RegisterPropertySheetHandler();
+    WriteDesktopFile("Notes.txt");
+    std::istringstream in(
+        "list\n"
+        "properties Test Folder\n"
+        "page Test Page\n"
+        "set 201 Changed\n"
+        "check 202 on\n"
+        "ok\n"
+        "rename Notes.txt Memo.txt\n"
+        "wait row Memo.txt\n"
+        "menu Memo.txt Delete\n"
+        "wait gone Memo.txt\n"
+        "menu Test Folder Delete\n"
+        "menu Gamma Open\n"
+        "properties Gamma\n"
+        "explore Test Folder\n"
+        "drag Alpha to desktop\n"
+        "close\n"
+        "wait row Alpha.lnk\n"
+        "open Alpha.lnk\n"
+        "menu Alpha.lnk Open\n");
+    std::ostringstream out;
+    ShellHost host;
+    EXPECT_EQ(RunShellScript(host, in, out, false), 1);
+    EXPECT_EQ(out.str(),
+              "shell started\n"
+              "  Notes.txt\n"
+              "  Test Folder\n"
+              "window Properties for Test Folder\n"
+              "page Test Page\n"
+              "set 201\n"
+              "checked 202 on\n"
+              "renamed Notes.txt\n"
+              "waited row Memo.txt\n"
+              "chose Delete\n"
+              "waited gone Memo.txt\n"
+              "error: no menu item \"Delete\"\n"
+              "error: menu NAME TEXT: no such item\n"
+              "error: no item \"Gamma\"\n"
+              "exploring Test Folder\n"
+              "status: 2 items\n"
+              "dropped on the desktop\n"
+              "closed\n"
+              "waited row Alpha.lnk\n"
+              "opened Alpha.lnk\n"
+              "chose Open\n");
+    EXPECT_EQ(GetFileAttributesA("C:\\WINDOWS\\Desktop\\Memo.txt"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Journal(machine, "testext"),
+              (std::vector<std::string>{std::string("sheet for ::") + kTestExtensionText, "page applied Changed shared",
+                                        "dragged " + std::to_string(DROPEFFECT_LINK), "command 0 Alpha", "command 0 Alpha"}));
+}
+
+}  // namespace

@@ -27,6 +27,7 @@ constexpr UINT kTestCommand = 100;
 constexpr const char* kItems[] = {"Alpha", "Beta"};
 
 std::atomic<long> g_objects{0};
+HINSTANCE g_module = nullptr;
 std::atomic<bool> g_stopped{false};
 HWND g_tray = nullptr;
 HANDLE g_stopEvent = nullptr;
@@ -347,12 +348,181 @@ private:
     ULONG next_ = 0;
 };
 
+// The commands of an item's menu: 0 Open (the default), 1 Explore, 5
+// Delete, 7 Properties. With CMF_EXPLORE Open and Explore are owner-drawn,
+// their texts given by GetCommandString.
+struct MenuCommand {
+    UINT id;
+    const char* text;
+};
+constexpr MenuCommand kMenu[] = {{0, "&Open"}, {1, "&Explore"}, {5, "&Delete"}, {7, "P&roperties..."}};
+
+const char* CommandText(UINT id) {
+    for (const auto& c : kMenu) {
+        if (c.id == id) return c.text;
+    }
+    return "";
+}
+
+INT_PTR CALLBACK ItemPropertiesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextA(dialog, 211, reinterpret_cast<const char*>(lParam));
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        char text[64] = {};
+        GetDlgItemTextA(dialog, 211, text, sizeof(text));
+        Record(std::string(LOWORD(wParam) == IDOK ? "properties ok " : "properties cancel ") + text);
+        DestroyWindow(dialog);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// One item of the folder, as the shell asks for it (GetUIObjectOf).
+class Item final : public Object<IContextMenu2, IExtractIconA> {
+public:
+    explicit Item(std::string key) : key_(std::move(key)) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IContextMenu) || IsEqualIID(iid, IID_IContextMenu2)) {
+            *object = static_cast<IContextMenu2*>(this);
+        }
+        if (IsEqualIID(iid, IID_IExtractIconA)) *object = static_cast<IExtractIconA*>(this);
+        if (!*object) return E_NOINTERFACE;
+        Add();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return Drop(); }
+
+    STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first, UINT, UINT flags) override {
+        first_ = first;
+        UINT count = 0;
+        for (const auto& c : kMenu) {
+            if ((flags & CMF_DEFAULTONLY) && c.id != 0) continue;
+            if (c.id == 5) InsertMenuA(menu, index++, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+            bool drawn = (flags & CMF_EXPLORE) && c.id <= 1;
+            InsertMenuA(menu, index++, MF_BYPOSITION | (drawn ? MF_OWNERDRAW : MF_STRING), first + c.id, drawn ? nullptr : c.text);
+            ++count;
+        }
+        SetMenuDefaultItem(menu, first, FALSE);
+        return static_cast<HRESULT>(count);  // a success whose code is the count
+    }
+    STDMETHODIMP InvokeCommand(LPCMINVOKECOMMANDINFO info) override {
+        std::string name = key_.substr(key_.find('\t') + 1);
+        if (HIWORD(reinterpret_cast<uintptr_t>(info->lpVerb))) {
+            if (std::strcmp(info->lpVerb, "delete") == 0) Record("delete " + name);
+            return S_OK;
+        }
+        UINT id = LOWORD(reinterpret_cast<uintptr_t>(info->lpVerb));
+        if (id == 7) {
+            // Properties: a window of its own, beside the shell.
+            static std::string shown;
+            shown = name;
+            HWND window = CreateDialogParamA(g_module, MAKEINTRESOURCEA(210), info->hwnd, ItemPropertiesProc,
+                                             reinterpret_cast<LPARAM>(shown.c_str()));
+            ShowWindow(window, SW_SHOW);
+            return S_OK;
+        }
+        if (!*CommandText(id)) return E_FAIL;
+        Record("command " + std::to_string(id) + " " + name);
+        return S_OK;
+    }
+    STDMETHODIMP GetCommandString(UINT_PTR id, UINT, UINT*, LPSTR name, UINT size) override {
+        std::strncpy(name, CommandText(static_cast<UINT>(id)), size - 1);
+        name[size - 1] = 0;
+        return S_OK;
+    }
+    STDMETHODIMP HandleMenuMsg(UINT message, WPARAM, LPARAM lParam) override {
+        if (message == WM_MEASUREITEM) {
+            auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            measure->itemWidth = 80;
+            measure->itemHeight = 16;
+            Record("measured " + std::string(CommandText(measure->itemID - first_)));
+        }
+        return S_OK;
+    }
+
+    // The icon lies in the module's own file of icons (testext.ico beside it).
+    STDMETHODIMP GetIconLocation(UINT, LPSTR file, UINT size, int* index, UINT* flags) override {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(g_module, path, sizeof(path));
+        std::string icon = path;
+        icon = icon.substr(0, icon.find_last_of('.')) + ".ICO";
+        std::strncpy(file, icon.c_str(), size - 1);
+        file[size - 1] = 0;
+        *index = 0;
+        *flags = GIL_PERINSTANCE;
+        return S_OK;
+    }
+    STDMETHODIMP Extract(LPCSTR, UINT, HICON*, HICON*, UINT) override { return S_FALSE; }
+
+private:
+    std::string key_;
+    UINT first_ = 0;
+};
+
+// The shell's property sheet handler: initialised with the entry's list, it
+// adds one page.
+INT_PTR CALLBACK TestPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextA(page, 201, "Test Folder");
+        return TRUE;
+    }
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY) {
+        char text[64] = {};
+        GetDlgItemTextA(page, 201, text, sizeof(text));
+        bool shared = IsDlgButtonChecked(page, 202) == BST_CHECKED;
+        Record(std::string("page applied ") + text + (shared ? " shared" : ""));
+        SetWindowLongA(page, DWL_MSGRESULT, PSNRET_NOERROR);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+class SheetHandler final : public Object<IShellExtInit, IShellPropSheetExt> {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellExtInit)) *object = static_cast<IShellExtInit*>(this);
+        if (IsEqualIID(iid, IID_IShellPropSheetExt)) *object = static_cast<IShellPropSheetExt*>(this);
+        if (!*object) return E_NOINTERFACE;
+        Add();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return Drop(); }
+    STDMETHODIMP Initialize(LPCITEMIDLIST folder, LPDATAOBJECT, HKEY) override {
+        Record("sheet for " + vpr::com::IdListText(folder));
+        return S_OK;
+    }
+    STDMETHODIMP AddPages(LPFNADDPROPSHEETPAGE add, LPARAM param) override {
+        PROPSHEETPAGEA page{};
+        page.dwSize = sizeof(page);
+        page.hInstance = g_module;
+        page.pszTemplate = MAKEINTRESOURCEA(200);
+        page.pfnDlgProc = TestPageProc;
+        HPROPSHEETPAGE handle = CreatePropertySheetPageA(&page);
+        if (handle && !add(handle, param)) DestroyPropertySheetPage(handle);
+        return S_OK;
+    }
+    STDMETHODIMP ReplacePage(UINT, LPFNADDPROPSHEETPAGE, LPARAM) override { return E_FAIL; }
+};
+
 class Folder final : public Object<IShellFolder, IPersistFolder> {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) *object = static_cast<IShellFolder*>(this);
         if (IsEqualIID(iid, IID_IPersistFolder) || IsEqualIID(iid, IID_IPersist)) *object = static_cast<IPersistFolder*>(this);
+        if (IsEqualIID(iid, IID_IShellExtInit)) {
+            // The folder's class is also its property sheet handler.
+            auto* handler = new SheetHandler;
+            HRESULT hr = handler->QueryInterface(iid, object);
+            handler->Release();
+            return hr;
+        }
         if (!*object) return E_NOINTERFACE;
         Add();
         return S_OK;
@@ -394,9 +564,13 @@ public:
         *attributes &= SFGAO_CANLINK;
         return S_OK;
     }
-    STDMETHODIMP GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, LPVOID* object) override {
+    STDMETHODIMP GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* lists, REFIID iid, UINT*, LPVOID* object) override {
         *object = nullptr;
-        return E_NOTIMPL;
+        if (count != 1) return E_INVALIDARG;
+        auto* item = new Item(KeyOf(lists[0]));
+        HRESULT hr = item->QueryInterface(iid, object);
+        item->Release();
+        return hr;
     }
     STDMETHODIMP GetDisplayNameOf(LPCITEMIDLIST list, DWORD, LPSTRRET name) override {
         std::string key = KeyOf(list);
@@ -440,7 +614,8 @@ Factory g_factory;
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) g_module = module;
     if (reason == DLL_PROCESS_DETACH) {
         if (g_wakeEvent) SetEvent(g_wakeEvent);
         if (g_watcher.joinable()) g_watcher.join();
@@ -450,6 +625,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
         // The window classes go with the module's code.
         UnregisterClassA("TestExtTray", nullptr);
         UnregisterClassA("TestExtView", nullptr);
+        g_module = nullptr;
         Record("unloaded");
     }
     return TRUE;

@@ -61,6 +61,8 @@ public:
     // The desktop.
     std::vector<DesktopItem> Desktop() const;
     HWND DesktopWindow() const;
+    // The list control of the desktop's view.
+    HWND DesktopList() const;
     // Drops a "Shell IDList Array" of items on the desktop: one shortcut per
     // item, named after it; the effect answered (DROPEFFECT_LINK or none).
     DWORD DropOnDesktop(IDataObject* data);
@@ -85,6 +87,13 @@ public:
     // The list of a path of display names from the desktop joined by "\"
     // ("Test Folder\Beta"), or of a Windows path; nullopt when not found.
     std::optional<vpr::com::IdListBytes> ParsePath(const std::string& path, std::string* error);
+
+    // The text of a command of the item's context menu now shown, as its
+    // menu gives it (GetCommandString): owner-drawn entries show none.
+    std::string MenuCommandText(UINT command);
+    // The caption of the property sheet the shell shows for an item of the
+    // desktop or of a browser's view, by its display name.
+    std::string PropertiesCaption(const std::string& name) const;
 
     // A test switch: GetViewStateStream fails.
     void SetViewStateStreamFails(bool fails);
