@@ -3,8 +3,9 @@
 // attributes) from the first byte that differs, before the call returns; room
 // for a longer text is reserved before any byte is written, so a full disk
 // leaves the file as it was. The process keeps one parsed copy of each file
-// it read or wrote (ParsedFiles), so a read costs a look at the file's facts
-// and a look-up, not a parse.
+// it read or wrote (ParsedFiles), so a read costs a look-up, not a parse, and
+// a look at the file's facts or, for a file read more than once, only at the
+// queue of changes the kernel reports.
 #include "vpr/win/profile.h"
 
 #include <fcntl.h>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +27,7 @@
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 #include "vpr/win/path.h"
+#include "file_change_counter.h"
 
 namespace {
 
@@ -91,12 +94,25 @@ private:
 };
 
 // The parsed copies of the ini files this process read or wrote, one per
-// file. A copy answers while the file is the same file (device and inode)
-// with the same size and modification time as when the copy was made, and
-// that time lay clearly before the copy was made: a change by another process
-// in the same tick of the file system's clock as our read would otherwise
-// keep both, so such a copy is read again until the tick has passed. This
+// file, and the host paths of the names callers gave for them.
+//
+// A copy answers while the file is the same file (device and inode) with the
+// same size and modification time as when the copy was made, and that time
+// lay clearly before the copy was made: a change by another process in the
+// same tick of the file system's clock as our read would otherwise keep
+// both, so such a copy is read again until the tick has passed. This
 // process's own writes leave their result as the copy.
+//
+// A file read more than once is also watched (FileChangeCounter): its copy
+// then answers without a look at the file's facts while no change to the
+// file, its folder or the folders above has been reported since the copy
+// was known good. Whatever is reported, the facts above decide again.
+//
+// A name's host path is kept when the name means the same file whatever the
+// current folder (a full Windows name, a bare name in the Windows folder, an
+// absolute host path) and while the machine is the same; resolving looks at
+// every folder on the way. A kept path is used while the file is there
+// (ReadProfile forgets one that is gone).
 class ParsedFiles {
 public:
     static ParsedFiles& Instance() {
@@ -104,19 +120,46 @@ public:
         return *files;
     }
 
-    ParsedText Find(const std::string& host, const struct stat& st, unsigned codePage) {
+    // The copy for a name as the caller gave it, when its host path is kept
+    // for this machine and the copy is watched with nothing reported since.
+    ParsedText Unchanged(std::string_view fileName, unsigned long generation) {
+        std::lock_guard lock(mutex_);
+        auto name = names_.find(fileName);
+        if (name == names_.end() || name->second.generation != generation) return nullptr;
+        auto it = files_.find(name->second.host);
+        if (it == files_.end()) return nullptr;
+        const Copy& copy = it->second;
+        if (!copy.watched || copy.codePage != name->second.codePage) return nullptr;
+        if (vpr::win::FileChangeCounter::Instance().Count() != copy.moment) return nullptr;
+        return copy.text;
+    }
+
+    bool Known(const std::string& host) {
+        std::lock_guard lock(mutex_);
+        return files_.contains(host);
+    }
+
+    // The copy when the file's facts `st` say it is still the file's. A
+    // watched copy counts from `moment` on (see Unchanged).
+    ParsedText Find(const std::string& host, const struct stat& st, unsigned codePage, bool watched = false,
+                    uint64_t moment = 0) {
         std::lock_guard lock(mutex_);
         auto it = files_.find(host);
         if (it == files_.end()) return nullptr;
-        const Copy& copy = it->second;
+        Copy& copy = it->second;
         bool same = copy.settled && copy.codePage == codePage && copy.dev == st.st_dev && copy.ino == st.st_ino &&
                     copy.size == st.st_size && copy.mtime.tv_sec == st.st_mtim.tv_sec &&
                     copy.mtime.tv_nsec == st.st_mtim.tv_nsec;
-        return same ? copy.text : nullptr;
+        if (!same) return nullptr;
+        copy.watched = watched;
+        copy.moment = moment;
+        return copy.text;
     }
 
-    // Keeps `text` as the copy of the file whose facts are `st`, made now.
-    void Keep(const std::string& host, const struct stat& st, unsigned codePage, ParsedText text) {
+    // Keeps `text` as the copy of the file whose facts are `st`, made now;
+    // `watched` as for Find.
+    void Keep(const std::string& host, const struct stat& st, unsigned codePage, ParsedText text,
+              bool watched = false, uint64_t moment = 0) {
         struct timespec now {};
         ::clock_gettime(CLOCK_REALTIME, &now);
         // A time without nanoseconds comes from a file system that counts
@@ -124,7 +167,27 @@ public:
         int64_t tickNs = st.st_mtim.tv_nsec == 0 ? 2'000'000'000 : 20'000'000;
         int64_t age = (now.tv_sec - st.st_mtim.tv_sec) * 1'000'000'000 + (now.tv_nsec - st.st_mtim.tv_nsec);
         std::lock_guard lock(mutex_);
-        files_[host] = Copy{st.st_dev, st.st_ino, st.st_size, st.st_mtim, codePage, age > tickNs, std::move(text)};
+        files_[host] = Copy{st.st_dev, st.st_ino, st.st_size, st.st_mtim, codePage, age > tickNs,
+                            watched, moment, std::move(text)};
+    }
+
+    bool FindName(unsigned long generation, std::string_view name, std::string* host, unsigned* codePage) {
+        std::lock_guard lock(mutex_);
+        auto it = names_.find(name);
+        if (it == names_.end() || it->second.generation != generation) return false;
+        *host = it->second.host;
+        *codePage = it->second.codePage;
+        return true;
+    }
+    void KeepName(unsigned long generation, std::string_view name, const std::string& host, unsigned codePage) {
+        std::lock_guard lock(mutex_);
+        auto it = names_.find(name);
+        if (it == names_.end()) it = names_.emplace(std::string(name), Name{}).first;
+        it->second = Name{generation, codePage, host};
+    }
+    void ForgetName(std::string_view name) {
+        std::lock_guard lock(mutex_);
+        if (auto it = names_.find(name); it != names_.end()) names_.erase(it);
     }
 
 private:
@@ -134,89 +197,86 @@ private:
         off_t size;
         struct timespec mtime;
         unsigned codePage;
-        bool settled;  // the modification time lay a whole tick before the copy was made
+        bool settled;      // the modification time lay a whole tick before the copy was made
+        bool watched;      // changes to the file are counted from `moment` on
+        uint64_t moment;
         ParsedText text;
     };
+    struct Name {
+        unsigned long generation = 0;  // of the machine the path was resolved on
+        unsigned codePage = 65001;
+        std::string host;
+    };
+    // Looks names up by a string_view without making a string.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
     std::mutex mutex_;
-    std::unordered_map<std::string, Copy> files_;  // guarded by mutex_
+    std::unordered_map<std::string, Copy> files_;                           // GUARDED_BY(mutex_): by host path
+    std::unordered_map<std::string, Name, NameHash, std::equal_to<>> names_;  // GUARDED_BY(mutex_): by given name
 };
 
-// The host paths of full Windows names already resolved, per machine: the
-// resolution looks at every folder on the way, a cost the parsed copies would
-// otherwise pay on every read. A kept path is used while the file is there
-// (ReadProfile forgets one that is gone).
-class ResolvedNames {
-public:
-    static ResolvedNames& Instance() {
-        static auto* names = new ResolvedNames;  // outlives every caller at exit
-        return *names;
-    }
-    bool Find(unsigned long generation, const std::string& name, std::string* host) {
-        std::lock_guard lock(mutex_);
-        if (generation != generation_) return false;
-        auto it = hosts_.find(name);
-        if (it == hosts_.end()) return false;
-        *host = it->second;
-        return true;
-    }
-    void Keep(unsigned long generation, const std::string& name, const std::string& host) {
-        std::lock_guard lock(mutex_);
-        if (generation != generation_) hosts_.clear();
-        generation_ = generation;
-        hosts_[name] = host;
-    }
-    void Forget(const std::string& name) {
-        std::lock_guard lock(mutex_);
-        hosts_.erase(name);
-    }
-
-private:
-    std::mutex mutex_;
-    unsigned long generation_ = 0;                         // guarded by mutex_
-    std::unordered_map<std::string, std::string> hosts_;  // guarded by mutex_
-};
+// Whether a name means the same file whatever the current folder: a full
+// Windows name, a bare name (in the Windows folder of the machine), or an
+// absolute host path.
+bool LastingName(const char* name, bool haveMachine) {
+    size_t n = std::strlen(name);
+    if (n > 2 && ((name[1] == ':' && name[2] == '\\') || (name[0] == '\\' && name[1] == '\\'))) return true;
+    if (name[0] == '/') return name[1] != '/' && std::strchr(name, '\\') == nullptr;
+    return haveMachine && std::strpbrk(name, "\\/:") == nullptr;
+}
 
 // A name without a folder lies in the machine's Windows folder. `codePage`
-// gets the machine's, by which names in the file compare; `name` the full
-// Windows name when it is one whose host path may be kept.
-bool ProfileHostPath(LPCSTR fileName, std::string* host, unsigned* codePage, std::string* name) {
+// gets the machine's, by which names in the file compare; `lasting` whether
+// the name's host path is kept.
+bool ProfileHostPath(LPCSTR fileName, std::string* host, unsigned* codePage, bool* lasting) {
     if (fileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    *name = fileName;
     auto machine = vpr::machine::CurrentMachine();
-    *codePage = machine ? machine->codePage : 65001;
-    if (machine && name->find_first_of("\\/:") == std::string::npos) {
-        *name = machine->windowsDirectory + "\\" + *name;
-    }
-    // Only a full name means the same file whatever the current directory.
-    bool full = name->size() > 2 && ((name->at(1) == ':' && name->at(2) == '\\') || name->compare(0, 2, "\\\\") == 0);
     unsigned long generation = vpr::machine::MachineGeneration();
-    if (full && ResolvedNames::Instance().Find(generation, *name, host)) return true;
-    if (!vpr::win::ResolveHostPath(name->c_str(), host)) return false;
-    if (full) ResolvedNames::Instance().Keep(generation, *name, *host);
-    if (!full) name->clear();
+    *lasting = LastingName(fileName, machine != nullptr);
+    if (*lasting && ParsedFiles::Instance().FindName(generation, fileName, host, codePage)) return true;
+    *codePage = machine ? machine->codePage : 65001;
+    std::string name = fileName;
+    if (machine && name.find_first_of("\\/:") == std::string::npos) name = machine->windowsDirectory + "\\" + name;
+    if (!vpr::win::ResolveHostPath(name.c_str(), host)) return false;
+    if (*lasting) ParsedFiles::Instance().KeepName(generation, fileName, *host, *codePage);
     return true;
 }
 
 // The file's parsed text; a missing file reads as empty. Sets the last error
 // and returns null when the file exists but cannot be read.
 ParsedText ReadProfile(LPCSTR fileName) {
-    std::string host, name;
-    unsigned codePage = 65001;
-    if (!ProfileHostPath(fileName, &host, &codePage, &name)) return nullptr;
-    struct stat st {};
-    if (::stat(host.c_str(), &st) == 0) {
-        if (ParsedText text = ParsedFiles::Instance().Find(host, st, codePage)) {
+    if (fileName != nullptr) {
+        if (ParsedText text = ParsedFiles::Instance().Unchanged(fileName, vpr::machine::MachineGeneration())) {
             SetLastError(ERROR_SUCCESS);
             return text;
         }
-    } else if (!name.empty()) {
+    }
+    std::string host;
+    unsigned codePage = 65001;
+    bool lasting = false;
+    if (!ProfileHostPath(fileName, &host, &codePage, &lasting)) return nullptr;
+    // A file read before is read again: watched, its copy answers the next
+    // reads without a look at the file.
+    uint64_t moment = 0;
+    bool watched = lasting && ParsedFiles::Instance().Known(host) &&
+                   vpr::win::FileChangeCounter::Instance().Watch(host, &moment);
+    struct stat st {};
+    if (::stat(host.c_str(), &st) == 0) {
+        if (ParsedText text = ParsedFiles::Instance().Find(host, st, codePage, watched, moment)) {
+            SetLastError(ERROR_SUCCESS);
+            return text;
+        }
+    } else if (lasting) {
         // Gone, or never there: the name is resolved again, in case a file
         // of the name in another case is there now.
-        ResolvedNames::Instance().Forget(name);
-        if (!ProfileHostPath(fileName, &host, &codePage, &name)) return nullptr;
+        ParsedFiles::Instance().ForgetName(fileName);
+        if (!ProfileHostPath(fileName, &host, &codePage, &lasting)) return nullptr;
+        watched = false;
     }
     LockedFile file;
     std::string text;
@@ -227,7 +287,7 @@ ParsedText ReadProfile(LPCSTR fileName) {
     if (err == ENOENT || err == ENOTDIR) return std::make_shared<IniText>("", codePage);  // a missing file reads as empty
     if (err != 0) return nullptr;
     auto parsed = std::make_shared<const IniText>(std::move(text), codePage);
-    ParsedFiles::Instance().Keep(host, st, codePage, parsed);
+    ParsedFiles::Instance().Keep(host, st, codePage, parsed, watched, moment);
     SetLastError(ERROR_SUCCESS);
     return parsed;
 }
@@ -236,9 +296,10 @@ ParsedText ReadProfile(LPCSTR fileName) {
 // created only when `create` is set; otherwise there is nothing to change.
 template <class Edit>
 BOOL UpdateProfile(LPCSTR fileName, bool create, Edit edit) {
-    std::string host, name;
+    std::string host;
     unsigned codePage = 65001;
-    if (!ProfileHostPath(fileName, &host, &codePage, &name)) return FALSE;
+    bool lasting = false;
+    if (!ProfileHostPath(fileName, &host, &codePage, &lasting)) return FALSE;
     LockedFile file;
     int err = file.Open(host, O_RDWR | (create ? O_CREAT : 0), LOCK_EX);
     if (err == ENOENT && !create) {

@@ -208,6 +208,8 @@ TEST_F(ProfileTest, ProcessesWritingAtOnceLoseNothing) {
         for (int k = 0; k < kKeys; ++k) {
             std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
             ok = WritePrivateProfileStringA(k % 2 ? "Odd" : "Even", key.c_str(), key.c_str(), path_.c_str()) && ok;
+            // Read back at once, while the others keep writing.
+            ok = Get(k % 2 ? "Odd" : "Even", key.c_str()) == key && ok;
         }
         return ok;
     }));
@@ -238,6 +240,19 @@ TEST_F(ProfileTest, ParsedCopySeesAnotherProcesssWrite) {
         return WritePrivateProfileStringA("Main", "Other", "1", path_.c_str()) == TRUE;
     }));
     EXPECT_EQ(Get("Main", "Other"), "1");
+    // A child that reads, writes and reads again, each time its parent's copy is settled.
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(1, [&](int) {
+        bool ok = Get("Main", "Name") == "Gamma" && Get("Main", "Name") == "Gamma";
+        ok = WritePrivateProfileStringA("Main", "Name", "Kappa", path_.c_str()) && ok;
+        return Get("Main", "Name") == "Kappa" && Get("Main", "Other") == "1" && ok;
+    }));
+    EXPECT_EQ(Get("Main", "Name"), "Kappa");
+    usleep(50'000);
+    EXPECT_EQ(Get("Main", "Name"), "Kappa");
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(1, [&](int) {
+        return WritePrivateProfileStringA("Main", "Name", "Gamma", path_.c_str()) == TRUE;
+    }));
+    EXPECT_EQ(Get("Main", "Name"), "Gamma");
     // Replaced by another file under the same name.
     usleep(50'000);
     EXPECT_EQ(Get("Main", "Name"), "Gamma");
@@ -254,6 +269,36 @@ TEST_F(ProfileTest, ParsedCopySeesAnotherProcesssWrite) {
     // Gone altogether.
     fs::remove(path_);
     EXPECT_EQ(Get("Main", "Other", "none"), "none");
+}
+
+// A copy read through a folder answers for the path, not for the folder: when
+// a folder on the way is renamed and another put in its place, or the file is
+// written over in place with as many bytes, the next read sees the new file.
+TEST_F(ProfileTest, ParsedCopyFollowsThePathNotTheFolder) {
+    fs::create_directories(dir_ / "a" / "b");
+    std::string path = (dir_ / "a" / "b" / "deep.ini").string();
+    auto get = [&](const char* key) {
+        char buffer[64];
+        GetPrivateProfileStringA("Main", key, "none", buffer, sizeof buffer, path.c_str());
+        return std::string(buffer);
+    };
+    std::ofstream(path, std::ios::binary) << "[Main]\r\nName=Alpha\r\n";
+    usleep(50'000);
+    EXPECT_EQ(get("Name"), "Alpha");
+    EXPECT_EQ(get("Name"), "Alpha");
+    fs::rename(dir_ / "a", dir_ / "moved");
+    EXPECT_EQ(get("Name"), "none");
+    fs::create_directories(dir_ / "a" / "b");
+    std::ofstream(path, std::ios::binary) << "[Main]\r\nName=Delta\r\n";
+    EXPECT_EQ(get("Name"), "Delta");
+    EXPECT_EQ(get("Name"), "Delta");
+    usleep(50'000);
+    EXPECT_EQ(get("Name"), "Delta");
+    std::ofstream(path, std::ios::binary) << "[Main]\r\nName=Omega\r\n";
+    EXPECT_EQ(get("Name"), "Omega");
+    // The folder that was moved away is no longer the path's.
+    std::ofstream((dir_ / "moved" / "b" / "deep.ini").string(), std::ios::binary) << "[Main]\r\nName=Sigma\r\n";
+    EXPECT_EQ(get("Name"), "Omega");
 }
 
 // Lines that end in a CR alone read as lines, and a write changes only its own.
