@@ -9,6 +9,10 @@ namespace {
 
 bool IsJapaneseLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+// Below 0x80 a byte is a character of its own in every code page, and only
+// 'A' to 'Z' have another case: the common path of the loops below.
+unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; }
+
 // The length of the character at `at`, never past the text's end; a NUL
 // inside the text is a character of one byte.
 size_t CharLengthAt(std::string_view text, size_t at, unsigned codePage) {
@@ -48,6 +52,13 @@ unsigned char FoldCase(unsigned char c, unsigned codePage) {
 int CompareNoCase(std::string_view a, std::string_view b, unsigned codePage) {
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
+        auto p = static_cast<unsigned char>(a[i]), q = static_cast<unsigned char>(b[j]);
+        if (p < 0x80 && q < 0x80) {
+            if (int difference = FoldAscii(p) - FoldAscii(q); difference != 0) return difference;
+            ++i;
+            ++j;
+            continue;
+        }
         size_t n = CharLengthAt(a, i, codePage);
         size_t m = CharLengthAt(b, j, codePage);
         auto x = reinterpret_cast<const unsigned char*>(a.data() + i);
@@ -76,6 +87,26 @@ std::string FoldNoCase(std::string_view text, unsigned codePage) {
         i += n;
     }
     return folded;
+}
+
+uint64_t HashNoCase(std::string_view text, unsigned codePage, uint64_t seed) {
+    // FNV-1a over the bytes FoldNoCase would give.
+    constexpr uint64_t kPrime = 1099511628211ull;
+    uint64_t hash = seed;
+    for (size_t i = 0; i < text.size();) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            hash = (hash ^ FoldAscii(c)) * kPrime;
+            ++i;
+            continue;
+        }
+        size_t n = CharLengthAt(text, i, codePage);
+        if (n == 1) c = FoldCase(c, codePage);
+        for (size_t k = 0; k < n; ++k, ++i) {
+            hash = (hash ^ (k == 0 ? c : static_cast<unsigned char>(text[i]))) * kPrime;
+        }
+    }
+    return hash;
 }
 
 }  // namespace vpr::machine

@@ -2,6 +2,8 @@
 
 #include "vpr/machine/code_page.h"
 
+#include <unordered_map>
+
 namespace vpr::machine {
 
 namespace {
@@ -15,11 +17,11 @@ std::string_view Trim(std::string_view s) {
 }
 
 // A value as read: one pair of matching single or double quotes removed.
-std::string Unquoted(std::string_view value) {
+std::string_view Unquoted(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    return std::string(value);
+    return value;
 }
 
 }  // namespace
@@ -30,15 +32,20 @@ IniText::IniText(std::string text, unsigned codePage) : text_(std::move(text)), 
 // regard to case, a multibyte character only equal to itself.
 bool IniText::SameName(std::string_view a, std::string_view b) const { return SameNoCase(a, b, codePage_); }
 
-std::string IniText::IndexKey(std::string_view section, std::string_view key) const {
-    return FoldNoCase(section, codePage_) + '\0' + FoldNoCase(key, codePage_);
+uint64_t IniText::IndexHash(std::string_view section, std::string_view key) const {
+    return HashNoCase(key, codePage_, HashNoCase(section, codePage_) * 31 + 1);
 }
 
 void IniText::Parse() {
     lines_.clear();
-    keyIndex_.clear();
     size_t section = kNone;
+    size_t keys = 0;
     size_t pos = 0;
+    // Where a trimmed part of the text lies.
+    auto span = [&](std::string_view part) {
+        size_t begin = static_cast<size_t>(part.data() - text_.data());
+        return Span{begin, begin + part.size()};
+    };
     while (pos < text_.size()) {
         Line line;
         line.begin = pos;
@@ -53,36 +60,70 @@ void IniText::Parse() {
         if (!body.empty() && body.front() == '[') {
             size_t close = body.find(']');
             line.kind = Kind::kSection;
-            line.name = Trim(body.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            line.name = span(Trim(body.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
             section = lines_.size();
         } else if (!body.empty() && body.front() != ';' && section != kNone) {
             size_t eq = body.find('=');
             if (eq != std::string_view::npos && !Trim(body.substr(0, eq)).empty()) {
                 line.kind = Kind::kKey;
-                line.name = Trim(body.substr(0, eq));
-                line.value = Trim(body.substr(eq + 1));
+                line.name = span(Trim(body.substr(0, eq)));
+                line.value = span(Trim(body.substr(eq + 1)));
+                ++keys;
             } else {
                 line.kind = Kind::kText;
-                line.name = body;
+                line.name = span(body);
             }
         }
         line.section = section;
-        if (line.kind == Kind::kKey) keyIndex_.emplace(IndexKey(lines_[section].name, line.name), lines_.size());
-        lines_.push_back(std::move(line));
-        pos = lines_.back().next;
+        lines_.push_back(line);
+        pos = line.next;
+    }
+    BuildIndex(keys);
+}
+
+// Each name's first key line, in a table at most half full.
+void IniText::BuildIndex(size_t keys) {
+    size_t size = 8;
+    while (size < 2 * keys) size *= 2;
+    index_.assign(size, Slot{});
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind != Kind::kKey) continue;
+        std::string_view section = Name(lines_[line.section]);
+        uint64_t hash = IndexHash(section, Name(line));
+        size_t at = hash & (size - 1);
+        bool seen = false;
+        for (; index_[at].line != kNone && !seen; at = (at + 1) & (size - 1)) {
+            const Line& other = lines_[index_[at].line];
+            seen = index_[at].hash == hash && SameName(Name(other), Name(line)) &&
+                   SameName(Name(lines_[other.section]), section);
+        }
+        if (!seen) index_[at] = Slot{hash, i};
     }
 }
 
+size_t IniText::FindKeyLine(std::string_view section, std::string_view key) const {
+    uint64_t hash = IndexHash(section, key);
+    size_t mask = index_.size() - 1;
+    for (size_t at = hash & mask; index_[at].line != kNone; at = (at + 1) & mask) {
+        const Line& line = lines_[index_[at].line];
+        if (index_[at].hash == hash && SameName(Name(line), key) && SameName(Name(lines_[line.section]), section)) {
+            return index_[at].line;
+        }
+    }
+    return kNone;
+}
+
 bool IniText::InSection(const Line& line, std::string_view section) const {
-    return line.section != kNone && SameName(lines_[line.section].name, section);
+    return line.section != kNone && SameName(Name(lines_[line.section]), section);
 }
 
 std::vector<std::string> IniText::SectionNames() const {
     std::vector<std::string> names;
     std::unordered_map<std::string, bool> seen;
     for (const auto& line : lines_) {
-        if (line.kind == Kind::kSection && seen.emplace(FoldNoCase(line.name, codePage_), true).second) {
-            names.push_back(line.name);
+        if (line.kind == Kind::kSection && seen.emplace(FoldNoCase(Name(line), codePage_), true).second) {
+            names.emplace_back(Name(line));
         }
     }
     return names;
@@ -93,17 +134,23 @@ std::vector<std::string> IniText::KeyNames(std::string_view section) const {
     std::unordered_map<std::string, bool> seen;
     for (const auto& line : lines_) {
         if (line.kind == Kind::kKey && InSection(line, section) &&
-            seen.emplace(FoldNoCase(line.name, codePage_), true).second) {
-            names.push_back(line.name);
+            seen.emplace(FoldNoCase(Name(line), codePage_), true).second) {
+            names.emplace_back(Name(line));
         }
     }
     return names;
 }
 
 std::optional<std::string> IniText::Value(std::string_view section, std::string_view key) const {
-    auto found = keyIndex_.find(IndexKey(section, Trim(key)));
-    if (found == keyIndex_.end()) return std::nullopt;
-    return Unquoted(lines_[found->second].value);
+    auto value = ValueView(section, key);
+    if (!value) return std::nullopt;
+    return std::string(*value);
+}
+
+std::optional<std::string_view> IniText::ValueView(std::string_view section, std::string_view key) const {
+    size_t line = FindKeyLine(section, Trim(key));
+    if (line == kNone) return std::nullopt;
+    return Unquoted(ValueText(lines_[line]));
 }
 
 std::vector<IniText::KeyLine> IniText::KeyLines() const {
@@ -111,7 +158,8 @@ std::vector<IniText::KeyLine> IniText::KeyLines() const {
     for (size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
         if (line.kind == Kind::kKey) {
-            keys.push_back({lines_[line.section].name, line.name, line.value, static_cast<int>(i + 1)});
+            keys.push_back({std::string(Name(lines_[line.section])), std::string(Name(line)), std::string(ValueText(line)),
+                            static_cast<int>(i + 1)});
         }
     }
     return keys;
@@ -140,7 +188,9 @@ std::string IniText::FirstMalformedLine() const {
 std::vector<std::pair<std::string, std::string>> IniText::Entries(std::string_view section) const {
     std::vector<std::pair<std::string, std::string>> entries;
     for (const auto& line : lines_) {
-        if (line.kind == Kind::kKey && InSection(line, section)) entries.emplace_back(line.name, Unquoted(line.value));
+        if (line.kind == Kind::kKey && InSection(line, section)) {
+            entries.emplace_back(Name(line), Unquoted(ValueText(line)));
+        }
     }
     return entries;
 }
@@ -150,12 +200,12 @@ void IniText::SetValue(std::string_view section, std::string_view key, std::stri
     section = Trim(section);
     size_t header = kNone;
     for (const Line& line : lines_) {
-        if (line.kind == Kind::kKey && InSection(line, section) && SameName(line.name, key)) {
+        if (line.kind == Kind::kKey && InSection(line, section) && SameName(Name(line), key)) {
             // Keep the key as it is spelt in the file; only the value changes.
-            Splice(line.begin, line.end, line.name + "=" + std::string(value));
+            Splice(line.begin, line.end, std::string(Name(line)) + "=" + std::string(value));
             return;
         }
-        if (header == kNone && line.kind == Kind::kSection && SameName(line.name, section)) {
+        if (header == kNone && line.kind == Kind::kSection && SameName(Name(line), section)) {
             header = static_cast<size_t>(&line - lines_.data());
         }
     }
@@ -179,7 +229,7 @@ void IniText::DeleteKey(std::string_view section, std::string_view key) {
     key = Trim(key);
     for (size_t i = lines_.size(); i-- > 0;) {
         const Line& line = lines_[i];
-        if (line.kind == Kind::kKey && InSection(line, section) && SameName(line.name, key)) {
+        if (line.kind == Kind::kKey && InSection(line, section) && SameName(Name(line), key)) {
             Splice(line.begin, line.next, "");
         }
     }
@@ -189,7 +239,7 @@ void IniText::DeleteSection(std::string_view section) {
     section = Trim(section);
     for (size_t i = lines_.size(); i-- > 0;) {
         const Line& line = lines_[i];
-        if (line.kind != Kind::kSection || !SameName(line.name, section)) continue;
+        if (line.kind != Kind::kSection || !SameName(Name(line), section)) continue;
         Splice(line.begin, SectionEnd(i), "");
     }
 }
@@ -197,8 +247,10 @@ void IniText::DeleteSection(std::string_view section) {
 std::vector<std::string> IniText::SectionLines(std::string_view section) const {
     std::vector<std::string> lines;
     for (const auto& line : lines_) {
-        if (line.kind == Kind::kKey && InSection(line, section)) lines.push_back(line.name + "=" + line.value);
-        if (line.kind == Kind::kText && InSection(line, section)) lines.push_back(line.name);
+        if (line.kind == Kind::kKey && InSection(line, section)) {
+            lines.push_back(std::string(Name(line)) + "=" + std::string(ValueText(line)));
+        }
+        if (line.kind == Kind::kText && InSection(line, section)) lines.emplace_back(Name(line));
     }
     return lines;
 }
@@ -209,7 +261,7 @@ void IniText::ReplaceSection(std::string_view section, const std::vector<std::st
     for (const std::string& line : lines) body += line + lineEnd_;
     size_t first = kNone;
     for (size_t i = 0; i < lines_.size() && first == kNone; ++i) {
-        if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) first = i;
+        if (lines_[i].kind == Kind::kSection && SameName(Name(lines_[i]), section)) first = i;
     }
     if (first == kNone) {
         Splice(text_.size(), text_.size(), EndOfText() + "[" + std::string(section) + "]" + lineEnd_ + body);
@@ -217,7 +269,7 @@ void IniText::ReplaceSection(std::string_view section, const std::vector<std::st
     }
     // Later sections of the same name go, so that only the new lines answer.
     for (size_t i = lines_.size(); i-- > first + 1;) {
-        if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) {
+        if (lines_[i].kind == Kind::kSection && SameName(Name(lines_[i]), section)) {
             Splice(lines_[i].begin, SectionEnd(i), "");
         }
     }

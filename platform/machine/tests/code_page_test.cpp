@@ -8,12 +8,13 @@ namespace {
 
 using vpr::machine::CompareNoCase;
 using vpr::machine::FoldNoCase;
+using vpr::machine::HashNoCase;
 using vpr::machine::SameNoCase;
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
-// The one comparison of names: its order, and folded texts as map keys that
-// agree with it, in each code page.
+// The one comparison of names: its order, and folded texts and hashes as map
+// keys that agree with it, in each code page.
 TEST(CompareNoCase, OrdersNamesAndAgreesWithFoldedKeys) {
     struct Case {
         unsigned codePage;
@@ -38,6 +39,7 @@ TEST(CompareNoCase, OrdersNamesAndAgreesWithFoldedKeys) {
         EXPECT_EQ(Sign(CompareNoCase(c.b, c.a, c.codePage)), -c.sign);
         EXPECT_EQ(SameNoCase(c.a, c.b, c.codePage), c.sign == 0);
         EXPECT_EQ(FoldNoCase(c.a, c.codePage) == FoldNoCase(c.b, c.codePage), c.sign == 0);
+        EXPECT_EQ(HashNoCase(c.a, c.codePage) == HashNoCase(c.b, c.codePage), c.sign == 0);
     }
 }
 

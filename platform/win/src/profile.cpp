@@ -124,12 +124,16 @@ public:
     // for this machine and the copy is watched with nothing reported since.
     ParsedText Unchanged(std::string_view fileName, unsigned long generation) {
         std::lock_guard lock(mutex_);
-        auto name = names_.find(fileName);
-        if (name == names_.end() || name->second.generation != generation) return nullptr;
-        auto it = files_.find(name->second.host);
-        if (it == files_.end()) return nullptr;
-        const Copy& copy = it->second;
-        if (!copy.watched || copy.codePage != name->second.codePage) return nullptr;
+        auto it = names_.find(fileName);
+        if (it == names_.end() || it->second.generation != generation) return nullptr;
+        Name& name = it->second;
+        if (name.copy == nullptr) {
+            auto file = files_.find(name.host);
+            if (file == files_.end()) return nullptr;
+            name.copy = &file->second;
+        }
+        const Copy& copy = *name.copy;
+        if (!copy.watched || copy.codePage != name.codePage) return nullptr;
         if (vpr::win::FileChangeCounter::Instance().Count() != copy.moment) return nullptr;
         return copy.text;
     }
@@ -183,7 +187,7 @@ public:
         std::lock_guard lock(mutex_);
         auto it = names_.find(name);
         if (it == names_.end()) it = names_.emplace(std::string(name), Name{}).first;
-        it->second = Name{generation, codePage, host};
+        it->second = Name{generation, codePage, host, nullptr};
     }
     void ForgetName(std::string_view name) {
         std::lock_guard lock(mutex_);
@@ -206,6 +210,7 @@ private:
         unsigned long generation = 0;  // of the machine the path was resolved on
         unsigned codePage = 65001;
         std::string host;
+        Copy* copy = nullptr;  // the host's entry once there is one; entries are never removed
     };
     // Looks names up by a string_view without making a string.
     struct NameHash {
@@ -213,7 +218,7 @@ private:
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
     std::mutex mutex_;
-    std::unordered_map<std::string, Copy> files_;                           // GUARDED_BY(mutex_): by host path
+    std::unordered_map<std::string, Copy> files_;                           // GUARDED_BY(mutex_): by host path; never shrinks
     std::unordered_map<std::string, Name, NameHash, std::equal_to<>> names_;  // GUARDED_BY(mutex_): by given name
 };
 
@@ -384,7 +389,7 @@ DWORD CopyWholeEntries(const std::vector<std::string>& entries, LPSTR out, DWORD
 }
 
 // Copies a string; one that does not fit is cut to nSize - 1 characters.
-DWORD CopyString(const std::string& value, LPSTR out, DWORD nSize) {
+DWORD CopyString(std::string_view value, LPSTR out, DWORD nSize) {
     size_t n = value.size() < nSize ? value.size() : nSize - 1;
     std::memcpy(out, value.data(), n);
     out[n] = '\0';
@@ -392,7 +397,7 @@ DWORD CopyString(const std::string& value, LPSTR out, DWORD nSize) {
 }
 
 // The integer reading of a profile value (see profile.h).
-UINT ParseProfileInt(const std::string& value) {
+UINT ParseProfileInt(std::string_view value) {
     size_t i = 0;
     while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
     bool negative = false;
@@ -433,7 +438,7 @@ extern "C" DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyN
         count = CopyList(ini.SectionNames(), lpReturnedString, nSize);
     } else if (lpKeyName == nullptr) {
         count = CopyList(ini.KeyNames(lpAppName), lpReturnedString, nSize);
-    } else if (auto value = ini.Value(lpAppName, lpKeyName)) {
+    } else if (auto value = ini.ValueView(lpAppName, lpKeyName)) {
         count = CopyString(*value, lpReturnedString, nSize);
     } else {
         // The default loses its trailing blanks.
@@ -474,7 +479,7 @@ extern "C" UINT WINAPI GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName,
                                              LPCSTR lpFileName) {
     ParsedText text = lpAppName != nullptr && lpKeyName != nullptr ? ReadProfile(lpFileName) : nullptr;
     if (!text) return static_cast<UINT>(nDefault);
-    auto value = text->Value(lpAppName, lpKeyName);
+    auto value = text->ValueView(lpAppName, lpKeyName);
     return value ? ParseProfileInt(*value) : static_cast<UINT>(nDefault);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -30,5 +31,8 @@ inline bool SameNoCase(std::string_view a, std::string_view b, unsigned codePage
 // same by SameNoCase exactly when their folded texts are equal, so a folded
 // text serves as a key of a map.
 std::string FoldNoCase(std::string_view text, unsigned codePage);
+// A hash of the folded text, made without making it: texts that are the
+// same by SameNoCase hash alike. `seed` chains texts into one hash.
+uint64_t HashNoCase(std::string_view text, unsigned codePage, uint64_t seed = 14695981039346656037ull);
 
 }  // namespace vpr::machine

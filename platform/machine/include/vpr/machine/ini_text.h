@@ -5,13 +5,15 @@
 // not count, ';' starts a comment, and a line without '=' inside a section is
 // no key. Edits change only the lines they concern; every other byte of the
 // text stays as it was, and new lines end in CR LF unless told otherwise.
-// Looking a key up costs one look in an index made when the text is parsed.
+// Looking a key up costs one look in an index made when the text is parsed,
+// and copies nothing: lines keep the places of their names and values in the
+// text, not copies of them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -50,6 +52,8 @@ public:
     // The value of the first matching key: blanks trimmed, and one pair of
     // matching single or double quotes around it removed.
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+    // The same value seen in place: valid while the text is unchanged.
+    std::optional<std::string_view> ValueView(std::string_view section, std::string_view key) const;
     // Every key line of a section in file order, repeated keys included (a
     // list such as WININIT.INI's [rename]), values read as Value reads them.
     std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
@@ -71,21 +75,36 @@ public:
 
 private:
     enum class Kind { kOther, kSection, kKey, kText };  // kText: a line without '=' in a section
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+    // Where a part of the text lies: [begin, end).
+    struct Span {
+        size_t begin = 0;
+        size_t end = 0;
+    };
     struct Line {
         size_t begin = 0;  // first byte of the line
         size_t end = 0;    // end of the line's text, before its line end
         size_t next = 0;   // first byte of the next line
         Kind kind = Kind::kOther;
-        std::string name;   // section or key name, or the text of a kText line, trimmed
-        std::string value;  // key value, trimmed
+        Span name;          // section or key name, or the text of a kText line, trimmed
+        Span value;         // key value, trimmed
         size_t section = 0; // index of the section header this line is under (npos: none)
     };
-    static constexpr size_t kNone = static_cast<size_t>(-1);
+    // One place of the key index: the hash of a section and key name and the
+    // first key line of that name (kNone: free).
+    struct Slot {
+        uint64_t hash = 0;
+        size_t line = kNone;
+    };
 
     void Parse();
+    void BuildIndex(size_t keys);
     bool SameName(std::string_view a, std::string_view b) const;
-    // The index key of a section and key name: both folded, NUL between.
-    std::string IndexKey(std::string_view section, std::string_view key) const;
+    uint64_t IndexHash(std::string_view section, std::string_view key) const;
+    size_t FindKeyLine(std::string_view section, std::string_view key) const;  // kNone when there is none
+    std::string_view At(Span span) const { return std::string_view(text_).substr(span.begin, span.end - span.begin); }
+    std::string_view Name(const Line& line) const { return At(line.name); }
+    std::string_view ValueText(const Line& line) const { return At(line.value); }
     bool InSection(const Line& line, std::string_view section) const;
     std::string_view Body(const Line& line) const;  // the line without its line end
     size_t SectionEnd(size_t header) const;          // first byte after the section's last line
@@ -97,7 +116,7 @@ private:
     unsigned codePage_;
     std::string lineEnd_ = "\r\n";
     std::vector<Line> lines_;
-    std::unordered_map<std::string, size_t> keyIndex_;  // IndexKey -> the first key line of that name
+    std::vector<Slot> index_;  // open addressing, a power of two in size, at most half full
 };
 
 }  // namespace vpr::machine
