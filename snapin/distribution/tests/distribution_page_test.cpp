@@ -94,7 +94,9 @@ TEST_F(HeldReaderTest, UpTo1024BytesAreReadAtOnceAndMoreOnTheWorkerBehindTheWait
         EXPECT_NE(lastCaller_(), GetCurrentThreadId());
         HWND wait = WaitDialog();
         EXPECT_NE(wait, nullptr);
-        if (wait) EXPECT_EQ(Text(wait, IDC_READING_TEXT), "Loading Application Files...");
+        if (wait) {
+            EXPECT_EQ(Text(wait, IDC_READING_TEXT), "Loading Application Files...");
+        }
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_APP_FILES_LIST)));
         // OK does not close the sheet while the page reads.
         ui::Click(sheet, IDOK);
