@@ -3,6 +3,7 @@
 // view asks and keeps each folder's view state.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "shell_host_state.h"
 #include "vpr/locale/locale.h"
@@ -18,6 +19,7 @@ constexpr const char* kCabinetClass = "CabinetWClass";
 constexpr int kToolbarId = 0xA001;  // FCIDM_TOOLBAR's place
 constexpr int kStatusId = 0xA002;
 constexpr int kTreeId = 0xA003;
+constexpr UINT kTreeBrowse = WM_APP + 10;  // lParam: the tree item's index
 
 LPCITEMIDLIST AsList(const IdListBytes& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
 
@@ -67,8 +69,10 @@ public:
         status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 380, 600, 20, window_,
                                   reinterpret_cast<HMENU>(kStatusId), nullptr, nullptr);
         if (explore_) {
-            tree_ = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 24, 180, 356, window_,
-                                    reinterpret_cast<HMENU>(kTreeId), nullptr, nullptr);
+            tree_ = CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                                    0, 24, 180, 356, window_, reinterpret_cast<HMENU>(kTreeId), nullptr, nullptr);
+            treeIcons_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4);
+            SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(treeIcons_));
         }
         ownMenu_ = CreateMenu();
         HMENU file = CreatePopupMenu();
@@ -158,13 +162,15 @@ public:
         view_->UIActivate(SVUIA_ACTIVATE_FOCUS);
         std::string name = DisplayName(state_, location_);
         SetWindowTextA(window_, name.c_str());
-        FillTree();
+        if (!SelectInTree()) FillTree();
         return true;
     }
 
-    // Shows the folder again (a notification for it, or Refresh).
+    // Shows the folder again (a notification for it, or Refresh); the tree
+    // pane asks its folders again.
     void Refresh() {
         if (view_) view_->Refresh();
+        FillTree();
     }
 
     void Close() {
@@ -182,6 +188,8 @@ public:
         }
         if (folder_) folder_->Release();
         folder_ = nullptr;
+        if (treeIcons_) ImageList_Destroy(treeIcons_);
+        treeIcons_ = nullptr;
         window_ = nullptr;
         auto& list = state_.browsers;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -314,30 +322,187 @@ private:
         return r;
     }
 
-    // The tree pane shows the way from the desktop to the folder.
+    // The tree pane: the desktop and its folders, each level enumerated when
+    // it is expanded; the way to the folder shown expanded, its end selected.
     void FillTree() {
         if (!tree_) return;
+        filling_ = true;
         SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-        HTREEITEM parent = TVI_ROOT;
-        auto items = vpr::com::IdListItems(AsList(location_));
-        for (size_t i = 0; i <= items.size(); ++i) {
-            IdListBytes prefix;
-            if (i < items.size()) {
-                size_t cut = reinterpret_cast<const uint8_t*>(items[i]) - location_.data();
-                prefix.assign(location_.begin(), location_.begin() + cut);
-            } else {
-                prefix.assign(location_.begin(), location_.end() - 2);
+        treeLists_.clear();
+        treeFilled_.clear();
+        if (treeIcons_) ImageList_RemoveAll(treeIcons_);
+        IdListBytes desktop{0, 0};
+        HTREEITEM node = AddTreeItem(TVI_ROOT, desktop, DisplayName(state_, desktop));
+        while (node) {
+            size_t index = TreeIndex(node);
+            AddTreeChildren(node);
+            SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+            if (treeLists_[index] == location_) break;
+            HTREEITEM next = nullptr;
+            for (HTREEITEM child = TreeChild(node); child && !next; child = TreeNext(child)) {
+                const IdListBytes& list = treeLists_[TreeIndex(child)];
+                bool leads = list.size() <= location_.size() && std::equal(list.begin(), list.end() - 2, location_.begin());
+                if (leads) next = child;
             }
-            prefix.push_back(0);
-            prefix.push_back(0);
-            std::string name = DisplayName(state_, prefix);
-            TVINSERTSTRUCTA insert{};
-            insert.hParent = parent;
-            insert.hInsertAfter = TVI_LAST;
-            insert.item.mask = TVIF_TEXT;
-            insert.item.pszText = name.data();
-            parent = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+            if (!next) break;
+            node = next;
         }
+        SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+        filling_ = false;
+    }
+
+    // Selects the folder shown where the tree already holds it (and asks it
+    // for its sub-folders); false when it is not there.
+    bool SelectInTree() {
+        if (!tree_) return true;
+        std::function<HTREEITEM(HTREEITEM)> find = [&](HTREEITEM node) -> HTREEITEM {
+            for (; node; node = TreeNext(node)) {
+                size_t index = TreeIndex(node);
+                if (index < treeLists_.size() && treeLists_[index] == location_) return node;
+                if (HTREEITEM inside = find(TreeChild(node))) return inside;
+            }
+            return nullptr;
+        };
+        HTREEITEM node = find(reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+        if (!node) return false;
+        filling_ = true;
+        AddTreeChildren(node);
+        SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+        SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+        filling_ = false;
+        return true;
+    }
+
+    HTREEITEM TreeChild(HTREEITEM node) const {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node)));
+    }
+    HTREEITEM TreeNext(HTREEITEM node) const {
+        return reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(node)));
+    }
+    size_t TreeIndex(HTREEITEM node) const {
+        TVITEMA item{};
+        item.mask = TVIF_PARAM;
+        item.hItem = node;
+        SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return static_cast<size_t>(item.lParam);
+    }
+
+    HTREEITEM AddTreeItem(HTREEITEM parent, const IdListBytes& list, std::string name) {
+        TVINSERTSTRUCTA insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        insert.item.pszText = name.data();
+        insert.item.lParam = static_cast<LPARAM>(treeLists_.size());
+        insert.item.cChildren = 1;
+        insert.item.iImage = insert.item.iSelectedImage = -1;
+        if (HICON icon = ItemIcon(state_, list)) {
+            insert.item.iImage = insert.item.iSelectedImage = ImageList_AddIcon(treeIcons_, icon);
+            DestroyIcon(icon);
+        }
+        treeLists_.push_back(list);
+        treeFilled_.push_back(false);
+        return reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    }
+
+    // The sub-folders of a node, asked of its folder once.
+    void AddTreeChildren(HTREEITEM node) {
+        size_t index = TreeIndex(node);
+        if (index >= treeFilled_.size() || treeFilled_[index]) return;
+        treeFilled_[index] = true;
+        IdListBytes list = treeLists_[index];
+        IShellFolder* folder = nullptr;
+        if (FAILED(BindFolder(state_, list, &folder))) return;
+        IEnumIDList* items = nullptr;
+        if (SUCCEEDED(folder->EnumObjects(window_, SHCONTF_FOLDERS, &items)) && items) {
+            LPITEMIDLIST child = nullptr;
+            ULONG fetched = 0;
+            while (items->Next(1, &child, &fetched) == S_OK && fetched == 1) {
+                LPCITEMIDLIST children[1] = {child};
+                ULONG attributes = SFGAO_FOLDER;
+                if (SUCCEEDED(folder->GetAttributesOf(1, children, &attributes)) && (attributes & SFGAO_FOLDER)) {
+                    STRRET name{};
+                    folder->GetDisplayNameOf(child, SHGDN_INFOLDER, &name);
+                    std::string text = TakeStrRet(&name, child);
+                    AddTreeItem(node, AbsoluteItemList(list, child), text);
+                }
+                CoTaskMemFree(child);
+            }
+            items->Release();
+        }
+        folder->Release();
+    }
+
+public:
+    // What a person does in the tree pane.
+    LRESULT OnTreeNotify(NMHDR* header) {
+        auto* change = reinterpret_cast<NMTREEVIEWA*>(header);
+        auto* edit = reinterpret_cast<NMTVDISPINFOA*>(header);
+        switch (header->code) {
+        case TVN_ITEMEXPANDINGA:
+            if (change->action & TVE_EXPAND) AddTreeChildren(change->itemNew.hItem);
+            return FALSE;
+        case TVN_SELCHANGEDA:
+            // Browsing fills the tree again: not while it tells of the change.
+            if (!filling_) PostMessageA(window_, kTreeBrowse, 0, change->itemNew.lParam);
+            return 0;
+        case NM_RCLICK: OnTreeMenu(); return 0;
+        case TVN_BEGINLABELEDITA: {
+            size_t index = static_cast<size_t>(edit->item.lParam);
+            return index >= treeLists_.size() || !(ItemAttributes(state_, treeLists_[index], SFGAO_CANRENAME) & SFGAO_CANRENAME);
+        }
+        case TVN_ENDLABELEDITA: return OnTreeRenamed(edit->item);
+        case TVN_KEYDOWN:
+            if (reinterpret_cast<NMTVKEYDOWN*>(header)->wVKey == VK_DELETE) OnTreeDelete();
+            return 0;
+        default: return 0;
+        }
+    }
+
+    void BrowseTreeItem(size_t index) {
+        if (index >= treeLists_.size()) return;
+        IdListBytes list = treeLists_[index];
+        std::string error;
+        if (list != location_) Navigate(AsList(list), SBSP_ABSOLUTE, &error);
+    }
+
+private:
+    void OnTreeMenu() {
+        auto node = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+        if (!node) return;
+        IdListBytes list = treeLists_[TreeIndex(node)];
+        RECT area{};
+        *reinterpret_cast<HTREEITEM*>(&area) = node;
+        SendMessageA(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&area));
+        POINT at{area.left, area.bottom};
+        ClientToScreen(tree_, &at);
+        HWND tree = tree_;
+        ShowItemMenu(state_, list, tree_, at, this, true,
+                     [tree, node] { SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(node)); });
+    }
+
+    LRESULT OnTreeRenamed(const TVITEMA& item) {
+        size_t index = static_cast<size_t>(item.lParam);
+        if (!item.pszText || index >= treeLists_.size()) return FALSE;
+        IdListBytes renamed;
+        std::string error;
+        if (!RenameItem(state_, treeLists_[index], item.pszText, tree_, &renamed, &error)) return FALSE;
+        // The item shows the name its folder now gives it.
+        treeLists_[index] = renamed;
+        std::string name = DisplayName(state_, renamed);
+        TVITEMA update{};
+        update.mask = TVIF_TEXT;
+        update.hItem = item.hItem;
+        update.pszText = name.data();
+        SendMessageA(tree_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&update));
+        return FALSE;
+    }
+
+    void OnTreeDelete() {
+        auto node = reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        if (!node) return;
+        std::string error;
+        DeleteItem(state_, treeLists_[TreeIndex(node)], tree_, &error);
     }
 
     static BOOL CALLBACK AddPage(HPROPSHEETPAGE page, LPARAM param) {
@@ -367,6 +532,10 @@ private:
     HWND tree_ = nullptr;
     HWND viewWindow_ = nullptr;
     HMENU ownMenu_ = nullptr;
+    HIMAGELIST treeIcons_ = nullptr;
+    std::vector<IdListBytes> treeLists_;  // the absolute list of each tree item (its lParam)
+    std::vector<bool> treeFilled_;        // its sub-folders were asked for
+    bool filling_ = false;
     IdListBytes location_{0, 0};
     IShellFolder* folder_ = nullptr;
     IShellView* view_ = nullptr;
@@ -380,6 +549,12 @@ LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (!browser) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_COMMAND: return browser->OnCommand(wParam, lParam);
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(lParam)->hwndFrom == browser->Tree()) {
+            return browser->OnTreeNotify(reinterpret_cast<NMHDR*>(lParam));
+        }
+        return 0;
+    case kTreeBrowse: browser->BrowseTreeItem(static_cast<size_t>(lParam)); return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <condition_variable>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <iostream>
 #include <mutex>
 #include <streambuf>
@@ -138,6 +140,7 @@ public:
         Add("browse", [this](const Line& line) { Browse(line.Rest(), false); });
         Add("explore", [this](const Line& line) { Browse(line.Rest(), true); });
         Add("list", [this](const Line&) { List(); });
+        Add("tree", [this](const Line&) { Tree(); });
         Add("select", [this](const Line& line) { Select(line); });
         Add("open", [this](const Line& line) { Open(line.Rest()); });
         Add("menu", [this](const Line& line) { Menu(line); });
@@ -201,6 +204,75 @@ private:
         return -1;
     }
 
+    // An item a person sees: a row of the shown list, or a folder of the
+    // active browser's tree pane (as far as it is expanded).
+    struct Shown {
+        HWND control = nullptr;
+        LPARAM item = 0;
+        std::string text;
+        int depth = 0;
+        bool selected = false;
+        std::string path;  // of a tree item: names from the desktop joined by "\"
+    };
+
+    std::vector<Shown> TreeItems() {
+        std::vector<Shown> out;
+        Browser* browser = Active();
+        HWND tree = browser ? browser->Tree() : nullptr;
+        if (!tree) return out;
+        std::function<void(HTREEITEM, int, const std::string&)> walk = [&](HTREEITEM node, int depth, const std::string& above) {
+            for (; node; node = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(node)))) {
+                char text[260] = {};
+                TVITEMA item{};
+                item.mask = TVIF_TEXT | TVIF_STATE;
+                item.hItem = node;
+                item.pszText = text;
+                item.cchTextMax = sizeof(text);
+                item.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
+                SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+                // The desktop begins every path without being named in it.
+                std::string path = depth == 0 ? "" : above.empty() ? text : above + "\\" + text;
+                out.push_back({tree, reinterpret_cast<LPARAM>(node), text, depth, (item.state & TVIS_SELECTED) != 0, path});
+                if (item.state & TVIS_EXPANDED) {
+                    walk(reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node))),
+                         depth + 1, path);
+                }
+            }
+        };
+        walk(reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, "");
+        return out;
+    }
+
+    std::vector<Shown> ShownItems() {
+        std::vector<Shown> out;
+        HWND list = Items();
+        int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+        for (int i = 0; i < count; ++i) out.push_back({list, i, RowText(list, i)});
+        for (const Shown& node : TreeItems()) out.push_back(node);
+        return out;
+    }
+
+    static bool Names(const Shown& shown, const std::string& name) {
+        return KMLstricmp(shown.text.c_str(), name.c_str()) == 0 ||
+               (!shown.path.empty() && KMLstricmp(shown.path.c_str(), name.c_str()) == 0);
+    }
+
+    // The item with this name: the list's first, then the tree pane's, which
+    // also answers to its path from the desktop ("Test Folder\Alpha").
+    std::optional<Shown> Find(const std::string& name) {
+        for (const Shown& shown : ShownItems()) {
+            if (Names(shown, name)) return shown;
+        }
+        session_.Error("no item \"" + name + "\"");
+        return std::nullopt;
+    }
+
+    static bool IsTree(HWND control) {
+        char name[32] = {};
+        GetClassNameA(control, name, sizeof(name));
+        return KMLstricmp(name, WC_TREEVIEWA) == 0;
+    }
+
     static std::string RowText(HWND list, int row) {
         char text[260] = {};
         LVITEMA item{};
@@ -244,31 +316,46 @@ private:
 
     void Select(const Line& line) {
         for (size_t i = 1; i < line.words.size(); ++i) {
-            int row = Row(line.words[i]);
-            if (row < 0) return;
-            ui::ClickItem(Items(), row, i > 1 ? MK_CONTROL : 0);
+            auto shown = Find(line.words[i]);
+            if (!shown) return;
+            ui::ClickItem(shown->control, shown->item, i > 1 ? MK_CONTROL : 0);
         }
         out_ << "selected\n";
     }
 
+    // A double click on a row; in the tree pane a click browses.
     void Open(const std::string& name) {
-        int row = Row(name);
-        if (row < 0) return;
-        ui::DoubleClickItem(Items(), row);
+        auto shown = Find(name);
+        if (!shown) return;
+        if (IsTree(shown->control)) {
+            ui::ClickItem(shown->control, shown->item);
+        } else {
+            ui::DoubleClickItem(shown->control, shown->item);
+        }
+        host_.Pump();
         out_ << "opened " << name << "\n";
+    }
+
+    // The tree pane of the active browser, as far as it is expanded.
+    void Tree() {
+        host_.Pump();
+        if (!Active() || !Active()->Tree()) return session_.Error("no browser with a tree pane is open");
+        for (const Shown& node : TreeItems()) {
+            out_ << (node.selected ? " *" : "  ") << std::string(2 * node.depth, ' ') << node.text << "\n";
+        }
     }
 
     // Right-clicks an item and chooses TEXT from the menu it shows.
     void Menu(const Line& line) {
-        int row = -1;
+        Shown shown;
         std::string text;
-        if (!ItemAndText(line.Rest(1), &row, &text)) return session_.Error("menu NAME TEXT: no such item");
+        if (!ItemAndText(line.Rest(1), &shown, &text)) return session_.Error("menu NAME TEXT: no such item");
         auto chosen = std::make_shared<UINT>(0);
         session_.Driver().OnPopupMenu([this, text, chosen](const vpr::user::PopupMenu& menu) {
             *chosen = ChooseByText(host_, menu, text);
             return *chosen;
         });
-        ui::RightClickItem(Items(), row);
+        ui::RightClickItem(shown.control, shown.item);
         host_.Pump();
         if (!*chosen) return session_.Error("no menu item \"" + text + "\"");
         out_ << "chose " << text << "\n";
@@ -302,27 +389,25 @@ private:
     }
 
     void Rename(const Line& line) {
-        int row = -1;
+        Shown shown;
         std::string name;
-        if (!ItemAndText(line.Rest(1), &row, &name)) return session_.Error("rename NAME NEW: no such item");
-        std::string old = RowText(Items(), row);
-        if (ui::EditItemLabel(Items(), row, name)) out_ << "renamed " << old << "\n";
+        if (!ItemAndText(line.Rest(1), &shown, &name)) return session_.Error("rename NAME NEW: no such item");
+        if (ui::EditItemLabel(shown.control, shown.item, name)) out_ << "renamed " << shown.text << "\n";
         host_.Pump();
     }
 
     // "NAME TEXT" where the name may hold spaces: the longest name of a
     // shown item that begins the line, then the text.
-    bool ItemAndText(const std::string& rest, int* row, std::string* text) {
-        HWND list = Items();
-        int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+    bool ItemAndText(const std::string& rest, Shown* shown, std::string* text) {
         size_t best = 0;
-        for (int i = 0; i < count; ++i) {
-            std::string name = RowText(list, i);
-            bool begins = rest.size() > name.size() + 1 && rest[name.size()] == ' ' &&
-                          KMLstricmp(rest.substr(0, name.size()).c_str(), name.c_str()) == 0;
-            if (begins && name.size() > best) {
-                best = name.size();
-                *row = i;
+        for (const Shown& candidate : ShownItems()) {
+            for (const std::string& name : {candidate.text, candidate.path}) {
+                bool begins = !name.empty() && rest.size() > name.size() + 1 && rest[name.size()] == ' ' &&
+                              KMLstricmp(rest.substr(0, name.size()).c_str(), name.c_str()) == 0;
+                if (begins && name.size() > best) {
+                    best = name.size();
+                    *shown = candidate;
+                }
             }
         }
         if (!best) return false;
@@ -509,8 +594,8 @@ private:
     // act on the sheet, as after `window` (a sheet the shell shows while it
     // waits, or the window of its own that the item opens).
     void Properties(const std::string& name) {
-        int row = Row(name);
-        if (row < 0) return;
+        auto shown = Find(name);
+        if (!shown) return;
         auto acted = std::make_shared<bool>(false);
         auto chosen = std::make_shared<UINT>(0);
         std::vector<HWND> before = TopWindows();
@@ -523,7 +608,7 @@ private:
             *chosen = ChooseByText(host_, menu, "Properties");
             return *chosen;
         });
-        ui::RightClickItem(Items(), row);
+        ui::RightClickItem(shown->control, shown->item);
         host_.Pump();
         if (!*chosen) return session_.Error(name + " has no Properties");
         if (*acted) return;
@@ -537,16 +622,13 @@ private:
 
     // The lines that follow act on the visible window with this caption (a
     // sheet or dialog that stays open beside the shell) until it closes.
+    // Windows are the shell's process's own: one not open now is not coming.
     void Window(const std::string& caption) {
+        host_.Pump();
         HWND found = nullptr;
-        host_.PumpUntil(
-            [&] {
-                for (HWND window : TopWindows()) {
-                    if (WindowText(window) == caption) found = window;
-                }
-                return found != nullptr;
-            },
-            kWaitLimit);
+        for (HWND window : TopWindows()) {
+            if (WindowText(window) == caption) found = window;
+        }
         if (!found) return session_.Error("no window \"" + caption + "\"");
         out_ << "window " << caption << "\n";
         session_.ActOnDialog(found);

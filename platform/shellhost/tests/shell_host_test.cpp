@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "shellapi.h"
 #include "vpr/com/guid.h"
+#include "vpr/com/ref_counted.h"
 #include "vpr/com/shell_link_file.h"
 #include "vpr/machine/machine.h"
 #include "vpr/shellhost/browser.h"
@@ -333,6 +335,170 @@ TEST(ShellScript, ThePersonUsesTheDesktopsOwnItems) {
     EXPECT_EQ(Journal(machine, "testext"),
               (std::vector<std::string>{std::string("sheet for ::") + kTestExtensionText, "page applied Changed shared",
                                         "dragged " + std::to_string(DROPEFFECT_LINK), "command 0 Alpha", "command 0 Alpha"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The tree pane: the name space's folders asked as they are expanded, their
+// menu from the name space (owner-drawn entries measured through
+// HandleMenuMsg, chosen by the text GetCommandString gives), a label edit
+// through SetNameOf, a window the item opens acted on beside the shell.
+TEST(ShellScript, ThePersonUsesTheTreePane) {
+    vpr::testing::TempMachine machine;
+    RegisterTestExtension();
+    std::istringstream in(
+        "explore Test Folder\n"
+        "tree\n"
+        "menu Test Folder\\Alpha Explore\n"
+        "rename Test Folder\\Alpha Gamma\n"
+        "menu Test Folder\\Alpha Properties\n"
+        "window Test Item Properties\n"
+        "set 211 Edited\n"
+        "ok\n"
+        "open Test Folder\\Beta\n"
+        "tree\n"
+        "window Nobody\n");
+    std::ostringstream out;
+    ShellHost host;
+    auto clock = std::make_shared<vpr::win::ManualClock>();
+    vpr::win::SetClock(clock);
+    EXPECT_EQ(RunShellScript(host, in, out, false), 1);
+    vpr::win::SetClock(nullptr);
+    EXPECT_EQ(out.str(),
+              "shell started\n"
+              "exploring Test Folder\n"
+              "status: 2 items\n"
+              "  Desktop\n"
+              " *  Test Folder\n"
+              "      Alpha\n"
+              "      Beta\n"
+              "chose Explore\n"
+              "renamed Alpha\n"
+              "chose Properties\n"
+              "window Test Item Properties\n"
+              "set 211\n"
+              "opened Test Folder\\Beta\n"
+              "  Desktop\n"
+              "    Test Folder\n"
+              "      Alpha\n"  // browsed into by the rename's first click
+              "        Alpha\n"
+              "        Beta\n"
+              " *    Beta\n"
+              "        Alpha\n"
+              "        Beta\n"
+              "error: no window \"Nobody\"\n");
+    std::vector<std::string> journal = Journal(machine, "testext");
+    EXPECT_NE(std::find(journal.begin(), journal.end(), "measured &Explore"), journal.end());
+    journal.erase(std::remove_if(journal.begin(), journal.end(), [](const std::string& e) { return e.rfind("measured", 0) == 0; }),
+                  journal.end());
+    EXPECT_EQ(journal, (std::vector<std::string>{"command 1 Alpha", "renamed Alpha to Gamma", "properties ok Edited"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A window's drop target that keeps the files of a CF_HDROP dropped on it.
+class FilesTarget final : public vpr::com::RefCounted<IDropTarget> {
+public:
+    void* Find(REFIID iid) override { return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget) ? this : nullptr; }
+    STDMETHODIMP DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect &= DROPEFFECT_COPY;
+        return S_OK;
+    }
+    STDMETHODIMP DragOver(DWORD, POINTL, DWORD* effect) override {
+        *effect &= DROPEFFECT_COPY;
+        return S_OK;
+    }
+    STDMETHODIMP DragLeave() override { return S_OK; }
+    STDMETHODIMP Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        *effect = DROPEFFECT_NONE;
+        if (FAILED(data->GetData(&format, &medium))) return S_OK;
+        auto drop = static_cast<HDROP>(medium.hGlobal);
+        for (UINT i = 0; i < DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0); ++i) {
+            char path[MAX_PATH] = {};
+            DragQueryFileA(drop, i, path, sizeof(path));
+            files.push_back(path);
+        }
+        ReleaseStgMedium(&medium);
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    std::vector<std::string> files;
+};
+
+int ListRow(HWND list, const std::string& text) {
+    for (int i = 0; i < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++i) {
+        char row[260] = {};
+        LVITEMA item{};
+        item.pszText = row;
+        item.cchTextMax = sizeof(row);
+        SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+        if (text == row) return i;
+    }
+    return -1;
+}
+
+// A desktop file dragged out as CF_HDROP; the name space's items in the
+// tree pane with the icons IExtractIconA points at (S_FALSE: the shell
+// reads the file), deleted with the Delete key through the verb "delete".
+TEST(ShellHost, FilesDraggedOutIconsAndTheDeleteVerb) {
+    vpr::testing::TempMachine machine;
+    RegisterTestExtension();
+    WriteDesktopFile("Notes.txt");
+    vpr::user::UiDriver driver;
+    ShellHost host;
+    std::string error;
+    ASSERT_TRUE(host.Start(&error)) << error;
+
+    HWND place = CreateWindowExA(0, "STATIC", "place", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    auto* target = new FilesTarget;
+    ASSERT_EQ(RegisterDragDrop(place, target), S_OK);
+    driver.OnDrag([&](const vpr::user::DragStart&) {
+        vpr::user::DropPlace drop;
+        drop.window = place;
+        drop.point = {5, 5};
+        return drop;
+    });
+    int row = ListRow(host.DesktopList(), "Notes.txt");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(vpr::user::ui::DragItem(host.DesktopList(), row));
+    EXPECT_EQ(target->files, std::vector<std::string>{"C:\\WINDOWS\\Desktop\\Notes.txt"});
+    RevokeDragDrop(place);
+    target->Release();
+    DestroyWindow(place);
+
+    auto list = host.ParsePath("Test Folder", &error);
+    ASSERT_TRUE(list) << error;
+    Browser* browser = host.Open(*list, true, &error);
+    ASSERT_NE(browser, nullptr) << error;
+    HWND tree = browser->Tree();
+    auto folder = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    auto beta = reinterpret_cast<HTREEITEM>(SendMessageA(
+        tree, TVM_GETNEXTITEM, TVGN_NEXT, SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(folder))));
+    ASSERT_NE(beta, nullptr);
+    char text[64] = {};
+    TVITEMA item{};
+    item.mask = TVIF_TEXT | TVIF_IMAGE;
+    item.hItem = beta;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, "Beta");
+    auto icons = reinterpret_cast<HIMAGELIST>(SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+    EXPECT_GE(item.iImage, 0);
+    EXPECT_LT(item.iImage, ImageList_GetImageCount(icons));
+
+    ASSERT_TRUE(vpr::user::ui::ClickItem(tree, reinterpret_cast<LPARAM>(beta)));
+    SetFocus(tree);
+    ASSERT_TRUE(vpr::user::ui::PressKey(browser->Window(), VK_DELETE));
+    host.Pump();
+    EXPECT_EQ(Journal(machine, "testext").back(), "delete Beta");
+    EXPECT_TRUE(driver.Failures().empty());
 }
 
 }  // namespace

@@ -542,9 +542,14 @@ public:
         *items = new Enumerator;
         return S_OK;
     }
-    STDMETHODIMP BindToObject(LPCITEMIDLIST, IBindCtx*, REFIID, LPVOID* object) override {
+    // Each item is a folder holding Alpha and Beta again.
+    STDMETHODIMP BindToObject(LPCITEMIDLIST list, IBindCtx*, REFIID iid, LPVOID* object) override {
         *object = nullptr;
-        return E_NOTIMPL;  // the items hold no folders
+        auto* folder = new Folder;
+        folder->location_ = vpr::com::ConcatIdLists(location_, vpr::com::CopyIdList(list));
+        HRESULT hr = folder->QueryInterface(iid, object);
+        folder->Release();
+        return hr;
     }
     STDMETHODIMP BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, LPVOID* object) override {
         *object = nullptr;
@@ -561,7 +566,7 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetAttributesOf(UINT, LPCITEMIDLIST*, ULONG* attributes) override {
-        *attributes &= SFGAO_CANLINK;
+        *attributes &= SFGAO_CANLINK | SFGAO_FOLDER | SFGAO_CANRENAME;
         return S_OK;
     }
     STDMETHODIMP GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* lists, REFIID iid, UINT*, LPVOID* object) override {
@@ -580,7 +585,13 @@ public:
         name->cStr[sizeof(name->cStr) - 1] = 0;
         return S_OK;
     }
-    STDMETHODIMP SetNameOf(HWND, LPCITEMIDLIST, LPCOLESTR, DWORD, LPITEMIDLIST*) override { return E_NOTIMPL; }
+    // Names stay; a rename is recorded.
+    STDMETHODIMP SetNameOf(HWND, LPCITEMIDLIST list, LPCOLESTR name, DWORD, LPITEMIDLIST* renamed) override {
+        std::string key = KeyOf(list);
+        Record("renamed " + key.substr(key.find('\t') + 1) + " to " + vpr::locale::FromWide(name));
+        if (renamed) *renamed = nullptr;
+        return S_OK;
+    }
 
 private:
     vpr::com::IdListBytes location_{0, 0};

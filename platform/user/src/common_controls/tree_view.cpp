@@ -596,7 +596,12 @@ LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         UINT flags = 0;
         HTREEITEM hit = HitTest(hwnd, *state, pt, &flags);
         if (msg == WM_RBUTTONDOWN) {
+            // The item under a right click is drop-highlighted while its
+            // parent answers (and shows its menu), so it knows which it is.
+            bool onItem = hit && (flags & TVHT_ONITEM);
+            if (onItem) SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(hit));
             SendNotify(hwnd, NM_RCLICK);
+            if (onItem && IsWindow(hwnd)) SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
             return 0;
         }
         if (hit && (flags & TVHT_ONITEMBUTTON) && (GetWindowLongA(hwnd, GWL_STYLE) & TVS_HASBUTTONS)) {
