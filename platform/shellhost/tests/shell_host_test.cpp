@@ -17,6 +17,7 @@
 #include "vpr/testing/temp_machine.h"
 #include "vpr/user/ui_driver.h"
 #include "vpr/win/clock.h"
+#include "vpr/win/path.h"
 
 using namespace vpr::shellhost;
 
@@ -449,6 +450,9 @@ int ListRow(HWND list, const std::string& text) {
 TEST(ShellHost, FilesDraggedOutIconsAndTheDeleteVerb) {
     vpr::testing::TempMachine machine;
     RegisterTestExtension();
+    // The desktop entry's icon: DefaultIcon, the module's first.
+    SetString(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kTestExtensionText + "\\DefaultIcon", nullptr,
+              vpr::win::WindowsPathFromHost(vpr::testing::BuildBinFolder() + "/TESTEXT.DLL") + ",0");
     WriteDesktopFile("Notes.txt");
     vpr::user::UiDriver driver;
     ShellHost host;
@@ -464,6 +468,11 @@ TEST(ShellHost, FilesDraggedOutIconsAndTheDeleteVerb) {
         drop.point = {5, 5};
         return drop;
     });
+    LVITEMA entry{};
+    entry.mask = LVIF_IMAGE;
+    entry.iItem = ListRow(host.DesktopList(), "Test Folder");
+    ASSERT_TRUE(SendMessageA(host.DesktopList(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&entry)));
+    EXPECT_GE(entry.iImage, 0);
     int row = ListRow(host.DesktopList(), "Notes.txt");
     ASSERT_GE(row, 0);
     ASSERT_TRUE(vpr::user::ui::DragItem(host.DesktopList(), row));

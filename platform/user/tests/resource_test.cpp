@@ -193,6 +193,17 @@ TEST(ResourceImageTest, IconFilesAndIconImagesFromBytes) {
     EXPECT_TRUE(DestroyIcon(icon));  // the caller's own
     EXPECT_EQ(ExtractIconA(nullptr, "C:\\TWO.ICO", 1), nullptr);
 
+    // A module gives the icons of its icon groups: by number (a negative
+    // index), by place, and their count.
+    char module[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(nullptr, module, sizeof(module)), 0u);
+    HICON fromModule = ExtractIconA(nullptr, module, static_cast<UINT>(-IDI_TWO_SIZES));
+    ASSERT_NE(fromModule, nullptr);
+    EXPECT_EQ(ReadIcon(fromModule, 3, 10).color, RGB(255, 0, 0));
+    EXPECT_TRUE(DestroyIcon(fromModule));
+    EXPECT_GE(reinterpret_cast<uintptr_t>(ExtractIconA(nullptr, module, static_cast<UINT>(-1))), 2u);
+    EXPECT_EQ(ExtractIconA(nullptr, module, 999), nullptr);
+
     // Cut files, files of another kind and missing ones hold no icon.
     write("C:\\CUT.ICO", std::vector<uint8_t>(file.begin(), file.end() - 1));
     write("C:\\TEXT.ICO", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'c', 'o', 'n'});

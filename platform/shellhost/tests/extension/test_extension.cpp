@@ -444,14 +444,9 @@ public:
         return S_OK;
     }
 
-    // The icon lies in the module's own file of icons (testext.ico beside it).
+    // The icon is the module's first; the shell reads it from the file.
     STDMETHODIMP GetIconLocation(UINT, LPSTR file, UINT size, int* index, UINT* flags) override {
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(g_module, path, sizeof(path));
-        std::string icon = path;
-        icon = icon.substr(0, icon.find_last_of('.')) + ".ICO";
-        std::strncpy(file, icon.c_str(), size - 1);
-        file[size - 1] = 0;
+        GetModuleFileNameA(g_module, file, size);
         *index = 0;
         *flags = GIL_PERINSTANCE;
         return S_OK;

@@ -1,5 +1,7 @@
 // Icons, cursors and bitmaps from module resources, and the standard ones.
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -10,9 +12,12 @@
 #include "module_resource.h"
 #include "paint.h"
 #include "vpr/user/controls.h"
+#include "vpr/locale/locale.h"
 #include "vpr/user/images.h"
 #include "vpr/win/error.h"
 #include "vpr/win/file.h"
+#include "vpr/win/path.h"
+#include "vpr/win/resource_format.h"
 #include "vpr/win/thread.h"
 #include "vpr/win/system.h"
 
@@ -175,10 +180,9 @@ HICON IconFromImage(const uint8_t* image, size_t size, int cx, int cy, bool shar
 // The icon of a group resource at the wanted size: the image of that size with
 // the most colours, else the nearest size, stretched. Group entries are 14
 // bytes after a 6-byte header (docs/resource_format.md).
-HICON IconFromGroup(HINSTANCE instance, LPCSTR name, int cx, int cy, bool shared) {
-    const uint8_t* group = nullptr;
-    size_t size = 0;
-    if (!FindResourceData(instance, name, RT_GROUP_ICON, &group, &size)) return nullptr;
+// An icon group's image nearest the size, its image found by its id.
+using IconImageFinder = std::function<bool(uint16_t id, const uint8_t** image, size_t* size)>;
+HICON IconFromGroupData(const uint8_t* group, size_t size, int cx, int cy, bool shared, const IconImageFinder& find) {
     size_t count = size >= 6 ? U16(group + 4) : 0;
     if (size < 6 || count == 0 || size < 6 + 14 * count) {
         SetLastError(ERROR_INVALID_DATA);
@@ -191,9 +195,62 @@ HICON IconFromGroup(HINSTANCE instance, LPCSTR name, int cx, int cy, bool shared
     uint16_t imageId = U16(group + 6 + 14 * best + 12);
     const uint8_t* image = nullptr;
     size_t imageSize = 0;
-    if (!FindResourceData(instance, MAKEINTRESOURCEA(imageId), RT_ICON, &image, &imageSize))
-        return nullptr;
+    if (!find(imageId, &image, &imageSize)) return nullptr;
     return IconFromImage(image, imageSize, cx, cy, shared);
+}
+
+HICON IconFromGroup(HINSTANCE instance, LPCSTR name, int cx, int cy, bool shared) {
+    const uint8_t* group = nullptr;
+    size_t size = 0;
+    if (!FindResourceData(instance, name, RT_GROUP_ICON, &group, &size)) return nullptr;
+    return IconFromGroupData(group, size, cx, cy, shared, [instance](uint16_t id, const uint8_t** image, size_t* bytes) {
+        return FindResourceData(instance, MAKEINTRESOURCEA(id), RT_ICON, image, bytes);
+    });
+}
+
+// An icon of a module file read without loading it: the index-th icon group
+// as ExtractIcon counts them (named groups by name, then numbered ones in
+// ascending order; a negative index names the group's number), or with
+// index -1 (0xFFFFFFFF) the number of groups.
+HICON IconFromModuleFile(LPCSTR fileName, UINT index) {
+    std::string host;
+    std::vector<uint8_t> bytes;
+    std::vector<vpr::win::ResourceEntry> entries;
+    DWORD error = 0;
+    if (!vpr::win::ResolveHostPath(fileName, &host) || !vpr::win::ReadModuleContainer(host, &bytes, &error) ||
+        !vpr::win::DecodeContainer(bytes.data(), bytes.size(), &entries)) {
+        return nullptr;
+    }
+    std::vector<const vpr::win::ResourceEntry*> groups;
+    for (const auto& entry : entries) {
+        if (entry.type.isNumber && entry.type.number == vpr::win::kResGroupIcon) groups.push_back(&entry);
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const auto* a, const auto* b) {
+        if (a->name.isNumber != b->name.isNumber) return !a->name.isNumber;
+        if (a->name.isNumber) return a->name.number < b->name.number;
+        return KMLstricmp(a->name.name.c_str(), b->name.name.c_str()) < 0;
+    });
+    if (index == 0xFFFFFFFF) return reinterpret_cast<HICON>(static_cast<uintptr_t>(groups.size()));
+    const vpr::win::ResourceEntry* group = nullptr;
+    int signedIndex = static_cast<int>(index);
+    for (const auto* candidate : groups) {
+        if (signedIndex < 0 && candidate->name.isNumber && candidate->name.number == -signedIndex) group = candidate;
+    }
+    if (signedIndex >= 0 && static_cast<size_t>(signedIndex) < groups.size()) group = groups[signedIndex];
+    if (!group) return nullptr;
+    int side = SystemIconSize(false);
+    return IconFromGroupData(group->data.data(), group->data.size(), side, side, false,
+                             [&entries](uint16_t id, const uint8_t** image, size_t* size) {
+                                 for (const auto& entry : entries) {
+                                     if (entry.type.isNumber && entry.type.number == vpr::win::kResIcon && entry.name.isNumber &&
+                                         entry.name.number == id) {
+                                         *image = entry.data.data();
+                                         *size = entry.data.size();
+                                         return true;
+                                     }
+                                 }
+                                 return false;
+                             });
 }
 
 // The bytes of a whole file, when it has at most `limit` of them.
@@ -368,7 +425,9 @@ HICON WINAPI ExtractIconA(HINSTANCE, LPCSTR fileName, UINT index) {
     constexpr size_t kMaxIconFile = 1 << 20;
     std::vector<uint8_t> file;
     size_t count = 0;
-    if (!fileName || !ReadSmallFile(fileName, kMaxIconFile, &file) || !IconFileImages(file, &count)) return nullptr;
+    if (!fileName) return nullptr;
+    // A module (or resource library) gives the icons of its icon groups.
+    if (!ReadSmallFile(fileName, kMaxIconFile, &file) || !IconFileImages(file, &count)) return IconFromModuleFile(fileName, index);
     if (index == 0xFFFFFFFF) return reinterpret_cast<HICON>(static_cast<uintptr_t>(1));
     if (index != 0) return nullptr;
     int side = SystemIconSize(false);
