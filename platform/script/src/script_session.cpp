@@ -171,8 +171,10 @@ bool ScriptSession::EnsureStarted() {
 }
 
 void ScriptSession::Top(const Line& line) {
-    if (Shared(line, *sources_.back())) return;
+    // A program's own command takes the place of a shared one of the same
+    // verb at the top (the shell's `menu NAME TEXT` right-clicks the item).
     auto command = commands_.find(line.words[0]);
+    if (command == commands_.end() && Shared(line, *sources_.back())) return;
     if (command == commands_.end()) return Error("unknown command: " + line.text);
     if (command->second.needsProgram && !EnsureStarted()) return;
     command->second.run(line);

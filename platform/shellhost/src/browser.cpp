@@ -23,6 +23,17 @@ constexpr UINT kTreeBrowse = WM_APP + 10;  // lParam: the tree item's index
 
 LPCITEMIDLIST AsList(const IdListBytes& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
 
+// A list without its last item.
+IdListBytes ParentList(IdListBytes list) {
+    auto items = vpr::com::IdListItems(AsList(list));
+    if (!items.empty()) {
+        list.resize(reinterpret_cast<const uint8_t*>(items.back()) - list.data());
+        list.push_back(0);
+        list.push_back(0);
+    }
+    return list;
+}
+
 LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void RegisterClasses() {
@@ -166,11 +177,28 @@ public:
         return true;
     }
 
-    // Shows the folder again (a notification for it, or Refresh); the tree
-    // pane asks its folders again.
+    // Shows the folder again (Refresh); the tree pane asks its folders again.
     void Refresh() {
         if (view_) view_->Refresh();
         FillTree();
+    }
+
+    // A notification: the view shows its folder again, and the tree pane
+    // asks again each folder it shows whose items changed.
+    void FolderChanged(const vpr::com::ChangeNotification& n) {
+        if (view_) view_->Refresh();
+        if (!tree_) return;
+        std::vector<IdListBytes> folders;
+        if (n.event == SHCNE_UPDATEDIR) {
+            folders.push_back(n.list1);
+        } else {
+            folders.push_back(ParentList(n.list1));
+            if (n.list2.size() > 2) folders.push_back(ParentList(n.list2));
+        }
+        filling_ = true;
+        for (const IdListBytes& folder : folders) AskTreeFolderAgain(folder);
+        filling_ = false;
+        if (!SelectInTree()) FillTree();
     }
 
     void Close() {
@@ -371,6 +399,30 @@ private:
         SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
         filling_ = false;
         return true;
+    }
+
+    // Every node of the tree showing the folder (the desktop node also
+    // stands for the desktop directory) enumerates it again.
+    void AskTreeFolderAgain(const IdListBytes& folder) {
+        auto desktopDirectory = vpr::com::FileSystemIdList(DesktopDirectory());
+        bool isDesktop = folder.size() <= 2 || (desktopDirectory && folder == *desktopDirectory);
+        std::function<void(HTREEITEM)> walk = [&](HTREEITEM node) {
+            for (; node; node = TreeNext(node)) {
+                size_t index = TreeIndex(node);
+                const IdListBytes& list = treeLists_[index];
+                bool shows = list == folder || (isDesktop && list.size() <= 2);
+                if (shows && treeFilled_[index]) {
+                    while (HTREEITEM child = TreeChild(node)) {
+                        SendMessageA(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
+                    }
+                    treeFilled_[index] = false;
+                    AddTreeChildren(node);
+                    SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
+                }
+                walk(TreeChild(node));
+            }
+        };
+        walk(reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
     }
 
     HTREEITEM TreeChild(HTREEITEM node) const {
@@ -605,19 +657,10 @@ void BrowsersNotified(ShellHost::State& state, const vpr::com::ChangeNotificatio
         bool inside = n.event == SHCNE_RMDIR && !n.list1.empty() && at.size() >= n.list1.size() &&
                       std::equal(n.list1.begin(), n.list1.end() - 2, at.begin());
         if (inside) {
-            IdListBytes parent = n.list1;
-            auto items = vpr::com::IdListItems(AsList(parent));
-            if (!items.empty()) {
-                size_t cut = reinterpret_cast<const uint8_t*>(items.back()) - parent.data();
-                parent.resize(cut);
-                parent.push_back(0);
-                parent.push_back(0);
-            }
             std::string error;
-            browser->Navigate(AsList(parent), SBSP_ABSOLUTE, &error);
-            continue;
+            browser->Navigate(AsList(ParentList(n.list1)), SBSP_ABSOLUTE, &error);
         }
-        browser->Refresh();
+        browser->FolderChanged(n);
     }
 }
 

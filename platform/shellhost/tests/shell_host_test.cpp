@@ -507,6 +507,37 @@ TEST(ShellHost, FilesDraggedOutIconsAndTheDeleteVerb) {
     ASSERT_TRUE(vpr::user::ui::PressKey(browser->Window(), VK_DELETE));
     host.Pump();
     EXPECT_EQ(Journal(machine, "testext").back(), "delete Beta");
+
+    // A folder made on the desktop, then removed: the tree pane asks the
+    // desktop again each time, and the way to the folder shown stays open.
+    auto desktopFolders = [&] {
+        std::vector<std::string> names;
+        auto root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        for (auto node = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root); node;
+             node = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, node)) {
+            char name[64] = {};
+            TVITEMA one{};
+            one.mask = TVIF_TEXT;
+            one.hItem = reinterpret_cast<HTREEITEM>(node);
+            one.pszText = name;
+            one.cchTextMax = sizeof(name);
+            SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&one));
+            names.push_back(name);
+        }
+        return names;
+    };
+    const char* projects = "C:\\WINDOWS\\Desktop\\Projects";
+    ASSERT_TRUE(CreateDirectoryA(projects, nullptr));
+    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATH, projects, nullptr);
+    ASSERT_TRUE(host.PumpUntil([&] { return desktopFolders().size() == 2; }, 60000));
+    EXPECT_EQ(desktopFolders(), (std::vector<std::string>{"Projects", "Test Folder"}));
+    auto shown = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(shown)) != 0, true);
+    ASSERT_TRUE(RemoveDirectoryA(projects));
+    SHChangeNotify(SHCNE_RMDIR, SHCNF_PATH, projects, nullptr);
+    ASSERT_TRUE(host.PumpUntil([&] { return desktopFolders().size() == 1; }, 60000));
+    EXPECT_EQ(desktopFolders(), std::vector<std::string>{"Test Folder"});
     EXPECT_TRUE(driver.Failures().empty());
 }
 

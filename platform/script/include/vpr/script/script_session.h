@@ -62,7 +62,9 @@
 // 2 when the program could not start.
 //
 // A program adds the commands of its own world with AddCommand and says how
-// it starts with SetStart; see docs/scripts.md.
+// it starts with SetStart; see docs/scripts.md. A program's own command of a
+// shared verb takes its place at the top of a script (inside a dialog's
+// lines the shared one stays).
 #pragma once
 
 #include <functional>
