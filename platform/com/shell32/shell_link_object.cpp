@@ -6,6 +6,7 @@
 
 #include "shlobj.h"
 #include "vpr/com/id_list.h"
+#include "vpr/com/ref_counted.h"
 #include "vpr/com/shell_link_file.h"
 #include "vpr/locale/locale.h"
 
@@ -22,30 +23,15 @@ void CopyOut(const std::string& text, LPSTR buffer, int size) {
     buffer[count] = 0;
 }
 
-class ShellLinkObject final : public IShellLinkA, public IPersistFile {
+class ShellLinkObject final : public vpr::com::RefCounted<IShellLinkA, IPersistFile> {
 public:
     ShellLinkObject() { ++g_liveObjects; }
-    ~ShellLinkObject() { --g_liveObjects; }
+    ~ShellLinkObject() override { --g_liveObjects; }
 
-    // IUnknown, shared by both interfaces.
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellLinkA)) {
-            *object = static_cast<IShellLinkA*>(this);
-        } else if (IsEqualIID(iid, IID_IPersistFile) || IsEqualIID(iid, IID_IPersist)) {
-            *object = static_cast<IPersistFile*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
+    void* Find(REFIID iid) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellLinkA)) return static_cast<IShellLinkA*>(this);
+        if (IsEqualIID(iid, IID_IPersistFile) || IsEqualIID(iid, IID_IPersist)) return static_cast<IPersistFile*>(this);
+        return nullptr;
     }
 
     // IShellLinkA.
@@ -189,7 +175,6 @@ private:
         return S_OK;
     }
 
-    std::atomic<ULONG> references_{1};
     vpr::com::ShellLink link_;
     std::string file_;
     bool dirty_ = false;

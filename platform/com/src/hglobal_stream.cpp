@@ -4,34 +4,23 @@
 #include <cstring>
 
 #include "objbase.h"
+#include "vpr/com/ref_counted.h"
 
 namespace {
 
 DEFINE_GUID(kHGlobalStreamMarker, 0x6B9C6A41, 0x0F3E, 0x4D5B, 0x9A, 0x27, 0x31, 0x5E, 0x70, 0x11, 0x4C, 0x02);
 
-class HGlobalStream final : public IStream {
+class HGlobalStream final : public vpr::com::RefCounted<IStream> {
 public:
     HGlobalStream(HGLOBAL memory, bool deleteOnRelease) : memory_(memory), deleteOnRelease_(deleteOnRelease) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) || IsEqualIID(iid, IID_IStream) ||
-            IsEqualIID(iid, kHGlobalStreamMarker)) {
-            *object = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+    ~HGlobalStream() override {
+        if (deleteOnRelease_) GlobalFree(memory_);
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (left == 0) {
-            if (deleteOnRelease_) GlobalFree(memory_);
-            delete this;
-        }
-        return left;
+
+    void* Find(REFIID iid) override {
+        bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) || IsEqualIID(iid, IID_IStream) ||
+                     IsEqualIID(iid, kHGlobalStreamMarker);
+        return known ? static_cast<IStream*>(this) : nullptr;
     }
 
     STDMETHODIMP Read(void* buffer, ULONG size, ULONG* read) override {
@@ -114,7 +103,6 @@ private:
         return true;
     }
 
-    std::atomic<ULONG> references_{1};
     HGLOBAL memory_;
     bool deleteOnRelease_;
     SIZE_T position_ = 0;

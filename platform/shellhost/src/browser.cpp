@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "shell_host_state.h"
+#include "vpr/com/ref_counted.h"
 #include "vpr/locale/locale.h"
 
 namespace vpr::shellhost {
@@ -61,7 +62,7 @@ void AppendPopup(HMENU menu, HMENU popup, UINT id, const char* text) {
 
 }  // namespace
 
-class BrowserWindow final : public IShellBrowser, public Browser {
+class BrowserWindow final : public vpr::com::RefCounted<IShellBrowser>, public Browser {
 public:
     BrowserWindow(ShellHost::State& state, bool explore) : state_(state), explore_(explore) {}
     ~BrowserWindow() override = default;
@@ -240,21 +241,10 @@ public:
         }
     }
 
-    // IUnknown: the browser lives as long as its window.
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellBrowser) && !IsEqualIID(iid, IID_IOleWindow)) {
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IShellBrowser*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
+    // IUnknown: the window holds the browser's first reference.
+    void* Find(REFIID iid) override {
+        bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellBrowser) || IsEqualIID(iid, IID_IOleWindow);
+        return known ? static_cast<IShellBrowser*>(this) : nullptr;
     }
 
     // IOleWindow.
@@ -591,7 +581,6 @@ private:
     IdListBytes location_{0, 0};
     IShellFolder* folder_ = nullptr;
     IShellView* view_ = nullptr;
-    ULONG references_ = 1;
 };
 
 namespace {
