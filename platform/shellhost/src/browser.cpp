@@ -489,6 +489,11 @@ public:
             if (!filling_) PostMessageA(window_, kTreeBrowse, 0, change->itemNew.lParam);
             return 0;
         case NM_RCLICK: OnTreeMenu(); return 0;
+        case TVN_BEGINDRAGA: {
+            size_t index = static_cast<size_t>(change->itemNew.lParam);
+            if (index < treeLists_.size()) DragItems(state_, {treeLists_[index]});
+            return 0;
+        }
         case TVN_BEGINLABELEDITA: {
             size_t index = static_cast<size_t>(edit->item.lParam);
             return index >= treeLists_.size() || !(ItemAttributes(state_, treeLists_[index], SFGAO_CANRENAME) & SFGAO_CANRENAME);

@@ -259,11 +259,11 @@ private:
 
     // The item with this name: the list's first, then the tree pane's, which
     // also answers to its path from the desktop ("Test Folder\Alpha").
-    std::optional<Shown> Find(const std::string& name) {
+    std::optional<Shown> Find(const std::string& name, bool reportMissing = true) {
         for (const Shown& shown : ShownItems()) {
             if (Names(shown, name)) return shown;
         }
-        session_.Error("no item \"" + name + "\"");
+        if (reportMissing) session_.Error("no item \"" + name + "\"");
         return std::nullopt;
     }
 
@@ -417,20 +417,28 @@ private:
 
     // drag NAME... to desktop
     void Drag(const Line& line) {
-        auto to = std::find(line.words.begin(), line.words.end(), "to");
-        if (to == line.words.end() || to + 1 == line.words.end() || to == line.words.begin() + 1) {
-            return session_.Error("drag NAME... to desktop");
+        const std::string rest = line.Rest(1);
+        const std::string ending = " to desktop";
+        bool toDesktop = rest.size() > ending.size() &&
+                         KMLstricmp(rest.substr(rest.size() - ending.size()).c_str(), ending.c_str()) == 0;
+        if (!toDesktop) return session_.Error("drag NAME... to desktop");
+        // One item whose name may hold spaces (a tree item by its path), else
+        // several names, one a word.
+        std::string names = rest.substr(0, rest.size() - ending.size());
+        std::vector<Shown> chosen;
+        if (auto whole = Find(names, false)) {
+            chosen.push_back(*whole);
+        } else {
+            for (size_t i = 1; i + 2 < line.words.size(); ++i) {
+                auto one = Find(line.words[i]);
+                if (!one) return;
+                chosen.push_back(*one);
+            }
         }
-        std::string target = *(to + 1);
-        if (KMLstricmp(target.c_str(), "desktop") != 0) return session_.Error("items are dragged to the desktop");
-        std::vector<int> rows;
-        for (auto it = line.words.begin() + 1; it != to; ++it) {
-            int row = Row(*it);
-            if (row < 0) return;
-            rows.push_back(row);
+        if (chosen.empty()) return session_.Error("drag NAME... to desktop");
+        if (!IsTree(chosen[0].control)) {
+            for (size_t i = 0; i < chosen.size(); ++i) ui::ClickItem(chosen[i].control, chosen[i].item, i ? MK_CONTROL : 0);
         }
-        HWND list = Items();
-        for (size_t i = 0; i < rows.size(); ++i) ui::ClickItem(list, rows[i], i ? MK_CONTROL : 0);
         HWND desktop = host_.DesktopWindow();
         session_.Driver().OnDrag([desktop](const vpr::user::DragStart&) {
             vpr::user::DropPlace place;
@@ -438,7 +446,7 @@ private:
             place.point = {10, 10};
             return place;
         });
-        ui::DragItem(list, rows[0]);
+        ui::DragItem(chosen[0].control, chosen[0].item);
         host_.Pump();
         out_ << "dropped on the desktop\n";
     }

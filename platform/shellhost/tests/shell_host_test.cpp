@@ -360,6 +360,8 @@ TEST(ShellScript, ThePersonUsesTheTreePane) {
         "ok\n"
         "open Test Folder\\Beta\n"
         "tree\n"
+        "drag Test Folder\\Beta\\Alpha to desktop\n"
+        "shortcuts\n"
         "window Nobody\n");
     std::ostringstream out;
     ShellHost host;
@@ -389,6 +391,8 @@ TEST(ShellScript, ThePersonUsesTheTreePane) {
               " *    Beta\n"
               "        Alpha\n"
               "        Beta\n"
+              "dropped on the desktop\n"
+              "  Alpha.lnk -> ::{7E57E570-1111-4222-8333-0000000000E5}\\tree\\tBeta\\tree\\tAlpha\n"
               "error: no window \"Nobody\"\n");
     std::vector<std::string> journal = Journal(machine, "testext");
     EXPECT_NE(std::find(journal.begin(), journal.end(), "measured &Explore"), journal.end());
