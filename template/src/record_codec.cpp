@@ -1,5 +1,7 @@
 #include "record_codec.h"
 
+#include "entry_memory.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -38,9 +40,27 @@ void EncodeRecord(const EntryKind& kind, const TemplateEntry& entry, uint8_t* ou
 
 namespace {
 
+// A record being parsed: its entry, and its fields' bytes gathered in one
+// staging buffer while they fit (larger fields get buffers of their own), so
+// that the entry and those bytes end up in one block of the right size.
+struct ParsedRecord {
+    TemplateEntry entry{};
+    uint8_t staging[512];
+    size_t staged = 0;
+    uint32_t stagedOffset[TEMPLATE_MAX_FIELDS] = {};
+    bool isStaged[TEMPLATE_MAX_FIELDS] = {};
+
+    void FreeOwnBuffers() {
+        for (uint32_t i = 0; i < TEMPLATE_MAX_FIELDS; ++i) {
+            if (!isStaged[i]) std::free(entry.fields[i].data);
+        }
+    }
+};
+
 // Reads the fixed values and the counted fields of a record whose header is
-// already in `fixed` and in `entry`.
-LONG ParseBody(RecordSource& source, const EntryKind& kind, uint8_t* fixed, TemplateEntry* entry) {
+// already in `fixed` and in `record.entry`.
+LONG ParseBody(RecordSource& source, const EntryKind& kind, uint8_t* fixed, ParsedRecord& record) {
+    TemplateEntry* entry = &record.entry;
     if (!source.Read(fixed + kHeaderSize, kind.FixedSize() - kHeaderSize)) {
         return TEMPLATE_ERR_READ;
     }
@@ -53,6 +73,14 @@ LONG ParseBody(RecordSource& source, const EntryKind& kind, uint8_t* fixed, Temp
         if (!source.Read(count, 4)) return TEMPLATE_ERR_READ;
         uint32_t length = GetU32(count);
         if (length == 0) continue;
+        if (length <= sizeof record.staging - record.staged) {
+            if (!source.Read(record.staging + record.staged, length)) return TEMPLATE_ERR_READ;
+            entry->fields[i].length = length;
+            record.stagedOffset[i] = static_cast<uint32_t>(record.staged);
+            record.isStaged[i] = true;
+            record.staged += length;
+            continue;
+        }
         if (!source.Holds(length)) return TEMPLATE_ERR_READ;
         auto* bytes = static_cast<BYTE*>(std::malloc(length));
         if (bytes == nullptr) return TEMPLATE_ERR_MEMORY;
@@ -76,17 +104,25 @@ LONG ParseRecord(RecordSource& source, TemplateEntry** entry) {
         source.UnreadHeader();
         return TEMPLATE_ERR_KIND;
     }
-    auto* parsed = static_cast<TemplateEntry*>(std::calloc(1, sizeof(TemplateEntry)));
-    if (parsed == nullptr) {
-        source.UnreadHeader();
+    ParsedRecord record;
+    record.entry.kind = GetU32(fixed);
+    record.entry.subtype = GetU32(fixed + 4);
+    record.entry.length = GetU32(fixed + 8);
+    if (LONG result = ParseBody(source, *kind, fixed, record); result != TEMPLATE_OK) {
+        record.FreeOwnBuffers();
+        return result;
+    }
+    auto* block = static_cast<uint8_t*>(AllocateBlock(sizeof(TemplateEntry) + record.staged));
+    if (block == nullptr) {
+        record.FreeOwnBuffers();
         return TEMPLATE_ERR_MEMORY;
     }
-    parsed->kind = GetU32(fixed);
-    parsed->subtype = GetU32(fixed + 4);
-    parsed->length = GetU32(fixed + 8);
-    if (LONG result = ParseBody(source, *kind, fixed, parsed); result != TEMPLATE_OK) {
-        kmapptFreeReadEntry(parsed);
-        return result;
+    auto* parsed = reinterpret_cast<TemplateEntry*>(block);
+    *parsed = record.entry;
+    uint8_t* bytes = block + sizeof(TemplateEntry);
+    if (record.staged != 0) std::memcpy(bytes, record.staging, record.staged);
+    for (uint32_t i = 0; i < TEMPLATE_MAX_FIELDS; ++i) {
+        if (record.isStaged[i]) parsed->fields[i].data = bytes + record.stagedOffset[i];
     }
     *entry = parsed;
     return TEMPLATE_OK;

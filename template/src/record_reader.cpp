@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "entry_kinds.h"
+#include "entry_memory.h"
 #include "record_codec.h"
 #include "template/template_library.h"
 #include "vpr/win/handle_table.h"
@@ -27,11 +28,17 @@ public:
     explicit FileSource(HFILE handle)
         : handle_(handle),
           file_(vpr::win::HandleTable::Instance().GetAs<vpr::win::FileObject>(static_cast<uint32_t>(handle))) {}
-    ~FileSource() override {
+    ~FileSource() override { GiveBack(); }
+
+    // Puts back what the parse of the last record did not take, so that the
+    // file stands after its last byte parsed.
+    void GiveBack() {
         if (next_ < held_) Seek(-static_cast<LONG>(held_ - next_), FILE_CURRENT);
+        held_ = next_ = 0;
     }
 
     LONG ReadHeader(uint8_t* header) override {
+        GiveBack();
         if (!ReadFile(header, kHeaderSize)) return TEMPLATE_ERR_END;
         uint32_t length = GetU32(header + 8);
         if (length > kHeaderSize && length - kHeaderSize <= sizeof body_) {
@@ -118,7 +125,7 @@ void FreeList(EntryList* list) {
     while (list != nullptr) {
         EntryList* next = list->next;
         kmapptFreeReadEntry(list->entry);
-        std::free(list);
+        vpr::qmt::FreeBlock(list);
         list = next;
     }
 }
@@ -172,15 +179,18 @@ LONG kmapptGetEntries(HFILE handle, DWORD kindMask, DWORD appendAtTail, EntryLis
     EntryList* head = nullptr;
     EntryList* tail = nullptr;
     LONG result = TEMPLATE_OK;
+    // One source for every record: the file object is looked up once.
+    FileSource source(handle);
     for (;;) {
         if (kindMask != 0) {
+            source.GiveBack();
             result = SkipToKind(handle, kindMask);
             if (result != TEMPLATE_OK) break;
         }
         TemplateEntry* entry;
-        result = kmapptReadEntry(handle, &entry);
+        result = vpr::qmt::ParseRecord(source, &entry);
         if (result != TEMPLATE_OK) break;
-        auto* node = static_cast<EntryList*>(std::malloc(sizeof(EntryList)));
+        auto* node = static_cast<EntryList*>(vpr::qmt::AllocateBlock(sizeof(EntryList)));
         if (node == nullptr) {
             kmapptFreeReadEntry(entry);
             result = TEMPLATE_ERR_MEMORY;
@@ -212,8 +222,17 @@ LONG kmapptFreeReadEntry(TemplateEntry* entry) {
     const vpr::qmt::EntryKind* kind = vpr::qmt::FindEntryKind(entry->kind);
     // An entry of no known kind was not made here: leave it alone.
     if (kind == nullptr) return TEMPLATE_OK;
-    for (uint32_t i = 0; i < kind->slotCount; ++i) std::free(entry->fields[i].data);
-    std::free(entry);
+    // A read entry holds its small fields' bytes in its own block; a field
+    // buffer elsewhere (a large field, or one a caller put there) is freed
+    // on its own.
+    const uint8_t* end = reinterpret_cast<const uint8_t*>(entry);
+    vpr::qmt::FindBlock(entry, &end);
+    auto begin = reinterpret_cast<uintptr_t>(entry);
+    for (uint32_t i = 0; i < kind->slotCount; ++i) {
+        auto data = reinterpret_cast<uintptr_t>(entry->fields[i].data);
+        if (data < begin || data >= reinterpret_cast<uintptr_t>(end)) std::free(entry->fields[i].data);
+    }
+    vpr::qmt::FreeBlock(entry);
     return TEMPLATE_OK;
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "sample_records.h"
 
@@ -241,6 +244,34 @@ TEST(Reader, BufferParserStaysInsideTheBuffer) {
     PutU32(exact, 28, 0xFFFFFFFFu);
     EXPECT_EQ(kmapptReadEntryFromBuffer(&serialized, &entry), TEMPLATE_ERR_READ);
     EXPECT_EQ(entry, nullptr);
+}
+
+// An entry keeps its small fields' bytes in its own block; still each entry
+// is the caller's to free on its own, a field buffer the caller put into an
+// entry is freed with it, an entry taken out of its list outlives the list,
+// and a field too large for the block comes and goes whole.
+TEST(Reader, EntriesAreFreedOneByOneWhateverTheirFieldsHold) {
+    const std::vector<Record> records = {{7, 1, {}, {"Sample Editor"}},
+                                         {17, 1, {}, {std::string(5000, 'x')}},
+                                         {3, 1, {0x40}, {"WIN.INI", "App", "Window", "max"}}};
+    for (int round = 0; round < 2; ++round) {
+        MemoryTemplate t(qmt_test::TemplateOf(records));
+        EntryList* list = nullptr;
+        ASSERT_EQ(kmapptGetEntries(t.handle, 0, 1, &list), TEMPLATE_OK);
+        ASSERT_NE(list, nullptr);
+        TemplateEntry* first = list->entry;
+        auto* own = static_cast<BYTE*>(std::malloc(3));
+        std::memcpy(own, "abc", 3);
+        first->fields[0] = {3, own};
+        EXPECT_EQ(kmapptFreeReadEntry(first), TEMPLATE_OK);
+        list->entry = nullptr;
+        qmt_test::ExpectEntry(*list->next->entry, records[1]);
+        TemplateEntry* kept = list->next->next->entry;
+        list->next->next->entry = nullptr;
+        EXPECT_EQ(kmapptFreeEntries(list), TEMPLATE_OK);
+        qmt_test::ExpectEntry(*kept, records[2]);
+        EXPECT_EQ(kmapptFreeReadEntry(kept), TEMPLATE_OK);
+    }
 }
 
 }  // namespace

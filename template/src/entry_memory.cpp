@@ -1,0 +1,135 @@
+#include "entry_memory.h"
+
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <unordered_set>
+#include <vector>
+
+namespace vpr::qmt {
+
+namespace {
+
+constexpr size_t kChunkSize = size_t{2} << 20;  // one huge page
+static_assert(kLargestBlock <= kChunkSize / 16, "a chunk holds many blocks");
+constexpr size_t kAlign = 16;
+constexpr size_t kSpareChunks = 8;  // 16 MB at the most kept empty
+
+// The start of a chunk; blocks follow it, each after a header with its size.
+struct alignas(kAlign) ChunkHeader {
+    size_t live = 0;  // blocks not yet freed
+    size_t used = 0;  // bytes cut from the chunk, this header included
+};
+struct alignas(kAlign) BlockHeader {
+    size_t size = 0;  // the block's bytes after this header
+};
+
+class Chunks {
+public:
+    static Chunks& Instance() {
+        static auto* chunks = new Chunks;  // outlives every caller at exit
+        return *chunks;
+    }
+
+    void* Allocate(size_t size) {
+        size_t room = (sizeof(BlockHeader) + size + kAlign - 1) & ~(kAlign - 1);
+        std::lock_guard lock(mutex_);
+        if (current_ == nullptr || current_->used + room > kChunkSize) {
+            ChunkHeader* next = nullptr;
+            if (!spare_.empty()) {
+                next = spare_.back();
+                spare_.pop_back();
+            } else {
+                next = NewChunk();
+                if (next == nullptr) return nullptr;
+            }
+            // The chunk left behind goes with its last block (Free).
+            current_ = next;
+        }
+        auto* header = reinterpret_cast<BlockHeader*>(reinterpret_cast<uint8_t*>(current_) + current_->used);
+        current_->used += room;
+        ++current_->live;
+        header->size = size;
+        return header + 1;
+    }
+
+    bool Find(const void* block, const uint8_t** end) {
+        std::lock_guard lock(mutex_);
+        if (!chunks_.contains(ChunkOf(block))) return false;
+        auto* header = static_cast<const BlockHeader*>(block) - 1;
+        *end = static_cast<const uint8_t*>(block) + header->size;
+        return true;
+    }
+
+    // False when the block is not from a chunk.
+    bool Free(void* block) {
+        std::lock_guard lock(mutex_);
+        uintptr_t base = ChunkOf(block);
+        if (!chunks_.contains(base)) return false;
+        auto* chunk = reinterpret_cast<ChunkHeader*>(base);
+        if (--chunk->live == 0) {
+            if (chunk == current_) {
+                chunk->used = sizeof(ChunkHeader);  // filled again from the start
+            } else {
+                Retire(chunk);
+            }
+        }
+        return true;
+    }
+
+private:
+    static uintptr_t ChunkOf(const void* p) { return reinterpret_cast<uintptr_t>(p) & ~(kChunkSize - 1); }
+
+    // A chunk aligned to its size, so that a block's chunk is its address
+    // rounded down: twice the size is mapped and the rest given back.
+    ChunkHeader* NewChunk() {
+        void* mapped = ::mmap(nullptr, 2 * kChunkSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) return nullptr;
+        auto start = reinterpret_cast<uintptr_t>(mapped);
+        uintptr_t base = (start + kChunkSize - 1) & ~(kChunkSize - 1);
+        if (base > start) ::munmap(mapped, base - start);
+        if (base + kChunkSize < start + 2 * kChunkSize) {
+            ::munmap(reinterpret_cast<void*>(base + kChunkSize), start + 2 * kChunkSize - (base + kChunkSize));
+        }
+        ::madvise(reinterpret_cast<void*>(base), kChunkSize, MADV_HUGEPAGE);
+        try {
+            chunks_.insert(base);
+        } catch (...) {
+            ::munmap(reinterpret_cast<void*>(base), kChunkSize);
+            return nullptr;
+        }
+        auto* chunk = new (reinterpret_cast<void*>(base)) ChunkHeader;
+        chunk->used = sizeof(ChunkHeader);
+        return chunk;
+    }
+
+    // An empty chunk: a few are kept for the next blocks, so that reading one
+    // template after another does not map and fault in fresh memory each time.
+    void Retire(ChunkHeader* chunk) {
+        chunk->used = sizeof(ChunkHeader);
+        if (spare_.size() < kSpareChunks) {
+            spare_.push_back(chunk);
+            return;
+        }
+        chunks_.erase(reinterpret_cast<uintptr_t>(chunk));
+        ::munmap(chunk, kChunkSize);
+    }
+
+    std::mutex mutex_;
+    ChunkHeader* current_ = nullptr;      // GUARDED_BY(mutex_): the chunk blocks are cut from
+    std::vector<ChunkHeader*> spare_;     // GUARDED_BY(mutex_): empty chunks kept for reuse
+    std::unordered_set<uintptr_t> chunks_;  // GUARDED_BY(mutex_): every chunk mapped
+};
+
+}  // namespace
+
+void* AllocateBlock(size_t size) { return size <= kLargestBlock ? Chunks::Instance().Allocate(size) : nullptr; }
+
+bool FindBlock(const void* block, const uint8_t** end) { return Chunks::Instance().Find(block, end); }
+
+void FreeBlock(void* block) {
+    if (block != nullptr && !Chunks::Instance().Free(block)) std::free(block);
+}
+
+}  // namespace vpr::qmt
