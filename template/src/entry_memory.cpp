@@ -56,7 +56,7 @@ public:
 
     bool Find(const void* block, const uint8_t** end) {
         std::lock_guard lock(mutex_);
-        if (!chunks_.contains(ChunkOf(block))) return false;
+        if (!Mapped(ChunkOf(block))) return false;
         auto* header = static_cast<const BlockHeader*>(block) - 1;
         *end = static_cast<const uint8_t*>(block) + header->size;
         return true;
@@ -66,7 +66,7 @@ public:
     bool Free(void* block) {
         std::lock_guard lock(mutex_);
         uintptr_t base = ChunkOf(block);
-        if (!chunks_.contains(base)) return false;
+        if (!Mapped(base)) return false;
         auto* chunk = reinterpret_cast<ChunkHeader*>(base);
         if (--chunk->live == 0) {
             if (chunk == current_) {
@@ -80,6 +80,15 @@ public:
 
 private:
     static uintptr_t ChunkOf(const void* p) { return reinterpret_cast<uintptr_t>(p) & ~(kChunkSize - 1); }
+
+    // Blocks are mostly freed in the order they were made: the chunk last
+    // found answers without a look in the set.
+    bool Mapped(uintptr_t base) {
+        if (base == lastFound_) return true;
+        if (!chunks_.contains(base)) return false;
+        lastFound_ = base;
+        return true;
+    }
 
     // A chunk aligned to its size, so that a block's chunk is its address
     // rounded down: twice the size is mapped and the rest given back.
@@ -113,6 +122,7 @@ private:
             return;
         }
         chunks_.erase(reinterpret_cast<uintptr_t>(chunk));
+        if (lastFound_ == reinterpret_cast<uintptr_t>(chunk)) lastFound_ = 0;
         ::munmap(chunk, kChunkSize);
     }
 
@@ -120,6 +130,7 @@ private:
     ChunkHeader* current_ = nullptr;      // GUARDED_BY(mutex_): the chunk blocks are cut from
     std::vector<ChunkHeader*> spare_;     // GUARDED_BY(mutex_): empty chunks kept for reuse
     std::unordered_set<uintptr_t> chunks_;  // GUARDED_BY(mutex_): every chunk mapped
+    uintptr_t lastFound_ = 0;               // GUARDED_BY(mutex_): a chunk of chunks_, or 0
 };
 
 }  // namespace

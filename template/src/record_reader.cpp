@@ -25,9 +25,7 @@ namespace {
 // handle that names no file object goes through the _l* calls, which report it.
 class FileSource : public vpr::qmt::RecordSource {
 public:
-    explicit FileSource(HFILE handle)
-        : handle_(handle),
-          file_(vpr::win::HandleTable::Instance().GetAs<vpr::win::FileObject>(static_cast<uint32_t>(handle))) {}
+    explicit FileSource(HFILE handle) : handle_(handle), file_(FileOf(handle)) {}
     ~FileSource() override { GiveBack(); }
 
     // Puts back what the parse of the last record did not take, so that the
@@ -68,6 +66,22 @@ public:
     }
 
 private:
+    // The file object behind the handle. The type test of the object last
+    // met on this thread is kept: records are read one after another from
+    // one file, and the test is a good part of a record's cost.
+    static std::shared_ptr<vpr::win::FileObject> FileOf(HFILE handle) {
+        thread_local std::weak_ptr<vpr::win::KernelObject> t_object;  // the same object while its owner is
+        thread_local vpr::win::FileObject* t_file = nullptr;
+        auto object = vpr::win::HandleTable::Instance().Get(static_cast<uint32_t>(handle));
+        if (!object) return nullptr;
+        if (t_object.owner_before(object) || object.owner_before(t_object)) {
+            t_file = dynamic_cast<vpr::win::FileObject*>(object.get());
+            t_object = object;
+        }
+        if (t_file == nullptr) return nullptr;
+        return std::shared_ptr<vpr::win::FileObject>(std::move(object), t_file);
+    }
+
     bool ReadFile(void* buffer, uint32_t count) { return count == 0 || ReadSome(buffer, count) == count; }
     uint32_t ReadSome(void* buffer, uint32_t count) {
         if (!file_) {
