@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "snapin/distribution/app_files_page.h"
+#include "snapin/distribution/macros_page.h"
 #include "snapin/distribution/registry_settings_page.h"
 #include "snapin/pages/applications_page.h"
 #include "snapin/pages/associations_page.h"
@@ -34,7 +35,7 @@ const PageSlot kApplicationPages[] = {
     {8, 316, 7, Make<CContactsPage>},  // Contacts
     {9, 317, 8, Make<CAssociationsPage>},  // Associations
     {10, 318, 9, nullptr},    // Administrator Notes
-    {65, 322, 13, nullptr},   // Macros
+    {65, 322, 13, Make<CMacrosPage>},  // Macros
     {56, 319, 10, Make<CRegistrySettingsPage>},  // Registry Settings
     {57, 320, 11, nullptr},   // INI Files
     {58, 321, 12, Make<CAppFilesPage>},  // Application Files

@@ -83,6 +83,16 @@ extern "C" LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch) {
     return const_cast<LPSTR>(found);
 }
 
+extern "C" int WINAPI LocFindChar(LPCSTR text, UINT ch) {
+    LPCSTR found = KMLstrchr(text, ch);
+    return found ? static_cast<int>(found - text) : -1;
+}
+
+extern "C" int WINAPI LocFindLastChar(LPCSTR text, UINT ch) {
+    LPCSTR found = KMLstrrchr(text, ch);
+    return found ? static_cast<int>(found - text) : -1;
+}
+
 extern "C" int WINAPI KMLstricmp(LPCSTR first, LPCSTR second) {
     return vpr::machine::CompareNoCase(first, second, CurrentCodePage());
 }

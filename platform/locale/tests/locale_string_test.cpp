@@ -87,6 +87,17 @@ TEST(KMLstrrchr, ReadsTheSameBytesAsSingleBytesIn1252) {
     EXPECT_EQ(KMLstrrchr(name, '\\'), name + 1);
 }
 
+TEST(LocFindChar, GivesTheOffsetsOfTheFirstAndLastWholeCharacter) {
+    CodePageScope scope(kCodePageJapanese);
+    // The 932 character 0x95 0x5C has a backslash for its trail byte: no separator.
+    const char* path = "\x95\x5C" "a\\b\\\x95\x5C";
+    EXPECT_EQ(LocFindChar(path, '\\'), 3);
+    EXPECT_EQ(LocFindLastChar(path, '\\'), 5);
+    EXPECT_EQ(LocFindChar("\x95\x5C", '\\'), -1);
+    EXPECT_EQ(LocFindLastChar("", '%'), -1);
+    EXPECT_EQ(LocFindChar("50%%", '%'), 2);
+}
+
 struct CompareCase {
     UINT codePage;
     const char* first;

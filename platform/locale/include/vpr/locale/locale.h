@@ -19,6 +19,10 @@ LPSTR WINAPI KMNextChar(LPCSTR text);
 LPSTR WINAPI KMLstrchr(LPCSTR text, UINT ch);
 // The last character of `text` whose value is `ch`, or NULL.
 LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch);
+// The byte offsets of the first and of the last character of `text` whose
+// value is `ch`; -1 when there is none.
+int WINAPI LocFindChar(LPCSTR text, UINT ch);
+int WINAPI LocFindLastChar(LPCSTR text, UINT ch);
 // The first place in `text`, on a character boundary, where `find` occurs;
 // `text` itself for an empty `find`; NULL when there is none.
 LPSTR WINAPI KMLstrstr(LPCSTR text, LPCSTR find);
