@@ -10,6 +10,7 @@
 #include "snapin/distribution/app_files_page.h"
 #include "snapin/distribution/macros_page.h"
 #include "snapin/distribution/registry_settings_page.h"
+#include "snapin/distribution/text_files_page.h"
 #include "snapin/pages/applications_page.h"
 #include "snapin/pages/associations_page.h"
 #include "snapin/pages/contacts_page.h"
@@ -39,7 +40,7 @@ const PageSlot kApplicationPages[] = {
     {56, 319, 10, Make<CRegistrySettingsPage>},  // Registry Settings
     {57, 320, 11, nullptr},   // INI Files
     {58, 321, 12, Make<CAppFilesPage>},  // Application Files
-    {69, 324, 15, nullptr},   // Text Files
+    {69, 324, 15, Make<CTextFilesPage>},  // Text Files
     {68, 323, 14, nullptr},   // Schedule
     {183, 373, 17, nullptr},  // Icons/Shortcuts
 };
