@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "snapin/distribution/app_files_page.h"
+#include "snapin/distribution/icons_page.h"
 #include "snapin/distribution/macros_page.h"
 #include "snapin/distribution/registry_settings_page.h"
 #include "snapin/distribution/text_files_page.h"
@@ -42,7 +43,7 @@ const PageSlot kApplicationPages[] = {
     {58, 321, 12, Make<CAppFilesPage>},  // Application Files
     {69, 324, 15, Make<CTextFilesPage>},  // Text Files
     {68, 323, 14, nullptr},   // Schedule
-    {183, 373, 17, nullptr},  // Icons/Shortcuts
+    {183, 373, 17, Make<CIconsPage>},  // Icons/Shortcuts
 };
 
 // The one information page of the old application objects.

@@ -46,6 +46,10 @@ public:
     void SetIconFile(const CString& iconFile) { m_iconFile = iconFile; }
     CString GetWorkingDirectory() const { return m_workingDirectory; }
     void SetWorkingDirectory(const CString& workingDirectory) { m_workingDirectory = workingDirectory; }
+    // A shortcut's link path as it was read; empty once the row was edited
+    // (or for a new row), when the path is built from group and item name.
+    CString GetLinkPath() const { return m_linkPath; }
+    void SetLinkPath(const CString& linkPath) { m_linkPath = linkPath; }
 
 private:
     int m_kind = 0;
@@ -60,4 +64,5 @@ private:
     CString m_commandLine;
     CString m_iconFile;
     CString m_workingDirectory;
+    CString m_linkPath;
 };
