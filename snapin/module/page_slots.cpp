@@ -9,6 +9,7 @@
 
 #include "snapin/distribution/app_files_page.h"
 #include "snapin/distribution/icons_page.h"
+#include "snapin/distribution/ini_files_page.h"
 #include "snapin/distribution/macros_page.h"
 #include "snapin/distribution/registry_settings_page.h"
 #include "snapin/distribution/text_files_page.h"
@@ -39,7 +40,7 @@ const PageSlot kApplicationPages[] = {
     {10, 318, 9, nullptr},    // Administrator Notes
     {65, 322, 13, Make<CMacrosPage>},  // Macros
     {56, 319, 10, Make<CRegistrySettingsPage>},  // Registry Settings
-    {57, 320, 11, nullptr},   // INI Files
+    {57, 320, 11, Make<CIniFilesPage>},  // INI Files
     {58, 321, 12, Make<CAppFilesPage>},  // Application Files
     {69, 324, 15, Make<CTextFilesPage>},  // Text Files
     {68, 323, 14, nullptr},   // Schedule

@@ -85,19 +85,6 @@ void Link(HFILE f, const char* path) {
     kmapptWriteUserIconEntry(f, 3, path, "", "C:\\APP\\APP.EXE", "/x", "C:\\APP\\APP.ICO", "C:\\APP", 8, 2, 7, 0);
 }
 
-// The records of a template the library writes.
-Records Expected(const std::function<void(HFILE)>& write) {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("icons_expected_" + std::to_string(::getpid()) + ".qmt")).string();
-    HFILE file = HFILE_ERROR;
-    kmapptCreate(path.c_str(), &file);
-    write(file);
-    kmapptClose(file);
-    Records records = vpr::testing::TemplateFileRecords(path);
-    std::filesystem::remove(path);
-    return records;
-}
-
 struct Case {
     const char* name;
     std::function<void(HFILE)> stream;
@@ -191,7 +178,7 @@ TEST_F(IconsPageTest, EntriesReadEditedAndSavedAsATable) {
         Stream(snapin::kAttrProgramGroups, c.stream);
         auto outcome = Details(0, [&](HWND, HWND page) { c.edit(*this, page); });
         EXPECT_EQ(outcome.saveResult, 0);
-        EXPECT_EQ(Saved(snapin::kAttrProgramGroups), Expected(c.saved));
+        EXPECT_EQ(Saved(snapin::kAttrProgramGroups), ExpectedRecords(c.saved));
     }
 }
 
