@@ -104,7 +104,8 @@ void CDistributionPage::OnImport() {
     if (dialog.DoModal() != IDOK) return;
     HFILE file = HFILE_ERROR;
     // A file that cannot be opened or holds no template: nothing happens.
-    if (theAppLibrary.TemplateOpen(dialog.GetPathName(), &file) != 0) return;
+    // A library without the entry point opens nothing and says 0.
+    if (theAppLibrary.TemplateOpen(dialog.GetPathName(), &file) != 0 || file == HFILE_ERROR) return;
     bool large = m_description.importAlwaysOnWorker || FileSize(file) > static_cast<LONG>(kReadAtOnceLimit);
     Read(file, large, m_description.importingTextId);
     SetModified();

@@ -1,7 +1,11 @@
 // A launcher support library for the reader tests: kmapptGetEntries reads as
 // the template library does, but an armed call first waits until the test
 // releases it; kmapptFreeEntries tells the test that a list was freed. The
-// library's other template entry points come from the template library.
+// library's other template entry points come from the template library;
+// kmapptOpen and kmapptClose are this library's own exports too, so that a
+// page imports through it.
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <mutex>
 
@@ -26,9 +30,25 @@ void MakeEvents() {
     }
 }
 
+// The template library's own entry point of that name, past this library.
+template <class Fn>
+Fn TemplateEntryPoint(const char* name) {
+    return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
+}
+
 }  // namespace
 
 extern "C" {
+
+LONG kmapptOpen(LPCSTR path, HFILE* handle) {
+    static auto open = TemplateEntryPoint<decltype(&kmapptOpen)>("kmapptOpen");
+    return open(path, handle);
+}
+
+LONG kmapptClose(HFILE handle) {
+    static auto close = TemplateEntryPoint<decltype(&kmapptClose)>("kmapptClose");
+    return close(handle);
+}
 
 void HoldArm(void) {
     std::lock_guard<std::mutex> guard(g_lock);
