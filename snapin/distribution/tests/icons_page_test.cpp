@@ -36,8 +36,7 @@ class IconsPageTest : public PageHostFixture {
 protected:
     void SetUp() override { Start(kSlots); }
     void TearDown() override {
-        EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
-        EXPECT_EQ(driver_.PendingHandlers(), 0u);
+        ExpectDriverDone();
         PageHostFixture::TearDown();
     }
 
@@ -67,13 +66,6 @@ public:
             ui::Click(dialog.window, IDOK);
         });
         ui::Click(page, IDC_ICON_ADD);
-    }
-    static void SelectLines(HWND page, std::initializer_list<int> lines) {
-        WPARAM keys = 0;
-        for (int line : lines) {
-            ui::SelectRow(page, IDC_ICON_LIST, line, keys);
-            keys = MK_CONTROL;
-        }
     }
 };
 
@@ -156,7 +148,7 @@ TEST_F(IconsPageTest, EntriesReadEditedAndSavedAsATable) {
              for (const char* name : {"A", "B", "C", "D"}) Group(f, name);
          },
          [](IconsPageTest&, HWND page) {
-             SelectLines(page, {1, 2});
+             SelectRows(page, IDC_ICON_LIST, {1, 2});
              ui::Click(page, IDC_ICON_DELETE);
          },
          [](HFILE f) {
@@ -168,7 +160,7 @@ TEST_F(IconsPageTest, EntriesReadEditedAndSavedAsATable) {
              for (const char* name : {"A", "B", "C", "D"}) Group(f, name);
          },
          [](IconsPageTest&, HWND page) {
-             SelectLines(page, {0, 1, 2});
+             SelectRows(page, IDC_ICON_LIST, {0, 1, 2});
              ui::Click(page, IDC_ICON_DELETE);
          },
          [](HFILE f) { Group(f, "D"); }},

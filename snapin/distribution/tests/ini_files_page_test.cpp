@@ -57,8 +57,7 @@ class IniFilesPageTest : public PageHostFixture {
 protected:
     void SetUp() override { Start(kSlots); }
     void TearDown() override {
-        EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
-        EXPECT_EQ(driver_.PendingHandlers(), 0u);
+        ExpectDriverDone();
         PageHostFixture::TearDown();
     }
 

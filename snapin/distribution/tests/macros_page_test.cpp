@@ -24,8 +24,7 @@ class MacrosPageTest : public PageHostFixture {
 protected:
     void SetUp() override { Start(kSlots); }
     void TearDown() override {
-        EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
-        EXPECT_EQ(driver_.PendingHandlers(), 0u);
+        ExpectDriverDone();
         PageHostFixture::TearDown();
     }
 
@@ -43,13 +42,6 @@ public:
         ui::Click(page, IDC_MACRO_ADD);
     }
     // Selects the lines numbered (from 0), the first alone.
-    static void SelectLines(HWND page, std::initializer_list<int> lines) {
-        WPARAM keys = 0;
-        for (int line : lines) {
-            ui::SelectRow(page, IDC_MACRO_LIST, line, keys);
-            keys = MK_CONTROL;
-        }
-    }
 };
 
 struct Case {
@@ -78,7 +70,7 @@ TEST_F(MacrosPageTest, MacrosReadEditedAndSavedAsATable) {
              kmapptWriteMacroEntry(f, 1, "B", "2");
          },
          [](MacrosPageTest& t, HWND page) {
-             SelectLines(page, {1});
+             SelectRows(page, IDC_MACRO_LIST, {1});
              t.Fill("a", "3");
              ui::Click(page, IDC_MACRO_MODIFY);
          },
@@ -88,7 +80,7 @@ TEST_F(MacrosPageTest, MacrosReadEditedAndSavedAsATable) {
              for (const char* name : {"A", "B", "C", "D"}) kmapptWriteMacroEntry(f, 1, name, "v");
          },
          [](MacrosPageTest&, HWND page) {
-             SelectLines(page, {1, 2});
+             SelectRows(page, IDC_MACRO_LIST, {1, 2});
              ui::Click(page, IDC_MACRO_DELETE);
          },
          {Macro("A", "v"), Macro("D", "v")}},
@@ -97,7 +89,7 @@ TEST_F(MacrosPageTest, MacrosReadEditedAndSavedAsATable) {
              for (const char* name : {"A", "B", "C", "D"}) kmapptWriteMacroEntry(f, 1, name, "v");
          },
          [](MacrosPageTest&, HWND page) {
-             SelectLines(page, {0, 1, 2});
+             SelectRows(page, IDC_MACRO_LIST, {0, 1, 2});
              ui::Click(page, IDC_MACRO_DELETE);
          },
          {Macro("D", "v")}},

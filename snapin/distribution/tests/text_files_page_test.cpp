@@ -45,8 +45,7 @@ class TextFilesPageTest : public PageHostFixture {
 protected:
     void SetUp() override { Start(kSlots); }
     void TearDown() override {
-        EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
-        EXPECT_EQ(driver_.PendingHandlers(), 0u);
+        ExpectDriverDone();
         PageHostFixture::TearDown();
     }
 
@@ -72,13 +71,6 @@ public:
     void Add(HWND page, const Edit& edit) {
         Fill(edit);
         ui::Click(page, IDC_TEXT_ADD);
-    }
-    static void SelectLines(HWND page, std::initializer_list<int> lines) {
-        WPARAM keys = 0;
-        for (int line : lines) {
-            ui::SelectRow(page, IDC_TEXT_LIST, line, keys);
-            keys = MK_CONTROL;
-        }
     }
 };
 
@@ -123,7 +115,7 @@ TEST_F(TextFilesPageTest, EditsReadEditedAndSavedAsATable) {
              kmapptWriteTextAddEntry(f, 1, "C:\\C.BAT", "two");
          },
          [](TextFilesPageTest& t, HWND page) {
-             SelectLines(page, {1});
+             SelectRows(page, IDC_TEXT_LIST, {1});
              t.Fill({"C:\\A.BAT", "old", false, true, "", true});
              ui::Click(page, IDC_TEXT_MODIFY);
          },
@@ -131,14 +123,14 @@ TEST_F(TextFilesPageTest, EditsReadEditedAndSavedAsATable) {
         {"two adjacent lines selected: Delete removes both",
          FourAdds,
          [](TextFilesPageTest&, HWND page) {
-             SelectLines(page, {1, 2});
+             SelectRows(page, IDC_TEXT_LIST, {1, 2});
              ui::Click(page, IDC_TEXT_DELETE);
          },
          {AddEnd("A.BAT", "REM"), AddEnd("D.BAT", "REM")}},
         {"three adjacent lines selected: Delete removes them all",
          FourAdds,
          [](TextFilesPageTest&, HWND page) {
-             SelectLines(page, {1, 2, 3});
+             SelectRows(page, IDC_TEXT_LIST, {1, 2, 3});
              ui::Click(page, IDC_TEXT_DELETE);
          },
          {AddEnd("A.BAT", "REM")}},
