@@ -1,6 +1,7 @@
 // The string functions of the locale library.
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 #include "vpr/locale/locale.h"
 #include "vpr/machine/code_page.h"
@@ -35,6 +36,45 @@ unsigned char UpperCase(unsigned char c, UINT codePage) {
 extern "C" LPSTR WINAPI KMNextChar(LPCSTR text) {
     auto bytes = reinterpret_cast<const unsigned char*>(text);
     return const_cast<LPSTR>(text + CharLength(bytes, CurrentCodePage()));
+}
+
+extern "C" LPSTR WINAPI KMPrevChar(LPCSTR start, LPCSTR current) {
+    UINT codePage = CurrentCodePage();
+    const char* previous = start;
+    for (const char* at = start; at < current && *at != '\0';) {
+        previous = at;
+        at += CharLength(reinterpret_cast<const unsigned char*>(at), codePage);
+    }
+    return const_cast<LPSTR>(previous);
+}
+
+extern "C" UINT WINAPI KMCharVal(LPCSTR text) {
+    auto bytes = reinterpret_cast<const unsigned char*>(text);
+    return CharValue(bytes, CharLength(bytes, CurrentCodePage()));
+}
+
+extern "C" LPSTR WINAPI KMstrncpy(LPSTR dest, LPCSTR source, size_t count) {
+    if (count == 0) return dest;
+    UINT codePage = CurrentCodePage();
+    size_t used = 0;
+    for (;;) {
+        size_t length = CharLength(reinterpret_cast<const unsigned char*>(source + used), codePage);
+        if (length == 0 || used + length > count - 1) break;
+        used += length;
+    }
+    std::memmove(dest, source, used);
+    dest[used] = '\0';
+    return dest;
+}
+
+extern "C" LPCSTR WINAPI KMLsetlocale(int category, LPCSTR locale) {
+    constexpr int kLastCategory = 5;  // LC_TIME
+    thread_local std::string answer;
+    if (category < 0 || category > kLastCategory) return nullptr;
+    std::string current = "." + std::to_string(CurrentCodePage());
+    if (locale != nullptr && *locale != '\0' && std::strcmp(locale, ".ACP") != 0 && current != locale) return nullptr;
+    answer = current;
+    return answer.c_str();
 }
 
 extern "C" LPSTR WINAPI KMLstrchr(LPCSTR text, UINT ch) {

@@ -169,3 +169,63 @@ TEST(KMLstrupr, UpperCasesSingleByteCharactersOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KMPrevChar, StepsBackOverWholeCharacters) {
+    CodePageScope scope(kCodePageJapanese);
+    const char* text = "a\x95\x5C" "b";
+    EXPECT_EQ(KMPrevChar(text, text + 4), text + 3);  // from the NUL to 'b'
+    EXPECT_EQ(KMPrevChar(text, text + 3), text + 1);  // over the double-byte character
+    EXPECT_EQ(KMPrevChar(text, text + 2), text + 1);  // inside it: its own start
+    EXPECT_EQ(KMPrevChar(text, text + 1), text);
+    EXPECT_EQ(KMPrevChar(text, text), text);
+}
+
+TEST(KMCharVal, ReadsTheWholeCharacter) {
+    struct ValueCase {
+        UINT codePage;
+        const char* text;
+        UINT value;
+    };
+    const ValueCase cases[] = {
+        {kCodePageJapanese, "\x95\x5C", 0x955C}, {kCodePageJapanese, "\\x", '\\'},
+        {kCodePageLatin1, "\x95\x5C", 0x95},     {kCodePageUtf8, "\xE2\x82\xAC", 0xE282AC},
+        {kCodePageUtf8, "", 0},
+    };
+    for (const auto& c : cases) {
+        CodePageScope scope(c.codePage);
+        EXPECT_EQ(KMCharVal(c.text), c.value) << c.codePage;
+    }
+}
+
+TEST(KMstrncpy, CopiesWholeCharactersAndTerminates) {
+    CodePageScope scope(kCodePageJapanese);
+    struct Case {
+        size_t count;
+        const char* copied;
+    };
+    const Case cases[] = {
+        {1, ""}, {2, "a"}, {3, "a"}, {4, "a\x95\x5C"}, {5, "a\x95\x5C" "b"}, {50, "a\x95\x5C" "b"},
+    };
+    for (const Case& c : cases) {
+        char buffer[8];
+        std::memset(buffer, 'X', sizeof buffer);
+        EXPECT_EQ(KMstrncpy(buffer, "a\x95\x5C" "b", c.count), buffer);
+        EXPECT_STREQ(buffer, c.copied) << c.count;
+    }
+    char untouched[2] = "Q";
+    KMstrncpy(untouched, "abc", 0);
+    EXPECT_STREQ(untouched, "Q");
+}
+
+TEST(KMLsetlocale, NamesTheMachinesCodePageAndRefusesOthers) {
+    CodePageScope scope(kCodePageJapanese);
+    for (const char* name : {static_cast<const char*>(nullptr), "", ".ACP", ".932"})
+        EXPECT_STREQ(KMLsetlocale(0, name), ".932") << (name ? name : "(null)");
+    EXPECT_EQ(KMLsetlocale(0, ".1252"), nullptr);
+    EXPECT_EQ(KMLsetlocale(0, "German"), nullptr);
+    EXPECT_EQ(KMLsetlocale(6, ""), nullptr);
+}
+
+}  // namespace

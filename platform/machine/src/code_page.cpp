@@ -24,6 +24,11 @@ size_t CharLengthAt(std::string_view text, size_t at, unsigned codePage) {
 
 }  // namespace
 
+bool IsLeadByte(unsigned char byte, unsigned codePage) {
+    if (codePage == 932) return IsJapaneseLeadByte(byte);
+    return codePage == 65001 && byte >= 0xC2 && byte <= 0xF4;
+}
+
 size_t CharLength(const unsigned char* text, unsigned codePage) {
     unsigned char lead = text[0];
     if (lead == 0) return 0;

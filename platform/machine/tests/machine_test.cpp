@@ -377,6 +377,38 @@ TEST_F(MachineCommandTest, ErrorsExitNonZeroWithAMessage) {
               std::string::npos);
 }
 
+// A log-on starts the "load" and "run" programs of win.ini, each a command
+// line of a comma-separated list; --wait reports how each ended.
+TEST_F(MachineCommandTest, LogonStartsTheLoadAndRunPrograms) {
+    std::string root = (dir_ / "cmd").string();
+    ASSERT_EQ(Run("create " + root), 0);
+    fs::create_directories(root + "/c/TOOLS");
+    std::string mark = root + "/c/TOOLS/mark.sh";
+    std::ofstream(mark) << "#!/bin/sh\necho \"$VPR_MACHINE\" > \"$(dirname \"$0\")/$1.done\"\nexit $2\n";
+    fs::permissions(mark, fs::perms::owner_all);
+    std::string out;
+    ASSERT_EQ(Run("ini --machine " + root + " win.ini windows load ' C:\\TOOLS\\mark.sh one 0 ,,C:\\TOOLS\\MARK.SH two 0'",
+                  &out), 0) << out;
+    ASSERT_EQ(Run("ini --machine " + root + " win.ini windows run 'C:\\TOOLS\\mark.sh three 3,C:\\NONE\\missing.exe'",
+                  &out), 0) << out;
+    ::unsetenv("VPR_MACHINE");
+    EXPECT_EQ(Run("logon --machine " + root + " --wait", &out), 1) << out;
+    for (const char* line : {"started: C:\\TOOLS\\mark.sh one 0\n", "started: C:\\TOOLS\\MARK.SH two 0\n",
+                             "ended: C:\\TOOLS\\mark.sh three 3 (exit code 3)\n",
+                             "ended: C:\\TOOLS\\mark.sh one 0 (exit code 0)\n",
+                             "cannot start C:\\NONE\\missing.exe"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
+    // Each ran on the machine.
+    for (const char* name : {"one", "two", "three"})
+        EXPECT_EQ(ReadAll(root + "/c/TOOLS/" + name + ".done"), root + "\n") << name;
+
+    // Nothing to start is no failure.
+    ASSERT_EQ(Run("ini --machine " + root + " win.ini windows load ''", &out), 0) << out;
+    ASSERT_EQ(Run("ini --machine " + root + " win.ini windows run ''", &out), 0) << out;
+    EXPECT_EQ(Run("logon --machine " + root, &out), 0) << out;
+    EXPECT_EQ(Run("logon --machine " + root + " now", &out), 2) << out;
+}
+
 // What an install script does: a file put in a machine's folder, a folder
 // made, an ini value set among other lines; a second run changes nothing.
 TEST_F(MachineCommandTest, CopyMkdirAndIniInstallOnceAndKeepTheRest) {

@@ -12,6 +12,7 @@
 #include "vpr/win/error.h"
 #include "vpr/win/file.h"
 #include "vpr/win/path.h"
+#include "vpr/win/process.h"
 #include "vpr/win/profile.h"
 #include "vpr/win/registry.h"
 #include "vpr/win/restart.h"
@@ -285,6 +286,82 @@ int Ini(std::vector<std::string> args) {
     return 0;
 }
 
+// A win.ini [windows] value of any length.
+std::string WindowsValue(const char* key) {
+    std::vector<char> buffer(256);
+    for (;;) {
+        DWORD length = GetProfileStringA("windows", key, "", buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length + 1 < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The command lines of a comma-separated list, without their surrounding blanks.
+std::vector<std::string> CommandLines(const std::string& list) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        if (comma == std::string::npos) comma = list.size();
+        std::string line = list.substr(start, comma - start);
+        size_t first = line.find_first_not_of(" \t");
+        if (first != std::string::npos) lines.push_back(line.substr(first, line.find_last_not_of(" \t") - first + 1));
+        start = comma + 1;
+    }
+    return lines;
+}
+
+// What Windows starts when a user logs on: the "load" programs (minimised)
+// and the "run" programs of win.ini [windows].
+int Logon(std::vector<std::string> args) {
+    std::string root, error;
+    if (!MachineRoot(&args, &root, &error)) return UsageError(error);
+    bool wait = false;
+    for (const auto& arg : args) {
+        if (arg != "--wait") return UsageError("logon takes --wait, not " + arg);
+        wait = true;
+    }
+    if (!vpr::machine::UseMachine(root, &error)) return Fail(error);
+    // The programs run on this machine too.
+    ::setenv("VPR_MACHINE", root.c_str(), 1);
+    struct Started {
+        std::string line;
+        HANDLE process;
+    };
+    std::vector<Started> started;
+    int status = 0;
+    for (const char* key : {"load", "run"}) {
+        for (std::string line : CommandLines(WindowsValue(key))) {
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof startup;
+            startup.dwFlags = STARTF_USESHOWWINDOW;
+            constexpr WORD kShowMinimizedInactive = 7;  // SW_SHOWMINNOACTIVE of the window system
+            startup.wShowWindow = std::string(key) == "load" ? kShowMinimizedInactive : SW_SHOWNORMAL;
+            PROCESS_INFORMATION info = {};
+            if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+                std::cerr << "vprmachine: cannot start " << line << " (error " << GetLastError() << ")\n";
+                status = 1;
+                continue;
+            }
+            CloseHandle(info.hThread);
+            std::cout << "started: " << line << "\n";
+            started.push_back({line, info.hProcess});
+        }
+    }
+    std::cout.flush();
+    for (const Started& program : started) {
+        if (wait) {
+            WaitForSingleObject(program.process, INFINITE);
+            DWORD code = 0;
+            GetExitCodeProcess(program.process, &code);
+            std::cout << "ended: " << program.line << " (exit code " << code << ")\n";
+            if (code != 0) status = 1;
+        }
+        CloseHandle(program.process);
+    }
+    return status;
+}
+
 struct Command {
     const char* name;
     int (*run)(std::vector<std::string> args);
@@ -299,6 +376,7 @@ constexpr Command kCommands[] = {
     {"mkdir", MakeFolder},
     {"ini", Ini},
     {"reboot", Reboot},
+    {"logon", Logon},
 };
 
 }  // namespace

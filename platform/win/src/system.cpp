@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "vpr/machine/code_page.h"
 #include "vpr/machine/machine.h"
 #include "vpr/win/error.h"
 
@@ -135,3 +136,14 @@ extern "C" DWORD WINAPI GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, D
     }
     return CopyOut(value, lpBuffer, nSize);
 }
+
+extern "C" BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
+    unsigned codePage = CodePage <= 1 ? Facts()->codePage : CodePage;  // CP_ACP, CP_OEMCP
+    if (!vpr::machine::IsSupportedCodePage(codePage)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return vpr::machine::IsLeadByte(TestChar, codePage) ? TRUE : FALSE;
+}
+
+extern "C" BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) { return IsDBCSLeadByteEx(0, TestChar); }

@@ -1,7 +1,9 @@
-// GetVolumeInformationA: every drive of the machine is a volume whose names
-// keep their case and compare without it.
+// The machine's drives: GetLogicalDrives, GetDriveTypeA, and
+// GetVolumeInformationA, where every drive of the machine is a volume whose
+// names keep their case and compare without it.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "vpr/machine/machine.h"
@@ -26,7 +28,57 @@ bool CopyOut(const std::string& text, LPSTR buffer, DWORD size) {
     return true;
 }
 
+// The root a name stands for: "X:\" or "\\SERVER\SHARE\"; false when
+// the name is no root.
+bool RootOf(LPCSTR name, std::string* root) {
+    // None: the root of the current directory's drive or share.
+    if (name == nullptr) {
+        std::string current;
+        return vpr::win::FullWindowsPath("\\", &current) && RootOf(current.c_str(), root);
+    }
+    *root = name;
+    std::string& r = *root;
+    if (r.size() == 2 && r[1] == ':') r += "\\";
+    if (r.size() == 3 && r[1] == ':' && r[2] == '\\') {
+        r[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(r[0])));
+        return r[0] >= 'A' && r[0] <= 'Z';
+    }
+    if (r.size() < 2 || r[0] != '\\' || r[1] != '\\') return false;
+    // \\SERVER\SHARE with or without the trailing backslash.
+    size_t share = r.find('\\', 2);
+    if (share == std::string::npos || share == 2) return false;
+    size_t end = r.find('\\', share + 1);
+    if (end == share + 1) return false;
+    if (end == std::string::npos) r += "\\";
+    else if (end + 1 != r.size()) return false;
+    return true;
+}
+
 }  // namespace
+
+extern "C" DWORD WINAPI GetLogicalDrives(void) {
+    DWORD drives = 1u << ('Z' - 'A');
+    if (auto m = vpr::machine::CurrentMachine()) {
+        for (const auto& [letter, folder] : m->drives) {
+            char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+            if (upper >= 'A' && upper <= 'Z') drives |= 1u << (upper - 'A');
+        }
+    }
+    SetLastError(ERROR_SUCCESS);
+    return drives;
+}
+
+extern "C" UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
+    std::string root;
+    if (!RootOf(lpRootPathName, &root)) return DRIVE_NO_ROOT_DIR;
+    if (root == "Z:\\") return DRIVE_REMOTE;
+    if (root[1] == ':' && (GetLogicalDrives() & (1u << (root[0] - 'A'))) == 0) return DRIVE_NO_ROOT_DIR;
+    std::string host;
+    struct stat st;
+    if (!vpr::win::ResolveHostPath(root.c_str(), &host) || ::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return DRIVE_NO_ROOT_DIR;
+    return root[1] == ':' ? DRIVE_FIXED : DRIVE_REMOTE;
+}
 
 extern "C" BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWORD nVolumeNameSize,
                                              LPDWORD lpVolumeSerialNumber, LPDWORD lpMaximumComponentLength,

@@ -104,6 +104,29 @@ TEST_F(PathTest, WindowsNamesMapThroughTheDriveTable) {
     }
 }
 
+// The drive table answers which drives exist and what kind each is; Z:, the
+// host's file system, counts as a network drive.
+TEST_F(PathTest, DrivesAndTheirKindsComeFromTheDriveTable) {
+    EXPECT_EQ(GetLogicalDrives(), (1u << 2) | (1u << 3) | (1u << 25));
+    struct Case {
+        const char* root;
+        UINT kind;
+    };
+    const Case cases[] = {
+        {"C:\\", DRIVE_FIXED},         {"d:", DRIVE_FIXED},
+        {"Z:\\", DRIVE_REMOTE},        {"\\\\server\\apps\\", DRIVE_REMOTE},
+        {"\\\\SERVER\\APPS", DRIVE_REMOTE}, {"\\\\server\\none\\", DRIVE_NO_ROOT_DIR},
+        {"E:\\", DRIVE_NO_ROOT_DIR},   {"C:\\WINDOWS", DRIVE_NO_ROOT_DIR},
+        {"", DRIVE_NO_ROOT_DIR},       {nullptr, DRIVE_FIXED},  // the current drive: C:
+    };
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\WINDOWS"));
+    for (const Case& c : cases) EXPECT_EQ(GetDriveTypeA(c.root), c.kind) << (c.root ? c.root : "(null)");
+
+    // A drive whose folder went missing has no root.
+    std::filesystem::remove_all(root_ + "/d");
+    EXPECT_EQ(GetDriveTypeA("D:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR));
+}
+
 TEST_F(PathTest, HostPathsMapBackToWindowsNames) {
     struct Case {
         std::string host;

@@ -100,4 +100,37 @@ TEST(SystemFactsTest, EnvironmentPassesThrough) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ENVVAR_NOT_FOUND));
 }
 
+// Lead bytes of the machine's code page and of a named one.
+TEST(SystemFactsTest, LeadBytesFollowTheCodePage) {
+    constexpr UINT CP_ACP = 0, CP_OEMCP = 1;  // the machine's code page
+    struct Case {
+        unsigned machineCodePage;
+        UINT askedCodePage;
+        BYTE byte;
+        BOOL lead;
+    };
+    const Case cases[] = {
+        {932, CP_ACP, 0x81, TRUE},  {932, CP_ACP, 0x9F, TRUE},  {932, CP_ACP, 0xE0, TRUE},
+        {932, CP_ACP, 0xFC, TRUE},  {932, CP_ACP, 0xA0, FALSE}, {932, CP_ACP, 0xB1, FALSE},  // katakana
+        {932, CP_ACP, 0x5C, FALSE}, {932, 1252, 0x81, FALSE},   {1252, CP_ACP, 0xE9, FALSE},
+        {65001, CP_ACP, 0xC3, TRUE}, {65001, CP_ACP, 0xC1, FALSE}, {65001, CP_ACP, 0x80, FALSE},
+        {1252, 932, 0x95, TRUE},    {1252, CP_OEMCP, 0x95, FALSE},
+    };
+    for (unsigned codePage : {932u, 1252u, 65001u}) {
+        vpr::machine::CreateOptions options;
+        options.codePage = codePage;
+        TempMachine machine(options);
+        for (const Case& c : cases) {
+            if (c.machineCodePage != codePage) continue;
+            EXPECT_EQ(IsDBCSLeadByteEx(c.askedCodePage, c.byte), c.lead)
+                << "machine " << codePage << " asked " << c.askedCodePage << " byte " << int(c.byte);
+            if (c.askedCodePage == CP_ACP) {
+                EXPECT_EQ(IsDBCSLeadByte(c.byte), c.lead);
+            }
+        }
+    }
+    EXPECT_FALSE(IsDBCSLeadByteEx(437, 0x81));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 }  // namespace

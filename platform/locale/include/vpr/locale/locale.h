@@ -15,6 +15,23 @@ extern "C" {
 
 // The character after the one at `text`; `text` itself at the terminating NUL.
 LPSTR WINAPI KMNextChar(LPCSTR text);
+// The character before the one at `current`, found by stepping from `start`
+// (a position inside a character counts as that character's end); `start`
+// itself when `current` is not past it.
+LPSTR WINAPI KMPrevChar(LPCSTR start, LPCSTR current);
+// The value of the character at `text` (see above); 0 at the terminating NUL.
+UINT WINAPI KMCharVal(LPCSTR text);
+// Copies the whole characters of `source` that fit into `count` - 1 bytes of
+// `dest`, then a NUL, so a double-byte character is never cut; returns `dest`.
+// A `count` of 0 writes nothing.
+LPSTR WINAPI KMstrncpy(LPSTR dest, LPCSTR source, size_t count);
+// Asks for a locale, as the C library's setlocale does. The code page is the
+// machine's and cannot be changed: NULL, "" and ".ACP" name it, as does
+// "." followed by its number; each of those answers ".N" (".932"), N being
+// the machine's code page. Any other name, or a category outside 0 to 5
+// (LC_ALL to LC_TIME), answers NULL. The text stays valid until the next call
+// of the thread.
+LPCSTR WINAPI KMLsetlocale(int category, LPCSTR locale);
 // The first character of `text` whose value is `ch`, or NULL.
 LPSTR WINAPI KMLstrchr(LPCSTR text, UINT ch);
 // The last character of `text` whose value is `ch`, or NULL.

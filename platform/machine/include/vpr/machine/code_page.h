@@ -15,6 +15,11 @@ namespace vpr::machine {
 // past it, and 1 for a byte that starts no valid sequence.
 size_t CharLength(const unsigned char* text, unsigned codePage);
 
+// True when `byte` starts a character of more than one byte in the code
+// page: the double-byte lead bytes of 932 (0x81-0x9F, 0xE0-0xFC) and the lead
+// bytes of UTF-8's multibyte sequences (0xC2-0xF4); never in 1252.
+bool IsLeadByte(unsigned char byte, unsigned codePage);
+
 // Lower case of a single-byte character in the code page.
 unsigned char FoldCase(unsigned char c, unsigned codePage);
 

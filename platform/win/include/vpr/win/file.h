@@ -59,6 +59,15 @@ typedef struct _OFSTRUCT {
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
 #define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
+// GetDriveTypeA answers.
+#define DRIVE_UNKNOWN 0
+#define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_REMOVABLE 2
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+#define DRIVE_CDROM 5
+#define DRIVE_RAMDISK 6
+
 // GetVolumeInformationA file system flags.
 #define FS_CASE_SENSITIVE 0x00000001
 #define FS_CASE_IS_PRESERVED 0x00000002
@@ -147,6 +156,16 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName);
 DWORD WINAPI SearchPathA(LPCSTR lpPath, LPCSTR lpFileName, LPCSTR lpExtension, DWORD nBufferLength,
                          LPSTR lpBuffer, LPSTR* lpFilePart);
+// The machine's drives as bits (bit 0 A:, bit 25 Z:): the drive table of
+// machine.ini and Z:, the host's "/", which every process has.
+DWORD WINAPI GetLogicalDrives(void);
+// The kind of the drive of a root ("C:\", "C:", a UNC root "\\SERVER\SHARE\";
+// null: the current directory's drive): DRIVE_FIXED for a drive of the drive
+// table whose folder exists, DRIVE_REMOTE for Z: (the host's file system,
+// reached from outside the machine as a network drive is) and for a known UNC
+// share, DRIVE_NO_ROOT_DIR for an unmapped letter, an unknown share, a
+// drive whose folder is missing, or a name that is not a root.
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
 BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWORD nVolumeNameSize,
                                   LPDWORD lpVolumeSerialNumber, LPDWORD lpMaximumComponentLength,
                                   LPDWORD lpFileSystemFlags, LPSTR lpFileSystemNameBuffer,

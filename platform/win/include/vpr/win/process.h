@@ -13,6 +13,8 @@
 #define CREATE_NEW_CONSOLE 0x00000010u
 #define NORMAL_PRIORITY_CLASS 0x00000020u
 #define CREATE_NO_WINDOW 0x08000000u
+// STARTUPINFOA.dwFlags: wShowWindow holds how the program's first window shows.
+#define STARTF_USESHOWWINDOW 0x00000001u
 
 #ifndef SW_HIDE
 #define SW_HIDE 0

@@ -50,4 +50,12 @@ BOOL WINAPI GetUserNameA(LPSTR lpBuffer, LPDWORD pcbBuffer);
 // The process environment as it stands; a name matches without regard to
 // case when no exact match exists.
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize);
+// TRUE when the byte starts a character of more than one byte in the
+// machine's code page (IsDBCSLeadByteEx: in `CodePage`, CP_ACP 0 and CP_OEMCP 1 the
+// machine's): the double-byte lead bytes of 932 and, unlike Windows, the lead
+// bytes of UTF-8's multibyte sequences, so that a program that steps its
+// texts only when some lead byte exists steps UTF-8 too. Never in 1252; an
+// unknown code page gives FALSE with ERROR_INVALID_PARAMETER.
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
+BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar);
 }
