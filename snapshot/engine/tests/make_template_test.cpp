@@ -308,14 +308,17 @@ TEST_F(MakeTemplateTest, TemplateThatCannotBeMadeShows46AndKeepsTheWorkDirectory
     });
     EXPECT_EQ(IMPRXMakeTemplate('C', "C:\\MISSING\\app.qmt", kNewFiles, nullptr), -1);
     EXPECT_EQ(caption, "Invalid file name");
+    EXPECT_TRUE(Settings().failureShown);
     EXPECT_TRUE(Exists(PictureDirectory('C', 1) + "\\files.txt"));
 }
 
 TEST_F(MakeTemplateTest, MissingPictureGivesMinusOneWithoutABox) {
     Before();
+    Settings().failureShown = true;  // left from an earlier run
     EXPECT_EQ(Make(), -1);
     EXPECT_FALSE(Exists(kTemplate));
     EXPECT_TRUE(driver_.Seen().empty());
+    EXPECT_FALSE(Settings().failureShown);
 }
 
 TEST_F(MakeTemplateTest, FailedWriteKeepsTheOldTemplateAndTheWorkDirectory) {

@@ -1,13 +1,11 @@
 #include "text.h"
 
+#include "snapshot/engine/mb_strings.h"
 #include "vpr/locale/locale.h"
 
 namespace snapshot {
 
-std::string UpperCase(std::string text) {
-    if (!text.empty()) KMLstrupr(text.data());
-    return text;
-}
+std::string UpperCase(std::string text) { return MBUpperCase(std::move(text)); }
 
 std::string CutAtCharacter(const std::string& text, size_t maxBytes) {
     if (text.size() <= maxBytes) return text;
@@ -36,12 +34,7 @@ size_t LastBackslash(const std::string& text) {
     return found ? static_cast<size_t>(found - text.c_str()) : std::string::npos;
 }
 
-std::string FileExtension(const std::string& path) {
-    size_t slash = LastBackslash(path);
-    size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const char* dot = KMLstrrchr(path.c_str() + nameStart, '.');
-    return dot ? std::string(dot) : std::string();
-}
+std::string FileExtension(const std::string& path) { return MBExtractFileExt(path); }
 
 bool HasExtension(const std::string& path, const char* upperExtension) {
     return UpperCase(FileExtension(path)) == upperExtension;

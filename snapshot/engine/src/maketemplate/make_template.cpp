@@ -91,6 +91,7 @@ bool ReplaceFile(const std::string& finished, const std::string& target) {
 
 LONG MakeTemplate(char drive, const std::string& templatePath, const std::string& newFilesDirectory,
                   IMPRXPROGRESS progress) {
+    Settings().failureShown = false;
     TemplateRun run(drive, WithoutTrailingBackslash(newFilesDirectory), progress);
     if (!OpenPictures(run)) return -1;
 
@@ -101,6 +102,7 @@ LONG MakeTemplate(char drive, const std::string& templatePath, const std::string
     HFILE handle = HFILE_ERROR;
     if (library.Create(written.c_str(), &handle) != 0) {
         ShowMessage(kStrTemplateCreateFailed, kStrInvalidFileName, MB_OK | MB_ICONERROR);
+        Settings().failureShown = true;
         library.Close(handle);
         DeleteFileA(written.c_str());
         return -1;

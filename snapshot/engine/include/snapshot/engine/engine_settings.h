@@ -38,6 +38,10 @@ struct EngineSettings {
     // Leaves HKEY_LOCAL_MACHINE out of the pictures. The first picture
     // records the value it used; the second picture uses that one.
     bool fastScan = false;
+    // Set by IMPRXMakeTemplate when it told the person itself why the
+    // template was not made (string 46), so that a program shows its own
+    // message for a -1 only when nothing was shown.
+    bool failureShown = false;
 
     // Well-known directories (StartEngine fills them).
     std::string windowsDirectory;

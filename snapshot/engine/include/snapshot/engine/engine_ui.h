@@ -40,7 +40,8 @@ enum ImprxString : UINT {
     kStrCopyRetryIgnore = 50,
     kStrInvalidName = 53,
     kStrInvalidNameCaption = 54,
-    kStrValueLeftOut = 55,
+    kStrTemplateNotMade = 55,        // the wizard's, when the engine showed nothing
+    kStrValueLeftOut = 56,
 };
 
 // The text with that id from the settings' resource module, at most 255
