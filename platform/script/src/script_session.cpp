@@ -144,6 +144,13 @@ std::shared_ptr<bool> ScriptSession::Arm(const std::string& description) {
 }
 
 int ScriptSession::Run() {
+    Begin();
+    while (Step()) {
+    }
+    return Finish();
+}
+
+void ScriptSession::Begin() {
     // What the driver meets goes into the output as it happens.
     driver_->SetListener(user::UiDriver::Listener{
         [this](const std::string& failure) { Error(failure); },
@@ -151,9 +158,22 @@ int ScriptSession::Run() {
             out_ << "help " << file << " " << (command == HELP_CONTEXT ? "" : std::to_string(command) + " ") << data
                  << "\n";
         }});
-    StreamSource script(in_);
-    sources_.push_back(&script);
-    for (Line line; !startFailed_ && script.Next(&line);) Top(line);
+    script_ = std::make_unique<StreamSource>(in_);
+    sources_.push_back(script_.get());
+}
+
+bool ScriptSession::Step() {
+    Line line;
+    if (finished_ || startFailed_ || !script_->Next(&line)) return false;
+    Top(line);
+    return true;
+}
+
+int ScriptSession::Finish(const std::string& endedBefore) {
+    if (finished_) return startFailed_ ? 2 : failed_ ? 1 : 0;
+    finished_ = true;
+    if (!endedBefore.empty())
+        for (Line line; script_->Next(&line);) Error(endedBefore + ": " + line.text);
     if (!startFailed_) EnsureStarted();
     sources_.pop_back();
     for (const auto& [description, used] : armed_)

@@ -8,11 +8,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "exit_state.h"
 #include "search_path.h"
 #include "vpr/machine/machine.h"
+#include "vpr/win/clock.h"
 #include "vpr/win/error.h"
 #include "vpr/win/path.h"
 #include "vpr/win/process.h"
@@ -88,6 +90,16 @@ std::vector<char*> EnvironmentFromBlock(char* block) {
     return env;
 }
 
+// The programs this process started that may still run: a script waits for them.
+std::mutex& StartedMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::vector<std::shared_ptr<ProcessObject>>& StartedPrograms() {
+    static std::vector<std::shared_ptr<ProcessObject>> started;  // GUARDED_BY(StartedMutex())
+    return started;
+}
+
 // Starts the program; returns its process object or null with the last error set.
 std::shared_ptr<ProcessObject> Spawn(const std::string& program, bool search, std::vector<std::string> args,
                                      char* environment, const char* directory) {
@@ -126,6 +138,12 @@ std::shared_ptr<ProcessObject> Spawn(const std::string& program, bool search, st
     }
 
     auto process = std::make_shared<ProcessObject>(pid);
+    {
+        std::lock_guard lock(StartedMutex());
+        auto& started = StartedPrograms();
+        std::erase_if(started, [](const std::shared_ptr<ProcessObject>& p) { return p->ExitCode() != STILL_ACTIVE; });
+        started.push_back(process);
+    }
     std::thread([process, pid] {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -319,3 +337,24 @@ extern "C" HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFil
     FullWindowsPath(file.c_str(), &document);
     return result(StartForShell(nullptr, FillCommand(command, document, parameters), lpDirectory));
 }
+
+namespace vpr::win {
+
+bool WaitForStartedPrograms(DWORD milliseconds) {
+    std::vector<std::shared_ptr<ProcessObject>> started;
+    {
+        std::lock_guard lock(StartedMutex());
+        started = StartedPrograms();
+    }
+    DWORD start = GetTickCount();
+    for (const auto& process : started) {
+        while (process->ExitCode() == STILL_ACTIVE) {
+            if (GetTickCount() - start >= milliseconds) return false;
+            std::unique_lock lock(WaitCore::Instance().mutex);
+            WaitCore::Instance().changed.wait_for(lock, std::chrono::milliseconds(50));
+        }
+    }
+    return true;
+}
+
+}  // namespace vpr::win

@@ -10,6 +10,8 @@
 #include <map>
 #include <sstream>
 
+#include "vpr/forms/form_stream.h"
+
 namespace vpr::win {
 namespace {
 
@@ -435,6 +437,7 @@ private:
         if (keyword == "bitmap") return Bitmap(line);
         if (keyword == "icon") return Icon(line);
         if (keyword == "data") return Data(line);
+        if (keyword == "form") return Form(line);
         if (keyword == "version") return Version(line);
         return Fail(line.number, "unknown keyword " + keyword);
     }
@@ -746,6 +749,26 @@ private:
             return Fail(line.number, "file or text expected");
         }
         Add(type, name, std::move(bytes));
+        return true;
+    }
+
+    // form "file.vfm": the readable source of a form, compiled into the form
+    // stream and stored as raw data named after its upper-cased class.
+    bool Form(const Line& line) {
+        if (line.tokens.size() != 2) return Fail(line.number, "form \"source.vfm\"");
+        std::string value;
+        if (!Text(line, 1, &value)) return false;
+        std::vector<uint8_t> bytes;
+        if (!ReadFile(line, value, &bytes)) return false;
+        vpr::forms::FormObject root;
+        std::string error;
+        if (!vpr::forms::ParseFormSource(std::string(bytes.begin(), bytes.end()), &root, &error))
+            return Fail(line.number, value + ": " + error);
+        std::string name = root.className;
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        ResourceId type = ResourceId::Number(kResRcData), id = ResourceId::Name(name);
+        if (Duplicate(line, type, id)) return false;
+        Add(type, id, vpr::forms::EncodeFormStream(root));
         return true;
     }
 

@@ -96,8 +96,17 @@ void Pump(HWND dialog) {
     }
 }
 
+// A control of the dialog by id: a child, else a child of a child (a page
+// of a form's notebook holds its controls).
+HWND FindControl(HWND parent, int id) {
+    if (HWND child = GetDlgItem(parent, id)) return child;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (HWND found = FindControl(child, id)) return found;
+    return nullptr;
+}
+
 HWND UsableControl(HWND dialog, int id, const char* action) {
-    HWND control = GetDlgItem(dialog, id);
+    HWND control = FindControl(dialog, id);
     std::string where = std::string(action) + " control " + std::to_string(id) + " of dialog " +
                         std::to_string(DialogTemplateId(dialog));
     if (!control) {
@@ -291,9 +300,16 @@ UINT DriverChooseFromMenu(const PopupMenu& open) {
     return handler ? handler(open) : 0;
 }
 
-bool DriverActOnDialog(HWND dialog) {
+namespace {
+
+enum class Match { kNoDriver, kHandled, kUnexpected, kNotExpected };
+
+// Gives the modal element to the handler waiting for it. A window that is no
+// dialog (a modal form) is matched by caption only; with onlyWhenExpected an
+// element no handler waits for is left alone and not recorded.
+Match ActOnModal(HWND dialog, bool onlyWhenExpected) {
     UiDriver* driver = UiDriver::Installed();
-    if (!driver) return false;
+    if (!driver) return Match::kNoDriver;
     ModalElement element = Describe(dialog);
     UiDriver::Handler handler;
     std::string unexpected;
@@ -325,17 +341,33 @@ bool DriverActOnDialog(HWND dialog) {
             handler = std::move(state.fileDialogs.front());
             state.fileDialogs.pop_front();
         }
+        if (!handler && onlyWhenExpected) {
+            state.seen.pop_back();
+            return Match::kNotExpected;
+        }
         if (!handler) unexpected = "unexpected " + Name(element);
     }
     if (!handler) {
         Fail(unexpected);
         EndDialog(dialog, IDCANCEL);
-        return true;
+        return Match::kUnexpected;
     }
     Pump(dialog);
     handler(element);
     if (IsWindow(dialog)) Pump(dialog);
-    return true;
+    return Match::kHandled;
+}
+
+}  // namespace
+
+bool DriverActOnDialog(HWND dialog) { return ActOnModal(dialog, false) != Match::kNoDriver; }
+
+ModalOutcome DriverActOnModalWindow(HWND window, bool onlyWhenExpected) {
+    switch (ActOnModal(window, onlyWhenExpected)) {
+        case Match::kHandled: return ModalOutcome::kHandled;
+        case Match::kUnexpected: return ModalOutcome::kUnexpected;
+        default: return ModalOutcome::kNone;
+    }
 }
 
 // WinHelpA tells the listener of each call.
@@ -548,7 +580,7 @@ bool EditItemLabel(HWND control, LPARAM item, const std::string& text) {
 
 bool DoubleClickRow(HWND dialog, int id, int row) {
     if (!SelectRow(dialog, id, row)) return false;
-    HWND control = GetDlgItem(dialog, id);
+    HWND control = FindControl(dialog, id);
     RECT item{LVIR_LABEL, 0, 0, 0};
     char className[32] = {};
     GetClassNameA(control, className, sizeof className);
@@ -616,7 +648,12 @@ bool CloseWindow(HWND dialog) {
     return true;
 }
 
-bool IsOpen(HWND dialog) { return IsWindow(dialog) && !DialogEnded(dialog); }
+bool IsOpen(HWND dialog) {
+    if (!IsWindow(dialog)) return false;
+    // A modal window that is no dialog (a form) is open while it shows.
+    if (!DialogOf(dialog)) return IsWindowVisible(dialog);
+    return !DialogEnded(dialog);
+}
 
 bool WaitForClose(HWND dialog, DWORD milliseconds) {
     DWORD start = GetTickCount();

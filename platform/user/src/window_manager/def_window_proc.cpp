@@ -52,6 +52,8 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         Lock lock(WindowLock());
         return static_cast<LRESULT>(window->text.size());
     }
+    case WM_QUERYENDSESSION:
+        return TRUE;  // a window that does not answer lets Windows shut down
     case WM_CLOSE:
         DestroyWindow(hwnd);
         return 0;

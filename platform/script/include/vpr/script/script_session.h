@@ -122,6 +122,16 @@ public:
     // for the run when none is): 0, 1 or 2 as above.
     int Run();
 
+    // For a program whose own message loops ask for the lines (a form
+    // program, when a loop is idle): Begin once, Step for each top-level
+    // line (false once there is none left), Finish for the exit code. A
+    // program that ends before its script passes the reason, and each line
+    // left is an error with it.
+    void Begin();
+    bool Step();
+    int Finish(const std::string& endedBefore = "");
+    bool Finished() const { return finished_; }
+
     std::ostream& Out() { return out_; }
     user::UiDriver& Driver() { return *driver_; }
     // Prints "error: WHAT" and makes the run answer 1.
@@ -163,6 +173,8 @@ private:
     bool failed_ = false;
     std::vector<std::pair<std::string, std::shared_ptr<bool>>> armed_;
     std::vector<LineSource*> sources_;  // the innermost last
+    std::unique_ptr<LineSource> script_;
+    bool finished_ = false;
 };
 
 }  // namespace vpr::script

@@ -120,6 +120,14 @@ public:
 // a driver, or with no handler waiting (a failure), the drag is cancelled.
 DropPlace DriverPlaceDrop(const DragStart& start);
 
+// A modal window that is no dialog (a modal form of the form library) meets
+// the driver as a dialog does, by its caption: kHandled when a handler took
+// it (and has run); kUnexpected when none waited (recorded as a failure: the
+// caller cancels the window); kNone when no driver is installed, or, with
+// onlyWhenExpected, when no handler waited (nothing is recorded).
+enum class ModalOutcome { kNone, kHandled, kUnexpected };
+ModalOutcome DriverActOnModalWindow(HWND window, bool onlyWhenExpected);
+
 namespace ui {
 
 // Clicks a control with the left button.
@@ -169,7 +177,9 @@ bool PressAltKey(HWND dialog, char letter);
 bool MoveSlider(HWND dialog, int controlId, int position);
 // Closes the dialog with its close box.
 bool CloseWindow(HWND dialog);
-// True while a dialog's window exists and nothing has ended it.
+// True while a dialog's window exists and nothing has ended it; a modal
+// window that is no dialog (a form) is open while it shows. Controls are
+// found among the dialog's children and their children (a form's pages).
 bool IsOpen(HWND dialog);
 // The person waits, taking the dialog's messages, until the dialog ends by
 // itself; false when it is still open after the time (on the platform clock).

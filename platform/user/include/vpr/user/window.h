@@ -134,8 +134,10 @@ typedef HELPINFO* LPHELPINFO;
 #define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
+#define WM_QUERYENDSESSION 0x0011
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
+#define WM_ENDSESSION 0x0016
 #define WM_SHOWWINDOW 0x0018
 #define WM_ACTIVATEAPP 0x001C
 #define WM_CANCELMODE 0x001F
@@ -540,5 +542,12 @@ DWORD CurrentThreadId();
 
 // Number of live windows in the process, for tests that check nothing leaks.
 size_t WindowCount();
+
+// Windows shutting down, as this process meets it (a script's `shutdown`):
+// each top-level window of the process, in window order, is asked with
+// WM_QUERYENDSESSION until one answers 0; then each window asked is told
+// the outcome with WM_ENDSESSION (wParam TRUE when none refused). A window
+// may end the program on WM_ENDSESSION TRUE. True when Windows may shut down.
+bool EndSession();
 
 }  // namespace vpr::user

@@ -138,4 +138,9 @@ namespace vpr::win {
 std::string QuoteArgument(const std::string& argument);
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// Waits until every program this process started (CreateProcessA, WinExec,
+// ShellExecuteA) has ended; false when one still runs after the time (on the
+// platform clock).
+bool WaitForStartedPrograms(DWORD milliseconds);
+
 }  // namespace vpr::win
