@@ -32,6 +32,19 @@ struct Row {
     bool selected = false;
 };
 
+// A tree item's text and whether it is selected.
+Row TreeRow(HWND tree, HTREEITEM item) {
+    char text[1024] = {};
+    TVITEMA data{};
+    data.mask = TVIF_TEXT | TVIF_STATE;
+    data.hItem = item;
+    data.stateMask = TVIS_SELECTED;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return Row{text, (data.state & TVIS_SELECTED) != 0};
+}
+
 std::vector<Row> Rows(HWND control, Kind kind) {
     std::vector<Row> rows;
     if (kind == Kind::kListBox) {
@@ -58,17 +71,8 @@ std::vector<Row> Rows(HWND control, Kind kind) {
         auto next = [control](UINT code, HTREEITEM item) {
             return reinterpret_cast<HTREEITEM>(SendMessageA(control, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
         };
-        for (HTREEITEM item = next(TVGN_ROOT, nullptr); item; item = next(TVGN_NEXTVISIBLE, item)) {
-            char text[1024] = {};
-            TVITEMA data{};
-            data.mask = TVIF_TEXT | TVIF_STATE;
-            data.hItem = item;
-            data.stateMask = TVIS_SELECTED;
-            data.pszText = text;
-            data.cchTextMax = sizeof text;
-            SendMessageA(control, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-            rows.push_back(Row{text, (data.state & TVIS_SELECTED) != 0});
-        }
+        for (HTREEITEM item = next(TVGN_ROOT, nullptr); item; item = next(TVGN_NEXTVISIBLE, item))
+            rows.push_back(TreeRow(control, item));
     } else if (kind == Kind::kListView) {
         int count = static_cast<int>(SendMessageA(control, LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
@@ -87,15 +91,8 @@ std::vector<Row> Rows(HWND control, Kind kind) {
 void ShowTree(HWND tree, HTREEITEM item, int level, std::ostream& out) {
     for (; item; item = reinterpret_cast<HTREEITEM>(
                      SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-        char text[1024] = {};
-        TVITEMA data{};
-        data.mask = TVIF_TEXT | TVIF_STATE;
-        data.hItem = item;
-        data.stateMask = TVIS_SELECTED;
-        data.pszText = text;
-        data.cchTextMax = sizeof text;
-        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-        out << ((data.state & TVIS_SELECTED) ? "*" : " ") << std::string(1 + 2 * level, ' ') << text << "\n";
+        Row row = TreeRow(tree, item);
+        out << (row.selected ? "*" : " ") << std::string(1 + 2 * level, ' ') << row.text << "\n";
         ShowTree(tree,
                  reinterpret_cast<HTREEITEM>(
                      SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),

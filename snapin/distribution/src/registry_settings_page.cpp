@@ -191,8 +191,14 @@ HTREEITEM CRegistrySettingsPage::InsertKeyPath(const CString& keyPath, int subty
     size_t slash = path.find('\\');
     std::string rootText = path.substr(0, slash);
     HTREEITEM current = nullptr;
-    for (HTREEITEM root : m_roots)
-        if (root && std::string(static_cast<const char*>(m_tree.GetItemText(root))) == rootText) current = root;
+    if (m_indexing) {
+        // A path without a backslash is a root's: labels hold none.
+        auto it = m_keyIndex.find(rootText);
+        if (it != m_keyIndex.end()) current = it->second;
+    } else {
+        for (HTREEITEM root : m_roots)
+            if (root && std::string(static_cast<const char*>(m_tree.GetItemText(root))) == rootText) current = root;
+    }
     if (!current || slash == std::string::npos) return current;
     std::string walked = rootText;
     std::string rest = path.substr(slash + 1);

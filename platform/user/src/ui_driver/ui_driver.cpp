@@ -158,6 +158,20 @@ void PostKey(HWND dialog, int vk, bool down) {
     PostMessageA(focus, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), down ? 1 : 0xC0000001);
 }
 
+// Selects the focused edit's whole text and deletes it, as a person does
+// with Home, Shift+End and Delete.
+void ClearFocusedText(HWND dialog) {
+    PostKey(dialog, VK_HOME, true);
+    PostKey(dialog, VK_HOME, false);
+    PostKey(dialog, VK_SHIFT, true);
+    PostKey(dialog, VK_END, true);
+    PostKey(dialog, VK_END, false);
+    PostKey(dialog, VK_SHIFT, false);
+    PostKey(dialog, VK_DELETE, true);
+    PostKey(dialog, VK_DELETE, false);
+    Pump(dialog);
+}
+
 void TypeChars(HWND dialog, const std::string& text) {
     for (char c : text) {
         unsigned char u = static_cast<unsigned char>(c);
@@ -431,15 +445,7 @@ bool ReplaceText(HWND dialog, int id, const std::string& text) {
     HWND control = UsableControl(dialog, id, "type into");
     if (!control) return false;
     if (GetFocus() != control) ClickAt(dialog, control, POINT{1, 1}, 0, false);
-    PostKey(dialog, VK_HOME, true);
-    PostKey(dialog, VK_HOME, false);
-    PostKey(dialog, VK_SHIFT, true);
-    PostKey(dialog, VK_END, true);
-    PostKey(dialog, VK_END, false);
-    PostKey(dialog, VK_SHIFT, false);
-    PostKey(dialog, VK_DELETE, true);
-    PostKey(dialog, VK_DELETE, false);
-    Pump(dialog);
+    ClearFocusedText(dialog);
     TypeChars(dialog, text);
     return true;
 }
@@ -777,15 +783,7 @@ bool EditLabel(HWND dialog, int id, const std::optional<std::string>& text) {
     }
     if (GetFocus() != edit) SetFocus(edit);
     if (text) {
-        PostKey(dialog, VK_HOME, true);
-        PostKey(dialog, VK_HOME, false);
-        PostKey(dialog, VK_SHIFT, true);
-        PostKey(dialog, VK_END, true);
-        PostKey(dialog, VK_END, false);
-        PostKey(dialog, VK_SHIFT, false);
-        PostKey(dialog, VK_DELETE, true);
-        PostKey(dialog, VK_DELETE, false);
-        Pump(dialog);
+        ClearFocusedText(dialog);
         TypeChars(dialog, *text);
     }
     PressKey(dialog, text ? VK_RETURN : VK_ESCAPE);
