@@ -620,8 +620,7 @@ extern "C" int WINAPI DirComputeValueSize(DIR_CONTEXT ctx, DirBuffer* reply, int
     Value value;
     size_t next;
     int status = PeekValue(reply, syntax, &value, &next);
-    if (status == DIR_SUCCESS) *size = DecodedSize(value);
-    return status;
+    return status == DIR_SUCCESS ? DecodedSize(value, size) : status;
 }
 
 extern "C" int WINAPI DirGetResultValue(DIR_CONTEXT ctx, DirBuffer* reply, int syntax,
@@ -632,7 +631,10 @@ extern "C" int WINAPI DirGetResultValue(DIR_CONTEXT ctx, DirBuffer* reply, int s
     size_t next;
     int status = PeekValue(reply, syntax, &stored, &next);
     if (status != DIR_SUCCESS) return status;
-    DecodeValue(stored, value);
+    // A damaged value is refused and stays the current one: the caller may
+    // go on with the next attribute.
+    status = DecodeValue(stored, value);
+    if (status != DIR_SUCCESS) return status;
     reply->cursor = next;
     --reply->valuesLeft;
     return DIR_SUCCESS;

@@ -466,8 +466,11 @@ int Store::ApplyChange(int64_t object, const std::vector<std::string>& allowed,
     int status = GetAttribute(change.attribute, &attribute);
     if (status != DIR_SUCCESS) return status;
     if (!Contains(allowed, attribute.name)) return DIR_ERR_NOT_ALLOWED;
-    for (const Value& value : change.values)
+    for (const Value& value : change.values) {
         if (value.syntax != attribute.syntax) return DIR_ERR_BAD_SYNTAX;
+        int valid = CheckValue(value);
+        if (valid != DIR_SUCCESS) return valid;
+    }
 
     std::vector<Value> existing;
     std::vector<int64_t> ids;
@@ -905,10 +908,14 @@ int Store::Check(std::vector<std::string>* problems) {
                 problems->push_back(what + "is not an attribute of its class");
             if (attribute.attribute.singleValued && attribute.values.size() > 1)
                 problems->push_back(what + "is single-valued but holds several values");
-            for (const Value& value : attribute.values)
+            for (const Value& value : attribute.values) {
+                std::string why;
                 if (value.syntax != attribute.attribute.syntax)
                     problems->push_back(what + "holds a value of syntax " +
                                         std::to_string(value.syntax));
+                if (CheckValue(value, &why) != DIR_SUCCESS)
+                    problems->push_back(what + "holds a value that does not decode: " + why);
+            }
         }
     }
     Statement orphans(db_,

@@ -30,6 +30,8 @@ std::string StatusText(int status) {
         case DIR_ERR_MANDATORY_MISSING: return "a mandatory attribute has no value";
         case DIR_ERR_SCHEMA_CONFLICT: return "defined differently already";
         case DIR_ERR_STORE: return "the store file is missing, damaged or busy";
+        case DIR_ERR_DAMAGED_VALUE: return "a stored value is damaged";
+        case DIR_ERR_NO_ACCESS: return "the logged-in user lacks the rights for it";
         default: return "status " + std::to_string(status);
     }
 }

@@ -34,6 +34,8 @@
 #define DIR_ERR_MANDATORY_MISSING (-613)
 #define DIR_ERR_SCHEMA_CONFLICT (-614)      // a schema name already defined differently
 #define DIR_ERR_STORE (-620)                // the store file is missing, damaged or busy
+#define DIR_ERR_DAMAGED_VALUE (-625)        // a stored value is not a value of its syntax
+#define DIR_ERR_NO_ACCESS (-672)            // the logged-in user lacks the rights for the request
 
 // Context keys.
 #define DIR_KEY_FLAGS 1          // uint32_t
