@@ -20,6 +20,7 @@ namespace {
 TEST(StoreTest, TwoProcessesWritingOneTreeLoseNothing) {
     vpr::testing::TempTree tree;
     tree.Org("acme").User("jdoe.acme").LogIn("jdoe.acme");
+    tree.Grant("jdoe.acme", "jdoe.acme", "Telephone Number", DIR_ATTR_WRITE);
     constexpr int kPerChild = 25;
     ASSERT_TRUE(vpr::testing::RunInChildProcesses(2, [&](int child) {
         DIR_CONTEXT ctx = DirCreateContext();
@@ -130,6 +131,7 @@ TEST(StoreTest, DumpShowsObjectsValuesAndStreams) {
     EXPECT_EQ(text,
               "tree TEST_TREE\n"
               "object [Root] (Tree Root)\n"
+              "  ACL = [Entry Rights];[Public];1\n"
               "object acme (Organization)\n"
               "  ACL = [Entry Rights];[Public];1\n"
               "object Calc.acme (Application (Windows NT))\n"

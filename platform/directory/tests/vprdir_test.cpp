@@ -82,6 +82,7 @@ TEST_F(VprdirTest, BuildsATreeAndDumpsIt) {
     EXPECT_EQ(dump.out,
               "tree ACME_TREE\n"
               "object [Root] (Tree Root)\n"
+              "  ACL = [Entry Rights];[Public];1\n"
               "object acme (Organization)\n"
               "  ACL = [All Attributes Rights];staff.acme;2\n"
               "object g.acme (Gadget)\n"
@@ -243,7 +244,7 @@ TEST_F(VprdirTest, CheckReportsDamagedValues) {
     Result check = Vprdir({"check", store});
     EXPECT_EQ(check.exitCode, 1);
     EXPECT_EQ(check.out, "acme: \"ACL\" holds a value that does not decode: an ACL is shorter than its two numbers\n");
-    EXPECT_EQ(Vprdir({"dump", store}, fast).out, "tree T\nobject [Root] (Tree Root)\nobject acme (Organization)\n  ACL = ?\n  Description = sound\n");
+    EXPECT_EQ(Vprdir({"dump", store}, fast).out, "tree T\nobject [Root] (Tree Root)\n  ACL = [Entry Rights];[Public];1\nobject acme (Organization)\n  ACL = ?\n  Description = sound\n");
 }
 
 }  // namespace

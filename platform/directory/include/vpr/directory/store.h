@@ -6,14 +6,16 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "vpr/directory/names.h"
 
-struct sqlite3;
+namespace vpr::win {
+class SqliteDatabase;
+}
 
 namespace vpr::directory {
 
@@ -52,6 +54,26 @@ struct AttributeValues {
     std::vector<Value> values;
 };
 
+// Who rights are asked for: an object of the tree (a user, group or
+// container), or nobody in particular ("[Public]").
+struct Trustee {
+    NameParts name;
+    bool isPublic = false;
+    // A trustee that is not in the tree counts as "[Public]" instead of
+    // failing with DIR_ERR_NO_SUCH_OBJECT (a logged-in user removed since).
+    bool missingIsPublic = false;
+};
+
+// What a trustee holds on one object, widened as the directory grants
+// rights: supervisor holds everything, read holds compare, write add-self.
+struct ObjectRights {
+    uint32_t entry = 0;          // "[Entry Rights]"
+    uint32_t allAttributes = 0;  // "[All Attributes Rights]"
+    std::map<std::string, uint32_t> attributes;  // folded name: granted on that attribute alone
+    // The rights on one attribute: all-attribute rights and its own.
+    uint32_t Attribute(const std::string& name) const;
+};
+
 struct ObjectRecord {
     NameParts name;
     std::string className;
@@ -62,15 +84,20 @@ struct ObjectRecord {
 
 class Store {
 public:
-    // Makes a new store file holding the base schema and the tree root.
+    // Makes a new store file holding the base schema and the tree root, on
+    // which everybody ("[Public]") may browse. `administrator`, the complete
+    // name of the user who administers the tree (the user object may be
+    // added later), holds every right on every object.
     static int Create(const std::string& path, const std::string& treeName,
-                      std::shared_ptr<Store>* out);
+                      std::shared_ptr<Store>* out, const std::string& administrator = "");
     // Opens an existing store; a process shares one connection per file.
     static int Open(const std::string& path, std::shared_ptr<Store>* out);
     ~Store();
 
     const std::string& path() const { return path_; }
     int TreeName(std::string* name);
+    // The tree's administrator as a complete name; empty when it has none.
+    int Administrator(std::string* name);
 
     // Schema.
     int DefineAttribute(const AttributeDef& attribute);
@@ -109,6 +136,13 @@ public:
     // "[All Attributes Rights]" or an attribute name gives attribute rights.
     int EffectiveRights(const NameParts& trustee, bool isPublic, const NameParts& object,
                         const std::string& attribute, uint32_t* rights);
+    // Everything the trustee holds on the object: the ACL values on the object
+    // and (entry and all-attribute rights) on its containers up to the root
+    // that name the trustee, one of its containers, one of its groups or
+    // "[Public]"; a user reads its own attributes; the administrator holds
+    // every right. The cost does not grow with the tree: each container and
+    // group is looked up by its name.
+    int RightsOn(const Trustee& trustee, const NameParts& object, ObjectRights* out);
 
     // Consistency check of the whole file; each problem as one line.
     int Check(std::vector<std::string>* problems);
@@ -117,7 +151,11 @@ private:
     struct Tx;
     explicit Store(std::string path);
     int OpenFile(bool create);
+    int CheckFile(bool create);
+    int AddNameIndex();
     int Exec(const char* sql);
+    int InsertValue(int64_t object, const std::string& attribute, const Value& value);
+    int IsUser(const std::string& className, bool* user);
     int ObjectId(const NameParts& name, int64_t* id, std::string* className);
     int ClassAttributes(const std::string& className, std::vector<std::string>* mandatory,
                         std::vector<std::string>* all);
@@ -132,9 +170,8 @@ private:
     int DefineAttributeLocked(const AttributeDef& attribute);
 
     std::string path_;
-    sqlite3* db_ = nullptr;
-    std::recursive_mutex mutex_;
-    int txDepth_ = 0;
+    std::unique_ptr<vpr::win::SqliteDatabase> db_;
+    std::string administrator_;  // folded complete name, read when the file opens
 };
 
 // The directory's own schema, put into every new store.
