@@ -49,8 +49,24 @@ CREATE INDEX values_by_object ON object_values(object, attribute);
 CREATE INDEX values_by_name ON object_values(folded, attribute);
 )";
 
-// Every failure of the file maps to one status.
-int StatusOf(StoreFault fault) { return fault == StoreFault::kNone ? DIR_SUCCESS : DIR_ERR_STORE; }
+// Each failure of the file has its own status, so that a caller can say
+// whether the store is damaged, the disk full or another process holds it.
+int StatusOf(StoreFault fault) {
+    switch (fault) {
+        case StoreFault::kNone: return DIR_SUCCESS;
+        case StoreFault::kDamaged: return DIR_ERR_STORE_DAMAGED;
+        case StoreFault::kDiskFull: return DIR_ERR_DISK_FULL;
+        case StoreFault::kLocked: return DIR_ERR_STORE_LOCKED;
+        case StoreFault::kReadOnly: return DIR_ERR_STORE_READ_ONLY;
+        default: return DIR_ERR_STORE;
+    }
+}
+// The status of a step that did not give what the store must hold: the
+// file's failure, or (a row missing or in excess) a damaged store.
+int Failed(int step) {
+    StoreFault fault = vpr::win::StoreFaultOf(step);
+    return fault == StoreFault::kNone ? DIR_ERR_STORE_DAMAGED : StatusOf(fault);
+}
 int Run(SqliteStatement& statement) { return StatusOf(statement.Run()); }
 
 bool Contains(const std::vector<std::string>& names, std::string_view name) {
@@ -127,8 +143,9 @@ int Store::Exec(const char* sql) { return StatusOf(db_->Exec(sql)); }
 int Store::CheckFile(bool create) {
     if (create) return Exec(kSchemaSql);
     auto format = db_->Prepare("SELECT value FROM meta WHERE key = 'format'");
-    if (format.Step() != SQLITE_ROW || format.Bytes(0) != kFormat) return DIR_ERR_STORE;
-    return DIR_SUCCESS;
+    int step = format.Step();
+    if (step != SQLITE_ROW) return Failed(step);
+    return format.Bytes(0) == kFormat ? DIR_SUCCESS : DIR_ERR_STORE_DAMAGED;
 }
 
 // Stores made before values were indexed by the names they hold get the
@@ -137,7 +154,7 @@ int Store::AddNameIndex() {
     auto column = db_->Prepare("SELECT 1 FROM pragma_table_info('object_values') WHERE name = 'folded'");
     int step = column.Step();
     if (step == SQLITE_ROW) return DIR_SUCCESS;
-    if (step != SQLITE_DONE || db_->readOnly()) return step == SQLITE_DONE ? DIR_SUCCESS : DIR_ERR_STORE;
+    if (step != SQLITE_DONE || db_->readOnly()) return step == SQLITE_DONE ? DIR_SUCCESS : Failed(step);
     Tx tx(this, true);
     if (tx.status != DIR_SUCCESS) return tx.status;
     int status = Exec("ALTER TABLE object_values ADD COLUMN folded TEXT");
@@ -149,7 +166,7 @@ int Store::AddNameIndex() {
         int row;
         while (status == DIR_SUCCESS && (row = all.Step()) == SQLITE_ROW)
             values.push_back({all.Int(0), {static_cast<uint32_t>(all.Int(1)), all.Blob(2)}});
-        if (status == DIR_SUCCESS && row != SQLITE_DONE) status = DIR_ERR_STORE;
+        if (status == DIR_SUCCESS && row != SQLITE_DONE) status = Failed(row);
     }
     for (const auto& [id, value] : values) {
         if (status != DIR_SUCCESS) break;
@@ -165,7 +182,7 @@ int Store::OpenFile(bool create) {
         checked = CheckFile(create);
         return checked == DIR_SUCCESS ? StoreFault::kNone : StoreFault::kDamaged;
     });
-    if (fault != StoreFault::kNone) return DIR_ERR_STORE;
+    if (fault != StoreFault::kNone) return checked != DIR_SUCCESS ? checked : StatusOf(fault);
     if (create) return DIR_SUCCESS;
     int status = AddNameIndex();
     std::string administrator;
@@ -241,7 +258,7 @@ int Store::TreeName(std::string* name) {
     Tx tx(this, false);
     if (tx.status != DIR_SUCCESS) return tx.status;
     auto query = db_->Prepare("SELECT value FROM meta WHERE key = 'tree'");
-    if (query.Step() != SQLITE_ROW) return DIR_ERR_STORE;
+    if (int step = query.Step(); step != SQLITE_ROW) return Failed(step);
     *name = query.Bytes(0);
     return DIR_SUCCESS;
 }
@@ -251,7 +268,7 @@ int Store::Administrator(std::string* name) {
     if (tx.status != DIR_SUCCESS) return tx.status;
     auto query = db_->Prepare("SELECT value FROM meta WHERE key = 'administrator'");
     int step = query.Step();
-    if (step != SQLITE_ROW && step != SQLITE_DONE) return DIR_ERR_STORE;
+    if (step != SQLITE_ROW && step != SQLITE_DONE) return Failed(step);
     *name = step == SQLITE_ROW ? query.Bytes(0) : "";  // stores made before it was kept have none
     return DIR_SUCCESS;
 }
@@ -343,7 +360,7 @@ int Store::GetAttribute(const std::string& name, AttributeDef* out) {
     auto query = db_->Prepare("SELECT name, syntax, single_valued FROM attributes WHERE name = ?");
     int step = query.Bind(1, name).Step();
     if (step == SQLITE_DONE) return DIR_ERR_NO_SUCH_ATTRIBUTE;
-    if (step != SQLITE_ROW) return DIR_ERR_STORE;
+    if (step != SQLITE_ROW) return Failed(step);
     *out = {query.Bytes(0), static_cast<uint32_t>(query.Int(1)), query.Int(2) != 0};
     return DIR_SUCCESS;
 }
@@ -353,7 +370,7 @@ int Store::GetClass(const std::string& name, ClassDef* out) {
     auto query = db_->Prepare("SELECT name, container, effective FROM classes WHERE name = ?");
     int step = query.Bind(1, name).Step();
     if (step == SQLITE_DONE) return DIR_ERR_NO_SUCH_CLASS;
-    if (step != SQLITE_ROW) return DIR_ERR_STORE;
+    if (step != SQLITE_ROW) return Failed(step);
     ClassDef cls;
     cls.name = query.Bytes(0);
     cls.container = query.Int(1) != 0;
@@ -367,7 +384,7 @@ int Store::GetClass(const std::string& name, ClassDef* out) {
         int64_t list = items.Int(0);
         if (list >= 0 && list < 5) lists[list]->push_back(items.Bytes(1));
     }
-    if (row != SQLITE_DONE) return DIR_ERR_STORE;
+    if (row != SQLITE_DONE) return Failed(row);
     *out = std::move(cls);
     return DIR_SUCCESS;
 }
@@ -380,7 +397,7 @@ int Store::ListAttributes(std::vector<AttributeDef>* out) {
     int row;
     while ((row = query.Step()) == SQLITE_ROW)
         out->push_back({query.Bytes(0), static_cast<uint32_t>(query.Int(1)), query.Int(2) != 0});
-    return row == SQLITE_DONE ? DIR_SUCCESS : DIR_ERR_STORE;
+    return row == SQLITE_DONE ? DIR_SUCCESS : Failed(row);
 }
 
 int Store::ListClasses(std::vector<ClassDef>* out) {
@@ -390,7 +407,7 @@ int Store::ListClasses(std::vector<ClassDef>* out) {
     std::vector<std::string> names;
     int row;
     while ((row = query.Step()) == SQLITE_ROW) names.push_back(query.Bytes(0));
-    if (row != SQLITE_DONE) return DIR_ERR_STORE;
+    if (row != SQLITE_DONE) return Failed(row);
     out->clear();
     for (const std::string& name : names) {
         ClassDef cls;
@@ -442,12 +459,12 @@ int Store::ObjectId(const NameParts& name, int64_t* id, std::string* className) 
         child.Reset();
         int step = child.Bind(1, current).Bind(2, FoldCase(*part)).Step();
         if (step == SQLITE_DONE) return DIR_ERR_NO_SUCH_OBJECT;
-        if (step != SQLITE_ROW) return DIR_ERR_STORE;
+        if (step != SQLITE_ROW) return Failed(step);
         current = child.Int(0);
     }
     if (className) {
         auto cls = db_->Prepare("SELECT class FROM objects WHERE id = ?");
-        if (cls.Bind(1, current).Step() != SQLITE_ROW) return DIR_ERR_STORE;
+        if (int step = cls.Bind(1, current).Step(); step != SQLITE_ROW) return Failed(step);
         *className = cls.Bytes(0);
     }
     *id = current;
@@ -459,7 +476,8 @@ int Store::FullName(int64_t id, NameParts* name) {
     auto query = db_->Prepare("SELECT parent, name FROM objects WHERE id = ?");
     for (int depth = 0; id != kRootId; ++depth) {
         query.Reset();
-        if (depth > 1000 || query.Bind(1, id).Step() != SQLITE_ROW) return DIR_ERR_STORE;
+        if (depth > 1000) return DIR_ERR_STORE_DAMAGED;  // a loop of parents
+        if (int step = query.Bind(1, id).Step(); step != SQLITE_ROW) return Failed(step);
         name->push_back(query.Bytes(1));
         id = query.Int(0);
     }
@@ -478,7 +496,7 @@ int Store::LoadValues(int64_t object, const std::string& attribute, std::vector<
         if (ids) ids->push_back(query.Int(0));
         values->push_back({static_cast<uint32_t>(query.Int(1)), query.Blob(2)});
     }
-    return row == SQLITE_DONE ? DIR_SUCCESS : DIR_ERR_STORE;
+    return row == SQLITE_DONE ? DIR_SUCCESS : Failed(row);
 }
 
 int Store::InsertValue(int64_t object, const std::string& attribute, const Value& value) {
@@ -552,7 +570,7 @@ int Store::CheckMandatory(int64_t object, const std::string& className) {
     auto count = db_->Prepare("SELECT COUNT(*) FROM object_values WHERE object = ? AND attribute = ?");
     for (const std::string& name : mandatory) {
         count.Reset();
-        if (count.Bind(1, object).Bind(2, name).Step() != SQLITE_ROW) return DIR_ERR_STORE;
+        if (int step = count.Bind(1, object).Bind(2, name).Step(); step != SQLITE_ROW) return Failed(step);
         if (count.Int(0) == 0) return DIR_ERR_MANDATORY_MISSING;
     }
     return DIR_SUCCESS;
@@ -636,7 +654,7 @@ int Store::RemoveObject(const NameParts& name) {
     int status = ObjectId(name, &id, nullptr);
     if (status != DIR_SUCCESS) return status;
     auto children = db_->Prepare("SELECT COUNT(*) FROM objects WHERE parent = ?");
-    if (children.Bind(1, id).Step() != SQLITE_ROW) return DIR_ERR_STORE;
+    if (int step = children.Bind(1, id).Step(); step != SQLITE_ROW) return Failed(step);
     if (children.Int(0) > 0) return DIR_ERR_NOT_EMPTY;
     auto values = db_->Prepare("DELETE FROM object_values WHERE object = ?");
     auto object = db_->Prepare("DELETE FROM objects WHERE id = ?");
@@ -662,7 +680,7 @@ int Store::FindObject(const NameParts& name, ObjectRecord* out) {
     auto query = db_->Prepare("SELECT o.class, o.modified, c.container, "
                     "(SELECT COUNT(*) FROM objects s WHERE s.parent = o.id) "
                     "FROM objects o LEFT JOIN classes c ON c.name = o.class WHERE o.id = ?");
-    if (query.Bind(1, id).Step() != SQLITE_ROW) return DIR_ERR_STORE;
+    if (int step = query.Bind(1, id).Step(); step != SQLITE_ROW) return Failed(step);
     ObjectRecord record;
     status = FullName(id, &record.name);
     record.className = query.Bytes(0);
@@ -684,7 +702,7 @@ int Store::ListChildren(const NameParts& name, std::vector<ObjectRecord>* out) {
     std::vector<std::string> names;
     int row;
     while ((row = query.Step()) == SQLITE_ROW) names.push_back(query.Bytes(0));
-    if (row != SQLITE_DONE) return DIR_ERR_STORE;
+    if (row != SQLITE_DONE) return Failed(row);
     out->clear();
     for (const std::string& child : names) {
         NameParts childName = name;
@@ -725,7 +743,7 @@ int Store::ReadValues(const NameParts& name, const std::vector<std::string>& nam
                             {}});
         out->back().values.push_back({static_cast<uint32_t>(query.Int(1)), query.Blob(2)});
     }
-    return row == SQLITE_DONE ? DIR_SUCCESS : DIR_ERR_STORE;
+    return row == SQLITE_DONE ? DIR_SUCCESS : Failed(row);
 }
 
 // ---- streams ------------------------------------------------------------
@@ -748,7 +766,7 @@ int Store::ReadStream(const NameParts& object, const std::string& attribute,
     auto query = db_->Prepare("SELECT stream FROM object_values WHERE object = ? AND attribute = ?");
     int step = query.Bind(1, id).Bind(2, def.name).Step();
     if (step == SQLITE_DONE) return DIR_ERR_NO_STREAM_VALUE;
-    if (step != SQLITE_ROW) return DIR_ERR_STORE;
+    if (step != SQLITE_ROW) return Failed(step);
     *content = query.Blob(0);
     return DIR_SUCCESS;
 }
@@ -818,7 +836,7 @@ int Store::RightsOn(const Trustee& trustee, const NameParts& object, ObjectRight
             groups.Bind(1, FoldCase(FormatName(trustee.name)));
             int row;
             while ((row = groups.Step()) == SQLITE_ROW) groupIds.push_back(groups.Int(0));
-            if (row != SQLITE_DONE) return DIR_ERR_STORE;
+            if (row != SQLITE_DONE) return Failed(row);
         }
         for (int64_t group : groupIds) {
             NameParts groupName;
@@ -848,7 +866,8 @@ int Store::RightsOn(const Trustee& trustee, const NameParts& object, ObjectRight
         }
         if (levelId == kRootId) break;
         parent.Reset();
-        if (depth > 1000 || parent.Bind(1, levelId).Step() != SQLITE_ROW) return DIR_ERR_STORE;
+        if (depth > 1000) return DIR_ERR_STORE_DAMAGED;  // a loop of parents
+        if (int step = parent.Bind(1, levelId).Step(); step != SQLITE_ROW) return Failed(step);
         levelId = parent.Int(0);
     }
     // A user reads its own attributes, as every new user is let to.
@@ -895,7 +914,7 @@ int Store::Check(std::vector<std::string>* problems) {
     int row;
     while ((row = integrity.Step()) == SQLITE_ROW)
         if (integrity.Bytes(0) != "ok") problems->push_back("file: " + integrity.Bytes(0));
-    if (row != SQLITE_DONE) return DIR_ERR_STORE;
+    if (row != SQLITE_DONE) return Failed(row);
 
     auto objects = db_->Prepare("SELECT o.id, o.class, o.parent, p.id FROM objects o "
                       "LEFT JOIN objects p ON p.id = o.parent ORDER BY o.id");
@@ -908,7 +927,7 @@ int Store::Check(std::vector<std::string>* problems) {
         }
         known.emplace_back(id, objects.Bytes(1));
     }
-    if (row != SQLITE_DONE) return DIR_ERR_STORE;
+    if (row != SQLITE_DONE) return Failed(row);
     for (const auto& [id, className] : known) {
         NameParts name;
         if (FullName(id, &name) != DIR_SUCCESS) {
@@ -922,7 +941,8 @@ int Store::Check(std::vector<std::string>* problems) {
             continue;
         }
         std::vector<AttributeValues> values;
-        if (ReadValues(name, {}, &values) != DIR_SUCCESS) return DIR_ERR_STORE;
+        int status = ReadValues(name, {}, &values);
+        if (status != DIR_SUCCESS) return status;
         for (const std::string& attribute : mandatory) {
             bool present = std::any_of(values.begin(), values.end(), [&](const AttributeValues& v) {
                 return SameName(v.attribute.name, attribute);
@@ -948,12 +968,12 @@ int Store::Check(std::vector<std::string>* problems) {
     auto orphans = db_->Prepare("SELECT COUNT(*) FROM object_values v WHERE NOT EXISTS "
                       "(SELECT 1 FROM attributes a WHERE a.name = v.attribute) OR NOT EXISTS "
                       "(SELECT 1 FROM objects o WHERE o.id = v.object)");
-    if (orphans.Step() != SQLITE_ROW) return DIR_ERR_STORE;
+    if (int step = orphans.Step(); step != SQLITE_ROW) return Failed(step);
     if (orphans.Int(0) > 0)
         problems->push_back(std::to_string(orphans.Int(0)) +
                             " values of unknown attributes or missing objects");
     auto streams = db_->Prepare("SELECT COUNT(*) FROM object_values WHERE (syntax = 21) <> (stream IS NOT NULL)");
-    if (streams.Step() != SQLITE_ROW) return DIR_ERR_STORE;
+    if (int step = streams.Step(); step != SQLITE_ROW) return Failed(step);
     if (streams.Int(0) > 0)
         problems->push_back(std::to_string(streams.Int(0)) + " stream values without content");
     return DIR_SUCCESS;

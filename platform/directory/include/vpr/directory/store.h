@@ -147,6 +147,9 @@ public:
     // Consistency check of the whole file; each problem as one line.
     int Check(std::vector<std::string>* problems);
 
+    // The connection, for tests that limit what the file may grow to.
+    vpr::win::SqliteDatabase& database() { return *db_; }
+
 private:
     struct Tx;
     explicit Store(std::string path);
