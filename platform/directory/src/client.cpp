@@ -530,11 +530,8 @@ extern "C" int WINAPI DirRemoveObject(DIR_CONTEXT ctx, const char* object) {
 // A read needs the browse right on the object and the read right (compare
 // for names only) on each attribute it hands out: an attribute asked for by
 // name without it refuses the read, one of an all-attribute read is left out.
-static int KeepReadable(const Call& call, const NameParts& object, const std::vector<std::string>& names,
-                        bool namesOnly, std::vector<AttributeValues>* attributes) {
-    ObjectRights rights;
-    int status = RightsOfUser(call, object, &rights);
-    if (status != DIR_SUCCESS) return status;
+static int KeepReadable(const ObjectRights& rights, const std::vector<std::string>& names, bool namesOnly,
+                        std::vector<AttributeValues>* attributes) {
     if ((rights.entry & DIR_ENTRY_BROWSE) == 0) return DIR_ERR_NO_ACCESS;
     uint32_t needed = namesOnly ? DIR_ATTR_COMPARE : DIR_ATTR_READ;
     for (const std::string& name : names)
@@ -559,9 +556,11 @@ extern "C" int WINAPI DirSearch(DIR_CONTEXT ctx, const char* base, int infoType,
         int status = Resolve(*call.context, base, &fresh.object);
         if (status == DIR_SUCCESS && !allAttributes)
             status = RequestNames(request, DIR_OP_READ, kTagAttributeName, &names);
-        if (status == DIR_SUCCESS) status = call.store->ReadValues(fresh.object, names, &fresh.attributes);
-        if (status == DIR_SUCCESS) status = KeepReadable(call, fresh.object, names, fresh.namesOnly,
-                                                         &fresh.attributes);
+        ObjectRights rights;
+        if (status == DIR_SUCCESS)
+            status = call.store->ReadValuesAs(ActingUser(*call.context), fresh.object, names, &fresh.attributes,
+                                              &rights);
+        if (status == DIR_SUCCESS) status = KeepReadable(rights, names, fresh.namesOnly, &fresh.attributes);
         if (status != DIR_SUCCESS) return status;
     }
     return StepIteration(call.context.get(), std::move(fresh), iteration, reply, FillReadReply);

@@ -721,29 +721,57 @@ int Store::ReadValues(const NameParts& name, const std::vector<std::string>& nam
     if (tx.status != DIR_SUCCESS) return tx.status;
     int64_t id;
     int status = ObjectId(name, &id, nullptr);
-    if (status != DIR_SUCCESS) return status;
+    return status != DIR_SUCCESS ? status : ReadValuesOf(id, names, out);
+}
+
+int Store::ReadValuesAs(const Trustee& reader, const NameParts& name, const std::vector<std::string>& names,
+                        std::vector<AttributeValues>* out, ObjectRights* rights) {
+    Tx tx(this, false);
+    if (tx.status != DIR_SUCCESS) return tx.status;
+    int64_t id;
+    std::string className;
+    int status = ObjectId(name, &id, &className);
+    if (status == DIR_SUCCESS) status = ReadValuesOf(id, names, out);
+    return status != DIR_SUCCESS ? status : RightsOnId(reader, id, className, rights);
+}
+
+int Store::ReadValuesOf(int64_t id, const std::vector<std::string>& names, std::vector<AttributeValues>* out) {
+    out->clear();
+    if (names.empty()) {
+        auto query = db_->Prepare("SELECT v.attribute, v.syntax, v.data, a.syntax, a.single_valued "
+                        "FROM object_values v JOIN attributes a ON a.name = v.attribute "
+                        "WHERE v.object = ? ORDER BY v.attribute, v.id");
+        query.Bind(1, id);
+        int row;
+        while ((row = query.Step()) == SQLITE_ROW) {
+            std::string attributeName = query.Bytes(0);
+            if (out->empty() || !SameName(out->back().attribute.name, attributeName))
+                out->push_back({{attributeName, static_cast<uint32_t>(query.Int(3)), query.Int(4) != 0}, {}});
+            out->back().values.push_back({static_cast<uint32_t>(query.Int(1)), query.Blob(2)});
+        }
+        return row == SQLITE_DONE ? DIR_SUCCESS : Failed(row);
+    }
+    // Named attributes: each looked up by its index, in the order of the
+    // schema's names (as an all-attribute read gives them), each once.
     std::vector<AttributeDef> wanted;
     for (const std::string& attributeName : names) {
         AttributeDef attribute;
-        status = GetAttribute(attributeName, &attribute);
+        int status = GetAttribute(attributeName, &attribute);
         if (status != DIR_SUCCESS) return status;
         wanted.push_back(attribute);
     }
-    auto query = db_->Prepare("SELECT v.attribute, v.syntax, v.data, a.syntax, a.single_valued "
-                    "FROM object_values v JOIN attributes a ON a.name = v.attribute "
-                    "WHERE v.object = ? ORDER BY v.attribute, v.id");
-    query.Bind(1, id);
-    out->clear();
-    int row;
-    while ((row = query.Step()) == SQLITE_ROW) {
-        std::string attributeName = query.Bytes(0);
-        if (!names.empty() && !Contains(names, attributeName)) continue;
-        if (out->empty() || !SameName(out->back().attribute.name, attributeName))
-            out->push_back({{attributeName, static_cast<uint32_t>(query.Int(3)), query.Int(4) != 0},
-                            {}});
-        out->back().values.push_back({static_cast<uint32_t>(query.Int(1)), query.Blob(2)});
+    auto nameOrder = [](const AttributeDef& a, const AttributeDef& b) { return FoldCase(a.name) < FoldCase(b.name); };
+    std::sort(wanted.begin(), wanted.end(), nameOrder);
+    wanted.erase(std::unique(wanted.begin(), wanted.end(),
+                             [](const AttributeDef& a, const AttributeDef& b) { return SameName(a.name, b.name); }),
+                 wanted.end());
+    for (const AttributeDef& attribute : wanted) {
+        std::vector<Value> values;
+        int status = LoadValues(id, attribute.name, &values, nullptr);
+        if (status != DIR_SUCCESS) return status;
+        if (!values.empty()) out->push_back({attribute, std::move(values)});
     }
-    return row == SQLITE_DONE ? DIR_SUCCESS : Failed(row);
+    return DIR_SUCCESS;
 }
 
 // ---- streams ------------------------------------------------------------
@@ -799,41 +827,55 @@ int Store::IsUser(const std::string& className, bool* user) {
 int Store::RightsOn(const Trustee& trustee, const NameParts& object, ObjectRights* out) {
     Tx tx(this, false);
     if (tx.status != DIR_SUCCESS) return tx.status;
-    int64_t objectId, trusteeId = 0;
+    int64_t objectId;
     std::string objectClass;
     int status = ObjectId(object, &objectId, &objectClass);
     if (status != DIR_SUCCESS) return status;
-    bool isPublic = trustee.isPublic;
-    if (!isPublic) {
-        status = ObjectId(trustee.name, &trusteeId, nullptr);
-        if (status == DIR_ERR_NO_SUCH_OBJECT && trustee.missingIsPublic)
-            isPublic = true;
-        else if (status != DIR_SUCCESS)
-            return status;
-    }
-    *out = ObjectRights();
-    if (!isPublic && !administrator_.empty() && FoldCase(FormatName(trustee.name)) == administrator_) {
-        out->entry = kAllEntryRights;
-        out->allAttributes = WidenAttributeRights(DIR_ATTR_SUPERVISOR);
+    return RightsOnId(trustee, objectId, objectClass, out);
+}
+
+// The cached parts of rights hold while nothing in the file changed: the
+// file's data version moves with every commit of any connection, and this
+// connection's count of changed rows with its own changes not yet committed.
+void Store::ForgetRightsIfChanged() {
+    uint32_t version = 0;
+    sqlite3_file_control(db_->handle(), "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    int64_t changes = sqlite3_total_changes64(db_->handle());
+    if (version == rightsCache_.dataVersion && changes == rightsCache_.changes) return;
+    rightsCache_.equivalences.clear();
+    rightsCache_.levels.clear();
+    rightsCache_.dataVersion = version;
+    rightsCache_.changes = changes;
+}
+
+// Who the trustee counts as: itself, its containers up to the root, the
+// groups it belongs to (its Group Membership and the groups naming it a
+// Member), and everybody ("[Public]"). Each is found by its name, never by
+// looking through the tree.
+int Store::EquivalenceOf(const NameParts& trustee, const Equivalence** out) {
+    std::string key = FoldCase(FormatName(trustee));
+    auto cached = rightsCache_.equivalences.find(key);
+    if (cached != rightsCache_.equivalences.end()) {
+        *out = &cached->second;
         return DIR_SUCCESS;
     }
-
-    // Who the trustee counts as: itself, its containers up to the root, the
-    // groups it belongs to, and everybody ("[Public]"). Each is found by its
-    // name, never by looking through the tree.
-    std::set<std::string> equals = {FoldCase(DIR_PUBLIC_NAME)};
-    if (!isPublic) {
-        for (size_t i = 0; i <= trustee.name.size(); ++i)
-            equals.insert(FoldCase(FormatName(NameParts(trustee.name.begin() + i, trustee.name.end()))));
+    Equivalence equivalence;
+    int status = ObjectId(trustee, &equivalence.id, nullptr);
+    if (status != DIR_SUCCESS && status != DIR_ERR_NO_SUCH_OBJECT) return status;
+    equivalence.found = status == DIR_SUCCESS;
+    equivalence.names = {FoldCase(DIR_PUBLIC_NAME)};
+    if (equivalence.found) {
+        for (size_t i = 0; i <= trustee.size(); ++i)
+            equivalence.names.insert(FoldCase(FormatName(NameParts(trustee.begin() + i, trustee.end()))));
         std::vector<Value> memberships;
-        status = LoadValues(trusteeId, "Group Membership", &memberships, nullptr);
+        status = LoadValues(equivalence.id, "Group Membership", &memberships, nullptr);
         if (status != DIR_SUCCESS) return status;
         for (const Value& group : memberships)
-            if (CheckValue(group) == DIR_SUCCESS) equals.insert(FoldCase(ValueToText(group)));
+            if (CheckValue(group) == DIR_SUCCESS) equivalence.names.insert(FoldCase(ValueToText(group)));
         std::vector<int64_t> groupIds;
         {
             auto groups = db_->Prepare("SELECT object FROM object_values WHERE folded = ? AND attribute = 'Member'");
-            groups.Bind(1, FoldCase(FormatName(trustee.name)));
+            groups.Bind(1, key);
             int row;
             while ((row = groups.Step()) == SQLITE_ROW) groupIds.push_back(groups.Int(0));
             if (row != SQLITE_DONE) return Failed(row);
@@ -842,38 +884,83 @@ int Store::RightsOn(const Trustee& trustee, const NameParts& object, ObjectRight
             NameParts groupName;
             status = FullName(group, &groupName);
             if (status != DIR_SUCCESS) return status;
-            equals.insert(FoldCase(FormatName(groupName)));
+            equivalence.names.insert(FoldCase(FormatName(groupName)));
         }
+    }
+    *out = &(rightsCache_.equivalences[key] = std::move(equivalence));
+    return DIR_SUCCESS;
+}
+
+int Store::RightsLevelOf(int64_t id, const RightsLevel** out) {
+    auto cached = rightsCache_.levels.find(id);
+    if (cached != rightsCache_.levels.end()) {
+        *out = &cached->second;
+        return DIR_SUCCESS;
+    }
+    RightsLevel level;
+    std::vector<Value> acls;
+    int status = LoadValues(id, "ACL", &acls, nullptr);
+    if (status != DIR_SUCCESS) return status;
+    for (const Value& value : acls) {
+        AclParts acl;
+        if (SplitAcl(value, &acl)) level.grants.push_back({acl.attribute, FoldCase(acl.trustee), acl.privileges});
+    }
+    if (id != kRootId) {
+        auto parent = db_->Prepare("SELECT parent FROM objects WHERE id = ?");
+        if (int step = parent.Bind(1, id).Step(); step != SQLITE_ROW) return Failed(step);
+        level.parent = parent.Int(0);
+    }
+    // A tree walked all over keeps the cache from growing without end.
+    if (rightsCache_.levels.size() >= 20000) rightsCache_.levels.clear();
+    *out = &(rightsCache_.levels[id] = std::move(level));
+    return DIR_SUCCESS;
+}
+
+int Store::RightsOnId(const Trustee& trustee, int64_t objectId, const std::string& objectClass,
+                      ObjectRights* out) {
+    ForgetRightsIfChanged();
+    bool isPublic = trustee.isPublic;
+    const Equivalence* equivalence = nullptr;
+    Equivalence everybody;
+    everybody.names = {FoldCase(DIR_PUBLIC_NAME)};
+    if (!isPublic) {
+        int status = EquivalenceOf(trustee.name, &equivalence);
+        if (status != DIR_SUCCESS) return status;
+        if (!equivalence->found && !trustee.missingIsPublic) return DIR_ERR_NO_SUCH_OBJECT;
+        isPublic = !equivalence->found;
+    }
+    if (isPublic) equivalence = &everybody;
+    *out = ObjectRights();
+    if (!isPublic && !administrator_.empty() && FoldCase(FormatName(trustee.name)) == administrator_) {
+        out->entry = kAllEntryRights;
+        out->allAttributes = WidenAttributeRights(DIR_ATTR_SUPERVISOR);
+        return DIR_SUCCESS;
     }
 
     // Object rights and all-attribute rights flow down the containers; rights
     // on one attribute hold on the object that carries the ACL only.
     uint32_t entry = 0, all = 0;
-    auto parent = db_->Prepare("SELECT parent FROM objects WHERE id = ?");
     for (int64_t levelId = objectId, depth = 0;; ++depth) {
-        std::vector<Value> acls;
-        status = LoadValues(levelId, "ACL", &acls, nullptr);
+        if (depth > 1000) return DIR_ERR_STORE_DAMAGED;  // a loop of parents
+        const RightsLevel* level = nullptr;
+        int status = RightsLevelOf(levelId, &level);
         if (status != DIR_SUCCESS) return status;
-        for (const Value& value : acls) {
-            AclParts acl;
-            if (!SplitAcl(value, &acl) || !equals.contains(FoldCase(acl.trustee))) continue;
-            if (acl.attribute == DIR_ENTRY_RIGHTS)
-                entry |= acl.privileges;
-            else if (acl.attribute == DIR_ALL_ATTRIBUTES_RIGHTS)
-                all |= acl.privileges;
+        for (const Grant& grant : level->grants) {
+            if (!equivalence->names.contains(grant.trustee)) continue;
+            if (grant.attribute == DIR_ENTRY_RIGHTS)
+                entry |= grant.privileges;
+            else if (grant.attribute == DIR_ALL_ATTRIBUTES_RIGHTS)
+                all |= grant.privileges;
             else if (levelId == objectId)
-                out->attributes[FoldCase(acl.attribute)] |= acl.privileges;
+                out->attributes[FoldCase(grant.attribute)] |= grant.privileges;
         }
         if (levelId == kRootId) break;
-        parent.Reset();
-        if (depth > 1000) return DIR_ERR_STORE_DAMAGED;  // a loop of parents
-        if (int step = parent.Bind(1, levelId).Step(); step != SQLITE_ROW) return Failed(step);
-        levelId = parent.Int(0);
+        levelId = level->parent;
     }
     // A user reads its own attributes, as every new user is let to.
-    if (!isPublic && trusteeId == objectId) {
+    if (!isPublic && equivalence->id == objectId) {
         bool user = false;
-        status = IsUser(objectClass, &user);
+        int status = IsUser(objectClass, &user);
         if (status != DIR_SUCCESS) return status;
         if (user) all |= DIR_ATTR_COMPARE | DIR_ATTR_READ;
     }

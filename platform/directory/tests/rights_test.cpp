@@ -1,4 +1,6 @@
 #include "client_fixture.h"
+#include "vpr/directory/tree_admin.h"
+#include "vpr/testing/child_processes.h"
 
 namespace vpr::directory {
 namespace {
@@ -83,6 +85,23 @@ TEST_F(RightsTest, RightsGrantedThroughTheClientCountAtOnce) {
                          {{DIR_CHANGE_ADD_VALUE, "ACL", DIR_SYNTAX_OBJECT_ACL, &acl}}),
               DIR_SUCCESS);
     EXPECT_EQ(Rights("jdoe.sales.acme", "Word.sales.acme", "App Path"), kRead | kWrite);
+}
+
+// What rights are made of is kept between requests; a change another
+// process commits (a member added, an ACL replaced) counts at the next one.
+TEST_F(RightsTest, ChangesAnotherProcessMakesCountAtTheNextRequest) {
+    tree.Grant("Word.sales.acme", "staff.acme", "App Path", DIR_ATTR_READ);
+    EXPECT_EQ(Rights("mary.acme", "Word.sales.acme", "App Path"), 0u);
+    EXPECT_EQ(Rights("mary.acme", "Word.sales.acme", "App Flags"), 0u);
+    ASSERT_TRUE(vpr::testing::RunInChildProcesses(1, [&](int) {
+        std::shared_ptr<Store> store;
+        return Store::Open(tree.path(), &store) == DIR_SUCCESS &&
+               SetValuesFromText(*store, "staff.acme", "Member", {"jdoe.sales.acme", "mary.acme"}) == DIR_SUCCESS &&
+               SetValuesFromText(*store, "acme", "ACL", {"[All Attributes Rights];mary.acme;2"}) == DIR_SUCCESS;
+    }));
+    EXPECT_EQ(Rights("mary.acme", "Word.sales.acme", "App Path"), kRead);
+    EXPECT_EQ(Rights("mary.acme", "Word.sales.acme", "App Flags"), kRead);
+    EXPECT_EQ(Rights("jdoe.sales.acme", "Word.sales.acme", "App Flags"), 0u);
 }
 
 TEST_F(RightsTest, UnknownNamesAreTold) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,11 @@ public:
     // DIR_ERR_NO_SUCH_ATTRIBUTE.
     int ReadValues(const NameParts& name, const std::vector<std::string>& names,
                    std::vector<AttributeValues>* out);
+    // ReadValues as `reader` reads: the values, and in `rights` what the
+    // reader holds on the object (RightsOn), from one look-up of the name in
+    // one transaction.
+    int ReadValuesAs(const Trustee& reader, const NameParts& name, const std::vector<std::string>& names,
+                     std::vector<AttributeValues>* out, ObjectRights* rights);
 
     // Stream contents: DIR_ERR_NO_SUCH_ATTRIBUTE when the attribute is not a
     // stream attribute of the object's class, DIR_ERR_NO_STREAM_VALUE when it
@@ -152,6 +158,24 @@ public:
 
 private:
     struct Tx;
+    // Who a trustee counts as: itself, its containers, its groups and
+    // "[Public]" (folded names); `found` false for a name not in the tree.
+    struct Equivalence {
+        bool found = false;
+        int64_t id = 0;
+        std::set<std::string> names;
+    };
+    // One object's place for rights: its container and the ACLs it carries
+    // (trustees folded).
+    struct Grant {
+        std::string attribute;
+        std::string trustee;
+        uint32_t privileges = 0;
+    };
+    struct RightsLevel {
+        int64_t parent = 0;
+        std::vector<Grant> grants;
+    };
     explicit Store(std::string path);
     int OpenFile(bool create);
     int CheckFile(bool create);
@@ -169,12 +193,26 @@ private:
     int LoadValues(int64_t object, const std::string& attribute, std::vector<Value>* values,
                    std::vector<int64_t>* ids);
     int FullName(int64_t id, NameParts* name);
+    int ReadValuesOf(int64_t id, const std::vector<std::string>& names, std::vector<AttributeValues>* out);
+    int RightsOnId(const Trustee& trustee, int64_t objectId, const std::string& objectClass, ObjectRights* out);
+    void ForgetRightsIfChanged();
+    int EquivalenceOf(const NameParts& trustee, const Equivalence** out);
+    int RightsLevelOf(int64_t id, const RightsLevel** out);
     int DefineClassLocked(const ClassDef& cls);
     int DefineAttributeLocked(const AttributeDef& attribute);
 
     std::string path_;
     std::unique_ptr<vpr::win::SqliteDatabase> db_;
     std::string administrator_;  // folded complete name, read when the file opens
+    // What rights are made of, kept while the file is unchanged (by this
+    // connection or another); used inside transactions only, which hold the
+    // connection's lock.
+    struct RightsCache {
+        uint32_t dataVersion = 0;
+        int64_t changes = -1;  // this connection's row changes when it was filled
+        std::map<std::string, Equivalence> equivalences;  // by folded trustee name; GUARDED_BY(db_->mutex())
+        std::map<int64_t, RightsLevel> levels;             // by object id; GUARDED_BY(db_->mutex())
+    } rightsCache_;
 };
 
 // The directory's own schema, put into every new store.
