@@ -12,7 +12,7 @@
 
 namespace vpr::testing {
 
-TempTree::TempTree(std::string treeName) : name_(std::move(treeName)) {
+TempTree::TempTree(std::string treeName, std::string administrator) : name_(std::move(treeName)) {
     std::string pattern = (std::filesystem::temp_directory_path() / "vprtree.XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         ADD_FAILURE() << "cannot make a temporary folder";
@@ -20,7 +20,7 @@ TempTree::TempTree(std::string treeName) : name_(std::move(treeName)) {
     }
     folder_ = pattern;
     path_ = folder_ + "/tree.db";
-    Check(directory::Store::Create(path_, name_, &store_), "create the store");
+    Check(directory::Store::Create(path_, name_, &store_, administrator), "create the store");
 }
 
 namespace {

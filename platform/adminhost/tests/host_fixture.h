@@ -41,7 +41,7 @@ protected:
 
 
     vpr::testing::TempMachine machine_;
-    vpr::testing::TempTree tree_;
+    vpr::testing::TempTree tree_{"TEST_TREE", "jdoe.sales.acme"};  // jdoe administers the tree
     vpr::adminhost::AdminHost host_;
     HMODULE snapin_ = nullptr;
     std::vector<std::string>* log_ = nullptr;

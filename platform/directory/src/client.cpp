@@ -100,6 +100,46 @@ struct Call {
     int status;
 };
 
+// Who a context's requests act as: the logged-in user when the login is
+// authenticated, else nobody in particular ("[Public]"). A user no longer in
+// the tree counts as "[Public]" too.
+Trustee ActingUser(const Context& context) {
+    Trustee trustee;
+    trustee.missingIsPublic = true;
+    const std::string& user = context.tree.user;
+    trustee.isPublic = !context.tree.authenticated || user.empty() ||
+                       ParseName(user.front() == '.' ? user : "." + user, {}, &trustee.name) != DIR_SUCCESS;
+    return trustee;
+}
+
+// What the context's user holds on an object.
+int RightsOfUser(const Call& call, const NameParts& object, ObjectRights* rights) {
+    return call.store->RightsOn(ActingUser(*call.context), object, rights);
+}
+
+// DIR_ERR_NO_ACCESS unless the context's user holds every right of `needed`
+// on the object's attribute (or "[Entry Rights]").
+int Require(const Call& call, const NameParts& object, const std::string& attribute, uint32_t needed) {
+    ObjectRights rights;
+    int status = RightsOfUser(call, object, &rights);
+    if (status != DIR_SUCCESS) return status;
+    uint32_t held = attribute == DIR_ENTRY_RIGHTS ? rights.entry : rights.Attribute(attribute);
+    return (held & needed) == needed ? DIR_SUCCESS : DIR_ERR_NO_ACCESS;
+}
+
+// A change that only adds or removes the user's own name needs the add-self
+// right; every other change needs write.
+uint32_t RightNeededFor(const Change& change, const Trustee& user) {
+    if (user.isPublic || change.values.empty() ||
+        (change.kind != DIR_CHANGE_ADD_ATTRIBUTE && change.kind != DIR_CHANGE_ADD_VALUE &&
+         change.kind != DIR_CHANGE_REMOVE_VALUE))
+        return DIR_ATTR_WRITE;
+    std::string self = FormatName(user.name);
+    for (const Value& value : change.values)
+        if (value.syntax != DIR_SYNTAX_DIST_NAME || !SameName(ValueToText(value), self)) return DIR_ATTR_WRITE;
+    return DIR_ATTR_SELF;
+}
+
 bool ValidReply(const DirBuffer* reply) { return reply && reply->budget >= 8; }
 
 // ---- read replies -------------------------------------------------------
@@ -436,6 +476,16 @@ extern "C" int WINAPI DirModifyObject(DIR_CONTEXT ctx, const char* object, int32
     NameParts name;
     std::vector<Change> changes;
     int status = TakeRequest(call, object, iteration, more, request, DIR_OP_MODIFY, &name, &changes);
+    // Each change needs its right on its attribute (changing "ACL" is how
+    // rights are given and taken).
+    ObjectRights rights;
+    if (status == DIR_SUCCESS) status = RightsOfUser(call, name, &rights);
+    Trustee user = ActingUser(*call.context);
+    for (const Change& change : changes) {
+        uint32_t needed = RightNeededFor(change, user);
+        if (status == DIR_SUCCESS && (rights.Attribute(change.attribute) & needed) != needed)
+            status = DIR_ERR_NO_ACCESS;
+    }
     return status != DIR_SUCCESS ? status : call.store->Modify(name, changes);
 }
 
@@ -460,6 +510,11 @@ extern "C" int WINAPI DirAddObject(DIR_CONTEXT ctx, const char* object, int32_t*
         it = values.erase(it);
     }
     if (className.empty()) return DIR_ERR_MANDATORY_MISSING;
+    // Adding needs the add right on the container the object goes into.
+    if (!name.empty()) {
+        status = Require(call, NameParts(name.begin() + 1, name.end()), DIR_ENTRY_RIGHTS, DIR_ENTRY_ADD);
+        if (status != DIR_SUCCESS) return status;
+    }
     return call.store->AddObject(name, className, values);
 }
 
@@ -468,7 +523,23 @@ extern "C" int WINAPI DirRemoveObject(DIR_CONTEXT ctx, const char* object) {
     if (call.status != DIR_SUCCESS) return call.status;
     NameParts name;
     int status = Resolve(*call.context, object, &name);
+    if (status == DIR_SUCCESS && !name.empty()) status = Require(call, name, DIR_ENTRY_RIGHTS, DIR_ENTRY_DELETE);
     return status != DIR_SUCCESS ? status : call.store->RemoveObject(name);
+}
+
+// A read needs the browse right on the object and the read right (compare
+// for names only) on each attribute it hands out: an attribute asked for by
+// name without it refuses the read, one of an all-attribute read is left out.
+static int KeepReadable(const ObjectRights& rights, const std::vector<std::string>& names, bool namesOnly,
+                        std::vector<AttributeValues>* attributes) {
+    if ((rights.entry & DIR_ENTRY_BROWSE) == 0) return DIR_ERR_NO_ACCESS;
+    uint32_t needed = namesOnly ? DIR_ATTR_COMPARE : DIR_ATTR_READ;
+    for (const std::string& name : names)
+        if ((rights.Attribute(name) & needed) != needed) return DIR_ERR_NO_ACCESS;
+    std::erase_if(*attributes, [&](const AttributeValues& attribute) {
+        return (rights.Attribute(attribute.attribute.name) & needed) != needed;
+    });
+    return DIR_SUCCESS;
 }
 
 extern "C" int WINAPI DirSearch(DIR_CONTEXT ctx, const char* base, int infoType, int allAttributes,
@@ -485,7 +556,11 @@ extern "C" int WINAPI DirSearch(DIR_CONTEXT ctx, const char* base, int infoType,
         int status = Resolve(*call.context, base, &fresh.object);
         if (status == DIR_SUCCESS && !allAttributes)
             status = RequestNames(request, DIR_OP_READ, kTagAttributeName, &names);
-        if (status == DIR_SUCCESS) status = call.store->ReadValues(fresh.object, names, &fresh.attributes);
+        ObjectRights rights;
+        if (status == DIR_SUCCESS)
+            status = call.store->ReadValuesAs(ActingUser(*call.context), fresh.object, names, &fresh.attributes,
+                                              &rights);
+        if (status == DIR_SUCCESS) status = KeepReadable(rights, names, fresh.namesOnly, &fresh.attributes);
         if (status != DIR_SUCCESS) return status;
     }
     return StepIteration(call.context.get(), std::move(fresh), iteration, reply, FillReadReply);
@@ -539,6 +614,7 @@ extern "C" int WINAPI DirReadObjectInfo(DIR_CONTEXT ctx, const char* object, cha
     ObjectRecord record;
     int status = Resolve(*call.context, object, &name);
     if (status == DIR_SUCCESS) status = call.store->FindObject(name, &record);
+    if (status == DIR_SUCCESS) status = Require(call, name, DIR_ENTRY_RIGHTS, DIR_ENTRY_BROWSE);
     if (status != DIR_SUCCESS) return status;
     std::memset(info, 0, sizeof *info);
     info->flags = record.container ? DIR_INFO_CONTAINER : 0;
@@ -620,8 +696,7 @@ extern "C" int WINAPI DirComputeValueSize(DIR_CONTEXT ctx, DirBuffer* reply, int
     Value value;
     size_t next;
     int status = PeekValue(reply, syntax, &value, &next);
-    if (status == DIR_SUCCESS) *size = DecodedSize(value);
-    return status;
+    return status == DIR_SUCCESS ? DecodedSize(value, size) : status;
 }
 
 extern "C" int WINAPI DirGetResultValue(DIR_CONTEXT ctx, DirBuffer* reply, int syntax,
@@ -632,7 +707,10 @@ extern "C" int WINAPI DirGetResultValue(DIR_CONTEXT ctx, DirBuffer* reply, int s
     size_t next;
     int status = PeekValue(reply, syntax, &stored, &next);
     if (status != DIR_SUCCESS) return status;
-    DecodeValue(stored, value);
+    // A damaged value is refused and stays the current one: the caller may
+    // go on with the next attribute.
+    status = DecodeValue(stored, value);
+    if (status != DIR_SUCCESS) return status;
     reply->cursor = next;
     --reply->valuesLeft;
     return DIR_SUCCESS;
@@ -720,6 +798,8 @@ extern "C" int WINAPI DirOpenStreamAttribute(DIR_CONTEXT ctx, const char* object
     std::vector<uint8_t> content;
     int status = Resolve(*call.context, object, &name);
     if (status == DIR_SUCCESS) status = call.store->ReadStream(name, attribute, &content);
+    if (status == DIR_SUCCESS)
+        status = Require(call, name, attribute, mode == DIR_STREAM_WRITE ? DIR_ATTR_WRITE : DIR_ATTR_READ);
     if (status != DIR_SUCCESS) return status;
     AttributeDef def;
     status = call.store->GetAttribute(attribute, &def);

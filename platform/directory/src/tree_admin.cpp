@@ -29,7 +29,13 @@ std::string StatusText(int status) {
         case DIR_ERR_SINGLE_VALUED: return "the attribute takes one value";
         case DIR_ERR_MANDATORY_MISSING: return "a mandatory attribute has no value";
         case DIR_ERR_SCHEMA_CONFLICT: return "defined differently already";
-        case DIR_ERR_STORE: return "the store file is missing, damaged or busy";
+        case DIR_ERR_STORE: return "the store file is missing or cannot be opened";
+        case DIR_ERR_STORE_DAMAGED: return "the store file is damaged or not a tree store";
+        case DIR_ERR_STORE_LOCKED: return "the store is locked by another process";
+        case DIR_ERR_DISK_FULL: return "the store cannot grow: the disk is full";
+        case DIR_ERR_STORE_READ_ONLY: return "the store is read-only";
+        case DIR_ERR_DAMAGED_VALUE: return "a stored value is damaged";
+        case DIR_ERR_NO_ACCESS: return "the logged-in user lacks the rights for it";
         default: return "status " + std::to_string(status);
     }
 }

@@ -91,7 +91,7 @@ Value MakeAcl(const AclParts& acl) {
 }
 
 bool SplitTypedName(const Value& value, TypedNameParts* out) {
-    if (value.syntax != DIR_SYNTAX_TYPED_NAME || value.bytes.size() < 8) return false;
+    if (value.syntax != DIR_SYNTAX_TYPED_NAME || CheckValue(value) != DIR_SUCCESS) return false;
     out->level = GetU32(value.bytes.data());
     out->interval = GetU32(value.bytes.data() + 4);
     out->name = std::string(AsText(value.bytes, 8));
@@ -99,10 +99,9 @@ bool SplitTypedName(const Value& value, TypedNameParts* out) {
 }
 
 bool SplitAcl(const Value& value, AclParts* out) {
-    if (value.syntax != DIR_SYNTAX_OBJECT_ACL || value.bytes.size() < 8) return false;
+    if (value.syntax != DIR_SYNTAX_OBJECT_ACL || CheckValue(value) != DIR_SUCCESS) return false;
     out->privileges = GetU32(value.bytes.data());
     uint32_t length = GetU32(value.bytes.data() + 4);
-    if (length > value.bytes.size() - 8) return false;
     out->attribute = std::string(AsText(value.bytes, 8).substr(0, length));
     out->trustee = std::string(AsText(value.bytes, 8 + length));
     return true;
@@ -164,24 +163,69 @@ int EncodeValue(uint32_t syntax, const void* value, const NameParts& nameContext
     return DIR_SUCCESS;
 }
 
-size_t DecodedSize(const Value& value) {
+int CheckValue(const Value& value, std::string* why) {
+    auto damaged = [&](const char* reason) {
+        if (why) *why = reason;
+        return DIR_ERR_DAMAGED_VALUE;
+    };
+    const std::vector<uint8_t>& bytes = value.bytes;
     switch (value.syntax) {
         case DIR_SYNTAX_BOOLEAN:
         case DIR_SYNTAX_INTEGER:
         case DIR_SYNTAX_TIME:
-            return 4;
+            if (bytes.size() != 4) return damaged("a number is not 4 bytes long");
+            if (value.syntax == DIR_SYNTAX_BOOLEAN && GetU32(bytes.data()) > 1)
+                return damaged("a boolean is neither 0 nor 1");
+            return DIR_SUCCESS;
         case DIR_SYNTAX_OCTET_STRING:
-            return sizeof(DirOctetString) + value.bytes.size();
+            return DIR_SUCCESS;
         case DIR_SYNTAX_TYPED_NAME:
-            return sizeof(DirTypedName) + value.bytes.size() - 8 + 1;
-        case DIR_SYNTAX_OBJECT_ACL:
-            return sizeof(DirAclValue) + value.bytes.size() - 8 + 2;
+            if (bytes.size() < 8) return damaged("a typed name is shorter than its two numbers");
+            if (!ValidText(AsText(bytes, 8))) return damaged("a name holds a NUL");
+            return DIR_SUCCESS;
+        case DIR_SYNTAX_OBJECT_ACL: {
+            if (bytes.size() < 8) return damaged("an ACL is shorter than its two numbers");
+            uint32_t length = GetU32(bytes.data() + 4);
+            if (length > bytes.size() - 8) return damaged("an ACL's attribute runs past its end");
+            if (length == 0) return damaged("an ACL names no attribute");
+            if (!ValidText(AsText(bytes, 8))) return damaged("a name holds a NUL");
+            return DIR_SUCCESS;
+        }
         default:
-            return value.bytes.size() + 1;
+            if (!IsTextSyntax(value.syntax)) return damaged("unknown syntax");
+            if (!ValidText(AsText(bytes))) return damaged("a text holds a NUL");
+            return DIR_SUCCESS;
     }
 }
 
-void DecodeValue(const Value& value, void* out) {
+int DecodedSize(const Value& value, size_t* size) {
+    int status = CheckValue(value);
+    if (status != DIR_SUCCESS) return status;
+    switch (value.syntax) {
+        case DIR_SYNTAX_BOOLEAN:
+        case DIR_SYNTAX_INTEGER:
+        case DIR_SYNTAX_TIME:
+            *size = 4;
+            break;
+        case DIR_SYNTAX_OCTET_STRING:
+            *size = sizeof(DirOctetString) + value.bytes.size();
+            break;
+        case DIR_SYNTAX_TYPED_NAME:
+            *size = sizeof(DirTypedName) + value.bytes.size() - 8 + 1;
+            break;
+        case DIR_SYNTAX_OBJECT_ACL:
+            *size = sizeof(DirAclValue) + value.bytes.size() - 8 + 2;
+            break;
+        default:
+            *size = value.bytes.size() + 1;
+            break;
+    }
+    return DIR_SUCCESS;
+}
+
+int DecodeValue(const Value& value, void* out) {
+    int status = CheckValue(value);
+    if (status != DIR_SUCCESS) return status;
     auto base = static_cast<uint8_t*>(out);
     switch (value.syntax) {
         case DIR_SYNTAX_BOOLEAN:
@@ -189,7 +233,7 @@ void DecodeValue(const Value& value, void* out) {
         case DIR_SYNTAX_TIME: {
             uint32_t number = GetU32(value.bytes.data());
             std::memcpy(out, &number, 4);
-            return;
+            break;
         }
         case DIR_SYNTAX_OCTET_STRING: {
             DirOctetString octets{static_cast<uint32_t>(value.bytes.size()),
@@ -197,7 +241,7 @@ void DecodeValue(const Value& value, void* out) {
             if (!value.bytes.empty())
                 std::memcpy(octets.data, value.bytes.data(), value.bytes.size());
             std::memcpy(out, &octets, sizeof octets);
-            return;
+            break;
         }
         case DIR_SYNTAX_TYPED_NAME: {
             TypedNameParts parts;
@@ -206,7 +250,7 @@ void DecodeValue(const Value& value, void* out) {
             std::memcpy(name, parts.name.c_str(), parts.name.size() + 1);
             DirTypedName typed{name, parts.level, parts.interval};
             std::memcpy(out, &typed, sizeof typed);
-            return;
+            break;
         }
         case DIR_SYNTAX_OBJECT_ACL: {
             AclParts parts;
@@ -217,17 +261,32 @@ void DecodeValue(const Value& value, void* out) {
             std::memcpy(trustee, parts.trustee.c_str(), parts.trustee.size() + 1);
             DirAclValue acl{attribute, trustee, parts.privileges};
             std::memcpy(out, &acl, sizeof acl);
-            return;
+            break;
         }
         default:
             if (!value.bytes.empty()) std::memcpy(out, value.bytes.data(), value.bytes.size());
             base[value.bytes.size()] = 0;
-            return;
+            break;
     }
+    return DIR_SUCCESS;
+}
+
+int DecodeStoredValue(uint32_t syntax, const uint8_t* bytes, size_t size,
+                      std::vector<uint8_t>* out) {
+    if (!bytes && size > 0) return DIR_ERR_BAD_PARAMETER;
+    Value value{syntax, std::vector<uint8_t>(bytes, bytes + size)};
+    size_t decodedSize = 0;
+    int status = DecodedSize(value, &decodedSize);
+    if (status != DIR_SUCCESS) return status;
+    // The caller's form holds pointers: keep it aligned for them.
+    out->assign(decodedSize, 0);
+    return DecodeValue(value, out->data());
 }
 
 bool SameValue(const Value& a, const Value& b) {
     if (a.syntax != b.syntax) return false;
+    // A damaged value equals only its own bytes, so that it can be removed.
+    if (CheckValue(a) != DIR_SUCCESS || CheckValue(b) != DIR_SUCCESS) return a.bytes == b.bytes;
     switch (a.syntax) {
         case DIR_SYNTAX_STREAM:
             return true;  // an attribute holds one stream
@@ -333,11 +392,12 @@ int ValueFromText(uint32_t syntax, std::string_view text, Value* out) {
 }
 
 std::string ValueToText(const Value& value) {
+    if (CheckValue(value) != DIR_SUCCESS) return "?";
     switch (value.syntax) {
         case DIR_SYNTAX_BOOLEAN:
         case DIR_SYNTAX_INTEGER:
         case DIR_SYNTAX_TIME:
-            return value.bytes.size() == 4 ? std::to_string(GetU32(value.bytes.data())) : "?";
+            return std::to_string(GetU32(value.bytes.data()));
         case DIR_SYNTAX_OCTET_STRING: {
             bool printable = true;
             for (uint8_t byte : value.bytes) printable = printable && byte >= 0x20 && byte < 0x7F;

@@ -1,5 +1,5 @@
-// A seeded tree attached as the machine's tree, a context on it, and small
-// helpers to read what the store holds.
+// A seeded tree attached as the machine's tree, its administrator logged in,
+// a context on it, and small helpers to read what the store holds.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ protected:
         tree.Org("acme").Unit("sales.acme").User("jdoe.sales.acme", "John Doe");
         tree.User("admin.acme").Group("staff.acme", {"jdoe.sales.acme"});
         tree.Object("Word.sales.acme", "Application (Windows 95)");
-        tree.LogIn("jdoe.sales.acme");
+        tree.LogIn(vpr::testing::TempTree::kAdministrator);
         ctx = DirCreateContext();
         ASSERT_GT(ctx, 0);
         ASSERT_EQ(DirSetContextInfo(ctx, DIR_KEY_NAME_CONTEXT, "[Root]"), DIR_SUCCESS);

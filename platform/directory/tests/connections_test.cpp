@@ -76,6 +76,9 @@ TEST(ConnectionsTest, TwoMachinesAttachedToOneTreeSeeEachOthersChanges) {
     ASSERT_TRUE(second.Save(&error)) << error;
 
     tree.Set("acme", "Description", {"written on the first machine"});
+    // jdoe may read the description and write its own telephone numbers.
+    tree.Grant("acme", "jdoe.acme", "Description", DIR_ATTR_READ)
+        .Grant("jdoe.acme", "jdoe.acme", "Telephone Number", DIR_ATTR_WRITE);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

@@ -1,9 +1,12 @@
 // The store file itself: shared by processes, damaged files, the check.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <set>
+#include <thread>
 
 #include "vpr/testing/child_processes.h"
 #include "vpr/directory/client.h"
@@ -11,6 +14,8 @@
 #include "vpr/directory/trees.h"
 #include "vpr/directory/value_codec.h"
 #include "vpr/testing/temp_tree.h"
+#include "vpr/win/clock.h"
+#include "vpr/win/sqlite_database.h"
 
 namespace vpr::directory {
 namespace {
@@ -20,6 +25,7 @@ namespace {
 TEST(StoreTest, TwoProcessesWritingOneTreeLoseNothing) {
     vpr::testing::TempTree tree;
     tree.Org("acme").User("jdoe.acme").LogIn("jdoe.acme");
+    tree.Grant("jdoe.acme", "jdoe.acme", "Telephone Number", DIR_ATTR_WRITE);
     constexpr int kPerChild = 25;
     ASSERT_TRUE(vpr::testing::RunInChildProcesses(2, [&](int child) {
         DIR_CONTEXT ctx = DirCreateContext();
@@ -51,7 +57,7 @@ TEST(StoreTest, DamagedOrForeignFileIsRefusedAndLeftAlone) {
         out << "this is not a tree store at all, just some text that fills a page";
     }
     std::shared_ptr<Store> store;
-    EXPECT_EQ(Store::Open(path, &store), DIR_ERR_STORE);
+    EXPECT_EQ(Store::Open(path, &store), DIR_ERR_STORE_DAMAGED);
     EXPECT_EQ(Store::Open(tree.path() + ".missing", &store), DIR_ERR_STORE);
     EXPECT_EQ(Store::Create(tree.path(), "AGAIN", &store), DIR_ERR_STORE);  // never overwritten
     EXPECT_EQ(Store::Create(path + "2", "BAD.NAME", &store), DIR_ERR_BAD_NAME);
@@ -61,11 +67,69 @@ TEST(StoreTest, DamagedOrForeignFileIsRefusedAndLeftAlone) {
     ASSERT_GT(ctx, 0);
     EXPECT_EQ(DirIsContextAuthenticated(ctx), 0);
     DirObjectInfo info;
-    EXPECT_EQ(DirReadObjectInfo(ctx, "[Root]", nullptr, &info), DIR_ERR_STORE);
+    EXPECT_EQ(DirReadObjectInfo(ctx, "[Root]", nullptr, &info), DIR_ERR_STORE_DAMAGED);
     DirFreeContext(ctx);
     std::ifstream in(path, std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "this is not a tree store at all, just some text that fills a page");
+}
+
+// A store whose file may not be written is read; a change to it, a disk that
+// takes no more pages and a store another process holds past the one busy
+// timeout each fail with their own status and leave what was stored.
+TEST(StoreTest, ReadOnlyDiskFullAndLockedStoresAreToldApart) {
+    vpr::testing::TempTree tree;
+    tree.Org("acme").User("jdoe.acme").Set("jdoe.acme", "Description", {"kept"});
+    std::string readOnlyPath = tree.path() + ".read-only";
+    {
+        std::shared_ptr<Store> made;
+        ASSERT_EQ(Store::Create(readOnlyPath, "READ_ONLY", &made), DIR_SUCCESS);
+        ASSERT_EQ(AddObjectFromText(*made, "acme", "Organization", {}), DIR_SUCCESS);
+    }  // the last connection leaves everything in the file itself
+    ASSERT_EQ(chmod(readOnlyPath.c_str(), 0444), 0);
+    std::shared_ptr<Store> readOnly;
+    ASSERT_EQ(Store::Open(readOnlyPath, &readOnly), DIR_SUCCESS);
+    ObjectRecord acme;
+    EXPECT_EQ(readOnly->FindObject({"acme"}, &acme), DIR_SUCCESS);
+    EXPECT_EQ(AddObjectFromText(*readOnly, "sales.acme", "Organizational Unit", {}), DIR_ERR_STORE_READ_ONLY);
+    EXPECT_EQ(readOnly->FindObject({"sales", "acme"}, &acme), DIR_ERR_NO_SUCH_OBJECT);
+    readOnly.reset();
+
+    Store& store = tree.store();
+    std::string limit;
+    {
+        auto pages = store.database().Prepare("PRAGMA page_count");
+        ASSERT_EQ(pages.Step(), SQLITE_ROW);
+        limit = "PRAGMA max_page_count = " + std::to_string(pages.Int(0));
+    }
+    ASSERT_EQ(store.database().Exec(limit.c_str()), vpr::win::StoreFault::kNone);
+    EXPECT_EQ(SetValuesFromText(store, "jdoe.acme", "Description", {std::string(200000, 'x')}),
+              DIR_ERR_DISK_FULL);
+    ASSERT_EQ(store.database().Exec("PRAGMA max_page_count = 1073741823"), vpr::win::StoreFault::kNone);
+    EXPECT_EQ(tree.Text("jdoe.acme", "Description"), "kept");
+
+    auto clock = std::make_shared<vpr::win::ManualClock>();
+    vpr::win::SetClock(clock);
+    sqlite3* holder = nullptr;  // another process's connection, holding the write lock
+    ASSERT_EQ(sqlite3_open(tree.path().c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    int status = DIR_SUCCESS;
+    std::thread writer([&] { status = SetValuesFromText(store, "jdoe.acme", "Description", {"late"}); });
+    clock->WaitForTimedWaiters(1);
+    clock->Advance(vpr::win::kStoreBusyTimeoutMs);
+    writer.join();
+    EXPECT_EQ(status, DIR_ERR_STORE_LOCKED);
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    vpr::win::SetClock(nullptr);
+    EXPECT_EQ(tree.Text("jdoe.acme", "Description"), "kept");
+
+    // Each has its own words.
+    std::set<std::string> texts;
+    for (int code : {DIR_ERR_STORE, DIR_ERR_STORE_DAMAGED, DIR_ERR_STORE_LOCKED, DIR_ERR_DISK_FULL,
+                     DIR_ERR_STORE_READ_ONLY})
+        texts.insert(StatusText(code));
+    EXPECT_EQ(texts.size(), 5u);
 }
 
 TEST(StoreTest, CheckFindsValuesThatBreakTheSchema) {
@@ -130,6 +194,7 @@ TEST(StoreTest, DumpShowsObjectsValuesAndStreams) {
     EXPECT_EQ(text,
               "tree TEST_TREE\n"
               "object [Root] (Tree Root)\n"
+              "  ACL = [Entry Rights];[Public];1\n"
               "object acme (Organization)\n"
               "  ACL = [Entry Rights];[Public];1\n"
               "object Calc.acme (Application (Windows NT))\n"

@@ -1,5 +1,6 @@
 // The vprdir command, run as users run it.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -81,6 +82,7 @@ TEST_F(VprdirTest, BuildsATreeAndDumpsIt) {
     EXPECT_EQ(dump.out,
               "tree ACME_TREE\n"
               "object [Root] (Tree Root)\n"
+              "  ACL = [Entry Rights];[Public];1\n"
               "object acme (Organization)\n"
               "  ACL = [All Attributes Rights];staff.acme;2\n"
               "object g.acme (Gadget)\n"
@@ -224,6 +226,25 @@ TEST_F(VprdirTest, OutputThatCannotBeWrittenIsAnError) {
         EXPECT_NE(message.find("cannot write the standard output: No space left on device"), std::string::npos)
             << args << ": " << message;
     }
+}
+
+// check names every value that does not decode and fails.
+TEST_F(VprdirTest, CheckReportsDamagedValues) {
+    const Leaks fast = Leaks::kUnchecked;
+    ASSERT_EQ(Vprdir({"create", store, "T"}, fast).exitCode, 0);
+    ASSERT_EQ(Vprdir({"add", store, "acme", "Organization", "Description=sound"}, fast).exitCode, 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(store.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "INSERT INTO object_values(object, attribute, syntax, data) SELECT id, "
+                           "'ACL', 17, x'0200' FROM objects WHERE name = 'acme'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    Result check = Vprdir({"check", store});
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_EQ(check.out, "acme: \"ACL\" holds a value that does not decode: an ACL is shorter than its two numbers\n");
+    EXPECT_EQ(Vprdir({"dump", store}, fast).out, "tree T\nobject [Root] (Tree Root)\n  ACL = [Entry Rights];[Public];1\nobject acme (Organization)\n  ACL = ?\n  Description = sound\n");
 }
 
 }  // namespace

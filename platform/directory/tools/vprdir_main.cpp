@@ -20,7 +20,9 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vprdir COMMAND STORE ARGUMENTS\n"
-    "  create STORE TREE                          a new tree with the base schema\n"
+    "  create STORE TREE [ADMINISTRATOR]          a new tree with the base schema; the\n"
+    "                                             administrator (a user's complete name)\n"
+    "                                             holds every right in it\n"
     "  add STORE NAME CLASS [ATTRIBUTE=VALUE...]  an object (container, user, group, ...)\n"
     "  set STORE NAME ATTRIBUTE [VALUE...]        replaces the attribute's values\n"
     "  member STORE GROUP MEMBER                  adds a member to a group\n"
@@ -164,8 +166,8 @@ int Run(const std::vector<std::string>& args) {
 
     std::shared_ptr<Store> store;
     if (command == "create") {
-        if (rest.size() != 1) return Usage();
-        return Report(Store::Create(path, rest[0], &store), "create " + path);
+        if (rest.empty() || rest.size() > 2) return Usage();
+        return Report(Store::Create(path, rest[0], &store, rest.size() == 2 ? rest[1] : ""), "create " + path);
     }
     int status = Store::Open(path, &store);
     if (status != DIR_SUCCESS) return Report(status, "open " + path);

@@ -69,6 +69,7 @@ TEST_F(FoldersTest, TheMaskFiltersAssociationsAndEmptyFoldersAreLeftOut) {
 }
 
 TEST_F(FoldersTest, WithoutAUserNameTheLoggedInUserIsMeant) {
+    tree.Grant("Word.sales.acme", "jdoe.sales.acme", DIR_ALL_ATTRIBUTES_RIGHTS, DIR_ATTR_READ);
     tree.LogIn("jdoe.sales.acme");
     DIR_CONTEXT own = KMAPPAllocContextHandle();
     ASSERT_GT(own, 0);

@@ -16,27 +16,28 @@ protected:
 };
 
 TEST_F(RightsTest, GrantsAddToWhatTheTrusteeHolds) {
-    EXPECT_EQ(Rights("jdoe.sales.acme", "jdoe.sales.acme", "Full Name"), 0u);
-    ASSERT_EQ(kmappGrantRightsToDSObject(context, ".jdoe.sales.acme", "Full Name", ".jdoe.sales.acme",
+    tree.User("mary.acme");
+    EXPECT_EQ(Rights("staff.acme", "staff.acme", "Description"), 0u);
+    ASSERT_EQ(kmappGrantRightsToDSObject(context, ".staff.acme", "Description", ".staff.acme",
                                          DIR_ATTR_READ),
               0);
-    ASSERT_EQ(kmappGrantRightsToDSObject(context, ".jdoe.sales.acme", "Full Name", "jdoe.sales.acme",
+    ASSERT_EQ(kmappGrantRightsToDSObject(context, ".staff.acme", "Description", "staff.acme",
                                          DIR_ATTR_COMPARE),
               0);
-    EXPECT_EQ(Rights("jdoe.sales.acme", "jdoe.sales.acme", "Full Name"), DIR_ATTR_READ | DIR_ATTR_COMPARE);
+    EXPECT_EQ(Rights("staff.acme", "staff.acme", "Description"), DIR_ATTR_READ | DIR_ATTR_COMPARE);
     // One ACL value holds both.
-    EXPECT_EQ(Values("jdoe.sales.acme", "ACL").size(), 1u);
-    EXPECT_EQ(Rights("admin.acme", "jdoe.sales.acme", "Full Name"), 0u);
+    EXPECT_EQ(Values("staff.acme", "ACL").size(), 1u);
+    EXPECT_EQ(Rights("mary.acme", "staff.acme", "Description"), 0u);
 
-    ASSERT_EQ(kmappGrantRightsToDSObject(context, ".jdoe.sales.acme", "Full Name", DIR_PUBLIC_NAME,
+    ASSERT_EQ(kmappGrantRightsToDSObject(context, ".staff.acme", "Description", DIR_PUBLIC_NAME,
                                          DIR_ATTR_COMPARE),
               0);
-    EXPECT_EQ(Rights("admin.acme", "jdoe.sales.acme", "Full Name"), DIR_ATTR_COMPARE);
-    kmappRemoveAllRightsFromDSObject(context, ".jdoe.sales.acme", ".jdoe.sales.acme");
-    EXPECT_EQ(Rights("jdoe.sales.acme", "jdoe.sales.acme", "Full Name"), DIR_ATTR_COMPARE);  // [Public]'s
-    EXPECT_EQ(Values("jdoe.sales.acme", "ACL").size(), 1u);
+    EXPECT_EQ(Rights("mary.acme", "staff.acme", "Description"), DIR_ATTR_COMPARE);
+    kmappRemoveAllRightsFromDSObject(context, ".staff.acme", ".staff.acme");
+    EXPECT_EQ(Rights("staff.acme", "staff.acme", "Description"), DIR_ATTR_COMPARE);  // [Public]'s
+    EXPECT_EQ(Values("staff.acme", "ACL").size(), 1u);
 
-    EXPECT_EQ(kmappGrantRightsToDSObject(context, ".Nobody.acme", "Full Name", ".jdoe.sales.acme", 3),
+    EXPECT_EQ(kmappGrantRightsToDSObject(context, ".Nobody.acme", "Description", ".staff.acme", 3),
               DIR_ERR_NO_SUCH_OBJECT);
 }
 
@@ -56,7 +57,8 @@ TEST_F(RightsTest, AnApplicationKeepsItsRightsWhileItIsAssociated) {
     EXPECT_TRUE(kmappCanRevokeAllRights(context, ".staff.acme", ".Word.sales.acme", ".Word.sales.acme"));
     EXPECT_EQ(kmappRevokeAllRights(context, ".staff.acme", ".Word.sales.acme", ".Word.sales.acme"), 0);
     EXPECT_EQ(Rights("Word.sales.acme", "staff.acme", "Full Name"), 0u);
-    EXPECT_EQ(Rights("Word.sales.acme", "staff.acme", DIR_ENTRY_RIGHTS), 0u);
+    // Browsing is what everybody may do in a new tree.
+    EXPECT_EQ(Rights("Word.sales.acme", "staff.acme", DIR_ENTRY_RIGHTS), static_cast<uint32_t>(DIR_ENTRY_BROWSE));
 }
 
 TEST_F(RightsTest, ABackupApplicationStaysReadableWhileAnotherApplicationListsIt) {

@@ -280,13 +280,18 @@ TEST_F(DirectoryHelperTest, ReferenceListsOfTypedAndDistinguishedNames) {
 }
 
 TEST_F(DirectoryHelperTest, ANewGuidOnlyWithTheRightToWriteIt) {
+    // ann, who administers nothing, works on the object now.
+    tree_.LogIn("ann.acme");
+    DirFreeContext(context_);
+    context_ = theDirectoryHelper.CreateContext();
+    ASSERT_GT(context_, 0);
     EXPECT_FALSE(theDirectoryHelper.CanWriteAttribute(context_, kWord, "App:GUID"));
     EXPECT_EQ(theDirectoryHelper.AssignNewGuid(context_, kWord, 1), "");
     EXPECT_EQ(Values(kWord, "App:GUID"), Texts{});
 
-    tree_.Grant(kWord, "admin.acme", "App:GUID", DIR_ATTR_READ);
+    tree_.Grant(kWord, "ann.acme", "App:GUID", DIR_ATTR_READ);
     EXPECT_FALSE(theDirectoryHelper.CanWriteAttribute(context_, kWord, "App:GUID"));
-    tree_.Grant(kWord, "admin.acme", "App:GUID", DIR_ATTR_READ | DIR_ATTR_WRITE);
+    tree_.Grant(kWord, "ann.acme", "App:GUID", DIR_ATTR_READ | DIR_ATTR_WRITE);
     EXPECT_TRUE(theDirectoryHelper.CanWriteAttribute(context_, kWord, "App:GUID"));
     EXPECT_FALSE(theDirectoryHelper.CanWriteAttribute(context_, kWord, "App:Caption"));
 

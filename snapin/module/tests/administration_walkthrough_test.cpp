@@ -21,6 +21,7 @@ protected:
             .User("jdoe.sales.acme")
             .Grant("[Root]", "admin.acme", "ACL", DIR_ATTR_WRITE)
             .Grant("sales.acme", "admin.acme", "[Entry Rights]", DIR_ENTRY_ADD | DIR_ENTRY_DELETE)
+            .Grant("sales.acme", "admin.acme", "[All Attributes Rights]", DIR_ATTR_READ | DIR_ATTR_WRITE)
             .Object("Edit.sales.acme", "Application (Windows NT)",
                     {{"Description", {"Editor"}}, {"See Also", {"jdoe.sales.acme"}}})
             .Object("Calc.sales.acme", "Application (DOS)", {{"Description", {"Calculator"}}});

@@ -75,7 +75,8 @@ protected:
     }
 
     vpr::testing::TempMachine machine_;
-    vpr::testing::TempTree tree_;
+    // A tree without an administrator: admin.acme holds what each test grants it.
+    vpr::testing::TempTree tree_{"TEST_TREE", ""};
     std::string win32_;
     std::string output_;
 };

@@ -85,6 +85,9 @@ void WorkstationTest::Associate(const std::string& holder, const std::string& ap
 
 void WorkstationTest::SetAssociations(const std::string& holder, const std::vector<std::string>& values) {
     tree.Set(holder, "App:Associations", values);
+    // The holder reads its own associations, as the pages grant it (and with
+    // it everybody in a group or container).
+    tree.Grant(holder, holder, "App:Associations", DIR_ATTR_COMPARE | DIR_ATTR_READ);
 }
 
 void WorkstationTest::SetTemplate(const std::string& application, const std::string& attribute,

@@ -171,7 +171,9 @@ TEST_F(AssociationsRightsTest, ATargetWithoutRightsIsNamedAndTheRestIsSaved) {
 class AssociationsReadOnlyTest : public PageHostTest {
 protected:
     void Seed() override {
-        tree_.User("guest.acme").Set("WP.sales.acme", "App:Back Link", {"jdoe.sales.acme"}).LogIn("guest.acme");
+        tree_.User("guest.acme").Set("WP.sales.acme", "App:Back Link", {"jdoe.sales.acme"})
+            .Grant("WP.sales.acme", "guest.acme", "[All Attributes Rights]", DIR_ATTR_READ)  // reads, never writes
+            .LogIn("guest.acme");
     }
 };
 

@@ -50,7 +50,9 @@ TEST_F(ContactsPageTest, AContactWhoseRightsFailIsLeftOut) {
 class ContactsReadOnlyTest : public PageHostTest {
 protected:
     void Seed() override {
-        tree_.User("guest.acme").Set("WP.sales.acme", "App:Contacts", {"ann.sales.acme"}).LogIn("guest.acme");
+        tree_.User("guest.acme").Set("WP.sales.acme", "App:Contacts", {"ann.sales.acme"})
+            .Grant("WP.sales.acme", "guest.acme", "[All Attributes Rights]", DIR_ATTR_READ)  // reads, never writes
+            .LogIn("guest.acme");
     }
 };
 

@@ -20,7 +20,11 @@ namespace vpr::testing {
 
 class TempTree {
 public:
-    explicit TempTree(std::string treeName = "TEST_TREE");
+    // The tree's administrator holds every right in it; most fixtures log in
+    // as "admin.acme" to administer their tree, other users get what is
+    // granted to them.
+    static constexpr const char* kAdministrator = "admin.acme";
+    explicit TempTree(std::string treeName = "TEST_TREE", std::string administrator = kAdministrator);
     ~TempTree();
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;

@@ -33,7 +33,13 @@
 #define DIR_ERR_SINGLE_VALUED (-612)        // a second value for a single-valued attribute
 #define DIR_ERR_MANDATORY_MISSING (-613)
 #define DIR_ERR_SCHEMA_CONFLICT (-614)      // a schema name already defined differently
-#define DIR_ERR_STORE (-620)                // the store file is missing, damaged or busy
+#define DIR_ERR_STORE (-620)                // the store file is missing, cannot be opened or made, or failed
+#define DIR_ERR_STORE_DAMAGED (-621)        // the store file is damaged or not a tree store
+#define DIR_ERR_STORE_LOCKED (-622)         // another process held the store for the whole busy timeout
+#define DIR_ERR_DISK_FULL (-623)            // the store cannot grow: the disk is full
+#define DIR_ERR_STORE_READ_ONLY (-624)      // a change to a store that is open for reading only
+#define DIR_ERR_DAMAGED_VALUE (-625)        // a stored value is not a value of its syntax
+#define DIR_ERR_NO_ACCESS (-672)            // the logged-in user lacks the rights for the request
 
 // Context keys.
 #define DIR_KEY_FLAGS 1          // uint32_t
