@@ -21,6 +21,7 @@ declare -A corpus=(
     [schedule_record]=template/fuzz/corpus/schedule_record
     [picture_file]=snapshot/engine/fuzz/corpus/picture_file
     [ini_sections]=snapshot/engine/fuzz/corpus/ini_sections
+    [shell_link]=platform/com/fuzz/corpus/shell_link
 )
 name="${1:-}"
 if [ -z "$name" ] || [ -z "${corpus[$name]:-}" ]; then
