@@ -22,6 +22,7 @@ declare -A corpus=(
     [picture_file]=snapshot/engine/fuzz/corpus/picture_file
     [ini_sections]=snapshot/engine/fuzz/corpus/ini_sections
     [directory_value]=platform/directory/fuzz/corpus/directory_value
+    [shell_link]=platform/com/fuzz/corpus/shell_link
 )
 name="${1:-}"
 if [ -z "$name" ] || [ -z "${corpus[$name]:-}" ]; then
