@@ -15,6 +15,7 @@
 #include "snapin/pages/description_page.h"
 #include "snapin/pages/environment_page.h"
 #include "snapin/pages/fault_tolerance_page.h"
+#include "snapin/pages/identification_page.h"
 #include "snapin/pages/launcher_config_page.h"
 #include "snapin/pages/old_object_identification_page.h"
 #include "snapin/pages/stream_text_page.h"
@@ -27,7 +28,7 @@ CDialog* Make() {
 }
 
 const PageSlot kApplicationPages[] = {
-    {2, 310, 1, nullptr},     // Identification
+    {2, 310, 1, Make<CIdentificationPage>},  // Identification
     {127, 343, 16, nullptr},  // System Requirements
     {3, 311, 2, Make<CEnvironmentPage>},  // Environment
     {6, 313, 4, Make<CDescriptionPage>},  // Description

@@ -55,8 +55,11 @@ protected:
         context_ = DirCreateContext();
         ASSERT_GT(context_, 0);
         ASSERT_EQ(theAppLibrary.ExtendSchema(context_, KMAPP_SCHEMA_APPLICATIONS), 0);
-        for (const char* app : {"WP.sales.acme", "Calc.sales.acme", "Draw.sales.acme"})
+        for (const char* app : {"WP.sales.acme", "Calc.sales.acme", "Draw.sales.acme"}) {
             ASSERT_EQ(theAppLibrary.CreateObject(context_, app, "App:Application", "APP.EXE", app, 0), 0);
+            // With a GUID already, opening the details writes nothing.
+            tree_.Set(app, "App:GUID", {std::string("0000-") + app});
+        }
         Seed();
         ASSERT_TRUE(WritePrivateProfileStringA("Snapin Modules", "VPRADM32",
                                                OnDriveZ(Bin() + "/VPRADM32.DLL").c_str(), "kmadmin.ini"));
