@@ -13,6 +13,7 @@
 #include "snapin/pages/associations_page.h"
 #include "snapin/pages/contacts_page.h"
 #include "snapin/pages/description_page.h"
+#include "snapin/pages/drives_ports_page.h"
 #include "snapin/pages/environment_page.h"
 #include "snapin/pages/fault_tolerance_page.h"
 #include "snapin/pages/identification_page.h"
@@ -32,7 +33,7 @@ const PageSlot kApplicationPages[] = {
     {127, 343, 16, nullptr},  // System Requirements
     {3, 311, 2, Make<CEnvironmentPage>},  // Environment
     {6, 313, 4, Make<CDescriptionPage>},  // Description
-    {4, 312, 3, nullptr},     // Drives/Ports
+    {4, 312, 3, Make<CDrivesPortsPage>},  // Drives/Ports
     {7, 315, 6, Make<CScriptsPage>},  // Scripts
     {5, 314, 5, Make<CFaultTolerancePage>},  // Fault Tolerance
     {8, 316, 7, Make<CContactsPage>},  // Contacts
