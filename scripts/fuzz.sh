@@ -23,6 +23,7 @@ declare -A corpus=(
     [ini_sections]=snapshot/engine/fuzz/corpus/ini_sections
     [directory_value]=platform/directory/fuzz/corpus/directory_value
     [shell_link]=platform/com/fuzz/corpus/shell_link
+    [form_stream]=platform/forms/fuzz/corpus/form_stream
 )
 name="${1:-}"
 if [ -z "$name" ] || [ -z "${corpus[$name]:-}" ]; then

@@ -16,9 +16,14 @@
 #include "snapin/pages/applications_page.h"
 #include "snapin/pages/associations_page.h"
 #include "snapin/pages/contacts_page.h"
+#include "snapin/pages/description_page.h"
+#include "snapin/pages/drives_ports_page.h"
+#include "snapin/pages/environment_page.h"
 #include "snapin/pages/fault_tolerance_page.h"
+#include "snapin/pages/identification_page.h"
 #include "snapin/pages/launcher_config_page.h"
 #include "snapin/pages/old_object_identification_page.h"
+#include "snapin/pages/stream_text_page.h"
 
 namespace {
 
@@ -28,16 +33,16 @@ CDialog* Make() {
 }
 
 const PageSlot kApplicationPages[] = {
-    {2, 310, 1, nullptr},     // Identification
+    {2, 310, 1, Make<CIdentificationPage>},  // Identification
     {127, 343, 16, nullptr},  // System Requirements
-    {3, 311, 2, nullptr},     // Environment
-    {6, 313, 4, nullptr},     // Description
-    {4, 312, 3, nullptr},     // Drives/Ports
-    {7, 315, 6, nullptr},     // Scripts
+    {3, 311, 2, Make<CEnvironmentPage>},  // Environment
+    {6, 313, 4, Make<CDescriptionPage>},  // Description
+    {4, 312, 3, Make<CDrivesPortsPage>},  // Drives/Ports
+    {7, 315, 6, Make<CScriptsPage>},  // Scripts
     {5, 314, 5, Make<CFaultTolerancePage>},  // Fault Tolerance
     {8, 316, 7, Make<CContactsPage>},  // Contacts
     {9, 317, 8, Make<CAssociationsPage>},  // Associations
-    {10, 318, 9, nullptr},    // Administrator Notes
+    {10, 318, 9, Make<CAdministratorNotesPage>},  // Administrator Notes
     {65, 322, 13, Make<CMacrosPage>},  // Macros
     {56, 319, 10, Make<CRegistrySettingsPage>},  // Registry Settings
     {57, 320, 11, Make<CIniFilesPage>},  // INI Files

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "admin_host_dialogs.h"
+#include "browse_button.h"
 #include "vpr/directory/client.h"
 #include "vpr/directory/names.h"
 #include "vpr/directory/store.h"
@@ -101,6 +102,7 @@ int AdminHost::Start() {
     wc.hInstance = vpr::win::ThisModule();
     wc.lpszClassName = kMainClass;
     RegisterClassA(&wc);  // a second host of the process finds it registered
+    RegisterBrowseButtonClass(vpr::win::ThisModule());
     toolsMenu_ = CreatePopupMenu();
     HMENU bar = CreateMenu();
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(toolsMenu_), "&Tools");

@@ -7,6 +7,7 @@
 #include "commdlg.h"
 #include "dialog_controls.h"
 #include "vpr/user/dialog.h"
+#include "vpr/user/gdi.h"
 #include "vpr/user/message_box.h"
 #include "windows.h"
 
@@ -190,7 +191,38 @@ bool ScriptSession::EnsureStarted() {
     return !startFailed_;
 }
 
+// `hold KEYS`: the keys (shift, ctrl, alt) are held down through the next
+// line, whatever it opens. An empty list when a word names no such key.
+static std::vector<int> HeldKeys(const Line& line) {
+    std::vector<int> keys;
+    for (size_t i = 1; i < line.words.size(); ++i) {
+        const std::string& word = line.words[i];
+        int key = word == "shift" ? VK_SHIFT : word == "ctrl" ? VK_CONTROL : word == "alt" ? VK_MENU : 0;
+        if (!key) return {};
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+bool ScriptSession::Hold(const Line& line, LineSource& source, const std::function<void(const Line&)>& run) {
+    if (line.words[0] != "hold") return false;
+    std::vector<int> keys = HeldKeys(line);
+    Line next;
+    if (keys.empty()) {
+        Error("hold needs keys: shift, ctrl, alt: " + line.text);
+    } else if (!source.Next(&next)) {
+        Error(line.text + ": no line to hold them through");
+    } else {
+        out_ << "holding " << line.Rest() << "\n";
+        ui::HoldKeys(keys, true);
+        run(next);
+        ui::HoldKeys(keys, false);
+    }
+    return true;
+}
+
 void ScriptSession::Top(const Line& line) {
+    if (Hold(line, *sources_.back(), [this](const Line& next) { Top(next); })) return;
     // A program's own command takes the place of a shared one of the same
     // verb at the top (the shell's `menu NAME TEXT` right-clicks the item).
     auto command = commands_.find(line.words[0]);
@@ -343,6 +375,7 @@ void ScriptSession::RunDialogLines(HWND dialog, LineSource& source, bool block) 
 }
 
 void ScriptSession::InDialog(HWND dialog, const Line& line, LineSource& source) {
+    if (Hold(line, source, [&](const Line& next) { InDialog(dialog, next, source); })) return;
     if (Shared(line, source)) return;
     const std::vector<std::string>& words = line.words;
     const std::string& verb = words[0];
@@ -369,12 +402,20 @@ void ScriptSession::InDialog(HWND dialog, const Line& line, LineSource& source) 
             out_ << "checked " << id << " " << words[2] << "\n";
     } else if (verb == "press" && hasId && words.size() == 2) {
         if (ui::Click(ControlOwner(dialog, control), control)) out_ << "pressed " << id << "\n";
+    } else if (verb == "click" && hasId && words.size() >= 3 && !IsPoint(words)) {
+        problem = ClickText(ControlOwner(dialog, control), control, line.Rest(2));
     } else if (verb == "click" && hasId && words.size() == 4) {
         long x = 0, y = 0;
         if (!ParseNumber(words[2], &x) || !ParseNumber(words[3], &y))
             problem = "click needs a control and a point in it: " + line.text;
         else if (ui::ClickPoint(ControlOwner(dialog, control), control, static_cast<int>(x), static_cast<int>(y)))
             out_ << "clicked " << id << " at " << x << " " << y << "\n";
+    } else if (verb == "slide" && hasId && words.size() == 3) {
+        long position = 0;
+        if (!ParseNumber(words[2], &position))
+            problem = "slide needs a trackbar and a position: " + line.text;
+        else if (ui::MoveSlider(ControlOwner(dialog, control), control, static_cast<int>(position)))
+            out_ << "slid " << id << " to " << position << "\n";
     } else if (verb == "alt" && words.size() == 2 && words[1].size() == 1) {
         if (ui::PressAltKey(dialog, words[1][0])) out_ << "pressed alt " << words[1] << "\n";
     } else if (verb == "choose" && hasId && words.size() >= 3) {
@@ -422,6 +463,49 @@ void ScriptSession::InDialog(HWND dialog, const Line& line, LineSource& source) 
         problem = "not a command of " + DialogName(dialog) + ": " + line.text;
     }
     if (!problem.empty()) Error(problem);
+}
+
+// `click ID X Y` names a point; anything else after the control is a text.
+bool ScriptSession::IsPoint(const std::vector<std::string>& words) {
+    long number = 0;
+    return words.size() == 4 && ParseNumber(words[2], &number) && ParseNumber(words[3], &number);
+}
+
+// `click ID TEXT [#N]`: the control is painted afresh and clicked in the
+// middle of the N-th place where it drew exactly TEXT (the only one when N
+// is not given). What went wrong, or empty.
+std::string ScriptSession::ClickText(HWND owner, int id, const std::string& which) {
+    std::string text = which;
+    long nth = 0;
+    size_t hash = which.rfind(" #");
+    if (hash != std::string::npos && ParseNumber(which.substr(hash + 2), &nth) && nth >= 1)
+        text = which.substr(0, hash);
+    else
+        nth = 0;
+    HWND control = GetDlgItem(owner, id);
+    if (!control) return "no control " + std::to_string(id);
+    user::ClearPaintRecord(control);
+    InvalidateRect(control, nullptr, TRUE);
+    user::PaintNow(control);
+    std::vector<RECT> places;
+    for (const user::GdiCall& call : user::PaintRecord(control))
+        if (call.kind == user::GdiCall::Kind::kText && call.text == text) places.push_back(call.rect);
+    if (places.empty()) return "control " + std::to_string(id) + " shows no \"" + text + "\"";
+    if (nth == 0 && places.size() > 1) {
+        std::string list;
+        for (const RECT& r : places)
+            list += " (" + std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2) + ")";
+        return "control " + std::to_string(id) + " shows \"" + text + "\" " + std::to_string(places.size()) +
+               " times, at" + list + ": say which with #N";
+    }
+    size_t index = nth == 0 ? 0 : static_cast<size_t>(nth - 1);
+    if (index >= places.size())
+        return "control " + std::to_string(id) + " shows \"" + text + "\" only " + std::to_string(places.size()) +
+               " times";
+    const RECT& place = places[index];
+    if (ui::ClickPoint(owner, id, (place.left + place.right) / 2, (place.top + place.bottom) / 2))
+        out_ << "clicked " << id << " on " << which << "\n";
+    return "";
 }
 
 void ScriptSession::CancelDialog(HWND dialog) {

@@ -10,6 +10,7 @@
 #include "common_control.h"
 #include "control.h"
 #include "dialog.h"
+#include "keyboard.h"
 #include "ui_driver_hooks.h"
 #include "vpr/win/clock.h"
 
@@ -617,6 +618,10 @@ bool PressKey(HWND dialog, int vk, bool shift, bool control) {
         Pump(dialog);
     }
     return true;
+}
+
+void HoldKeys(const std::vector<int>& keys, bool held) {
+    for (int key : keys) SetKeyHeld(key, held);
 }
 
 bool PressAltKey(HWND dialog, char letter) {

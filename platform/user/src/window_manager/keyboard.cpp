@@ -27,6 +27,8 @@ void NoteKeyMessage(ThreadQueue& queue, const MSG& msg) {
     }
 }
 
+void SetKeyHeld(int vk, bool down) { SetKey(CurrentQueue().keys, vk, down); }
+
 int CharOfKey(int vk) {
     bool shift = CurrentQueue().keys[VK_SHIFT] & kDown;
     if (vk >= 'A' && vk <= 'Z') return shift ? vk : vk - 'A' + 'a';

@@ -20,6 +20,7 @@
 #include "vpr/directory/faults.h"
 #include "vpr/testing/temp_machine.h"
 #include "vpr/testing/temp_tree.h"
+#include "vpr/user/prsht.h"
 #include "windows.h"
 
 using Texts = std::vector<std::string>;
@@ -54,8 +55,11 @@ protected:
         context_ = DirCreateContext();
         ASSERT_GT(context_, 0);
         ASSERT_EQ(theAppLibrary.ExtendSchema(context_, KMAPP_SCHEMA_APPLICATIONS), 0);
-        for (const char* app : {"WP.sales.acme", "Calc.sales.acme", "Draw.sales.acme"})
+        for (const char* app : {"WP.sales.acme", "Calc.sales.acme", "Draw.sales.acme"}) {
             ASSERT_EQ(theAppLibrary.CreateObject(context_, app, "App:Application", "APP.EXE", app, 0), 0);
+            // With a GUID already, opening the details writes nothing.
+            tree_.Set(app, "App:GUID", {std::string("0000-") + app});
+        }
         Seed();
         ASSERT_TRUE(WritePrivateProfileStringA("Snapin Modules", "VPRADM32",
                                                OnDriveZ(Bin() + "/VPRADM32.DLL").c_str(), "kmadmin.ini"));
@@ -95,6 +99,26 @@ protected:
                 for (const std::string& value : Values(object.c_str(), attribute.c_str()))
                     lines += object + " " + attribute + ": " + value + "\n";
         return lines;
+    }
+
+    // Goes to the details page of this title, as a person clicking its tab;
+    // the page's window (null when the sheet has no such page).
+    static HWND ShowPage(HWND sheet, const std::string& title) {
+        HWND tabs = GetDlgItem(sheet, IDC_PROPSHEET_TABS);
+        int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[64] = {};
+            TCITEMA item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+            if (title == text) {
+                vpr::user::ui::ClickTab(sheet, i);
+                return vpr::adminhost::AdminHost::DetailsPage(sheet);
+            }
+        }
+        return nullptr;
     }
 
     // The object's modification time (seconds), 0 when it cannot be read.

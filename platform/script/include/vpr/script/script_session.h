@@ -152,6 +152,10 @@ public:
 private:
     void Top(const Line& line);
     bool Shared(const Line& line, LineSource& source);
+    static bool IsPoint(const std::vector<std::string>& words);
+    std::string ClickText(HWND owner, int id, const std::string& which);
+    // `hold KEYS`, then the next line of the source run by `run` with them held.
+    bool Hold(const Line& line, LineSource& source, const std::function<void(const Line&)>& run);
     void InDialog(HWND dialog, const Line& line, LineSource& source);
     void RunDialogLines(HWND dialog, LineSource& source, bool block);
     bool EnsureStarted();

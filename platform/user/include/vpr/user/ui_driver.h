@@ -171,6 +171,9 @@ bool EditLabel(HWND dialog, int controlId, const std::optional<std::string>& tex
 // Presses and releases a key on the window that has the focus; shift or
 // control may be held with it.
 bool PressKey(HWND dialog, int virtualKey, bool shift = false, bool control = false);
+// Holds keys down (VK_SHIFT, VK_CONTROL, VK_MENU...) while the person goes
+// on, or lets them go: GetKeyState and GetAsyncKeyState see them held.
+void HoldKeys(const std::vector<int>& virtualKeys, bool held);
 // Presses Alt with a letter (a mnemonic).
 bool PressAltKey(HWND dialog, char letter);
 // Drags the thumb of a trackbar to a position with the mouse.

@@ -14,6 +14,9 @@ public:
 
     // Writes what the person changed: 0, or the directory status to report.
     virtual LONG Save() = 0;
+    // Whether the host may leave or close the page (a page that checks its
+    // fields says why not).
+    virtual BOOL CanClose() { return TRUE; }
 
     CSnapinPage& PagePart() { return m_part; }
 
@@ -34,6 +37,7 @@ private:
             : CSnapinPage(titleId, templateId, owner), m_helpContext(helpContext) {}
         DLGPROC GetDialogProc() override { return SnapinPageDialogProc; }
         BOOL OnHelp() override;
+        BOOL CanClose() override { return static_cast<CAttributePage*>(m_pOwner)->CanClose(); }
         LONG Save() override { return static_cast<CAttributePage*>(m_pOwner)->Save(); }
 
     private:
