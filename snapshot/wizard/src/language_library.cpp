@@ -21,14 +21,16 @@ bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str(
 
 }  // namespace
 
-std::string ProgramDirectory() {
+std::string ProgramPath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
         DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) return MBExtractFileDir(path.substr(0, length));
+        if (length < path.size()) return path.substr(0, length);
         path.resize(path.size() * 2);
     }
 }
+
+std::string ProgramDirectory() { return MBExtractFileDir(ProgramPath()); }
 
 LanguageFiles FindLanguageFiles(const std::string& programDirectory, const std::string& language) {
     const std::string folder = programDirectory + "\\NLS\\" + (language.empty() ? "ENGLISH" : language);

@@ -9,7 +9,9 @@
 
 namespace snapshot {
 
-// The folder of the running program, without a trailing backslash.
+// The running program's full path, and its folder without a trailing
+// backslash.
+std::string ProgramPath();
 std::string ProgramDirectory();
 
 // The language library and help file for a language ("" when KMLANGUAGE is

@@ -55,4 +55,11 @@ bool StartEngine(HMODULE resourceModule, std::string* error) {
 
 void StopEngine() { FreeTemplateWriterLibrary(&g_library); }
 
+bool TestTemplatePath(const std::string& path) {
+    HFILE handle = HFILE_ERROR;
+    bool created = g_library.Create != nullptr && g_library.Create(path.c_str(), &handle) == 0;
+    if (g_library.Close != nullptr) g_library.Close(handle);
+    return created;
+}
+
 }  // namespace snapshot

@@ -72,6 +72,11 @@ bool StartEngine(HMODULE resourceModule, std::string* error);
 // Frees the library. The settings stay.
 void StopEngine();
 
+// Creates the file with KMQMT32's template create call and closes it again,
+// as the wizard tests a template path before it resumes a run: false when
+// the file cannot be created.
+bool TestTemplatePath(const std::string& path);
+
 // The platform code of the Windows version the process runs on.
 PlatformCode CurrentPlatformCode();
 
