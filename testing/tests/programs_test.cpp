@@ -37,7 +37,7 @@ TEST(ProgramsTest, EveryProgramAnswersHelpWithItsUsage) {
     fs::path folder = fs::temp_directory_path() / ("vpr-help-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     const std::string bin = vpr::testing::BuildBinFolder();
-    for (const char* program : {"kmadmin", "vprdir", "vprmachine", "qmtsample", "qmtdump", "vprlaunch", "imprxcmd",
+    for (const char* program : {"kmadmin", "vprdir", "vprmachine", "qmtsample", "qmtdump", "vprlaunch", "imprxcmd", "imprxe32",
                                 "launchsample", "vprrc"}) {
         for (const char* option : {"--help", "-h"}) {
             ProgramRun run = RunProgram(folder, bin + "/" + program + " " + option);
