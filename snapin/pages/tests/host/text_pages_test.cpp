@@ -102,7 +102,9 @@ TEST_F(TextPagesTest, AnEmptyDescriptionRemovesTheValue) {
 class TextPagesReadOnlyTest : public PageHostTest {
 protected:
     void Seed() override {
-        tree_.User("guest.acme").Set("WP.sales.acme", "App:Description", {"A word processor"}).LogIn("guest.acme");
+        tree_.User("guest.acme").Set("WP.sales.acme", "App:Description", {"A word processor"})
+            .Grant("WP.sales.acme", "guest.acme", "[All Attributes Rights]", DIR_ATTR_READ)  // reads, never writes
+            .LogIn("guest.acme");
     }
 };
 
