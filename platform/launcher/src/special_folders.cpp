@@ -1,8 +1,7 @@
 #include "special_folders.h"
 
-#include <cctype>
-
 #include "vpr/machine/machine.h"
+#include "vpr/win/path.h"
 
 namespace vpr::launcher {
 
@@ -29,10 +28,7 @@ std::string SpecialFolderPath(SpecialFolder folder) {
 }
 
 bool IsShortcutFileName(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string tail = name.substr(name.size() - 4);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".lnk";
+    return name.size() >= 4 && vpr::win::SameFileName(name.substr(name.size() - 4), ".lnk");
 }
 
 }  // namespace vpr::launcher

@@ -1,6 +1,6 @@
-// The workstation's well-known folders as both launcher libraries answer
-// them: the macros of a distribution (%*WINDIR%, %*WINDESKTOP%, ...) and
-// KMQMT32's folder calls give the same texts.
+// The workstation's well-known folders. The macros a distribution names
+// them by (%*WINDIR%, %*WINDESKTOP%, ...) and the folder calls of the
+// template helper library answer the same paths from here.
 #pragma once
 
 #include <string>
@@ -22,7 +22,7 @@ enum class SpecialFolder {
 // The folder's Windows path on the current machine; empty without one.
 std::string SpecialFolderPath(SpecialFolder folder);
 
-// A shortcut file's name ends in ".lnk", in any case.
+// True when a file name ends in ".lnk", compared as Windows compares file names.
 bool IsShortcutFileName(const std::string& name);
 
 }  // namespace vpr::launcher
