@@ -288,12 +288,11 @@ TWinControl::WindowParams TDriveComboBox::CreateParams() const {
 // One row per drive of the machine, "c: [LABEL]" as the volume names itself.
 void TDriveComboBox::Fill() {
     rows_.Clear();
+    const DWORD drives = GetLogicalDrives();
     for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i))) continue;
         char letter = static_cast<char>('a' + i);
         std::string root = std::string(1, static_cast<char>('A' + i)) + ":\\";
-        // A drive of the machine is one whose root folder is there.
-        DWORD attributes = GetFileAttributesA(root.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         char label[MAX_PATH] = {};
         std::string row = std::string(1, letter) + ":";
         if (GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) && label[0])
