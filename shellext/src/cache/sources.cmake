@@ -1,0 +1,1 @@
+# Sources of vprshellext from src/cache (see shellext/CMakeLists.txt).

@@ -1,0 +1,1 @@
+# Sources of vprshellext from src/items (see shellext/CMakeLists.txt).

@@ -1,0 +1,1 @@
+# Sources of vprshellext from src/module (see shellext/CMakeLists.txt).

@@ -1,0 +1,1 @@
+# Sources of vprshellext from src/namespace (see shellext/CMakeLists.txt).
