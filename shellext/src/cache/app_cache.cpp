@@ -73,7 +73,7 @@ private:
 
 }  // namespace
 
-size_t CAppCache::KeyHash::operator()(const CString& key) const { return ItemKeyHash(key); }
+size_t CAppCache::KeyHash::operator()(const CString& key) const { return ItemKeyHash(key, 17); }
 
 CAppCache::CAppCache(CShellAppLibrary* pLibrary) : m_pLibrary(pLibrary), m_items(17) {
     SvcInitialize(nullptr, nullptr);
