@@ -3,6 +3,7 @@
 #pragma once
 
 #include "items/folder_item.h"
+#include "shellapi.h"
 
 // The parameters of a drop of files on an application: "~" and the first
 // name, then a blank and each later one (names of at most 259 characters,
