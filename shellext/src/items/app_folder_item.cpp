@@ -2,6 +2,7 @@
 
 #include "cache/app_cache.h"
 #include "cache/launch_status_dlg.h"
+#include "items/drop_data.h"
 #include "module/shell_app_library.h"
 #include "module/shell_ext_app.h"
 #include "namespace/item_pages.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr DWORD kSharedAppAttributes = 0x01040145;
 constexpr DWORD kPersonalAppAttributes = 0x01000167;
-// Longest dropped file name taken, terminator included.
-constexpr UINT kDroppedNameSize = 260;
 
 CShellExtApp& App() { return *GetShellExtApp(); }
 
@@ -34,19 +33,6 @@ BOOL RefuseWhileLaunching() {
 }
 
 }  // namespace
-
-BOOL GetDropParameters(HDROP drop, CString& parameters) {
-    parameters.Empty();
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        char name[kDroppedNameSize] = {};
-        DragQueryFileA(drop, i, name, kDroppedNameSize);
-        if (!name[0]) continue;
-        parameters += parameters.IsEmpty() ? "~" : " ";
-        parameters += name;
-    }
-    return !parameters.IsEmpty();
-}
 
 CAppFolderItem::CAppFolderItem(LPCSTR firstPart, LPCSTR secondPart, LPCSTR displayName, HICON icon)
     : CFolderItem() {

@@ -3,12 +3,6 @@
 #pragma once
 
 #include "items/folder_item.h"
-#include "shellapi.h"
-
-// The parameters of a drop of files on an application: "~" and the first
-// name, then a blank and each later one (names of at most 259 characters,
-// empty names skipped). FALSE, with an empty text, when no name was taken.
-BOOL GetDropParameters(HDROP drop, CString& parameters);
 
 class CAppFolderItem : public CFolderItem {
     DECLARE_DYNAMIC(CAppFolderItem)

@@ -1,7 +1,7 @@
 #include "items/group_folder_item.h"
 
 #include "cache/app_cache.h"
-#include "items/id_list_array.h"
+#include "items/drop_data.h"
 #include "module/module_utilities.h"
 #include "module/shell_app_library.h"
 #include "module/shell_ext_app.h"
@@ -25,39 +25,7 @@ CString LoadText(UINT id) {
     return text;
 }
 
-// Key and list of each item of a CIDA block; FALSE for a bad block.
-struct DroppedItem {
-    CString key;
-    LPCITEMIDLIST list;
-};
-
-BOOL ReadDroppedItems(const void* block, SIZE_T size, std::vector<DroppedItem>& items) {
-    items.clear();
-    IdListArray array;
-    if (!ReadIdListArray(block, size, array)) return FALSE;
-    const auto* start = static_cast<const BYTE*>(block);
-    auto room = [&](LPCITEMIDLIST list) {
-        return static_cast<size_t>(size - (reinterpret_cast<const BYTE*>(list) - start));
-    };
-    CString parentKey;
-    if (!ItemKeyFromIdList(array.parent, parentKey, TRUE, room(array.parent))) return FALSE;
-    for (LPCITEMIDLIST list : array.items) {
-        DroppedItem item{CString(), list};
-        ItemKeyFromIdList(list, item.key, FALSE, room(list));
-        items.push_back(item);
-    }
-    return TRUE;
-}
-
 }  // namespace
-
-BOOL GetDroppedItemKeys(const void* block, SIZE_T size, CStringArray& keys) {
-    keys.RemoveAll();
-    std::vector<DroppedItem> items;
-    if (!ReadDroppedItems(block, size, items)) return FALSE;
-    for (const auto& item : items) keys.Add(item.key);
-    return TRUE;
-}
 
 CGroupFolderItem::CGroupFolderItem(LPCSTR firstPart, LPCSTR secondPart, DWORD flags, const CItemIdList& parentList)
     : CFolderItem(firstPart, secondPart, flags, secondPart, nullptr) {
@@ -182,7 +150,7 @@ HRESULT CGroupFolderItem::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) 
     const SIZE_T size = GlobalSize(medium.hGlobal);
     const void* block = GlobalLock(medium.hGlobal);
     std::vector<DroppedItem> items;
-    if (block && ReadDroppedItems(block, size, items)) {
+    if (block && GetDroppedItems(block, size, items)) {
         const CItemIdList folderList = GetAbsoluteIdList();
         for (const auto& item : items) {
             const int tab = item.key.Find('\t');

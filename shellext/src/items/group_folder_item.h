@@ -5,13 +5,6 @@
 
 #include "items/folder_item.h"
 
-// The item keys of a "Shell IDList Array" block of `size` bytes whose parent
-// list holds the extension's root item, one per child list, in order (an
-// empty key for a list that names none). FALSE, with no keys, when the
-// block's count, offsets or lists do not lie inside it, or the parent list
-// does not hold the root item: such a drop adds nothing.
-BOOL GetDroppedItemKeys(const void* block, SIZE_T size, CStringArray& keys);
-
 class CGroupFolderItem : public CFolderItem {
     DECLARE_DYNAMIC(CGroupFolderItem)
 public:
