@@ -5,6 +5,7 @@
 // lock: items are built on the browsers' threads and on the cache's worker.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -61,13 +62,18 @@ public:
     HIMAGELIST GetSmallImageList();
     // The use count of a slot (-1 outside the lists), for the tests.
     int GetUseCount(int slot);
+    // The module whose icons 100, 102 and 104 are the defaults (null: the
+    // current resource handle).
+    void SetIconResources(HINSTANCE resources) { m_hIconResources = resources; }
 
 private:
     // Makes the image lists on first use. Requires m_lock held.
     void EnsureLists();
     int FindFreeSlotLocked();
 
+    // Recursive: the default icons are added while the lock is held.
     std::recursive_mutex m_lock;
+    std::atomic<HINSTANCE> m_hIconResources{nullptr};
     HIMAGELIST m_hLarge = nullptr;   // GUARDED_BY(m_lock)
     HIMAGELIST m_hSmall = nullptr;   // GUARDED_BY(m_lock)
     std::vector<LONG> m_useCounts;   // GUARDED_BY(m_lock): one per slot

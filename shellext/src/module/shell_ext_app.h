@@ -84,6 +84,11 @@ public:
     // The watcher thread (argument: the module object).
     static DWORD WINAPI WatchThread(LPVOID parameter);
 
+    // The module holding the texts and icons: the language library when one
+    // was taken, else the module's own; and one text of it.
+    HINSTANCE GetResources() const;
+    CString LoadText(UINT id) const;
+
     // Whether the watcher thread is still running (it may outlive ExitInstance
     // when it did not end in time; the module then stays loaded).
     BOOL IsWatcherRunning() const { return m_bWatcherRunning.load(); }
@@ -109,8 +114,12 @@ public:
 
 private:
     // One watcher cycle's work, and what the watcher does on the shutdown event.
-    void WatchCycle();
+    void WatchLoop();
     void OnShutdownEvent();
+    // What the module frees last: the cache (through CleanUp), the library
+    // binding and the watcher's events. Run by ExitInstance, or by the
+    // watcher when it ends after ExitInstance stopped waiting for it.
+    void ReleaseServices();
 
     // CleanUp has run (or is running) and must not run again.
     std::atomic<bool> m_bCleanedUp{false};
@@ -118,8 +127,11 @@ private:
     std::atomic<bool> m_bWatcherRunning{false};
     // The old-shell message was shown once in this process.
     std::atomic<bool> m_bOldShellShown{false};
-    // The module's resources when no language library was taken.
-    HINSTANCE m_hOwnResources = nullptr;
+    // Set by the first of the watcher (at its end) and ExitInstance (once it
+    // stops waiting); the second one releases the services.
+    std::atomic<bool> m_bHandOver{false};
+    // The help file's path, which m_pszHelpFilePath points to.
+    CString m_strHelpFile;
 };
 
 // The module object of this module (null before one is constructed).

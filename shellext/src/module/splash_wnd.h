@@ -19,7 +19,7 @@ public:
     const CRect& GetProgressRect() const { return m_rcProgress; }
 
 protected:
-    afx_msg int OnCreate(LPCREATESTRUCT create);
+    afx_msg int OnCreate(LPCREATESTRUCTA create);
     afx_msg void OnPaint();
     DECLARE_MESSAGE_MAP()
 
