@@ -3,27 +3,11 @@
 #include <cstring>
 
 #include "vpr/locale/locale.h"
-#include "vpr/testing/temp_machine.h"
+#include "code_page_scope.h"
 
 using namespace vpr::locale;
 
 namespace {
-
-// Runs on a machine of the given code page for the length of a test.
-class CodePageScope {
-public:
-    explicit CodePageScope(UINT codePage) : machine_(Options(codePage)) {
-        EXPECT_EQ(CurrentCodePage(), codePage);
-    }
-
-private:
-    static vpr::machine::CreateOptions Options(UINT codePage) {
-        vpr::machine::CreateOptions options;
-        options.codePage = codePage;
-        return options;
-    }
-    vpr::testing::TempMachine machine_;
-};
 
 TEST(CodePage, WithoutAMachineTheProcessSpeaksUtf8) {
     EXPECT_EQ(CurrentCodePage(), kCodePageUtf8);
@@ -166,6 +150,19 @@ TEST(KMLstrupr, UpperCasesSingleByteCharactersOnly) {
         std::strcpy(buffer, c.text);
         EXPECT_STREQ(KMLstrupr(buffer), c.upper) << "code page " << c.codePage;
     }
+}
+
+// The shell extension's names for the same steps: a host path whose
+// double-byte character has a lower-case trail byte keeps that byte, and the
+// walk of a padded tree name steps over the character whole.
+TEST(LocUpperCase, UpperCasesAPathAndLocNextCharStepsWholeCharacters) {
+    CodePageScope scope(kCodePageJapanese);
+    char path[] = "c:\\\x83\x65xplorer.exe";
+    EXPECT_STREQ(LocUpperCase(path), "C:\\\x83\x65XPLORER.EXE");
+    EXPECT_EQ(std::strstr(path, "EXPLORER.EXE"), nullptr);
+    const char* name = "\x95\x5C_";
+    EXPECT_EQ(LocNextChar(name), name + 2);
+    EXPECT_EQ(LocNextChar(name + 3), name + 3);
 }
 
 }  // namespace
