@@ -3,27 +3,11 @@
 #include <cstring>
 
 #include "vpr/locale/locale.h"
-#include "vpr/testing/temp_machine.h"
+#include "code_page_scope.h"
 
 using namespace vpr::locale;
 
 namespace {
-
-// Runs on a machine of the given code page for the length of a test.
-class CodePageScope {
-public:
-    explicit CodePageScope(UINT codePage) : machine_(Options(codePage)) {
-        EXPECT_EQ(CurrentCodePage(), codePage);
-    }
-
-private:
-    static vpr::machine::CreateOptions Options(UINT codePage) {
-        vpr::machine::CreateOptions options;
-        options.codePage = codePage;
-        return options;
-    }
-    vpr::testing::TempMachine machine_;
-};
 
 TEST(CodePage, WithoutAMachineTheProcessSpeaksUtf8) {
     EXPECT_EQ(CurrentCodePage(), kCodePageUtf8);

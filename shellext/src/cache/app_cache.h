@@ -138,5 +138,5 @@ private:
     std::atomic<BOOL> m_bNRDRead{FALSE};
     std::atomic<LONG> m_nRebuildCount{0};
     std::atomic<BOOL> m_bLaunching{FALSE};
-    std::atomic<DWORD> m_dwCheckingThread{0};  // the thread inside CheckSchedules, 0 for none
+    std::atomic<BOOL> m_bChecking{FALSE};
 };

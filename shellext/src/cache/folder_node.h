@@ -3,6 +3,8 @@
 // The records are the library's own (kmapp32.h); the node frees them.
 #pragma once
 
+#include <map>
+
 #include "afxwin.h"
 #include "kmapp32.h"
 
@@ -24,8 +26,13 @@ public:
     KmappFolder* m_pFolders = nullptr;
     CFolderNode* m_pNext = nullptr;
 
+    // The tree whose personal folders an application record of the personal
+    // node was read from; empty for a tree node's records.
+    CString TreeOf(const KmappApplication* app) const;
+
 private:
     CShellAppLibrary* m_pLibrary;
+    std::map<const KmappApplication*, CString> m_appTrees;
 };
 
 // The personal node's key: string 10256 followed by a TAB.

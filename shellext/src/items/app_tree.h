@@ -5,6 +5,9 @@
 
 #include "items/folder_item.h"
 
+// Whether the key is the personal tree's: string 10256 "Personal" + TAB.
+BOOL IsPersonalTreeKey(LPCSTR key);
+
 class CAppTree : public CFolderItem {
     DECLARE_DYNAMIC(CAppTree)
 public:

@@ -48,6 +48,10 @@ constexpr UINT kExploreShow = 0x20;
 // (and an empty text) for a number without one.
 BOOL GetItemCommandText(UINT command, BOOL helpText, CString& text);
 
+// Copies text into a buffer of `size` bytes, cut before a character that
+// does not fit whole; always terminated when size > 0.
+void CopyItemText(LPSTR buffer, UINT size, LPCSTR text);
+
 class CFolderItem : public CObject {
     DECLARE_DYNAMIC(CFolderItem)
 public:
@@ -119,25 +123,34 @@ protected:
     // Inserts one command (plain or owner-drawn); returns 1.
     UINT InsertCommand(HMENU menu, UINT position, UINT firstId, UINT command, BOOL ownerDrawn);
     void InsertSeparator(HMENU menu, UINT position);
-    // Sets key, own list and display name (a rename).
+    // Sets the key and rebuilds the own list from it (a rename).
     void SetKey(const CString& key);
+    // Makes a shell page of a class-library page and hands it to the add
+    // function; a page refused (or not made) is destroyed.
+    static void AddShellPage(CPropertyPage* page, LPFNADDPROPSHEETPAGE add, LPARAM param);
 
     // The nested interface parts; each passes IUnknown to the item.
     struct XExtractIconA : IExtractIconA {
+        explicit XExtractIconA(CFolderItem* owner) : m_pOwner(owner) {}
+        CFolderItem* const m_pOwner;
         STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
         STDMETHODIMP GetIconLocation(UINT flags, LPSTR file, UINT size, int* index, UINT* outFlags) override;
         STDMETHODIMP Extract(LPCSTR file, UINT index, HICON* large, HICON* small, UINT sizes) override;
-    } m_xExtractIconA;
+    } m_xExtractIconA{this};
     struct XExtractIconW : IExtractIconW {
+        explicit XExtractIconW(CFolderItem* owner) : m_pOwner(owner) {}
+        CFolderItem* const m_pOwner;
         STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
         STDMETHODIMP GetIconLocation(UINT flags, LPWSTR file, UINT size, int* index, UINT* outFlags) override;
         STDMETHODIMP Extract(LPCWSTR file, UINT index, HICON* large, HICON* small, UINT sizes) override;
-    } m_xExtractIconW;
+    } m_xExtractIconW{this};
     struct XContextMenu : IContextMenu2 {
+        explicit XContextMenu(CFolderItem* owner) : m_pOwner(owner) {}
+        CFolderItem* const m_pOwner;
         STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
@@ -145,8 +158,10 @@ protected:
         STDMETHODIMP InvokeCommand(LPCMINVOKECOMMANDINFO info) override;
         STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, LPSTR name, UINT size) override;
         STDMETHODIMP HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) override;
-    } m_xContextMenu;
+    } m_xContextMenu{this};
     struct XDropTarget : IDropTarget {
+        explicit XDropTarget(CFolderItem* owner) : m_pOwner(owner) {}
+        CFolderItem* const m_pOwner;
         STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
@@ -154,14 +169,16 @@ protected:
         STDMETHODIMP DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
         STDMETHODIMP DragLeave() override;
         STDMETHODIMP Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
-    } m_xDropTarget;
+    } m_xDropTarget{this};
     struct XShellPropSheetExt : IShellPropSheetExt {
+        explicit XShellPropSheetExt(CFolderItem* owner) : m_pOwner(owner) {}
+        CFolderItem* const m_pOwner;
         STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
         STDMETHODIMP_(ULONG) AddRef() override;
         STDMETHODIMP_(ULONG) Release() override;
         STDMETHODIMP AddPages(LPFNADDPROPSHEETPAGE add, LPARAM param) override;
         STDMETHODIMP ReplacePage(UINT page, LPFNADDPROPSHEETPAGE replace, LPARAM param) override;
-    } m_xShellPropSheetExt;
+    } m_xShellPropSheetExt{this};
 
     CString m_strKey;
     CString m_strDisplayName;

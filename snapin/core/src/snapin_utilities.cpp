@@ -11,6 +11,7 @@
 #include "snapin/distribution/ref_item.h"
 #include "vpr/directory/client.h"
 #include "vpr/locale/locale.h"
+#include "vpr/win/clock.h"
 
 CSnapinUtilities theSnapinUtilities;
 
@@ -62,10 +63,9 @@ std::string FolderOf(LPCSTR path) {
 }
 
 CString FormatClock(LONG time, const char* format) {
-    std::time_t value = time;
     std::tm local{};
     char text[31] = {};
-    if (localtime_r(&value, &local)) std::strftime(text, sizeof text, format, &local);
+    if (vpr::win::ToLocalTime(time, &local)) LocFormat(text, sizeof text, format, &local);
     return text;
 }
 

@@ -6,6 +6,7 @@
 // big-endian number: 'A' is 0x41, the 932 character 0x95 0x5C is 0x955C.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,15 @@ LPSTR WINAPI LocUpperCase(LPSTR text);
 // single-byte characters; double-byte characters compare exactly).
 // Returns <0, 0 or >0.
 int WINAPI KMLstricmp(LPCSTR first, LPCSTR second);
+// Formats the broken-down time `time` by `format` into `buffer` of `size`
+// bytes, as the C library's strftime does ("%x" the locale's date, "%X" its
+// time, "%c" both, "%Y", "%d", "%H", "%%" and the others; flags, widths and
+// the E and O modifiers as strftime takes them). Other characters of the
+// format are copied whole. Returns the length of the text without its NUL;
+// when the text does not fit, the buffer holds the whole characters of it
+// that fit in `size` - 1 bytes and the answer is 0. Nothing is written for
+// a NULL buffer or a `size` of 0; a NULL format or time gives "" and 0.
+size_t WINAPI LocFormat(LPSTR buffer, size_t size, LPCSTR format, const struct tm* time);
 
 // Conversion between the code pages and UTF-16, with the kernel's rules: a
 // length of -1 takes the text to its NUL and counts the NUL; an output length

@@ -4,7 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "items/id_list_array.h"
+#include "items/drop_data.h"
+#include "vpr/com/id_list.h"
 
 namespace {
 
@@ -39,9 +40,9 @@ TEST(ReadIdListArray, FindsTheParentAndEveryItemInsideTheBlock) {
     ASSERT_TRUE(ReadIdListArray(block.data(), block.size(), read));
     ASSERT_EQ(read.items.size(), 2u);
     EXPECT_EQ(reinterpret_cast<const uint8_t*>(read.parent), block.data() + 16);
-    EXPECT_EQ(IdListArrayListSize(read.parent), 10u);
+    EXPECT_EQ(vpr::com::CheckIdList(reinterpret_cast<const uint8_t*>(read.parent), 10), 10u);
     EXPECT_EQ(std::memcmp(reinterpret_cast<const char*>(read.items[1]) + 2, "tree\tapp2", 10), 0);
-    EXPECT_EQ(IdListArrayListSize(read.items[1]), 14u);
+    EXPECT_EQ(vpr::com::CheckIdList(reinterpret_cast<const uint8_t*>(read.items[1]), 14), 14u);
 
     // No child lists at all is a well-formed block.
     Bytes empty = MakeArray({KeyList("tree\t")});
