@@ -372,8 +372,12 @@ const CFolderNode* CAppCache::FindNode(const CString& nodeKey) const {
 }
 
 CFolderItem* CAppCache::CreateAppItem(LPCSTR nodeKey, LPCSTR appName, DIR_CONTEXT context) {
+    // Without a context, one for the tree the application comes from (for an
+    // item of a personal folder, the tree whose folder holds it).
     DIR_CONTEXT own = CACHE_NO_CONTEXT;
-    if (context == CACHE_NO_CONTEXT) context = own = AllocContextForKey(nodeKey);
+    CString tree;
+    if (context == CACHE_NO_CONTEXT && GetLaunchTree(CString(nodeKey) + appName, tree))
+        context = own = m_pLibrary->AllocContext(tree);
     CFolderItem* item = nullptr;
     HICON icon = nullptr;
     try {

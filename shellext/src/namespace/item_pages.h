@@ -28,23 +28,23 @@ constexpr int IDC_CONTACTS_PHONE = 1201;
 constexpr int IDC_CONTACTS_MAIL = 1202;
 constexpr int IDC_CONTACTS_SEND = 1203;
 
+// Every page deletes itself when the sheet it was given to lets it go
+// (PSPCB_RELEASE, sent for each page when the sheet's window goes, whether
+// or not the page was ever shown). A page never handed to a sheet, or
+// refused by a sheet's add function, is deleted by whoever made it.
 class CGeneralPage : public CPropertyPage {
 public:
     CGeneralPage();
 };
 
-// A page that describes one item and keeps it alive while its window lives.
+// A page that describes one item and holds one reference to it while it lives.
 class CItemPage : public CPropertyPage {
 public:
-    CItemPage(UINT nIDTemplate, CFolderItem* item, BOOL deleteWhenDone);
+    CItemPage(UINT nIDTemplate, CFolderItem* item);
     ~CItemPage() override;
 
 protected:
-    void PostNcDestroy() override;
     CFolderItem* m_pItem;
-
-private:
-    BOOL m_bDeleteWhenDone;
 };
 
 class CInformationPage : public CItemPage {
@@ -87,7 +87,6 @@ public:
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    void PostNcDestroy() override;
 
 private:
     void FreeContacts();
