@@ -9,6 +9,7 @@
 #include "items_fixture.h"
 #include "module/module_utilities.h"
 #include "objbase.h"
+#include "vpr/locale/locale.h"
 
 namespace {
 
