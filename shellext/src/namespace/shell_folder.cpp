@@ -76,13 +76,18 @@ int CShellFolder::ListChildren(LPCSTR folderKey, CStringArray& keys) const {
     if (!cache) return 0;
     if (m_dwMask != kFolderMaskStartMenu) return cache->ListFolderChildren(m_dwMask, folderKey, keys);
     // The Start Menu shows a chain of single children as its last folder.
+    // A child without children of its own ends the chain (it stays the one
+    // entry).
     CStringArray children;
     cache->ListFolderChildren(m_dwMask, folderKey, children);
     while (children.GetSize() == 1) {
         CString only = children[0];
         children.RemoveAll();
         cache->ListFolderChildren(m_dwMask, only, children);
-        if (children.IsEmpty()) children.Add(only);
+        if (children.IsEmpty()) {
+            children.Add(only);
+            break;
+        }
     }
     keys.Append(children);
     return static_cast<int>(children.GetSize());
