@@ -2,6 +2,7 @@
 // after the question, Verify offered for installed applications only.
 #include <algorithm>
 
+#include "cache/launch_status_dlg.h"
 #include "items/app_folder_item.h"
 #include "items/group_folder_item.h"
 #include "items_fixture.h"
@@ -154,6 +155,30 @@ TEST_F(PersonalItemsTest, VerifyIsOfferedForAnInstalledApplicationOnly) {
     EXPECT_EQ(std::count(shared.begin(), shared.end(), static_cast<UINT>(kCmdDelete)), 0);
     EXPECT_EQ(std::count(shared.begin(), shared.end(), static_cast<UINT>(kCmdCut)), 0);
     calc->Release();
+}
+
+TEST_F(PersonalItemsTest, NoSecondLaunchWhileOneRuns) {
+    vpr::user::UiDriver driver;
+    CFolderItem* calc = cache->GetItem("TEST_TREE\tcalc.acme", kNoContext);
+    ASSERT_NE(calc, nullptr);
+    CLaunchStatusDlg running;
+    ASSERT_TRUE(running.CreateHidden());
+    for (UINT command : {static_cast<UINT>(kCmdOpen), static_cast<UINT>(kCmdVerify)}) {
+        driver.OnMessageBox("Please wait for the current distribution to finish.",
+                            [](const vpr::user::ModalElement& box) { vpr::user::ui::Click(box.window, IDOK); });
+        CMINVOKECOMMANDINFO info{};
+        info.cbSize = sizeof(info);
+        info.lpVerb = MAKEINTRESOURCEA(command);
+        EXPECT_EQ(calc->InvokeCommand(&info), S_OK);
+    }
+    EXPECT_EQ(driver.PendingHandlers(), 0u);
+    EXPECT_TRUE(Starts().empty());
+    running.Close();
+    // Once it is over, Open launches.
+    calc->Open(kOpenShow);
+    EXPECT_EQ(Starts().size(), 1u);
+    calc->Release();
+    EXPECT_TRUE(driver.Failures().empty());
 }
 
 }  // namespace
