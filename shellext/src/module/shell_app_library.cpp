@@ -62,7 +62,8 @@ CShellAppLibrary::CShellAppLibrary() {
     } else {
         char folder[MAX_PATH] = {};
         LONG size = sizeof folder;
-        if (RegQueryValueA(HKEY_LOCAL_MACHINE, kInstallKey, folder, &size) == ERROR_SUCCESS)
+        // A key without the value answers an empty text: no folder either.
+        if (RegQueryValueA(HKEY_LOCAL_MACHINE, kInstallKey, folder, &size) == ERROR_SUCCESS && folder[0] != '\0')
             m_strPath.Format("%s\\KmApp32.dll", folder);
         else
             m_strPath = "KmApp32.dll";
