@@ -184,7 +184,7 @@ TEST(DeleteRegistryValues, DeletesEveryValueKeepsSubkeysAndStopsWhenADeleteFails
     vpr::win::SetRegistryFile(file);
     DeleteRegistryValues(HKEY_CURRENT_USER, "Software\\Test\\Values");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
-    vpr::win::SetRegistryFile(file);
+    vpr::win::SetRegistryFile("");  // back to the machine's registry
     EXPECT_EQ(valueCount(), 4u);
 
     DeleteRegistryValues(HKEY_CURRENT_USER, "Software\\Test\\Values");
