@@ -177,6 +177,12 @@ TEST(ShellAppLibrary, ConfigurationDefaultsAndNewPersonalFolderKeys) {
 
     DIR_CONTEXT context = library.AllocContext(nullptr);
     ASSERT_GT(context, 0);
+    // A named tree gives a context on it; a tree the workstation is not
+    // attached to gives none.
+    DIR_CONTEXT named = library.AllocContext("ACME_TREE");
+    EXPECT_GT(named, 0);
+    library.FreeContext(named);
+    EXPECT_EQ(library.AllocContext("ELSEWHERE"), -328);
     BYTE record[KMAPP_CONFIG_SIZE] = {};
     EXPECT_NE(library.ReadLauncherConfig(context, record), 0);
     DWORD interval = 0, levels = 0;
