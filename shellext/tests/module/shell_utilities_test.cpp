@@ -104,3 +104,22 @@ TEST(RestartWindows, AsksForARestartWithTheShutdownPrivilege) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShowAbout, OpensTheModelessAboutSheetWithTheGeneralPage) {
+    vpr::testing::TempMachine machine;
+    CShellExtApp app;
+    app.ShowAbout(nullptr);
+    HWND sheet = FindWindowA(nullptr, "About Vpr Explorer");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    HWND tabs = FindWindowExA(sheet, nullptr, WC_TABCONTROLA, nullptr);
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 1);
+    DestroyWindow(sheet);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+}  // namespace
