@@ -24,6 +24,9 @@ declare -A corpus=(
     [directory_value]=platform/directory/fuzz/corpus/directory_value
     [shell_link]=platform/com/fuzz/corpus/shell_link
     [form_stream]=platform/forms/fuzz/corpus/form_stream
+    [id_list]=shellext/fuzz/corpus/id_list
+    [id_list_array]=shellext/fuzz/corpus/id_list_array
+    [drop_files]=shellext/fuzz/corpus/drop_files
 )
 name="${1:-}"
 if [ -z "$name" ] || [ -z "${corpus[$name]:-}" ]; then

@@ -111,6 +111,10 @@ extern "C" LPSTR WINAPI KMLstrupr(LPSTR text) {
     return text;
 }
 
+extern "C" LPSTR WINAPI LocNextChar(LPCSTR text) { return KMNextChar(text); }
+
+extern "C" LPSTR WINAPI LocUpperCase(LPSTR text) { return KMLstrupr(text); }
+
 extern "C" LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch) {
     UINT codePage = CurrentCodePage();
     const char* found = nullptr;

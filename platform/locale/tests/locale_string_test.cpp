@@ -152,6 +152,19 @@ TEST(KMLstrupr, UpperCasesSingleByteCharactersOnly) {
     }
 }
 
+// The shell extension's names for the same steps: a host path whose
+// double-byte character has a lower-case trail byte keeps that byte, and the
+// walk of a padded tree name steps over the character whole.
+TEST(LocUpperCase, UpperCasesAPathAndLocNextCharStepsWholeCharacters) {
+    CodePageScope scope(kCodePageJapanese);
+    char path[] = "c:\\\x83\x65xplorer.exe";
+    EXPECT_STREQ(LocUpperCase(path), "C:\\\x83\x65XPLORER.EXE");
+    EXPECT_EQ(std::strstr(path, "EXPLORER.EXE"), nullptr);
+    const char* name = "\x95\x5C_";
+    EXPECT_EQ(LocNextChar(name), name + 2);
+    EXPECT_EQ(LocNextChar(name + 3), name + 3);
+}
+
 }  // namespace
 
 namespace {

@@ -142,25 +142,27 @@ public:
         IShellView* view = nullptr;
         hr = folder->CreateViewObject(window_, IID_IShellView, reinterpret_cast<void**>(&view));
         if (FAILED(hr) || !view) {
-            folder->Release();
-            *error = "the folder makes no view";
-            return false;
+            // No view of its own: the browser lists the folder itself.
+            if (view) view->Release();
+            view = nullptr;
         }
         // The view leaving keeps its state before the new one starts from it.
         if (view_) view_->SaveViewState();
         IdListBytes previousLocation = location_;
         location_ = target;
-        FOLDERSETTINGS settings{FVM_ICON, 0};
-        if (view_) view_->GetCurrentInfo(&settings);
-        RECT rect = ViewRect();
         HWND viewWindow = nullptr;
-        hr = view->CreateViewWindow(view_, &settings, this, &rect, &viewWindow);
-        if (FAILED(hr)) {
-            location_ = previousLocation;
-            view->Release();
-            folder->Release();
-            *error = "the view's window cannot be made";
-            return false;
+        if (view) {
+            FOLDERSETTINGS settings{FVM_ICON, 0};
+            if (view_) view_->GetCurrentInfo(&settings);
+            RECT rect = ViewRect();
+            hr = view->CreateViewWindow(view_, &settings, this, &rect, &viewWindow);
+            if (FAILED(hr)) {
+                location_ = previousLocation;
+                view->Release();
+                folder->Release();
+                *error = "the view's window cannot be made";
+                return false;
+            }
         }
         if (view_) {
             view_->UIActivate(SVUIA_DEACTIVATE);
@@ -171,11 +173,37 @@ public:
         folder_ = folder;
         view_ = view;
         viewWindow_ = viewWindow;
-        view_->UIActivate(SVUIA_ACTIVATE_FOCUS);
+        if (view_) {
+            view_->UIActivate(SVUIA_ACTIVATE_FOCUS);
+        } else {
+            SetMenu(window_, ownMenu_);
+            SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
+        }
         std::string name = DisplayName(state_, location_);
         SetWindowTextA(window_, name.c_str());
         if (!SelectInTree()) FillTree();
         return true;
+    }
+
+    bool Viewless() const override { return folder_ && !view_; }
+
+    std::vector<ListedItem> ListedItems() override {
+        std::vector<ListedItem> out;
+        if (!Viewless()) return out;
+        IEnumIDList* items = nullptr;
+        if (FAILED(folder_->EnumObjects(window_, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items)) || !items) return out;
+        LPITEMIDLIST child = nullptr;
+        ULONG fetched = 0;
+        while (items->Next(1, &child, &fetched) == S_OK && fetched == 1 && child) {
+            STRRET name{};
+            std::string text;
+            if (SUCCEEDED(folder_->GetDisplayNameOf(child, SHGDN_INFOLDER, &name))) text = TakeStrRet(&name, child);
+            out.push_back({text, AbsoluteItemList(location_, child)});
+            CoTaskMemFree(child);
+            child = nullptr;
+        }
+        items->Release();
+        return out;
     }
 
     // Shows the folder again (Refresh); the tree pane asks its folders again.
@@ -628,6 +656,8 @@ BrowserWindow* OpenBrowser(ShellHost::State& state, const IdListBytes& list, boo
 }
 
 Browser* AsBrowser(BrowserWindow* window) { return window; }
+
+IShellBrowser* AsShellBrowser(BrowserWindow* window) { return window; }
 
 void CloseAllBrowsers(ShellHost::State& state) {
     while (!state.browsers.empty()) {

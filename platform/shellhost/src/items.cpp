@@ -379,6 +379,34 @@ bool ShowItemProperties(ShellHost::State& state, const IdListBytes& item, HWND o
     return shown;
 }
 
+bool ShowNameSpaceItemSheet(ShellHost::State& state, const IdListBytes& item, HWND owner, std::string* error) {
+    std::string name = DisplayName(state, item);
+    IShellPropSheetExt* sheet = nullptr;
+    if (IsOwnItem(item) ||
+        FAILED(ItemObject(state, item, owner, IID_IShellPropSheetExt, reinterpret_cast<void**>(&sheet)))) {
+        *error = name + " has no properties";
+        return false;
+    }
+    std::vector<HPROPSHEETPAGE> pages;
+    sheet->AddPages(&AddPage, reinterpret_cast<LPARAM>(&pages));
+    bool shown = !pages.empty();
+    if (shown) {
+        PROPSHEETHEADERA header{};
+        header.dwSize = sizeof(header);
+        header.dwFlags = PSH_PROPTITLE;
+        header.hwndParent = owner;
+        header.pszCaption = name.c_str();
+        header.nPages = static_cast<UINT>(pages.size());
+        header.phpage = pages.data();
+        PropertySheetA(&header);
+    } else {
+        *error = name + " has no properties";
+    }
+    // The handler lives as long as its pages.
+    sheet->Release();
+    return shown;
+}
+
 HICON ItemIcon(ShellHost::State& state, const IdListBytes& item) {
     if (IsNameSpaceEntry(item)) {
         // DefaultIcon: "FILE,INDEX".

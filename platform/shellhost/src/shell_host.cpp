@@ -298,6 +298,34 @@ HWND ShellHost::DesktopList() const {
     return view ? ViewList(view) : nullptr;
 }
 
+namespace {
+
+IShellBrowser* BrowserOf(ShellHost::State& state, Browser* browser) {
+    for (BrowserWindow* window : state.browsers) {
+        if (AsBrowser(window) == browser) return AsShellBrowser(window);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool ShellHost::OpenListed(Browser* browser, const vpr::com::IdListBytes& item, std::string* error) {
+    return OpenItem(*state_, item, BrowserOf(*state_, browser), error);
+}
+
+void ShellHost::ShowListedMenu(Browser* browser, const vpr::com::IdListBytes& item) {
+    IShellBrowser* shellBrowser = BrowserOf(*state_, browser);
+    HWND owner = shellBrowser ? browser->Window() : state_->desktop;
+    RECT area{};
+    GetWindowRect(owner, &area);
+    ShowItemMenu(*state_, item, owner, POINT{area.left + 10, area.top + 10}, shellBrowser, false, {});
+}
+
+bool ShellHost::ShowListedProperties(Browser* browser, const vpr::com::IdListBytes& item, std::string* error) {
+    HWND owner = BrowserOf(*state_, browser) ? browser->Window() : state_->desktop;
+    return ShowNameSpaceItemSheet(*state_, item, owner, error);
+}
+
 std::string ShellHost::MenuCommandText(UINT command) { return OpenMenuCommandText(*state_, command); }
 
 std::string ShellHost::PropertiesCaption(const std::string& name) const { return "Properties for " + name; }

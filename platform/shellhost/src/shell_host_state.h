@@ -99,6 +99,9 @@ ULONG ItemAttributes(ShellHost::State& state, const vpr::com::IdListBytes& item,
 // Whether a name-space entry has property sheet handlers; shows its sheet.
 bool HasPropertySheet(const vpr::com::IdListBytes& item);
 bool ShowItemProperties(ShellHost::State& state, const vpr::com::IdListBytes& item, HWND owner, std::string* error);
+// The property sheet of an item of a name space: the pages its folder's
+// IShellPropSheetExt (GetUIObjectOf) adds, in a modal sheet of the shell.
+bool ShowNameSpaceItemSheet(ShellHost::State& state, const vpr::com::IdListBytes& item, HWND owner, std::string* error);
 // The item's icon: a name-space entry's DefaultIcon, a name space's item
 // through IExtractIconA, a shortcut its target's; null when it has none.
 HICON ItemIcon(ShellHost::State& state, const vpr::com::IdListBytes& item);
@@ -124,6 +127,7 @@ HGLOBAL MakeIdListArray(const vpr::com::IdListBytes& parent, const std::vector<v
 BrowserWindow* OpenBrowser(ShellHost::State& state, const vpr::com::IdListBytes& list, bool explore,
                            std::string* error);
 Browser* AsBrowser(BrowserWindow* window);
+IShellBrowser* AsShellBrowser(BrowserWindow* window);
 void CloseAllBrowsers(ShellHost::State& state);
 // A notification for a list: folders shown again, browsers moved off removed folders.
 void BrowsersNotified(ShellHost::State& state, const vpr::com::ChangeNotification& n);

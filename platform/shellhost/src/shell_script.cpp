@@ -156,6 +156,8 @@ public:
         Add("close", [this](const Line&) { Close(); });
         Add("properties", [this](const Line& line) { Properties(line.Rest()); });
         Add("window", [this](const Line& line) { Window(line.Rest()); });
+        // Allowed among a dialog's lines too: a window beside the one acted on.
+        session.AddCommand("peek", {[this](const Line& line) { Peek(line.Rest()); }, true, true});
         session.AddCommand("exit", {[this](const Line&) { lines_.Exit(); }, false, false});
     }
 
@@ -213,7 +215,16 @@ private:
         int depth = 0;
         bool selected = false;
         std::string path;  // of a tree item: names from the desktop joined by "\"
+        // An item that a browser without a view lists (no control shows it).
+        bool listed = false;
+        vpr::com::IdListBytes list;
     };
+
+    // The items the active browser lists itself, when its folder makes no view.
+    std::vector<ListedItem> Listed() {
+        Browser* browser = Active();
+        return browser && browser->Viewless() ? browser->ListedItems() : std::vector<ListedItem>{};
+    }
 
     std::vector<Shown> TreeItems() {
         std::vector<Shown> out;
@@ -248,6 +259,13 @@ private:
         HWND list = Items();
         int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
         for (int i = 0; i < count; ++i) out.push_back({list, i, RowText(list, i)});
+        for (const ListedItem& item : Listed()) {
+            Shown shown;
+            shown.text = item.name;
+            shown.listed = true;
+            shown.list = item.list;
+            out.push_back(shown);
+        }
         for (const Shown& node : TreeItems()) out.push_back(node);
         return out;
     }
@@ -305,6 +323,10 @@ private:
 
     void List() {
         host_.Pump();
+        if (Active() && Active()->Viewless()) {
+            for (const ListedItem& item : Listed()) out_ << "  " << item.name << "\n";
+            return;
+        }
         HWND list = Items();
         if (!list) return session_.Error("no list of items is shown");
         int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -318,6 +340,7 @@ private:
         for (size_t i = 1; i < line.words.size(); ++i) {
             auto shown = Find(line.words[i]);
             if (!shown) return;
+            if (shown->listed) return session_.Error("a folder without a view selects nothing");
             ui::ClickItem(shown->control, shown->item, i > 1 ? MK_CONTROL : 0);
         }
         out_ << "selected\n";
@@ -327,7 +350,10 @@ private:
     void Open(const std::string& name) {
         auto shown = Find(name);
         if (!shown) return;
-        if (IsTree(shown->control)) {
+        if (shown->listed) {
+            std::string error;
+            if (!host_.OpenListed(Active(), shown->list, &error)) return session_.Error(error);
+        } else if (IsTree(shown->control)) {
             ui::ClickItem(shown->control, shown->item);
         } else {
             ui::DoubleClickItem(shown->control, shown->item);
@@ -355,7 +381,11 @@ private:
             *chosen = ChooseByText(host_, menu, text);
             return *chosen;
         });
-        ui::RightClickItem(shown.control, shown.item);
+        if (shown.listed) {
+            host_.ShowListedMenu(Active(), shown.list);
+        } else {
+            ui::RightClickItem(shown.control, shown.item);
+        }
         host_.Pump();
         if (!*chosen) return session_.Error("no menu item \"" + text + "\"");
         out_ << "chose " << text << "\n";
@@ -392,6 +422,7 @@ private:
         Shown shown;
         std::string name;
         if (!ItemAndText(line.Rest(1), &shown, &name)) return session_.Error("rename NAME NEW: no such item");
+        if (shown.listed) return session_.Error("a folder without a view edits no label");
         if (ui::EditItemLabel(shown.control, shown.item, name)) out_ << "renamed " << shown.text << "\n";
         host_.Pump();
     }
@@ -436,6 +467,7 @@ private:
             }
         }
         if (chosen.empty()) return session_.Error("drag NAME... to desktop");
+        if (chosen[0].listed) return session_.Error("a folder without a view drags nothing");
         if (!IsTree(chosen[0].control)) {
             for (size_t i = 0; i < chosen.size(); ++i) ui::ClickItem(chosen[i].control, chosen[i].item, i ? MK_CONTROL : 0);
         }
@@ -583,6 +615,7 @@ private:
                 int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
                 bool found = false;
                 for (int i = 0; i < count && !found; ++i) found = KMLstricmp(RowText(list, i).c_str(), arg.c_str()) == 0;
+                for (const ListedItem& item : Listed()) found = found || KMLstricmp(item.name.c_str(), arg.c_str()) == 0;
                 return found == present;
             };
         } else {
@@ -612,6 +645,14 @@ private:
             out_ << "window " << e.caption << "\n";
             session_.ActOnDialog(e.window);
         });
+        if (shown->listed) {
+            // The shell's own sheet of the item's pages (IShellPropSheetExt).
+            std::string error;
+            if (!host_.ShowListedProperties(Active(), shown->list, &error)) return session_.Error(error);
+            host_.Pump();
+            if (!*acted) session_.Error("no properties of " + name + " are shown");
+            return;
+        }
         session_.Driver().OnPopupMenu([this, chosen](const vpr::user::PopupMenu& menu) {
             *chosen = ChooseByText(host_, menu, "Properties");
             return *chosen;
@@ -640,6 +681,35 @@ private:
         if (!found) return session_.Error("no window \"" + caption + "\"");
         out_ << "window " << caption << "\n";
         session_.ActOnDialog(found);
+    }
+
+    // Reads another open window without acting on it (the progress a
+    // program shows beside the question it asks): each control that shows a
+    // text, and each progress bar's position and range.
+    void Peek(const std::string& caption) {
+        HWND found = nullptr;
+        for (HWND window : TopWindows()) {
+            if (WindowText(window) == caption) found = window;
+        }
+        if (!found) return session_.Error("no window \"" + caption + "\"");
+        out_ << "peek " << caption << "\n";
+        std::function<void(HWND)> read = [&](HWND parent) {
+            for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                if (!IsWindowVisible(child)) continue;
+                char name[32] = {};
+                GetClassNameA(child, name, sizeof(name));
+                int id = GetDlgCtrlID(child);
+                if (KMLstricmp(name, PROGRESS_CLASSA) == 0) {
+                    auto position = SendMessageA(child, PBM_GETPOS, 0, 0);
+                    auto top = SendMessageA(child, PBM_GETRANGE, FALSE, 0);
+                    out_ << "  " << id << ": " << position << " of " << top << "\n";
+                } else if (std::string text = WindowText(child); !text.empty()) {
+                    out_ << "  " << id << ": " << text << "\n";
+                }
+                read(child);  // the controls of a page inside a sheet
+            }
+        };
+        read(found);
     }
 
     void Close() {

@@ -546,3 +546,78 @@ TEST(ShellHost, FilesDraggedOutIconsAndTheDeleteVerb) {
 }
 
 }  // namespace
+
+namespace {
+
+void RegisterViewlessFolder() {
+    const std::string text = "{7E57E570-1111-4222-8333-0000000000E6}";
+    SetString(HKEY_CLASSES_ROOT, "CLSID\\" + text, nullptr, "Viewless Folder");
+    SetString(HKEY_CLASSES_ROOT, "CLSID\\" + text + "\\InProcServer32", nullptr, "TESTEXT.DLL");
+    SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" + text,
+              nullptr, "Viewless Folder");
+}
+
+// A folder whose CreateViewObject fails is still browsed into: the browser
+// lists it as the tree pane would, and its items open, show their menu and
+// their sheet through the folder's GetUIObjectOf.
+TEST(ShellScript, AFolderWithoutAViewIsListedAndUsedThroughItsItems) {
+    vpr::testing::TempMachine machine;
+    RegisterViewlessFolder();
+    std::istringstream in(
+        "browse Viewless Folder\n"
+        "list\n"
+        "open Alpha\n"
+        "menu Beta Explore\n"
+        "properties Alpha\n"
+        "show 201\n"
+        "set 201 Edited\n"
+        "peek Properties for Alpha\n"
+        "ok\n"
+        "wait row Beta\n"
+        "select Alpha\n"
+        "rename Beta Gamma\n"
+        "explore Viewless Folder\\Beta\n"
+        "list\n"
+        "tree\n");
+    std::ostringstream out;
+    ShellHost host;
+    EXPECT_EQ(RunShellScript(host, in, out, false), 1);
+    EXPECT_EQ(out.str(),
+              "shell started\n"
+              "browsing Viewless Folder\n"
+              "  Alpha\n"
+              "  Beta\n"
+              "opened Alpha\n"
+              "chose Explore\n"
+              "window Properties for Alpha\n"
+              "201: Alpha\n"
+              "set 201\n"
+              "peek Properties for Alpha\n"
+              "  1: OK\n"
+              "  2: Cancel\n"
+              "  12321: &Apply\n"
+              "  0: Test Page\n"
+              "  201: Edited\n"
+              "  202: &Shared\n"
+              "waited row Beta\n"
+              "error: a folder without a view selects nothing\n"
+              "error: a folder without a view edits no label\n"
+              "exploring Viewless Folder\\Beta\n"
+              "  Alpha\n"
+              "  Beta\n"
+              "  Desktop\n"
+              "    Viewless Folder\n"
+              "      Alpha\n"
+              " *    Beta\n"
+              "        Alpha\n"
+              "        Beta\n");
+    EXPECT_EQ(Journal(machine, "testext"),
+              (std::vector<std::string>{"command 0 Alpha", "command 1 Beta", "item page applied Edited"}));
+    std::vector<Browser*> browsers = host.Browsers();
+    ASSERT_FALSE(browsers.empty());
+    EXPECT_TRUE(browsers.back()->Viewless());
+    EXPECT_EQ(browsers.back()->ViewWindow(), nullptr);
+    host.Stop();
+}
+
+}  // namespace

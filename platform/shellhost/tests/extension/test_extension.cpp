@@ -5,7 +5,10 @@
 // drags its items out as "Shell IDList Array". It shows one tray icon ("Test
 // Tray") whose clicks are recorded in the machine's journal (kind "testext"),
 // and stops when the named event "Stop Test Extension" is set; then it may
-// be unloaded once no object lives.
+// be unloaded once no object lives. A second class ("Viewless Folder")
+// is the same folder without a view (CreateViewObject fails, as a name space
+// whose view is still to come), whose items also add a page to a sheet of
+// the shell (IShellPropSheetExt).
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -19,6 +22,8 @@
 
 // {7E57E570-1111-4222-8333-0000000000E5}
 DEFINE_GUID(CLSID_TestExtension, 0x7E57E570, 0x1111, 0x4222, 0x83, 0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE5);
+// {7E57E570-1111-4222-8333-0000000000E6}
+DEFINE_GUID(CLSID_ViewlessFolder, 0x7E57E570, 0x1111, 0x4222, 0x83, 0x33, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE6);
 
 namespace {
 
@@ -379,16 +384,34 @@ INT_PTR CALLBACK ItemPropertiesProc(HWND dialog, UINT message, WPARAM wParam, LP
     return FALSE;
 }
 
+// The page an item of the viewless folder adds to the shell's sheet: its
+// name in 201; OK records what 201 then holds.
+INT_PTR CALLBACK ItemPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetDlgItemTextA(page, 201, reinterpret_cast<const char*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam));
+        return TRUE;
+    }
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY) {
+        char text[64] = {};
+        GetDlgItemTextA(page, 201, text, sizeof(text));
+        Record(std::string("item page applied ") + text);
+        SetWindowLongA(page, DWL_MSGRESULT, PSNRET_NOERROR);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 // One item of the folder, as the shell asks for it (GetUIObjectOf).
-class Item final : public Object<IContextMenu2, IExtractIconA> {
+class Item final : public Object<IContextMenu2, IExtractIconA, IShellPropSheetExt> {
 public:
-    explicit Item(std::string key) : key_(std::move(key)) {}
+    Item(std::string key, bool sheet) : key_(std::move(key)), sheet_(sheet) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IContextMenu) || IsEqualIID(iid, IID_IContextMenu2)) {
             *object = static_cast<IContextMenu2*>(this);
         }
         if (IsEqualIID(iid, IID_IExtractIconA)) *object = static_cast<IExtractIconA*>(this);
+        if (sheet_ && IsEqualIID(iid, IID_IShellPropSheetExt)) *object = static_cast<IShellPropSheetExt*>(this);
         if (!*object) return E_NOINTERFACE;
         Add();
         return S_OK;
@@ -453,8 +476,24 @@ public:
     }
     STDMETHODIMP Extract(LPCSTR, UINT, HICON*, HICON*, UINT) override { return S_FALSE; }
 
+    STDMETHODIMP AddPages(LPFNADDPROPSHEETPAGE add, LPARAM param) override {
+        static std::string shown;
+        shown = key_.substr(key_.find('\t') + 1);
+        PROPSHEETPAGEA page{};
+        page.dwSize = sizeof(page);
+        page.hInstance = g_module;
+        page.pszTemplate = MAKEINTRESOURCEA(200);
+        page.pfnDlgProc = ItemPageProc;
+        page.lParam = reinterpret_cast<LPARAM>(shown.c_str());
+        HPROPSHEETPAGE handle = CreatePropertySheetPageA(&page);
+        if (handle && !add(handle, param)) DestroyPropertySheetPage(handle);
+        return S_OK;
+    }
+    STDMETHODIMP ReplacePage(UINT, LPFNADDPROPSHEETPAGE, LPARAM) override { return E_FAIL; }
+
 private:
     std::string key_;
+    bool sheet_;
     UINT first_ = 0;
 };
 
@@ -507,6 +546,7 @@ public:
 
 class Folder final : public Object<IShellFolder, IPersistFolder> {
 public:
+    explicit Folder(bool viewless) : viewless_(viewless) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) *object = static_cast<IShellFolder*>(this);
@@ -525,7 +565,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return Add(); }
     STDMETHODIMP_(ULONG) Release() override { return Drop(); }
     STDMETHODIMP GetClassID(CLSID* clsid) override {
-        *clsid = CLSID_TestExtension;
+        *clsid = viewless_ ? CLSID_ViewlessFolder : CLSID_TestExtension;
         return S_OK;
     }
     STDMETHODIMP Initialize(LPCITEMIDLIST list) override {
@@ -540,7 +580,7 @@ public:
     // Each item is a folder holding Alpha and Beta again.
     STDMETHODIMP BindToObject(LPCITEMIDLIST list, IBindCtx*, REFIID iid, LPVOID* object) override {
         *object = nullptr;
-        auto* folder = new Folder;
+        auto* folder = new Folder(viewless_);
         folder->location_ = vpr::com::ConcatIdLists(location_, vpr::com::CopyIdList(list));
         HRESULT hr = folder->QueryInterface(iid, object);
         folder->Release();
@@ -556,6 +596,7 @@ public:
     }
     STDMETHODIMP CreateViewObject(HWND, REFIID iid, LPVOID* object) override {
         *object = nullptr;
+        if (viewless_) return E_NOTIMPL;
         if (!IsEqualIID(iid, IID_IShellView)) return E_NOINTERFACE;
         *object = static_cast<IShellView*>(new View(location_));
         return S_OK;
@@ -567,7 +608,7 @@ public:
     STDMETHODIMP GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* lists, REFIID iid, UINT*, LPVOID* object) override {
         *object = nullptr;
         if (count != 1) return E_INVALIDARG;
-        auto* item = new Item(KeyOf(lists[0]));
+        auto* item = new Item(KeyOf(lists[0]), viewless_);
         HRESULT hr = item->QueryInterface(iid, object);
         item->Release();
         return hr;
@@ -589,11 +630,13 @@ public:
     }
 
 private:
+    bool viewless_;
     vpr::com::IdListBytes location_{0, 0};
 };
 
 class Factory final : public IClassFactory {
 public:
+    explicit Factory(bool viewless) : viewless_(viewless) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         *object = nullptr;
         if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
@@ -606,15 +649,19 @@ public:
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         StartOnce();
-        auto* folder = new Folder;
+        auto* folder = new Folder(viewless_);
         HRESULT hr = folder->QueryInterface(iid, object);
         folder->Release();
         return hr;
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+private:
+    bool viewless_;
 };
 
-Factory g_factory;
+Factory g_factory(false);
+Factory g_viewlessFactory(true);
 
 }  // namespace
 
@@ -639,6 +686,7 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
 
 HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
     *object = nullptr;
+    if (IsEqualCLSID(clsid, CLSID_ViewlessFolder)) return g_viewlessFactory.QueryInterface(iid, object);
     if (!IsEqualCLSID(clsid, CLSID_TestExtension)) return CLASS_E_CLASSNOTAVAILABLE;
     return g_factory.QueryInterface(iid, object);
 }

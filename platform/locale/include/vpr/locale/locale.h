@@ -47,6 +47,10 @@ LPSTR WINAPI KMLstrstr(LPCSTR text, LPCSTR find);
 // Upper-cases the single-byte characters of `text` in place (the code page's
 // case mapping; multibyte characters stay as they are); returns `text`.
 LPSTR WINAPI KMLstrupr(LPSTR text);
+// The names the shell extension and its loader use for the same two steps:
+// LocNextChar is KMNextChar, LocUpperCase is KMLstrupr.
+LPSTR WINAPI LocNextChar(LPCSTR text);
+LPSTR WINAPI LocUpperCase(LPSTR text);
 // Compares two texts without regard to case (the code page's case mapping of
 // single-byte characters; double-byte characters compare exactly).
 // Returns <0, 0 or >0.

@@ -12,6 +12,12 @@ namespace vpr::shellhost {
 
 class ShellHost;
 
+// An item of a folder that makes no view of its own, as the browser lists it.
+struct ListedItem {
+    std::string name;              // the folder's display name of it (in folder)
+    vpr::com::IdListBytes list;    // its absolute list
+};
+
 // The browser's own commands.
 constexpr UINT kCommandClose = 40993;
 constexpr UINT kCommandToolbar = 41058;
@@ -34,6 +40,11 @@ public:
     virtual std::string StatusText() const = 0;
     // Goes to another folder as BrowseObject does; false with the reason.
     virtual bool Navigate(LPCITEMIDLIST list, UINT flags, std::string* error) = 0;
+    // A folder whose CreateViewObject fails is shown without a view: the
+    // browser lists it itself, as the tree pane lists folders (EnumObjects
+    // and GetDisplayNameOf), asked again at every call.
+    virtual bool Viewless() const = 0;
+    virtual std::vector<ListedItem> ListedItems() = 0;
 };
 
 }  // namespace vpr::shellhost

@@ -88,6 +88,17 @@ public:
     // ("Test Folder\Beta"), or of a Windows path; nullopt when not found.
     std::optional<vpr::com::IdListBytes> ParsePath(const std::string& path, std::string* error);
 
+    // What a person does with an item that a browser without a view lists
+    // (Browser::ListedItems), through the item's folder (GetUIObjectOf):
+    // opens it by its menu's default command (a folder of the name space
+    // opens as that command says), shows its context menu (IContextMenu,
+    // chosen through the UI driver's pop-up menu hook), shows its property
+    // sheet (the pages of its IShellPropSheetExt, modal, captioned
+    // PropertiesCaption). False with the reason.
+    bool OpenListed(Browser* browser, const vpr::com::IdListBytes& item, std::string* error);
+    void ShowListedMenu(Browser* browser, const vpr::com::IdListBytes& item);
+    bool ShowListedProperties(Browser* browser, const vpr::com::IdListBytes& item, std::string* error);
+
     // The text of a command of the item's context menu now shown, as its
     // menu gives it (GetCommandString): owner-drawn entries show none.
     std::string MenuCommandText(UINT command);

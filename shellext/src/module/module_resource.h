@@ -1,0 +1,22 @@
+// Resource numbers of the module's resource source (VprExp32.dll and its
+// language library VprExpRs.dll).
+#pragma once
+
+#define IDI_FOLDER_CLOSED 100
+#define IDI_FOLDER_OPEN 101
+#define IDI_PERSONAL_CLOSED 102
+#define IDI_PERSONAL_OPEN 103
+#define IDI_APPLICATION_ITEM 104
+#define IDS_ABOUT_TITLE 108
+#define IDR_VIEW_ACCELERATORS 115
+#define IDB_SPLASH 128
+#define IDB_ABOUT 129
+#define IDS_JUNCTION_NAME 10241
+#define IDS_LOADING 10242
+#define IDS_EXPLORER_CAPTION 10249
+#define IDS_PROBLEMS 10416
+#define IDS_LIBRARY_OUT_OF_DATE 10417
+#define IDS_LIBRARY_MISSING 10418
+#define IDS_OLD_SHELL 10419
+#define IDS_NEW_FOLDER 10314
+#define IDS_WRONG_RESOURCE_VERSION 10453

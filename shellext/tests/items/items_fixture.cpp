@@ -1,0 +1,65 @@
+#include "items_fixture.h"
+
+#include <filesystem>
+
+#include "shlobj.h"
+#include "vpr/testing/build_folder.h"
+
+namespace fs = std::filesystem;
+
+void ItemsTest::SetUp() {
+    WorkstationTest::SetUp();
+    std::string system = machine->HostPath(machine->machine()->SystemDirectory() + "\\KMAPP32.DLL");
+    fs::create_directories(fs::path(system).parent_path());
+    fs::copy_file(vpr::testing::BuildBinFolder() + "/KMAPP32.DLL", system, fs::copy_options::overwrite_existing);
+    app = std::make_unique<CShellExtApp>();
+    app->m_cfIdListArray = RegisterClipboardFormatA(CFSTR_SHELLIDLIST);
+    vpr::com::SetChangeNotificationHandler([this](const vpr::com::ChangeNotification& notification) {
+        std::lock_guard<std::mutex> hold(lock_);
+        notifications_.push_back(vpr::com::ChangeNotificationText(notification));
+    });
+}
+
+void ItemsTest::TearDown() {
+    vpr::com::SetChangeNotificationHandler(nullptr);
+    if (app) {
+        app->m_pCache = nullptr;
+        app->m_pLibrary = nullptr;
+    }
+    cache.reset();
+    library.reset();
+    if (app) EXPECT_EQ(app->m_nLiveObjects.load(), 0) << "items left alive";
+    app.reset();
+    WorkstationTest::TearDown();
+}
+
+void ItemsTest::StartCache() {
+    library = std::make_unique<CShellAppLibrary>();
+    ASSERT_TRUE(library->IsLoaded());
+    app->m_pLibrary = library.get();
+    cache = std::make_unique<CAppCache>(library.get());
+    app->m_pCache = cache.get();
+    cache->WaitForFirstRefresh(nullptr);
+}
+
+std::vector<std::string> ItemsTest::TakeNotifications() {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::vector<std::string> taken;
+    taken.swap(notifications_);
+    return taken;
+}
+
+std::vector<std::string> ItemsTest::PersonalFolderItems(const std::string& tree, const std::string& folder) {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    std::string path = std::string(KMAPP_FOLDERS_KEY) + "\\" + tree + "\\" + folder;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof(name);
+        if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.push_back(name);
+    }
+    RegCloseKey(key);
+    return names;
+}
