@@ -72,6 +72,14 @@ BOOL CPropSheet::OnCommand(WPARAM wParam, LPARAM lParam) {
     return CPropertySheet::OnCommand(wParam, lParam);
 }
 
+LRESULT CPropSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        DestroyWindow();
+        return 0;
+    }
+    return CPropertySheet::WindowProc(message, wParam, lParam);
+}
+
 void CPropSheet::PostNcDestroy() {
     CPropertySheet::PostNcDestroy();
     delete this;

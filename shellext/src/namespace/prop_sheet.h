@@ -13,6 +13,10 @@ public:
 
     BOOL OnInitDialog() override;
 
+    // Closing the modeless sheet destroys it, as the class library does for
+    // a modeless sheet.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;

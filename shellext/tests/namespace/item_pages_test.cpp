@@ -77,7 +77,11 @@ TEST_F(ItemPagesTest, InformationShowsTypeAndName) {
         HWND page = Page(sheet);
         EXPECT_EQ(Text(page, IDC_INFO_TYPE), c.type);
         EXPECT_EQ(Text(page, IDC_INFO_NAME), c.name);
-        DestroyWindow(sheet);
+        // OK closes the sheet, which goes with its pages.
+        ASSERT_TRUE(vpr::user::ui::Click(sheet, IDOK));
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        EXPECT_FALSE(IsWindow(sheet));
     }
     EXPECT_EQ(app->m_nLiveObjects.load(), 0);
 }
