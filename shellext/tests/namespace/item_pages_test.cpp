@@ -1,5 +1,6 @@
 // The item pages in the extension's own sheet: what they read from the
 // directory for an item, the contacts list and mailing one of them.
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -135,6 +136,33 @@ TEST_F(ItemPagesTest, DescriptionAndContactsOfAnApplication) {
     EXPECT_FALSE(IsWindowEnabled(send));
     DestroyWindow(sheet);
     EXPECT_TRUE(driver.Failures().empty());
+}
+
+// The user's launcher configuration may name the mailbox attribute, unless
+// its flag bit 31 (read the container's record too) is set.
+TEST_F(ItemPagesTest, TheLauncherConfigurationNamesTheMailboxAttribute) {
+    tree.Set("mary.acme", "Email Address", {"mary@mail.acme"});
+    StartCache();
+    cache->CheckSchedules();
+    const struct {
+        DWORD flags;
+        const char* mailbox;
+    } cases[] = {{0, "mary@mail.acme"}, {0x80000000, "mary@acme.com"}};
+    for (const auto& c : cases) {
+        BYTE record[KMAPP_CONFIG_SIZE] = {};
+        KmappConfigSet(record, KMAPP_CONFIG_OFFSET_MAGIC, KMAPP_CONFIG_MAGIC);
+        KmappConfigSet(record, KMAPP_CONFIG_OFFSET_FLAGS, c.flags);
+        std::strcpy(reinterpret_cast<char*>(record + KMAPP_CONFIG_OFFSET_MAIL_ATTRIBUTE), "Email Address");
+        tree.Stream("jdoe.sales.acme", "App:Launcher Config", std::string(reinterpret_cast<char*>(record), sizeof record));
+        CFolderItem* item = cache->GetItem("TEST_TREE\tEditor.acme", CACHE_NO_CONTEXT);
+        ASSERT_NE(item, nullptr);
+        HWND sheet = Show({new CItemContactsPage(item)});
+        item->Release();
+        HWND page = Page(sheet);
+        ASSERT_TRUE(vpr::user::ui::SelectRow(page, IDC_CONTACTS_LIST, 0));
+        EXPECT_EQ(Text(page, IDC_CONTACTS_MAIL), c.mailbox) << std::hex << c.flags;
+        DestroyWindow(sheet);
+    }
 }
 
 }  // namespace
