@@ -1,0 +1,79 @@
+// The program VprExpLd run from a script with its switches while the shell
+// EXPLORER.EXE runs in another process of the same machine: the shell hears
+// of the new name-space entry, answers the loader's request to load the
+// class, and the loader's "/u" takes the entry away again. The extension's
+// file is the shell's test extension here, which serves another class, so
+// the shell answers the load with CLASS_E_CLASSNOTAVAILABLE and the loader
+// ends at once.
+#include "loader_fixture.h"
+
+#include <cstdio>
+
+namespace loader_test {
+namespace {
+
+struct Output {
+    int exitCode = -1;
+    std::string text;
+};
+
+Output RunCommand(const std::string& command) {
+    Output output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return output;
+    char chunk[512];
+    while (size_t n = fread(chunk, 1, sizeof chunk, pipe)) output.text.append(chunk, n);
+    int status = pclose(pipe);
+    output.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
+}
+
+TEST(LoaderProcessTest, RunsFromAScriptBesideTheShellOfTheMachine) {
+    vpr::testing::TempMachine machine(vpr::machine::Platform::NT4);
+    const std::string bin = vpr::testing::BuildBinFolder();
+    // The program and the files it installs, in a folder of the machine, and
+    // a script that runs it with its switches and takes its normal result 1
+    // for success.
+    const std::string setup = machine.HostPath(kLoaderDir);
+    fs::create_directories(setup);
+    fs::copy_file(bin + "/VprExpLd.exe", setup + "/VprExpLd.exe");
+    WriteFixture(setup + "/KMApp32.dll", {1, 0, 0, 0});
+    fs::copy_file(bin + "/TESTEXT.DLL", setup + "/VprExp32.dll");
+    std::ofstream(setup + "/LOADER.SH") << "#!/bin/sh\nLD_LIBRARY_PATH=" << bin << " " << setup
+                                        << "/VprExpLd.exe \"$@\"\n[ $? -eq 1 ]\n";
+    fs::permissions(setup + "/LOADER.SH", fs::perms::owner_all);
+
+    const std::string script = machine.root() + "/shell.txt";
+    std::ofstream(script) << "run C:\\SETUP\\LOADER.SH /s\ndesktop\nrun C:\\SETUP\\LOADER.SH /u /s\ndesktop\nexit\n";
+    Output shell = RunCommand(machine.HostPath("C:\\WINDOWS\\EXPLORER.EXE") + " " + script);
+    EXPECT_EQ(shell.exitCode, 0) << shell.text;
+    // Shown after the installation, gone after the removal.
+    const std::string entry = "VPR Explorer";
+    size_t first = shell.text.find(entry);
+    ASSERT_NE(first, std::string::npos) << shell.text;
+    EXPECT_EQ(shell.text.find(entry, first + 1), std::string::npos) << shell.text;
+    EXPECT_TRUE(fs::exists(machine.HostPath("C:\\WINDOWS\\SYSTEM32\\VprExp32.dll")));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kNameSpaceEntry));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+// Its message boxes are answered by a script's answers (VPR_UI_SCRIPT), and
+// the result is printed.
+TEST(LoaderProcessTest, AnswersItsMessageBoxesFromAScript) {
+    vpr::testing::TempMachine machine(vpr::machine::Platform::Win95);
+    const std::string bin = vpr::testing::BuildBinFolder();
+    const std::string setup = machine.HostPath(kLoaderDir);
+    fs::create_directories(setup);
+    fs::copy_file(bin + "/VprExpLd.exe", setup + "/VprExpLd.exe");
+    WriteFixture(setup + "/VprExp32.dll", {1, 0, 0, 0});
+    const std::string script = machine.root() + "/answers.txt";
+    std::ofstream(script) << "answer ok KMApp32.dll must be present.\n";
+    Output run = RunCommand("LD_LIBRARY_PATH=" + bin + " VPR_UI_SCRIPT=" + script + " " + setup + "/VprExpLd.exe");
+    EXPECT_EQ(run.exitCode, 0) << run.text;
+    EXPECT_EQ(run.text,
+              "message Vpr Explorer: KMApp32.dll must be present.\\nThe VPR Explorer failed to load.\\n\n"
+              "answered ok\nresult 1\n");
+}
+
+}  // namespace
+}  // namespace loader_test
