@@ -50,8 +50,8 @@ int ShutdownExtension() {
                 signalled = true;
                 break;
             }
-            if (++step >= kMaxSteps) break;
-            splash.DrawProgress(step);
+            splash.DrawProgress(++step);
+            if (step >= kMaxSteps) break;
         }
     }
     CloseHandle(left);
