@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+#include "uninstall.h"
+
 namespace loader_test {
 namespace {
 
@@ -55,6 +57,43 @@ TEST(LoaderProcessTest, RunsFromAScriptBesideTheShellOfTheMachine) {
     EXPECT_TRUE(fs::exists(machine.HostPath("C:\\WINDOWS\\SYSTEM32\\VprExp32.dll")));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kNameSpaceEntry));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
+// The handshake across processes: this process plays the extension, holding
+// both named events, and confirms once the loader's "/u" asked it to shut
+// down; the loader then asks nothing (an empty script of answers).
+TEST(LoaderProcessTest, TheHandshakeCrossesProcesses) {
+    vpr::testing::TempMachine machine(vpr::machine::Platform::Win95);
+    RegisterShellExtension("C:\\VELTRIX");
+    const std::string bin = vpr::testing::BuildBinFolder();
+    HANDLE shutdown = CreateEventA(nullptr, TRUE, FALSE, "Shutdown VPR Explorer, please");
+    std::atomic<bool> stopping{false};
+    HANDLE left = CreateEventA(nullptr, TRUE, FALSE, "VPR Explorer has left the building");
+    // A junction folder the extension would remove itself: after a confirmed
+    // shutdown the loader leaves it.
+    std::string startMenu;
+    ASSERT_TRUE(GetShellFolderPath("Start Menu", &startMenu));
+    const std::string junction = machine.HostPath(startMenu + "\\VPR Explorer." + kExtensionClsidText);
+    fs::create_directories(junction);
+    std::atomic<bool> asked{false};
+    std::thread extension([&] {
+        WaitForSingleObject(shutdown, INFINITE);
+        asked = !stopping;
+        SetEvent(left);
+    });
+    const std::string script = machine.root() + "/answers.txt";
+    std::ofstream(script) << "echo uninstall\n";
+    Output run = RunCommand("VPR_UI_SCRIPT=" + script + " " + bin + "/VprExpLd.exe /u");
+    stopping = true;
+    SetEvent(shutdown);  // ends the thread whatever happened
+    extension.join();
+    CloseHandle(left);
+    CloseHandle(shutdown);
+    EXPECT_EQ(run.exitCode, 0) << run.text;
+    EXPECT_EQ(run.text, "uninstall\nresult 1\n");
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(fs::exists(junction));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kNameSpaceEntry));
 }
 
 // Its message boxes are answered by a script's answers (VPR_UI_SCRIPT), and
