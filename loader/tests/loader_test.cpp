@@ -169,6 +169,21 @@ TEST(LoaderTest, RegistersTheExtensionForTheShell) {
               ReadHost(f.Host("C:\\SETUP\\NLS\\English\\VprExpRs.dll")));
 }
 
+// The language library may lie under the parent of the loader's folder
+// (the loader in C:\SETUP, the library in C:\NLS\English): it goes to the
+// same sub path of the target, as one found beside the loader does.
+TEST(LoaderTest, TakesTheLanguageLibraryFromTheParentFolder) {
+    LoaderFixture f(Platform::Win95);
+    f.PutFilesBesideLoader();
+    fs::create_directories(f.Host("C:\\NLS\\English"));
+    fs::rename(f.Host("C:\\SETUP\\NLS\\English\\VprExpRs.dll"), f.Host("C:\\NLS\\English") + "/VprExpRs.dll");
+    ASSERT_EQ(f.RunLoader("").result, 1);
+    EXPECT_EQ(StatusSummary(),
+              Lines({"KMApp32.dll was copied.", "VprExp32.dll was copied.", "VprExpRs.dll was copied."}));
+    EXPECT_EQ(ReadHost(f.Host("C:\\VELTRIX\\NLS\\English\\VprExpRs.dll")),
+              ReadHost(f.Host("C:\\NLS\\English\\VprExpRs.dll")));
+}
+
 // While no shell answers, the shell is asked again every 500 ms for half an
 // hour; with "/n" then every second for as long as it takes. A shell that
 // starts meanwhile answers the next request (here with an error, as the
