@@ -27,6 +27,8 @@ declare -A corpus=(
     [id_list]=shellext/fuzz/corpus/id_list
     [wininit_rename]=loader/fuzz/corpus/wininit_rename
     [namespace_link]=loader/fuzz/corpus/namespace_link
+    [id_list_array]=shellext/fuzz/corpus/id_list_array
+    [drop_files]=shellext/fuzz/corpus/drop_files
 )
 name="${1:-}"
 if [ -z "$name" ] || [ -z "${corpus[$name]:-}" ]; then

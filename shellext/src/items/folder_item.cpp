@@ -346,7 +346,7 @@ HRESULT CFolderItem::QueryContextMenu(HMENU menu, UINT position, UINT firstId, U
 HRESULT CFolderItem::InvokeCommand(LPCMINVOKECOMMANDINFO info) {
     if (!info) return E_INVALIDARG;
     UINT command;
-    if (HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) == 0) {
+    if (IS_INTRESOURCE(info->lpVerb)) {
         command = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     } else if (std::strcmp(info->lpVerb, "delete") == 0) {
         command = kCmdDelete;

@@ -2,7 +2,6 @@
 
 #include "cache/app_cache.h"
 #include "items/drop_data.h"
-#include "module/module_utilities.h"
 #include "module/shell_app_library.h"
 #include "module/shell_ext_app.h"
 #include "module/shell_utilities.h"
@@ -18,6 +17,16 @@ constexpr DWORD kPersonalFolderAttributes = 0x21000175;
 constexpr DWORD kPersonalFolderItemFlags = 0x80000001;
 
 CShellExtApp& App() { return *GetShellExtApp(); }
+
+// Whether one of the keys (node key, TAB, name) names the application.
+BOOL HoldsApplication(const CStringArray& keys, const CString& name) {
+    for (int i = 0; i < keys.GetSize(); ++i) {
+        const CString& key = keys[i];
+        const int tab = key.Find('\t');
+        if (tab >= 0 && key.Mid(tab + 1) == name) return TRUE;
+    }
+    return FALSE;
+}
 
 CString LoadText(UINT id) {
     CString text;
@@ -156,8 +165,11 @@ HRESULT CGroupFolderItem::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) 
             const int tab = item.key.Find('\t');
             // Only an application's key (tree, TAB, name) can be added.
             if (tab < 0 || tab + 1 >= item.key.GetLength()) continue;
-            if (FindStringInArray(held, item.key, 0) >= 0) continue;
-            held.Add(item.key);
+            // The folder lists its applications under its own node key;
+            // an application is held when its name is.
+            const CString name = item.key.Mid(tab + 1);
+            if (HoldsApplication(held, name)) continue;
+            held.Add(m_strKey.Left(m_strKey.Find('\t') + 1) + name);
             app.m_pLibrary->AddPersonalFolderItem(item.key.Left(tab), m_strDisplayName, item.key.Mid(tab + 1),
                                                   kPersonalFolderItemFlags);
             const CItemIdList created = folderList + CItemIdList(item.list);

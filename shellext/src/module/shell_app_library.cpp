@@ -62,7 +62,8 @@ CShellAppLibrary::CShellAppLibrary() {
     } else {
         char folder[MAX_PATH] = {};
         LONG size = sizeof folder;
-        if (RegQueryValueA(HKEY_LOCAL_MACHINE, kInstallKey, folder, &size) == ERROR_SUCCESS)
+        // A key without the value answers an empty text: no folder either.
+        if (RegQueryValueA(HKEY_LOCAL_MACHINE, kInstallKey, folder, &size) == ERROR_SUCCESS && folder[0] != '\0')
             m_strPath.Format("%s\\KmApp32.dll", folder);
         else
             m_strPath = "KmApp32.dll";
@@ -115,8 +116,10 @@ DIR_CONTEXT CShellAppLibrary::AllocContext(LPCSTR tree) {
     DirGetContextInfo(context, DIR_KEY_FLAGS, &flags);
     flags |= kContextFlags;
     DirSetContextInfo(context, DIR_KEY_FLAGS, &flags);
-    if (tree) DirSetContextInfo(context, DIR_KEY_TREE_NAME, tree);
-    if (!DirIsContextAuthenticated(context)) {
+    // A tree the workstation is not attached to gives no context: the
+    // context would stay on the default tree and answer for the wrong one.
+    bool treeSet = !tree || DirSetContextInfo(context, DIR_KEY_TREE_NAME, tree) == 0;
+    if (!treeSet || !DirIsContextAuthenticated(context)) {
         FreeContext(context);
         return kNoContext;
     }

@@ -145,18 +145,26 @@ BOOL CShellExtApp::InitInstance() {
         m_strJunction.Format("%s\\%s%s", static_cast<LPCSTR>(startMenu),
                              static_cast<LPCSTR>(LoadText(IDS_JUNCTION_NAME)), kJunctionSuffix);
 
-    m_bWatcherRunning = true;
-    DWORD threadId = 0;
-    m_hWatchThread = CreateThread(nullptr, 0, WatchThread, this, 0, &threadId);
-    if (m_hWatchThread)
-        SetThreadPriority(m_hWatchThread, THREAD_PRIORITY_LOWEST);
-    else
-        m_bWatcherRunning = false;
+    StartWatcher();
 
     splash->DrawProgress(100);
     DWORD elapsed = GetTickCount() - start;
     if (elapsed < kSplashMs) Sleep(kSplashMs - elapsed);
     delete splash;
+    return TRUE;
+}
+
+BOOL CShellExtApp::StartWatcher() {
+    // Counted as running before it starts, so that the module is never
+    // taken to be free while the thread is on its way.
+    m_bWatcherRunning = true;
+    DWORD threadId = 0;
+    m_hWatchThread = CreateThread(nullptr, 0, WatchThread, this, 0, &threadId);
+    if (!m_hWatchThread) {
+        m_bWatcherRunning = false;
+        return FALSE;
+    }
+    SetThreadPriority(m_hWatchThread, THREAD_PRIORITY_LOWEST);
     return TRUE;
 }
 

@@ -81,8 +81,10 @@ public:
     void GetLastViewState(ViewStateRecord* record) const;
     void SetLastViewState(const ViewStateRecord* record);
 
-    // The watcher thread (argument: the module object).
+    // The watcher thread (argument: the module object), and its start at
+    // the lowest priority; FALSE when no thread could be made.
     static DWORD WINAPI WatchThread(LPVOID parameter);
+    BOOL StartWatcher();
 
     // The module holding the texts and icons: the language library when one
     // was taken, else the module's own; and one text of it.

@@ -13,6 +13,7 @@
 #include "module/shell_app_library.h"
 #include "module/shell_ext_app.h"
 #include "vpr/directory/client.h"
+#include "vpr/locale/locale.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ CString FirstText(const KmappAttribute* attribute) {
     return CString(text, static_cast<int>(strnlen(text, value->length ? value->length : 0xFFFF)));
 }
 
-BOOL SameName(const char* a, const char* b) { return a && b && lstrcmpiA(a, b) == 0; }
+BOOL SameName(const char* a, const char* b) { return a && b && KMLstricmp(a, b) == 0; }
 
 // The attributes of `object`, read with a context; null without one.
 KmappAttribute* ReadAttributes(DIR_CONTEXT context, LPCSTR object, const LPCSTR* names, DWORD count) {

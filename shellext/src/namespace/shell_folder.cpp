@@ -3,6 +3,8 @@
 // releases it before it returns.
 #include "namespace/shell_folder.h"
 
+#include <cstring>
+
 #include "cache/app_cache.h"
 #include "items/folder_item.h"
 #include "module/shell_ext_app.h"
@@ -180,7 +182,9 @@ STDMETHODIMP CShellFolder::GetDisplayNameOf(LPCITEMIDLIST list, DWORD flags, LPS
         item->GetDisplayName(flags, name->cStr, kNameSize);
         item->Release();
     } else {
-        lstrcpynA(name->cStr, key, kNameSize);
+        // The key itself, cut to the name's room.
+        std::strncpy(name->cStr, key, kNameSize - 1);
+        name->cStr[kNameSize - 1] = 0;
     }
     return S_OK;
 }

@@ -40,17 +40,17 @@ protected:
         PlaceLibrary("KMAPP32.DLL");
         for (vpr::testing::TempTree* tree : {&treeA, &treeB})
             tree->Org("acme").User("admin.acme").User("jdoe.acme", "John Doe").User("mary.acme", "Mary");
-        Administer(treeA, "Word.acme", "jdoe.acme", KMAPP_ASSOC_LAUNCHER | KMAPP_ASSOC_START_MENU);
-        Administer(treeA, "Clock.acme", "jdoe.acme", KMAPP_ASSOC_LAUNCHER | KMAPP_ASSOC_FORCE_RUN);
-        Administer(treeB, "Draw.acme", "jdoe.acme", KMAPP_ASSOC_LAUNCHER | KMAPP_ASSOC_DESKTOP);
+        Administer(treeA, "Word.acme");
+        Administer(treeA, "Clock.acme");
+        Administer(treeB, "Draw.acme");
+        Associate(treeA, "jdoe.acme", {"Word.acme;5;0", "Clock.acme;3;0"});
+        Associate(treeB, "jdoe.acme", {"Draw.acme;9;0"});
         treeA.LogIn("jdoe.acme");
         treeB.LogIn("jdoe.acme");
     }
 
-    // Makes an application object in the tree with a program on the share
-    // and associates it with `user`.
-    void Administer(vpr::testing::TempTree& tree, const std::string& application, const std::string& user,
-                    DWORD flags) {
+    // Makes an application object in the tree with a program on the share.
+    void Administer(vpr::testing::TempTree& tree, const std::string& application) {
         tree.LogIn("admin.acme");
         CShellAppLibrary admin;
         DIR_CONTEXT context = admin.AllocContext(tree.name().c_str());
@@ -67,7 +67,11 @@ protected:
         admin.FreeContext(context);
         tree.Grant(application, "[Public]", "[Entry Rights]", DIR_ENTRY_BROWSE);
         tree.Grant(application, "[Public]", "[All Attributes Rights]", DIR_ATTR_COMPARE | DIR_ATTR_READ);
-        tree.Set(user, "App:Associations", {application + ";" + std::to_string(flags) + ";0"});
+    }
+
+    // The user's associations ("application;flags;0"), which the user may read.
+    void Associate(vpr::testing::TempTree& tree, const std::string& user, const std::vector<std::string>& values) {
+        tree.Set(user, "App:Associations", values);
         tree.Grant(user, user, "App:Associations", DIR_ATTR_COMPARE | DIR_ATTR_READ);
     }
 
@@ -150,11 +154,11 @@ TEST_F(TreeCacheTest, AForceRunApplicationIsStartedOnceByTheScheduleCheck) {
     WaitForRebuilds(1);
     vpr::user::UiDriver driver;
     EXPECT_TRUE(cache->CheckSchedules());
-    EXPECT_EQ(Starts("CLOCK.SH"), 1);
-    EXPECT_EQ(Starts("WORD.SH"), 0);
+    EXPECT_EQ(Starts("Clock.SH"), 1);
+    EXPECT_EQ(Starts("Word.SH"), 0);
     // Its state is the same at the next check: not started again.
     EXPECT_FALSE(cache->CheckSchedules());
-    EXPECT_EQ(Starts("CLOCK.SH"), 1);
+    EXPECT_EQ(Starts("Clock.SH"), 1);
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
 }
 
@@ -172,7 +176,7 @@ TEST_F(TreeCacheTest, AnApplicationOfAPersonalFolderLaunchesThroughItsTree) {
     EXPECT_EQ(tree, "TREE_B");
     vpr::user::UiDriver driver;
     cache->Launch("Personal\tDraw.acme", nullptr);
-    EXPECT_EQ(Starts("DRAW.SH"), 1);
+    EXPECT_EQ(Starts("Draw.SH"), 1);
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
 }
 

@@ -9,6 +9,7 @@
 #include "items_fixture.h"
 #include "module/module_utilities.h"
 #include "objbase.h"
+#include "vpr/locale/locale.h"
 
 namespace {
 
@@ -241,6 +242,31 @@ TEST_F(FolderItemTest, LongNamesByKind) {
     EXPECT_EQ(application->GetAttributes(), 0x01040145u);
     CFolderItem* items[] = {folder, tree, application};
     ReleaseItems(items, 3);
+}
+
+TEST_F(FolderItemTest, ShellPagesRefusedAreDestroyedWithTheirHoldOnTheItem) {
+    CGroupFolderItem* shared = new CGroupFolderItem("TEST_TREE\t", "Tools", 1, RootIdList());
+    CAppFolderItem* application = new CAppFolderItem("TEST_TREE\t", "calc.acme", "Calculator", nullptr);
+    struct Offer {
+        int offered = 0;
+        static BOOL CALLBACK Refuse(HPROPSHEETPAGE, LPARAM param) {
+            ++reinterpret_cast<Offer*>(param)->offered;
+            return FALSE;
+        }
+    };
+    for (CFolderItem* item : {static_cast<CFolderItem*>(shared), static_cast<CFolderItem*>(application)}) {
+        IShellPropSheetExt* pages = nullptr;
+        ASSERT_EQ(item->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&pages)), S_OK);
+        Offer offer;
+        EXPECT_EQ(pages->AddPages(&Offer::Refuse, reinterpret_cast<LPARAM>(&offer)), S_OK);
+        EXPECT_EQ(offer.offered, 3);
+        EXPECT_EQ(pages->ReplacePage(0, &Offer::Refuse, 0), E_FAIL);
+        pages->Release();
+    }
+    // The pages that were refused gave their references back.
+    EXPECT_EQ(shared->Release(), 0u);
+    EXPECT_EQ(application->Release(), 0u);
+    EXPECT_EQ(app->m_nLiveObjects.load(), 0);
 }
 
 // ---- desktop shortcuts
