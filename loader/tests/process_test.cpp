@@ -59,6 +59,35 @@ TEST(LoaderProcessTest, RunsFromAScriptBesideTheShellOfTheMachine) {
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
+// The whole road with the build's extension: the loader, run by the shell's
+// script from the build's folder, installs VprExp32.dll, KMApp32.dll and the
+// language library, the shell loads the extension; "/u" asks it to shut
+// down, it confirms once the shell has unloaded it, and the desktop entry is
+// gone. The loader's boxes would meet an empty script of answers, so a
+// question nobody expects fails the run instead of waiting.
+TEST(LoaderProcessTest, InstallsStartsAndStopsTheExtensionInTheShell) {
+    vpr::testing::TempMachine machine(vpr::machine::Platform::NT4);
+    const std::string bin = vpr::testing::BuildBinFolder();
+    const std::string answers = machine.root() + "/answers.txt";
+    std::ofstream(answers) << "echo loader\n";
+    const std::string wrapper = machine.root() + "/loader.sh";
+    std::ofstream(wrapper) << "#!/bin/sh\nVPR_UI_SCRIPT=" << answers << " " << bin << "/VprExpLd.exe \"$@\"\n";
+    fs::permissions(wrapper, fs::perms::owner_all);
+    const std::string clsid = "{5B2D7E10-4C3A-11d0-9E61-00A0C9D4F27B}";
+    const std::string script = machine.root() + "/shell.txt";
+    std::ofstream(script) << "run " << wrapper << " /s\nwait load " << clsid << "\ndesktop\nrun " << wrapper
+                          << " /u /s\nwait unload " << clsid << "\ndesktop\nexit\n";
+    Output shell = RunCommand(machine.HostPath("C:\\WINDOWS\\EXPLORER.EXE") + " " + script);
+    EXPECT_EQ(shell.exitCode, 0) << shell.text;
+    size_t first = shell.text.find("VPR Explorer");
+    ASSERT_NE(first, std::string::npos) << shell.text;
+    EXPECT_EQ(shell.text.find("VPR Explorer", first + 1), std::string::npos) << shell.text;
+    for (const char* file : {"VprExp32.dll", "KMApp32.dll", "NLS\\English\\VprExpRs.dll"})
+        EXPECT_TRUE(fs::exists(machine.HostPath(std::string("C:\\WINDOWS\\SYSTEM32\\") + file))) << file;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kNameSpaceEntry));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
 // The handshake across processes: this process plays the extension, holding
 // both named events, and confirms once the loader's "/u" asked it to shut
 // down; the loader then asks nothing (an empty script of answers).
