@@ -9,7 +9,6 @@
 #include <string>
 
 #include "loader_main.h"
-#include "vpr/locale/locale.h"
 #include "vpr/script/script_session.h"
 
 namespace {
@@ -19,8 +18,7 @@ std::string ProgramDirectory() {
     char path[MAX_PATH] = "";
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length == 0 || length >= sizeof path) return "";
-    char* slash = KMLstrrchr(path, '\\');
-    return slash ? std::string(path, static_cast<size_t>(slash - path)) : "";
+    return ParentDirectory(path);
 }
 
 }  // namespace

@@ -255,10 +255,7 @@ bool AddWininitRename(const std::string& to, const std::string& from) {
 
 std::string GetRelativeSubPath(const std::string& dir) {
     const std::string& loader = LoaderDirectory();
-    std::string parent = loader;
-    char* slash = KMLstrrchr(parent.data(), '\\');
-    parent = slash ? parent.substr(0, static_cast<size_t>(slash - parent.data())) : "";
-    for (const std::string& base : {loader, parent}) {
+    for (const std::string& base : {loader, ParentDirectory(loader)}) {
         if (base.empty() || dir.size() <= base.size() + 1 || dir[base.size()] != '\\') continue;
         if (KMLstricmp(dir.substr(0, base.size()).c_str(), base.c_str()) == 0) return dir.substr(base.size() + 1);
     }

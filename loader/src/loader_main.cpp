@@ -33,12 +33,6 @@ bool HasSwitch(const std::string& commandLine, char letter) {
     return commandLine.find(lower) != std::string::npos || commandLine.find(upper) != std::string::npos;
 }
 
-std::string ParentDirectory(const std::string& dir) {
-    std::string copy = dir;
-    char* slash = KMLstrrchr(copy.data(), '\\');
-    return slash ? copy.substr(0, static_cast<size_t>(slash - copy.data())) : "";
-}
-
 bool LanguageFile(const std::string& name, const std::string& base, std::string* path) {
     CString found;
     if (base.empty() || !FindLanguageFile(name.c_str(), base.c_str(), found)) return false;
@@ -79,6 +73,12 @@ void UnloadResources() {
 }  // namespace
 
 const std::string& LoaderDirectory() { return g_loaderDirectory; }
+
+std::string ParentDirectory(const std::string& dir) {
+    std::string copy = dir;
+    char* slash = KMLstrrchr(copy.data(), '\\');
+    return slash ? copy.substr(0, static_cast<size_t>(slash - copy.data())) : "";
+}
 
 std::string LoadText(UINT id) {
     char buffer[1024] = "";

@@ -21,6 +21,8 @@ int LoaderWinMain(const std::string& commandLine, const std::string& loaderDirec
 
 // The directory the loader runs from (set by LoaderWinMain).
 const std::string& LoaderDirectory();
+// A directory's parent: the part before its last backslash ("" without one).
+std::string ParentDirectory(const std::string& dir);
 
 // A text of the string table: the resource library's when it is loaded,
 // else the loader's own.
