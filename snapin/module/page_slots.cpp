@@ -23,7 +23,9 @@
 #include "snapin/pages/identification_page.h"
 #include "snapin/pages/launcher_config_page.h"
 #include "snapin/pages/old_object_identification_page.h"
+#include "snapin/pages/schedule_page.h"
 #include "snapin/pages/stream_text_page.h"
+#include "snapin/pages/system_requirements_page.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ CDialog* Make() {
 
 const PageSlot kApplicationPages[] = {
     {2, 310, 1, Make<CIdentificationPage>},  // Identification
-    {127, 343, 16, nullptr},  // System Requirements
+    {127, 343, 16, Make<CSystemRequirementsPage>},  // System Requirements
     {3, 311, 2, Make<CEnvironmentPage>},  // Environment
     {6, 313, 4, Make<CDescriptionPage>},  // Description
     {4, 312, 3, Make<CDrivesPortsPage>},  // Drives/Ports
@@ -48,7 +50,7 @@ const PageSlot kApplicationPages[] = {
     {57, 320, 11, Make<CIniFilesPage>},  // INI Files
     {58, 321, 12, Make<CAppFilesPage>},  // Application Files
     {69, 324, 15, Make<CTextFilesPage>},  // Text Files
-    {68, 323, 14, nullptr},   // Schedule
+    {68, 323, 14, Make<CSchedulePage>},  // Schedule
     {183, 373, 17, Make<CIconsPage>},  // Icons/Shortcuts
 };
 

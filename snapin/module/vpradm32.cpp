@@ -7,10 +7,21 @@
 #include "vpr/mfc/class_factory.h"
 #include "snapin/core/snapin_interface.h"
 #include "snapin/core/snapin_module.h"
+#include "snapin/pages/calendar_ctrl.h"
 
 namespace {
 
-CSnapinModule theModule;
+// The module's application object: loading the module registers the
+// calendar class that the date dialogs place in their templates.
+class CAdminModule : public CSnapinModule {
+public:
+    BOOL InitInstance() override {
+        RegisterCalendarClass(AfxGetInstanceHandle());
+        return CSnapinModule::InitInstance();
+    }
+};
+
+CAdminModule theModule;
 CSnapinInterface theInterface("Veltrix Pellior Snap-in Module 2.01", kModulePageTables);
 
 }  // namespace

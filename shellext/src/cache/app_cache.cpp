@@ -124,6 +124,8 @@ void CAppCache::DeleteNodes(CFolderNode* first) {
 // ---- the worker --------------------------------------------------------------
 
 DWORD WINAPI CAppCache::WorkerThread(LPVOID param) {
+    // Texts and resources of this module, not of the host program.
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     static_cast<CAppCache*>(param)->RunWorker();
     return 0;
 }
@@ -732,21 +734,37 @@ void CAppCache::WaitForRefresh(HWND view) {
         if (WaitForSingleObject(m_hRefreshed, 100) == WAIT_OBJECT_0) break;
         if (view) PumpMessages();
     }
+    CheckAfterRebuild();
 }
 
 void CAppCache::WaitForFirstRefresh(HWND view) {
-    if (m_nRebuildCount > 0) return;
-    if (!view) {
-        // The event stays set once the first rebuild is done, so a waiter
-        // that comes after it does not wait.
-        WaitForSingleObject(m_hFirstRefreshed, INFINITE);
-        return;
+    if (m_nRebuildCount == 0) {
+        if (!view) {
+            // The event stays set once the first rebuild is done, so a
+            // waiter that comes after it does not wait.
+            WaitForSingleObject(m_hFirstRefreshed, INFINITE);
+        } else {
+            CWaitAnimation animation(view);
+            while (m_nRebuildCount == 0 && IsWindow(view)) {
+                if (WaitForSingleObject(m_hFirstRefreshed, 100) == WAIT_OBJECT_0) break;
+                PumpMessages();
+            }
+        }
     }
-    CWaitAnimation animation(view);
-    while (m_nRebuildCount == 0 && IsWindow(view)) {
-        if (WaitForSingleObject(m_hFirstRefreshed, 100) == WAIT_OBJECT_0) break;
-        PumpMessages();
-    }
+    CheckAfterRebuild();
+}
+
+void CAppCache::CheckAfterRebuild() {
+    // The tray window asks for a schedule check after every rebuild; while
+    // there is none, the first view thread that comes after a rebuild runs
+    // it, so that applications become active (and Force Run ones start) on a
+    // user-interface thread, never on the worker.
+    CShellExtApp* app = GetShellExtApp();
+    if (app && app->m_pTrayWnd) return;
+    LONG count = m_nRebuildCount;
+    LONG checked = m_nCheckedRebuild;
+    if (count == 0 || checked >= count || !m_nCheckedRebuild.compare_exchange_strong(checked, count)) return;
+    if (CheckSchedules() && app) app->BroadcastRefill(FALSE);
 }
 
 void CAppCache::CheckLoginChange() {

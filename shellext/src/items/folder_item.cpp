@@ -479,13 +479,20 @@ void CFolderItem::SetKey(const CString& key) {
 }
 
 // ---- the nested interface parts
+//
+// The shell calls them with its own module state current: each selects the
+// extension's, so that its texts, dialogs and icons are found.
 
 #define VPR_ITEM_PART(part)                                                                               \
     STDMETHODIMP CFolderItem::part::QueryInterface(REFIID iid, void** object) {                          \
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());                                                     \
         return m_pOwner->QueryInterface(iid, object);                                                    \
     }                                                                                                     \
     STDMETHODIMP_(ULONG) CFolderItem::part::AddRef() { return m_pOwner->AddRef(); }                      \
-    STDMETHODIMP_(ULONG) CFolderItem::part::Release() { return m_pOwner->Release(); }
+    STDMETHODIMP_(ULONG) CFolderItem::part::Release() {                                                  \
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());                                                     \
+        return m_pOwner->Release();                                                                      \
+    }
 
 VPR_ITEM_PART(XExtractIconA)
 VPR_ITEM_PART(XExtractIconW)
@@ -494,40 +501,55 @@ VPR_ITEM_PART(XDropTarget)
 VPR_ITEM_PART(XShellPropSheetExt)
 
 STDMETHODIMP CFolderItem::XExtractIconA::GetIconLocation(UINT flags, LPSTR file, UINT size, int* index, UINT* outFlags) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->GetIconLocation(flags, file, size, index, outFlags);
 }
 STDMETHODIMP CFolderItem::XExtractIconA::Extract(LPCSTR, UINT, HICON* large, HICON* small, UINT sizes) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->Extract(large, small, sizes);
 }
 STDMETHODIMP CFolderItem::XExtractIconW::GetIconLocation(UINT flags, LPWSTR file, UINT size, int* index, UINT* outFlags) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->GetIconLocation(flags, file, size, index, outFlags);
 }
 STDMETHODIMP CFolderItem::XExtractIconW::Extract(LPCWSTR, UINT, HICON* large, HICON* small, UINT sizes) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->Extract(large, small, sizes);
 }
 STDMETHODIMP CFolderItem::XContextMenu::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last, UINT flags) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->QueryContextMenu(menu, index, first, last, flags);
 }
 STDMETHODIMP CFolderItem::XContextMenu::InvokeCommand(LPCMINVOKECOMMANDINFO info) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->InvokeCommand(info);
 }
 STDMETHODIMP CFolderItem::XContextMenu::GetCommandString(UINT_PTR command, UINT type, UINT*, LPSTR name, UINT size) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->GetCommandString(command, type, name, size);
 }
 STDMETHODIMP CFolderItem::XContextMenu::HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->HandleMenuMsg(message, wParam, lParam);
 }
 STDMETHODIMP CFolderItem::XDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->DragEnter(data, keys, point, effect);
 }
 STDMETHODIMP CFolderItem::XDropTarget::DragOver(DWORD keys, POINTL point, DWORD* effect) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->DragOver(keys, point, effect);
 }
-STDMETHODIMP CFolderItem::XDropTarget::DragLeave() { return m_pOwner->DragLeave(); }
+STDMETHODIMP CFolderItem::XDropTarget::DragLeave() {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return m_pOwner->DragLeave();
+}
 STDMETHODIMP CFolderItem::XDropTarget::Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->Drop(data, keys, point, effect);
 }
 STDMETHODIMP CFolderItem::XShellPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE add, LPARAM param) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pOwner->AddPages(add, param);
 }
 STDMETHODIMP CFolderItem::XShellPropSheetExt::ReplacePage(UINT, LPFNADDPROPSHEETPAGE, LPARAM) { return E_FAIL; }

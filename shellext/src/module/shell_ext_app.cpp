@@ -25,8 +25,8 @@ constexpr const char* kResourceLibrary = "VprExpRs.dll";
 constexpr const char* kResourceVersionText = "97,09,30,0";
 constexpr const char* kLibraryVersionText = "970603";
 constexpr DWORD kStartMenuMask = 0x4;
-// Shell32.dll 4.0 with build.revision at least 951 (as one number) opens
-// folders; older shells do not.
+// Shell32.dll 4.0 opens folders when its build and revision, read as one
+// 32-bit number (build in the high word), are at least 951; older shells do not.
 constexpr ULONGLONG kShell40 = 0x0004000000000000ull;
 constexpr DWORD kShell40Update = 951;
 
@@ -107,22 +107,7 @@ BOOL CShellExtApp::InitInstance() {
 
     CSplashWnd* splash = new CSplashWnd(IDB_SPLASH, IDS_LOADING);
 
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version)) {
-        if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-            m_bOldShell = FALSE;
-        } else {
-            char system[MAX_PATH] = {};
-            GetSystemDirectoryA(system, sizeof system);
-            CString shell32;
-            shell32.Format("%s\\Shell32.dll", system);
-            ULONGLONG shellVersion = GetFileVersion(shell32);
-            ULONGLONG majorMinor = shellVersion & 0xFFFFFFFF00000000ull;
-            if (majorMinor > kShell40 || (majorMinor == kShell40 && (shellVersion & 0xFFFFFFFFull) >= kShell40Update))
-                m_bOldShell = FALSE;
-        }
-    }
+    m_bOldShell = IsShellTooOld();
 
     OleInitialize(nullptr);
     m_hAccel = LoadAcceleratorsA(GetResources(), MAKEINTRESOURCEA(IDR_VIEW_ACCELERATORS));
@@ -152,6 +137,21 @@ BOOL CShellExtApp::InitInstance() {
     if (elapsed < kSplashMs) Sleep(kSplashMs - elapsed);
     delete splash;
     return TRUE;
+}
+
+BOOL CShellExtApp::IsShellTooOld() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return TRUE;
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) return FALSE;
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, sizeof system);
+    CString shell32;
+    shell32.Format("%s\\Shell32.dll", system);
+    ULONGLONG shellVersion = GetFileVersion(shell32);
+    ULONGLONG majorMinor = shellVersion & 0xFFFFFFFF00000000ull;
+    if (majorMinor > kShell40) return FALSE;
+    return !(majorMinor == kShell40 && (shellVersion & 0xFFFFFFFFull) >= kShell40Update);
 }
 
 BOOL CShellExtApp::StartWatcher() {

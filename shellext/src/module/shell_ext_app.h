@@ -81,6 +81,12 @@ public:
     void GetLastViewState(ViewStateRecord* record) const;
     void SetLastViewState(const ViewStateRecord* record);
 
+    // Whether the shell is too old to open folders: never on NT; on 95 when
+    // the system folder's Shell32.dll is older than 4.0 with the update
+    // (build and revision together at least 951). Old when the system
+    // cannot tell.
+    static BOOL IsShellTooOld();
+
     // The watcher thread (argument: the module object), and its start at
     // the lowest priority; FALSE when no thread could be made.
     static DWORD WINAPI WatchThread(LPVOID parameter);

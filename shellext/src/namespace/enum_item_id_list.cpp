@@ -11,6 +11,7 @@ CEnumItemIdList::~CEnumItemIdList() { --GetShellExtApp()->m_nLiveObjects; }
 void CEnumItemIdList::Add(const CItemIdList& list) { m_lists.Add(list); }
 
 STDMETHODIMP CEnumItemIdList::QueryInterface(REFIID iid, void** object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumIDList)) return E_NOINTERFACE;
@@ -28,6 +29,7 @@ STDMETHODIMP_(ULONG) CEnumItemIdList::Release() {
 }
 
 STDMETHODIMP CEnumItemIdList::Next(ULONG count, LPITEMIDLIST* lists, ULONG* fetched) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (fetched) *fetched = 0;
     if (!lists) return E_POINTER;
     if (count) lists[0] = nullptr;
@@ -50,6 +52,7 @@ STDMETHODIMP CEnumItemIdList::Next(ULONG count, LPITEMIDLIST* lists, ULONG* fetc
 }
 
 STDMETHODIMP CEnumItemIdList::Skip(ULONG count) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     // Past the end is accepted; the index never wraps round to the start.
     ULONG size = static_cast<ULONG>(m_lists.GetSize());
     m_nCurrent = m_nCurrent >= size || count > size - m_nCurrent ? size : m_nCurrent + count;
@@ -57,11 +60,13 @@ STDMETHODIMP CEnumItemIdList::Skip(ULONG count) {
 }
 
 STDMETHODIMP CEnumItemIdList::Reset() {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     m_nCurrent = 0;
     return S_OK;
 }
 
 STDMETHODIMP CEnumItemIdList::Clone(IEnumIDList** clone) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (clone) *clone = nullptr;
     return E_NOTIMPL;
 }

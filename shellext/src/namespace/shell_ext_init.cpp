@@ -11,6 +11,7 @@ CShellExtInit::CShellExtInit() { ++GetShellExtApp()->m_nLiveObjects; }
 CShellExtInit::~CShellExtInit() { --GetShellExtApp()->m_nLiveObjects; }
 
 STDMETHODIMP CShellExtInit::QueryInterface(REFIID iid, void** object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!object) return E_POINTER;
     *object = nullptr;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellExtInit)) {
@@ -36,6 +37,7 @@ STDMETHODIMP_(ULONG) CShellExtInit::Release() {
 }
 
 STDMETHODIMP CShellExtInit::Initialize(LPCITEMIDLIST folder, LPDATAOBJECT, HKEY) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     m_folderList = CItemIdList(folder);
     ItemKeyFromIdList(folder, m_strKey, FALSE);
     return S_OK;

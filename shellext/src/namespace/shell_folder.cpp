@@ -1,6 +1,7 @@
 // The extension's shell folder and its class factory. Items are never held
 // across calls: each call looks its item up in the cache's factory and
-// releases it before it returns.
+// releases it before it returns. Every call from the shell first selects
+// this module's state, so that texts and dialogs come from its resources.
 #include "namespace/shell_folder.h"
 
 #include <cstring>
@@ -40,6 +41,7 @@ CShellFolder::CShellFolder() { ++GetShellExtApp()->m_nLiveObjects; }
 CShellFolder::~CShellFolder() { --GetShellExtApp()->m_nLiveObjects; }
 
 STDMETHODIMP CShellFolder::QueryInterface(REFIID iid, void** object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!object) return E_POINTER;
     *object = nullptr;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IShellFolder)) {
@@ -67,6 +69,7 @@ STDMETHODIMP_(ULONG) CShellFolder::Release() {
 }
 
 STDMETHODIMP CShellFolder::ParseDisplayName(HWND, IBindCtx*, LPOLESTR, ULONG*, LPITEMIDLIST* list, ULONG*) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (list) *list = nullptr;
     return E_NOTIMPL;
 }
@@ -76,19 +79,25 @@ int CShellFolder::ListChildren(LPCSTR folderKey, CStringArray& keys) const {
     if (!cache) return 0;
     if (m_dwMask != kFolderMaskStartMenu) return cache->ListFolderChildren(m_dwMask, folderKey, keys);
     // The Start Menu shows a chain of single children as its last folder.
+    // A child without children of its own ends the chain (it stays the one
+    // entry).
     CStringArray children;
     cache->ListFolderChildren(m_dwMask, folderKey, children);
     while (children.GetSize() == 1) {
         CString only = children[0];
         children.RemoveAll();
         cache->ListFolderChildren(m_dwMask, only, children);
-        if (children.IsEmpty()) children.Add(only);
+        if (children.IsEmpty()) {
+            children.Add(only);
+            break;
+        }
     }
     keys.Append(children);
     return static_cast<int>(children.GetSize());
 }
 
 STDMETHODIMP CShellFolder::EnumObjects(HWND owner, DWORD, LPENUMIDLIST* items) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!items) return E_POINTER;
     *items = nullptr;
     auto* enumerator = new CEnumItemIdList;
@@ -103,6 +112,7 @@ STDMETHODIMP CShellFolder::EnumObjects(HWND owner, DWORD, LPENUMIDLIST* items) {
 }
 
 STDMETHODIMP CShellFolder::BindToObject(LPCITEMIDLIST list, IBindCtx*, REFIID iid, LPVOID* object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!object) return E_POINTER;
     *object = nullptr;
     auto* folder = new CShellFolder;
@@ -115,11 +125,13 @@ STDMETHODIMP CShellFolder::BindToObject(LPCITEMIDLIST list, IBindCtx*, REFIID ii
 }
 
 STDMETHODIMP CShellFolder::BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, LPVOID* object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (object) *object = nullptr;
     return E_NOTIMPL;
 }
 
 STDMETHODIMP CShellFolder::CompareIDs(LPARAM column, LPCITEMIDLIST first, LPCITEMIDLIST second) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     HRESULT result = E_FAIL;
     CFolderItem* one = ItemForKey(KeyOf(first));
     CFolderItem* two = ItemForKey(KeyOf(second));
@@ -133,6 +145,7 @@ STDMETHODIMP CShellFolder::CompareIDs(LPARAM column, LPCITEMIDLIST first, LPCITE
 }
 
 STDMETHODIMP CShellFolder::CreateViewObject(HWND, REFIID, LPVOID* object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     // The folder's own view is not part of the extension yet: the shell
     // lists the folder itself.
     if (object) *object = nullptr;
@@ -140,6 +153,7 @@ STDMETHODIMP CShellFolder::CreateViewObject(HWND, REFIID, LPVOID* object) {
 }
 
 STDMETHODIMP CShellFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* lists, ULONG* attributes) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!attributes) return E_POINTER;
     CAppCache* cache = Cache();
     // Several items answer the attributes common to all of them.
@@ -161,6 +175,7 @@ STDMETHODIMP CShellFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* lists, ULO
 }
 
 STDMETHODIMP CShellFolder::GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* lists, REFIID iid, UINT*, LPVOID* object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!object) return E_POINTER;
     *object = nullptr;
     if (count != 1 || !lists) return E_INVALIDARG;
@@ -173,6 +188,7 @@ STDMETHODIMP CShellFolder::GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* lists,
 }
 
 STDMETHODIMP CShellFolder::GetDisplayNameOf(LPCITEMIDLIST list, DWORD flags, LPSTRRET name) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!name) return E_POINTER;
     CString key = KeyOf(list);
     name->uType = STRRET_CSTR;
@@ -190,6 +206,7 @@ STDMETHODIMP CShellFolder::GetDisplayNameOf(LPCITEMIDLIST list, DWORD flags, LPS
 }
 
 STDMETHODIMP CShellFolder::SetNameOf(HWND, LPCITEMIDLIST list, LPCOLESTR name, DWORD, LPITEMIDLIST* newList) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (newList) *newList = nullptr;
     LPMALLOC allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || !allocator) return E_FAIL;
@@ -225,6 +242,7 @@ BOOL CShellFolder::HasItem() const {
 }
 
 STDMETHODIMP CShellFolder::CPersistFolder::QueryInterface(REFIID iid, void** object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     return m_pFolder->QueryInterface(iid, object);
 }
 
@@ -233,12 +251,14 @@ STDMETHODIMP_(ULONG) CShellFolder::CPersistFolder::AddRef() { return m_pFolder->
 STDMETHODIMP_(ULONG) CShellFolder::CPersistFolder::Release() { return m_pFolder->Release(); }
 
 STDMETHODIMP CShellFolder::CPersistFolder::GetClassID(CLSID* clsid) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!clsid) return E_POINTER;
     *clsid = CLSID_VprExplorer;
     return S_OK;
 }
 
 STDMETHODIMP CShellFolder::CPersistFolder::Initialize(LPCITEMIDLIST list) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     char path[MAX_PATH] = {};
     m_pFolder->m_dwMask = SHGetPathFromIDListA(list, path) ? kFolderMaskStartMenu : kFolderMaskLauncher;
     m_pFolder->m_folderList = CItemIdList(list);
@@ -252,6 +272,7 @@ CClassFactory::CClassFactory() { ++GetShellExtApp()->m_nLiveObjects; }
 CClassFactory::~CClassFactory() { --GetShellExtApp()->m_nLiveObjects; }
 
 STDMETHODIMP CClassFactory::QueryInterface(REFIID iid, void** object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
@@ -269,6 +290,7 @@ STDMETHODIMP_(ULONG) CClassFactory::Release() {
 }
 
 STDMETHODIMP CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;

@@ -130,6 +130,38 @@ TEST_F(TreeCacheTest, FlagsOfKeys) {
     for (const Case& c : cases) EXPECT_EQ(cache->GetFlagsForKey(c.key), c.flags) << c.key;
 }
 
+TEST_F(TreeCacheTest, RecordsAndItemsOfKeys) {
+    StartCache();
+    WaitForRebuilds(1);
+    CString context, guid;
+    ASSERT_TRUE(cache->GetRecordTexts("TREE_A\tWord.acme", context, guid));
+    EXPECT_FALSE(guid.IsEmpty());
+    EXPECT_FALSE(cache->GetRecordTexts("TREE_A\tDraw.acme", context, guid));
+    CStringArray names;
+    ASSERT_EQ(cache->GetFolderObjectNames("TREE_A\tjdoe.acme", names), 1);
+    EXPECT_NE(std::string(names[0]).find("jdoe"), std::string::npos) << static_cast<LPCSTR>(names[0]);
+    EXPECT_EQ(cache->GetItemAttributes(""), 0x21040044u);
+    EXPECT_EQ(cache->GetItemAttributes("TREE_A\t"), 0x21040044u);
+    EXPECT_EQ(cache->GetItemAttributes("TREE_A\tjdoe.acme"), 0x21040045u);
+}
+
+TEST_F(TreeCacheTest, APersonalFolderEditRebuildsThePersonalNodeInItsPlace) {
+    StartCache();
+    WaitForRebuilds(1);
+    CStringArray folders;
+    EXPECT_EQ(cache->ListFolders(0x2F, "Personal\t", &folders), 0);
+    auto add = Entry<BYTE (*)(LPCSTR, LPCSTR, LPCSTR, DWORD)>("KMAPPAddPersonalFolderItem");
+    ASSERT_EQ(add("TREE_A", "Work", "Word.acme", 0x80000001), 1);
+    cache->Rebuild(FALSE);
+    EXPECT_EQ(cache->ListFolders(0x2F, "Personal\t", &folders), 1);
+    EXPECT_EQ(Keys(folders), (std::vector<std::string>{"Personal\tWork"}));
+    CStringArray nodes;
+    cache->CountFolders(0x1, &nodes);
+    EXPECT_EQ(Keys(nodes), (std::vector<std::string>{"TREE_A\t", "TREE_B\t", "Personal\t"}));
+    // Its folder item is in the map: a personal folder that may be changed.
+    EXPECT_EQ(cache->GetItemAttributes("Personal\tWork"), 0x21000175u);
+}
+
 TEST_F(TreeCacheTest, ALoginChangeRebuilds) {
     StartCache();
     WaitForRebuilds(1);
@@ -159,6 +191,21 @@ TEST_F(TreeCacheTest, AForceRunApplicationIsStartedOnceByTheScheduleCheck) {
     // Its state is the same at the next check: not started again.
     EXPECT_FALSE(cache->CheckSchedules());
     EXPECT_EQ(Starts("Clock.SH"), 1);
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+}
+
+TEST_F(TreeCacheTest, WithoutATrayTheFirstViewRunsTheScheduleCheckOfEachRebuild) {
+    StartCache();
+    vpr::user::UiDriver driver;
+    cache->WaitForFirstRefresh(nullptr);
+    CStringArray apps;
+    EXPECT_EQ(cache->ListFolderChildren(0x2F, "TREE_A\tjdoe.acme", apps), 2);
+    EXPECT_EQ(Starts("Clock.SH"), 1);
+    // Later views of the same rebuild do not check again; a refresh does.
+    cache->WaitForFirstRefresh(nullptr);
+    cache->WaitForRefresh(nullptr);
+    EXPECT_EQ(Starts("Clock.SH"), 1);
+    EXPECT_EQ(cache->ListFolderChildren(0x2F, "TREE_A\tjdoe.acme", apps), 2);
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
 }
 

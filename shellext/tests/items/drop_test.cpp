@@ -91,6 +91,20 @@ TEST_F(DropTest, APersonalFolderTakesTheApplicationsItDoesNotHoldYet) {
     EXPECT_EQ(PersonalFolderItems("TEST_TREE", "Mine").size(), 2u);
 }
 
+TEST_F(DropTest, PasteDropsWhatTheClipboardHolds) {
+    ASSERT_EQ(OleInitialize(nullptr), S_OK);
+    IDataObject* data = vpr::com::NewDataObject({{IdListFormat(), Global(DraggedApps({"edit.acme"}))}});
+    ASSERT_EQ(OleSetClipboard(data), S_OK);
+    data->Release();
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof(info);
+    info.lpVerb = MAKEINTRESOURCEA(kCmdPaste);
+    EXPECT_EQ(folder->InvokeCommand(&info), S_OK);
+    EXPECT_EQ(PersonalFolderItems("TEST_TREE", "Mine"), std::vector<std::string>{"edit.acme"});
+    OleSetClipboard(nullptr);
+    OleUninitialize();
+}
+
 TEST_F(DropTest, ABadArrayAddsNothing) {
     const Bytes good = DraggedApps({"calc.acme"});
     // The parent list starts at 12; the child list right after it.

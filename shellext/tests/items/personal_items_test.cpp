@@ -2,9 +2,11 @@
 // after the question, Verify offered for installed applications only.
 #include <algorithm>
 
+#include "cache/launch_status_dlg.h"
 #include "items/app_folder_item.h"
 #include "items/group_folder_item.h"
 #include "items_fixture.h"
+#include "commctrl.h"
 #include "vpr/user/ui_driver.h"
 
 namespace {
@@ -154,6 +156,55 @@ TEST_F(PersonalItemsTest, VerifyIsOfferedForAnInstalledApplicationOnly) {
     EXPECT_EQ(std::count(shared.begin(), shared.end(), static_cast<UINT>(kCmdDelete)), 0);
     EXPECT_EQ(std::count(shared.begin(), shared.end(), static_cast<UINT>(kCmdCut)), 0);
     calc->Release();
+}
+
+TEST_F(PersonalItemsTest, PropertiesOpenTheExtensionsOwnSheet) {
+    CFolderItem* calc = cache->GetItem("TEST_TREE\tcalc.acme", kNoContext);
+    ASSERT_NE(calc, nullptr);
+    // The cache's own instances count too.
+    const LONG cached = app->m_nLiveObjects.load() - 1;
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof(info);
+    info.lpVerb = MAKEINTRESOURCEA(kCmdProperties);
+    EXPECT_EQ(calc->InvokeCommand(&info), S_OK);
+    HWND sheet = FindWindowA(nullptr, "Properties for: calc");
+    ASSERT_NE(sheet, nullptr);
+    HWND tabs = FindWindowExA(sheet, nullptr, WC_TABCONTROLA, nullptr);
+    ASSERT_NE(tabs, nullptr);
+    // Description, Contacts and the general page.
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+    calc->Release();
+    // The pages keep the item until the sheet goes.
+    EXPECT_EQ(app->m_nLiveObjects.load(), cached + 1);
+    DestroyWindow(sheet);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EXPECT_FALSE(IsWindow(sheet));
+    EXPECT_EQ(app->m_nLiveObjects.load(), cached);
+}
+
+TEST_F(PersonalItemsTest, NoSecondLaunchWhileOneRuns) {
+    vpr::user::UiDriver driver;
+    CFolderItem* calc = cache->GetItem("TEST_TREE\tcalc.acme", kNoContext);
+    ASSERT_NE(calc, nullptr);
+    CLaunchStatusDlg running;
+    ASSERT_TRUE(running.CreateHidden());
+    for (UINT command : {static_cast<UINT>(kCmdOpen), static_cast<UINT>(kCmdVerify)}) {
+        driver.OnMessageBox("Please wait for the current distribution to finish.",
+                            [](const vpr::user::ModalElement& box) { vpr::user::ui::Click(box.window, IDOK); });
+        CMINVOKECOMMANDINFO info{};
+        info.cbSize = sizeof(info);
+        info.lpVerb = MAKEINTRESOURCEA(command);
+        EXPECT_EQ(calc->InvokeCommand(&info), S_OK);
+    }
+    EXPECT_EQ(driver.PendingHandlers(), 0u);
+    EXPECT_TRUE(Starts().empty());
+    running.Close();
+    // Once it is over, Open launches.
+    calc->Open(kOpenShow);
+    EXPECT_EQ(Starts().size(), 1u);
+    calc->Release();
+    EXPECT_TRUE(driver.Failures().empty());
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ struct Script {
     void (*during)(void*) = nullptr;
     void* duringData = nullptr;
     std::string events;
+    std::string eventsCopy;  // what ScriptEvents handed out last
 };
 
 Script& TheScript() {
@@ -123,11 +124,12 @@ void ScriptDuringLaunch(void (*callback)(void*), void* data) {
 }
 
 LPCSTR ScriptEvents() {
-    static thread_local std::string copy;
+    // No thread-local storage here: a library that is unloaded must leave
+    // none behind.
     Script& s = TheScript();
     std::lock_guard<std::mutex> lock(s.mutex);
-    copy = s.events;
-    return copy.c_str();
+    s.eventsCopy = s.events;
+    return s.eventsCopy.c_str();
 }
 
 // ---- the library's entry points ----

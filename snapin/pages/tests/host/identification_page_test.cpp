@@ -3,6 +3,7 @@
 #include "page_host_fixture.h"
 
 #include "../icon_test_files.h"
+#include "vpr/win/sqlite_database.h"
 
 namespace faults = vpr::directory::faults;
 namespace ui = vpr::user::ui;
@@ -139,6 +140,41 @@ TEST_F(IdentificationPageTest, AFailingIconWriteIsReportedAndTheRestSaved) {
         << output_;
     EXPECT_NE(output_.find("Error code: -1\n"), std::string::npos) << output_;
     EXPECT_EQ(Values("WP.sales.acme", "App:Caption"), Texts{"New"});
+}
+
+}  // namespace
+
+namespace {
+
+// A tree whose application schema lacks "App:GUID", as an older one does;
+// the administrator declines the extension the module offers at its start.
+class NoGuidSchemaTest : public IdentificationPageTest {
+protected:
+    void Seed() override {
+        start_.OnDialog(330, [](const vpr::user::ModalElement& offer) { ui::Click(offer.window, IDCANCEL); });
+        ASSERT_EQ(tree_.store().database().Exec("DELETE FROM object_values WHERE attribute = 'App:GUID';"
+                                                "DELETE FROM class_lists WHERE item = 'App:GUID';"
+                                                "DELETE FROM attributes WHERE name = 'App:GUID';"),
+                  vpr::win::StoreFault::kNone);
+    }
+
+    vpr::user::UiDriver start_;
+};
+
+// Without the attribute the page's options are disabled, and only they.
+TEST_F(NoGuidSchemaTest, OnlyTheOptionsAreDisabled) {
+    vpr::user::UiDriver driver;
+    driver.OnDialog(vpr::adminhost::kDetailsDialogId, [&](const vpr::user::ModalElement& sheet) {
+        HWND page = ShowPage(sheet.window, "Identification");
+        for (int id : {5089, 5090, 5091, 5218, 5219, 5220, 5221, 5222})
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, id))) << id;
+        for (int id : {1401, 1403, 1404, 1406, 5092}) EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, id))) << id;
+        ui::ReplaceText(page, 1401, "Word Pro");
+        ui::Click(sheet.window, IDOK);
+    });
+    EXPECT_EQ(host_.OpenDetails("WP.sales.acme").saveResult, 0);
+    EXPECT_TRUE(driver.Failures().empty());
+    EXPECT_EQ(Values("WP.sales.acme", "App:Caption"), Texts{"Word Pro"});
 }
 
 }  // namespace

@@ -30,6 +30,14 @@ DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD dwMilliseconds);
 void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
+
+// The run-time library's time-zone settings: _tzset reads the host's rules
+// for the process's TZ (those ToLocalTime applies) and sets _timezone to
+// universal time minus local standard time in seconds (18000 for EST5EDT,
+// -3600 for CET-1CEST; daylight saving is not included). _timezone is 0
+// until the first _tzset.
+void _tzset(void);
+extern long _timezone;
 }
 
 namespace vpr::win {
