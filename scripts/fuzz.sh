@@ -25,6 +25,8 @@ declare -A corpus=(
     [shell_link]=platform/com/fuzz/corpus/shell_link
     [form_stream]=platform/forms/fuzz/corpus/form_stream
     [id_list]=shellext/fuzz/corpus/id_list
+    [wininit_rename]=loader/fuzz/corpus/wininit_rename
+    [namespace_link]=loader/fuzz/corpus/namespace_link
     [id_list_array]=shellext/fuzz/corpus/id_list_array
     [drop_files]=shellext/fuzz/corpus/drop_files
 )

@@ -38,7 +38,7 @@ TEST(ProgramsTest, EveryProgramAnswersHelpWithItsUsage) {
     fs::create_directories(folder);
     const std::string bin = vpr::testing::BuildBinFolder();
     for (const char* program : {"kmadmin", "vprdir", "vprmachine", "qmtsample", "qmtdump", "vprlaunch", "imprxcmd", "imprxe32",
-                                "launchsample", "vprrc"}) {
+                                "launchsample", "vprrc", "VprExpLd.exe"}) {
         for (const char* option : {"--help", "-h"}) {
             ProgramRun run = RunProgram(folder, bin + "/" + program + " " + option);
             EXPECT_EQ(run.exitCode, 0) << program << " " << option;
