@@ -178,16 +178,39 @@ void CRegistrySettingsPage::BeginEntries() {
         for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
     }
     m_indexing = true;
+    ForgetLastKey();
+}
+
+void CRegistrySettingsPage::ForgetLastKey() {
+    m_lastPath.clear();
+    m_lastSubtype = 0;
+    m_lastKey = nullptr;
+    m_lastRow = nullptr;
+    m_lastNames = nullptr;
 }
 
 void CRegistrySettingsPage::EndEntries() {
     m_indexing = false;
+    ForgetLastKey();
     m_keyIndex.clear();
     m_valueIndex.clear();
 }
 
 HTREEITEM CRegistrySettingsPage::InsertKeyPath(const CString& keyPath, int subtype) {
     std::string path = static_cast<const char*>(keyPath);
+    if (m_indexing && m_lastKey && subtype == m_lastSubtype && path == m_lastPath) return m_lastKey;
+    HTREEITEM key = WalkKeyPath(path, subtype);
+    if (m_indexing) {
+        m_lastPath = std::move(path);
+        m_lastSubtype = subtype;
+        m_lastKey = key;
+        m_lastRow = key ? RowOf(key) : nullptr;
+        m_lastNames = nullptr;
+    }
+    return key;
+}
+
+HTREEITEM CRegistrySettingsPage::WalkKeyPath(const std::string& path, int subtype) {
     size_t slash = path.find('\\');
     std::string rootText = path.substr(0, slash);
     HTREEITEM current = nullptr;
@@ -239,7 +262,7 @@ HTREEITEM CRegistrySettingsPage::InsertKeyPath(const CString& keyPath, int subty
 
 BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, const CAttributeValue& data,
                                           int subtype, int flags, int type) {
-    CRegistryKeyItem* row = RowOf(key);
+    CRegistryKeyItem* row = m_indexing && key == m_lastKey && m_lastRow ? m_lastRow : RowOf(key);
     if (!row) {
         row = new CRegistryKeyItem;
         row->SetSubtype(kCreate);
@@ -247,12 +270,17 @@ BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, co
     }
     std::string wanted = static_cast<const char*>(name);
     if (m_indexing) {
-        auto [names, fresh] = m_valueIndex.try_emplace(row);
-        if (fresh)
-            for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
-                names->second.insert(static_cast<const char*>(
-                    static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos))->GetName()));
-        if (!names->second.insert(wanted).second) return 0;
+        std::unordered_set<std::string>* names = row == m_lastRow ? m_lastNames : nullptr;
+        if (!names) {
+            auto [found, fresh] = m_valueIndex.try_emplace(row);
+            names = &found->second;
+            if (fresh)
+                for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
+                    names->insert(static_cast<const char*>(
+                        static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos))->GetName()));
+            if (row == m_lastRow) m_lastNames = names;
+        }
+        if (!names->insert(std::move(wanted)).second) return 0;
     } else {
         for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
             if (std::string(static_cast<const char*>(
