@@ -55,7 +55,10 @@ std::string Folded(const CString& text) {
 }
 
 std::string ValueKey(const CString& identifier, const CString& value) {
-    return Bytes(identifier) + std::string(1, '\0') + Bytes(value);
+    std::string key;
+    key.reserve(identifier.GetLength() + value.GetLength() + 1);
+    key.append(static_cast<const char*>(identifier)).append(1, '\0').append(static_cast<const char*>(value));
+    return key;
 }
 
 }  // namespace
@@ -126,8 +129,13 @@ CIniSectionList* CIniFilesPage::SelectedFile() const { return FileOf(m_files.Get
 
 CIniSectionList* CIniFilesPage::AddFile(const CString& name) {
     if (m_indexing) {
+        if (m_lastFile && name == m_lastFileName) return m_lastFile;
         auto found = m_fileIndex.find(Folded(name));
-        if (found != m_fileIndex.end()) return found->second;
+        if (found != m_fileIndex.end()) {
+            m_lastFileName = name;
+            m_lastFile = found->second;
+            return found->second;
+        }
     }
     int line = m_files.FindStringExact(-1, name);
     if (line < 0) line = m_files.AddString(name);
@@ -137,13 +145,18 @@ CIniSectionList* CIniFilesPage::AddFile(const CString& name) {
         file = new CIniSectionList;
         m_files.SetItemDataPtr(line, file);
     }
-    if (m_indexing) m_fileIndex.emplace(Folded(name), file);
+    if (m_indexing) {
+        m_fileIndex.emplace(Folded(name), file);
+        m_lastFileName = name;
+        m_lastFile = file;
+    }
     return file;
 }
 
 CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CString& name) {
     std::unordered_map<std::string, CIniSectionItem*>* index = nullptr;
     if (m_indexing) {
+        if (m_lastSection && file == m_lastSectionFile && name == m_lastSectionName) return m_lastSection;
         auto [entry, fresh] = m_sectionIndex.try_emplace(file);
         index = &entry->second;
         if (fresh)
@@ -152,7 +165,12 @@ CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CS
                 index->emplace(Bytes(section->GetName()), section);
             }
         auto found = index->find(Bytes(name));
-        if (found != index->end()) return found->second;
+        if (found != index->end()) {
+            m_lastSectionFile = file;
+            m_lastSectionName = name;
+            m_lastSection = found->second;
+            return found->second;
+        }
     } else {
         for (POSITION pos = file->GetHeadPosition(); pos;) {
             auto* section = static_cast<CIniSectionItem*>(file->GetNext(pos));
@@ -161,7 +179,12 @@ CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CS
     }
     auto* section = new CIniSectionItem(name);
     file->AddTail(section);
-    if (index) index->emplace(Bytes(name), section);
+    if (index) {
+        index->emplace(Bytes(name), section);
+        m_lastSectionFile = file;
+        m_lastSectionName = name;
+        m_lastSection = section;
+    }
     return section;
 }
 
@@ -169,15 +192,23 @@ CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const C
                                                const CString& value, int subtype, int flags, bool* added) {
     CIniValueItem* found = nullptr;
     std::unordered_map<std::string, CIniValueItem*>* index = nullptr;
+    std::string key;
     if (m_indexing) {
-        auto [entry, fresh] = m_valueIndex.try_emplace(section);
-        index = &entry->second;
-        if (fresh)
-            for (POSITION pos = section->GetValues().GetHeadPosition(); pos;) {
-                auto* row = static_cast<CIniValueItem*>(section->GetValues().GetNext(pos));
-                index->emplace(ValueKey(row->GetIdentifier(), row->GetValue()), row);
-            }
-        auto it = index->find(ValueKey(identifier, value));
+        if (section == m_lastValueSection) {
+            index = m_lastValues;
+        } else {
+            auto [entry, fresh] = m_valueIndex.try_emplace(section);
+            index = &entry->second;
+            if (fresh)
+                for (POSITION pos = section->GetValues().GetHeadPosition(); pos;) {
+                    auto* row = static_cast<CIniValueItem*>(section->GetValues().GetNext(pos));
+                    index->emplace(ValueKey(row->GetIdentifier(), row->GetValue()), row);
+                }
+            m_lastValueSection = section;
+            m_lastValues = index;
+        }
+        key = ValueKey(identifier, value);
+        auto it = index->find(key);
         if (it != index->end()) found = it->second;
     } else {
         for (POSITION pos = section->GetValues().GetHeadPosition(); pos && !found;) {
@@ -193,7 +224,7 @@ CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const C
     }
     auto* row = new CIniValueItem(identifier, value, subtype, flags);
     section->GetValues().AddTail(row);
-    if (index) index->emplace(ValueKey(identifier, value), row);
+    if (index) index->emplace(std::move(key), row);
     return row;
 }
 
@@ -207,10 +238,22 @@ void CIniFilesPage::BeginEntries() {
         if (CIniSectionList* file = FileOf(line)) m_fileIndex.emplace(Folded(name), file);
     }
     m_indexing = true;
+    ForgetLastFound();
+}
+
+void CIniFilesPage::ForgetLastFound() {
+    m_lastFileName.Empty();
+    m_lastFile = nullptr;
+    m_lastSectionFile = nullptr;
+    m_lastSectionName.Empty();
+    m_lastSection = nullptr;
+    m_lastValueSection = nullptr;
+    m_lastValues = nullptr;
 }
 
 void CIniFilesPage::EndEntries() {
     m_indexing = false;
+    ForgetLastFound();
     m_fileIndex.clear();
     m_sectionIndex.clear();
     m_valueIndex.clear();
