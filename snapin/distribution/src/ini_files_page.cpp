@@ -1,5 +1,7 @@
 #include "snapin/distribution/ini_files_page.h"
 
+#include <string_view>
+
 #include "snapin/core/app_library.h"
 #include "snapin/core/common_resource.h"
 #include "snapin/core/schema_names.h"
@@ -54,11 +56,13 @@ std::string Folded(const CString& text) {
     return folded;
 }
 
-std::string ValueKey(const CString& identifier, const CString& value) {
-    std::string key;
-    key.reserve(identifier.GetLength() + value.GetLength() + 1);
-    key.append(static_cast<const char*>(identifier)).append(1, '\0').append(static_cast<const char*>(value));
-    return key;
+// The index keeps only a hash of a value's identifier and text; rows of
+// equal hashes are told apart by their own texts.
+size_t ValueHash(const CString& identifier, const CString& value) {
+    std::hash<std::string_view> hash;
+    size_t first = hash(std::string_view(identifier, static_cast<size_t>(identifier.GetLength())));
+    size_t second = hash(std::string_view(value, static_cast<size_t>(value.GetLength())));
+    return first ^ (second + 0x9e3779b97f4a7c15ull + (first << 6) + (first >> 2));
 }
 
 }  // namespace
@@ -191,8 +195,8 @@ CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CS
 CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const CString& identifier,
                                                const CString& value, int subtype, int flags, bool* added) {
     CIniValueItem* found = nullptr;
-    std::unordered_map<std::string, CIniValueItem*>* index = nullptr;
-    std::string key;
+    std::unordered_multimap<size_t, CIniValueItem*>* index = nullptr;
+    size_t key = 0;
     if (m_indexing) {
         if (section == m_lastValueSection) {
             index = m_lastValues;
@@ -202,14 +206,14 @@ CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const C
             if (fresh)
                 for (POSITION pos = section->GetValues().GetHeadPosition(); pos;) {
                     auto* row = static_cast<CIniValueItem*>(section->GetValues().GetNext(pos));
-                    index->emplace(ValueKey(row->GetIdentifier(), row->GetValue()), row);
+                    index->emplace(ValueHash(row->GetIdentifier(), row->GetValue()), row);
                 }
             m_lastValueSection = section;
             m_lastValues = index;
         }
-        key = ValueKey(identifier, value);
-        auto it = index->find(key);
-        if (it != index->end()) found = it->second;
+        key = ValueHash(identifier, value);
+        for (auto [it, end] = index->equal_range(key); it != end && !found; ++it)
+            if (it->second->GetIdentifier() == identifier && it->second->GetValue() == value) found = it->second;
     } else {
         for (POSITION pos = section->GetValues().GetHeadPosition(); pos && !found;) {
             auto* row = static_cast<CIniValueItem*>(section->GetValues().GetNext(pos));
@@ -224,7 +228,7 @@ CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const C
     }
     auto* row = new CIniValueItem(identifier, value, subtype, flags);
     section->GetValues().AddTail(row);
-    if (index) index->emplace(std::move(key), row);
+    if (index) index->emplace(key, row);
     return row;
 }
 

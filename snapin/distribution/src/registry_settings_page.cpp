@@ -1,6 +1,7 @@
 #include "snapin/distribution/registry_settings_page.h"
 
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "snapin/core/app_library.h"
@@ -43,6 +44,12 @@ CString Text(UINT id) {
 }
 
 bool IsNumberType(int type) { return type == kBinary || type == kDword; }
+
+// The value index keeps a hash of each name (exact case); values of equal
+// hashes are told apart by their names.
+size_t NameHash(const CString& name) {
+    return std::hash<std::string_view>()(std::string_view(name, static_cast<size_t>(name.GetLength())));
+}
 
 }  // namespace
 
@@ -268,26 +275,30 @@ BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, co
         row->SetSubtype(kCreate);
         m_tree.SetItemData(key, reinterpret_cast<DWORD_PTR>(row));
     }
-    std::string wanted = static_cast<const char*>(name);
+    auto nameOf = [](const CObject* value) { return static_cast<const CRegistryValueItem*>(value)->GetName(); };
+    NameIndex* names = nullptr;
+    size_t hash = NameHash(name);
     if (m_indexing) {
-        std::unordered_set<std::string>* names = row == m_lastRow ? m_lastNames : nullptr;
+        names = row == m_lastRow ? m_lastNames : nullptr;
         if (!names) {
             auto [found, fresh] = m_valueIndex.try_emplace(row);
             names = &found->second;
             if (fresh)
-                for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
-                    names->insert(static_cast<const char*>(
-                        static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos))->GetName()));
+                for (POSITION pos = row->GetValues().GetHeadPosition(); pos;) {
+                    auto* value = static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos));
+                    names->emplace(NameHash(value->GetName()), value);
+                }
             if (row == m_lastRow) m_lastNames = names;
         }
-        if (!names->insert(std::move(wanted)).second) return 0;
+        for (auto [it, end] = names->equal_range(hash); it != end; ++it)
+            if (nameOf(it->second) == name) return 0;
     } else {
         for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
-            if (std::string(static_cast<const char*>(
-                    static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos))->GetName())) == wanted)
-                return 0;
+            if (nameOf(row->GetValues().GetNext(pos)) == name) return 0;
     }
-    row->GetValues().AddTail(new CRegistryValueItem(name, data, subtype, flags, type));
+    auto* value = new CRegistryValueItem(name, data, subtype, flags, type);
+    row->GetValues().AddTail(value);
+    if (names) names->emplace(hash, value);
     return 1;
 }
 

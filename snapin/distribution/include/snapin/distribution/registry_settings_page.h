@@ -9,7 +9,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "snapin/distribution/distribution_page.h"
 #include "snapin/distribution/registry_key_item.h"
@@ -97,7 +96,8 @@ private:
     // While one read runs: the items by key path (exact case) and the value
     // names of each key touched, so that large templates merge quickly.
     std::unordered_map<std::string, HTREEITEM> m_keyIndex;
-    std::unordered_map<const CRegistryKeyItem*, std::unordered_set<std::string>> m_valueIndex;
+    using NameIndex = std::unordered_multimap<size_t, CRegistryValueItem*>;  // by name hash
+    std::unordered_map<const CRegistryKeyItem*, NameIndex> m_valueIndex;
     bool m_indexing = false;
     // While indexing: the last key path walked, with its subtype, item and
     // row. A stream lists a key's values one after another, and walking the
@@ -106,5 +106,5 @@ private:
     int m_lastSubtype = 0;
     HTREEITEM m_lastKey = nullptr;
     CRegistryKeyItem* m_lastRow = nullptr;
-    std::unordered_set<std::string>* m_lastNames = nullptr;  // m_lastRow's in m_valueIndex
+    NameIndex* m_lastNames = nullptr;  // m_lastRow's in m_valueIndex
 };
