@@ -20,8 +20,6 @@
 // a module's windows and workers find their own resources without guards.
 #pragma once
 
-#include <atomic>
-
 #include "vpr/mfc/object.h"
 #include "vpr/mfc/string.h"
 
@@ -48,16 +46,8 @@ BOOL RunModuleApp(HINSTANCE module, DWORD reason);
 // The calling thread's current module state.
 AFX_MODULE_STATE* AfxGetModuleState();
 // The state of the module whose code calls this.
-// Asked on every message a module's page procedure gets, so the answer is
-// kept once the module is known: a module's code and this copy of the
-// function live and go together, and module states live for the process.
 static inline AFX_MODULE_STATE* AfxGetStaticModuleState() {
-    static std::atomic<AFX_MODULE_STATE*> known{nullptr};
-    if (AFX_MODULE_STATE* state = known.load(std::memory_order_acquire)) return state;
-    HMODULE module = vpr::win::ThisModule();
-    AFX_MODULE_STATE* state = vpr::mfc::ModuleStateOf(module);
-    if (module) known.store(state, std::memory_order_release);
-    return state;
+    return vpr::mfc::ModuleStateOf(vpr::win::ThisModule());
 }
 
 class AFX_MAINTAIN_STATE {
