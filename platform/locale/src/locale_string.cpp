@@ -138,5 +138,20 @@ extern "C" int WINAPI LocFindLastChar(LPCSTR text, UINT ch) {
 }
 
 extern "C" int WINAPI KMLstricmp(LPCSTR first, LPCSTR second) {
-    return vpr::machine::CompareNoCase(first, second, CurrentCodePage());
+    // Up to the first byte over 0x7F every code page agrees: each byte is a
+    // character and only 'A' to 'Z' fold. Sorting compares names this way
+    // many times over, so the code page is looked up only past that point.
+    auto a = reinterpret_cast<const unsigned char*>(first);
+    auto b = reinterpret_cast<const unsigned char*>(second);
+    size_t i = 0;
+    for (;; ++i) {
+        unsigned char p = a[i], q = b[i];
+        if (p >= 0x80 || q >= 0x80) break;
+        if (p == 0 || q == 0) return p ? 1 : q ? -1 : 0;
+        if (p != q) {
+            int difference = (p >= 'A' && p <= 'Z' ? p + 0x20 : p) - (q >= 'A' && q <= 'Z' ? q + 0x20 : q);
+            if (difference != 0) return difference;
+        }
+    }
+    return vpr::machine::CompareNoCase(first + i, second + i, CurrentCodePage());
 }

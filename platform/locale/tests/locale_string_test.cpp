@@ -104,6 +104,12 @@ TEST(KMLstricmp, ComparesWithoutRegardToCaseByCodePage) {
         {kCodePageLatin1, "\xF7", "\xD7", 1},            // division / multiplication signs
         {kCodePageJapanese, "\x83\x41", "\x83\x61", -1}, // trail bytes 'A' and 'a' differ
         {kCodePageJapanese, "\x83\x41" "A", "\x83\x41" "a", 0},
+        // An ASCII start, then the code page's own characters.
+        {kCodePageLatin1, "Caf\xE9", "cAF\xC9", 0},
+        {kCodePageLatin1, "ab", "a\xE9", -1},
+        {kCodePageJapanese, "ab\x83\x41", "AB\x83\x61", -1},
+        {kCodePageUtf8, "x\xC3\xA9", "X\xC3\xA9", 0},
+        {kCodePageUtf8, "abc", "ABCD", -1},
         {kCodePageJapanese, "\x95\x5C", "\x95", 1},
     };
     for (const auto& c : cases) {

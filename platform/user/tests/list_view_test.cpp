@@ -217,6 +217,35 @@ TEST(ListViewTest, ItemsCarryImageParamAndSubItemTexts) {
     EXPECT_EQ(SendMessageA(list, LVM_FINDITEMA, 0, reinterpret_cast<LPARAM>(&find)), -1);  // start is exclusive
 }
 
+// A row with its sub-item texts in one message is the item inserted and its
+// texts set one by one: the same place, the same notifications.
+TEST(ListViewTest, RowInsertedWithItsTextsAsInsertThenSetText) {
+    for (DWORD sort : {0ul, static_cast<unsigned long>(LVS_SORTASCENDING)}) {
+        NotifyParent parent;
+        HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | sort);
+        EXPECT_EQ(Insert(list, "m", 1, 0), 0);
+        parent.log.clear();
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = 0;
+        item.pszText = const_cast<char*>("z");
+        item.lParam = 2;
+        LPCSTR texts[] = {"source", nullptr, LPSTR_TEXTCALLBACKA};
+        LVINSERTROWA row{&item, 3, texts};
+        int line = static_cast<int>(SendMessageA(list, LVM_INSERTROWA, 0, reinterpret_cast<LPARAM>(&row)));
+        EXPECT_EQ(line, sort ? 1 : 0);  // at the top, or in its sorted place
+        EXPECT_EQ(parent.Codes(), std::vector<UINT>{static_cast<UINT>(LVN_INSERTITEM)});
+        EXPECT_EQ(Text(list, line), "z");
+        EXPECT_EQ(Text(list, line, 1), "source");
+        EXPECT_EQ(Text(list, line, 2), "");
+        parent.log.clear();
+        Text(list, line, 3);  // kept by the parent
+        EXPECT_EQ(parent.Codes(), std::vector<UINT>{static_cast<UINT>(LVN_GETDISPINFOA)});
+        EXPECT_EQ(Text(list, 1 - line, 1), "");
+        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWA, 0, 0), -1);
+    }
+}
+
 TEST(ListViewTest, ColumnsInsertDeleteAndWidths) {
     NotifyParent parent;
     HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT);

@@ -2,13 +2,15 @@
 // into its rows, against the plainest code that parses the same stream:
 //  - Application Files: N copy entries with distinct targets in N/100
 //    directories;
-//  - Registry Settings: N text values in N/100 keys.
+//  - Registry Settings: N text values in N/100 keys;
+//  - INI Settings: N identifiers in 100 files of 10 sections each.
 // The page's time runs from the start of its initialisation until the rows
 // of the worker's list are built and the page is ready (OnReadFinished); the
 // baseline opens the same template from a file and runs kmapptGetEntries and
 // kmapptFreeEntries. The ratio is baseline time / page time.
 // Run by hand from a release tree (scripts/bench.sh).
 //   distribution_bench [--entries N]      N entries (default 100000)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 
 #include "snapin/core/schema_names.h"
 #include "snapin/distribution/app_files_page.h"
+#include "snapin/distribution/ini_files_page.h"
 #include "snapin/distribution/registry_settings_page.h"
 #include "support/page_host.h"
 #include "vpr/testing/bench.h"
@@ -27,6 +30,8 @@ namespace {
 
 constexpr int kRounds = 3;
 constexpr int kEntriesPerGroup = 100;
+constexpr int kIniFiles = 100;
+constexpr int kSectionsPerIniFile = 10;
 
 using Clock = std::chrono::steady_clock;
 
@@ -52,8 +57,10 @@ protected:
 
 using TimedAppFiles = CTimedPage<CAppFilesPage>;
 using TimedRegistry = CTimedPage<CRegistrySettingsPage>;
+using TimedIniFiles = CTimedPage<CIniFilesPage>;
 CDialog* MakeAppFiles() { return new TimedAppFiles; }
 CDialog* MakeRegistry() { return new TimedRegistry; }
+CDialog* MakeIniFiles() { return new TimedIniFiles; }
 
 void WriteAppFiles(HFILE file, int entries) {
     char source[96], target[96];
@@ -73,6 +80,23 @@ void WriteRegistry(HFILE file, int entries) {
         int length = std::snprintf(data, sizeof data, "value %d", i);
         if (kmapptWriteValueEntry(file, 1, 1, key, name, 1, static_cast<DWORD>(length),
                                   reinterpret_cast<const BYTE*>(data)) != 0)
+            throw std::runtime_error("cannot write an entry");
+    }
+}
+
+// Each section of each file holds an equal share of the identifiers, one
+// section after another.
+void WriteIniFiles(HFILE file, int entries) {
+    char iniFile[64], section[32], identifier[32], value[32];
+    int sections = kIniFiles * kSectionsPerIniFile;
+    int perSection = std::max(1, entries / sections);
+    for (int i = 0; i < entries; ++i) {
+        int at = std::min(i / perSection, sections - 1);
+        std::snprintf(iniFile, sizeof iniFile, "C:\\WINDOWS\\BENCH%03d.INI", at / kSectionsPerIniFile);
+        std::snprintf(section, sizeof section, "Section%02d", at % kSectionsPerIniFile);
+        std::snprintf(identifier, sizeof identifier, "Key%06d", i);
+        std::snprintf(value, sizeof value, "value %d", i);
+        if (kmapptWriteIdentEntry(file, 1, 0x1, iniFile, section, identifier, value) != 0)
             throw std::runtime_error("cannot write an entry");
     }
 }
@@ -145,6 +169,8 @@ int Run(int entries) {
                            snapin::kAttrCopyFiles, entries, WriteAppFiles);
     Measure<TimedRegistry>("Registry page read, " + std::to_string(entries) + " values", {56, 319, 1, MakeRegistry},
                            snapin::kAttrRegistrySettings, entries, WriteRegistry);
+    Measure<TimedIniFiles>("INI page read, " + std::to_string(entries) + " identifiers", {57, 320, 1, MakeIniFiles},
+                           snapin::kAttrIniSettings, entries, WriteIniFiles);
     return 0;
 }
 

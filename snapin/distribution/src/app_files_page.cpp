@@ -114,35 +114,45 @@ void CAppFilesPage::SplitTarget(const CString& target, int kind, bool whole, CSt
 }
 
 std::string CAppFilesPage::IndexKey(const CString& fileName, const CString& directory) {
-    std::string name = static_cast<const char*>(fileName), folder = static_cast<const char*>(directory);
-    KMLstrupr(name.data());
-    KMLstrupr(folder.data());
-    return name + std::string(1, '\0') + folder;
+    // The name, a zero byte and the directory, in upper case.
+    std::string key;
+    key.reserve(fileName.GetLength() + directory.GetLength() + 1);
+    key.append(static_cast<const char*>(fileName)).append(1, '\0').append(static_cast<const char*>(directory));
+    KMLstrupr(key.data());
+    KMLstrupr(key.data() + fileName.GetLength() + 1);
+    return key;
 }
 
 void CAppFilesPage::Index(const CAppFileItem* row, int change) {
-    std::string key = IndexKey(row->GetFileName(), row->GetDirectory());
-    int& count = m_shown[key];
-    count += change;
-    if (count <= 0) m_shown.erase(key);
+    auto it = m_shown.try_emplace(IndexKey(row->GetFileName(), row->GetDirectory()), 0).first;
+    it->second += change;
+    if (it->second <= 0) m_shown.erase(it);
 }
 
 void CAppFilesPage::AddFileRow(const CString& source, const CString& target, int kind, int subtype, int flags) {
     CString fileName, directory;
     SplitTarget(target, kind, true, fileName, directory);
-    if (m_shown.count(IndexKey(fileName, directory))) return;
+    std::string key = IndexKey(fileName, directory);
+    if (m_shown.count(key)) return;
     bool removal = kind == kFileKind && subtype == kDelete;
     auto* row = new CAppFileItem(removal ? CString() : source, target, fileName, directory, flags, subtype, kind);
     CString shownSource = removal ? Text(IDS_TARGETED_FOR_REMOVAL) : source;
-    int line = m_list.InsertItem(LVIF_TEXT | LVIF_PARAM, 0, fileName, 0, 0, 0, reinterpret_cast<LPARAM>(row));
+    // The line and its source and directory columns in one message.
+    LPCSTR columns[] = {shownSource, directory};
+    int line = m_list.InsertRow(LVIF_TEXT | LVIF_PARAM, 0, fileName, columns, 2, 0, reinterpret_cast<LPARAM>(row));
     if (line < 0) {
         delete row;
         return;
     }
-    Index(row, +1);
-    m_list.SetItemText(line, 1, shownSource);
-    m_list.SetItemText(line, 2, directory);
+    m_shown.emplace(std::move(key), 1);
 }
+
+void CAppFilesPage::BeginEntries() {
+    // The list is drawn once, when all lines of a read are in.
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
+}
+
+void CAppFilesPage::EndEntries() { m_list.SendMessage(WM_SETREDRAW, TRUE); }
 
 void CAppFilesPage::AddEntry(const TemplateEntry& entry) {
     int flags = static_cast<int>(entry.values[0]);

@@ -132,10 +132,17 @@ LONG CDistributionPage::ReadEntries(HFILE file) {
 LONG CDistributionPage::AddEntries(EntryList* list) {
     LONG result = 0;
     BeginEntries();
+    // Adding rows pumps no messages, so the list's window is looked up now
+    // and then rather than for every entry.
+    constexpr int kEntriesPerCheck = 256;
+    int sinceCheck = 0;
     for (EntryList* node = list; node; node = node->next) {
-        if (!ListExists()) {
-            result = -1;
-            break;
+        if (sinceCheck-- == 0) {
+            if (!ListExists()) {
+                result = -1;
+                break;
+            }
+            sinceCheck = kEntriesPerCheck - 1;
         }
         if (node->entry) AddEntry(*node->entry);
     }

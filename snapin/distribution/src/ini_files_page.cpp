@@ -1,5 +1,7 @@
 #include "snapin/distribution/ini_files_page.h"
 
+#include <string_view>
+
 #include "snapin/core/app_library.h"
 #include "snapin/core/common_resource.h"
 #include "snapin/core/schema_names.h"
@@ -54,8 +56,13 @@ std::string Folded(const CString& text) {
     return folded;
 }
 
-std::string ValueKey(const CString& identifier, const CString& value) {
-    return Bytes(identifier) + std::string(1, '\0') + Bytes(value);
+// The index keeps only a hash of a value's identifier and text; rows of
+// equal hashes are told apart by their own texts.
+size_t ValueHash(const CString& identifier, const CString& value) {
+    std::hash<std::string_view> hash;
+    size_t first = hash(std::string_view(identifier, static_cast<size_t>(identifier.GetLength())));
+    size_t second = hash(std::string_view(value, static_cast<size_t>(value.GetLength())));
+    return first ^ (second + 0x9e3779b97f4a7c15ull + (first << 6) + (first >> 2));
 }
 
 }  // namespace
@@ -126,8 +133,13 @@ CIniSectionList* CIniFilesPage::SelectedFile() const { return FileOf(m_files.Get
 
 CIniSectionList* CIniFilesPage::AddFile(const CString& name) {
     if (m_indexing) {
+        if (m_lastFile && name == m_lastFileName) return m_lastFile;
         auto found = m_fileIndex.find(Folded(name));
-        if (found != m_fileIndex.end()) return found->second;
+        if (found != m_fileIndex.end()) {
+            m_lastFileName = name;
+            m_lastFile = found->second;
+            return found->second;
+        }
     }
     int line = m_files.FindStringExact(-1, name);
     if (line < 0) line = m_files.AddString(name);
@@ -137,13 +149,18 @@ CIniSectionList* CIniFilesPage::AddFile(const CString& name) {
         file = new CIniSectionList;
         m_files.SetItemDataPtr(line, file);
     }
-    if (m_indexing) m_fileIndex.emplace(Folded(name), file);
+    if (m_indexing) {
+        m_fileIndex.emplace(Folded(name), file);
+        m_lastFileName = name;
+        m_lastFile = file;
+    }
     return file;
 }
 
 CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CString& name) {
     std::unordered_map<std::string, CIniSectionItem*>* index = nullptr;
     if (m_indexing) {
+        if (m_lastSection && file == m_lastSectionFile && name == m_lastSectionName) return m_lastSection;
         auto [entry, fresh] = m_sectionIndex.try_emplace(file);
         index = &entry->second;
         if (fresh)
@@ -152,7 +169,12 @@ CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CS
                 index->emplace(Bytes(section->GetName()), section);
             }
         auto found = index->find(Bytes(name));
-        if (found != index->end()) return found->second;
+        if (found != index->end()) {
+            m_lastSectionFile = file;
+            m_lastSectionName = name;
+            m_lastSection = found->second;
+            return found->second;
+        }
     } else {
         for (POSITION pos = file->GetHeadPosition(); pos;) {
             auto* section = static_cast<CIniSectionItem*>(file->GetNext(pos));
@@ -161,24 +183,37 @@ CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CS
     }
     auto* section = new CIniSectionItem(name);
     file->AddTail(section);
-    if (index) index->emplace(Bytes(name), section);
+    if (index) {
+        index->emplace(Bytes(name), section);
+        m_lastSectionFile = file;
+        m_lastSectionName = name;
+        m_lastSection = section;
+    }
     return section;
 }
 
 CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const CString& identifier,
                                                const CString& value, int subtype, int flags, bool* added) {
     CIniValueItem* found = nullptr;
-    std::unordered_map<std::string, CIniValueItem*>* index = nullptr;
+    std::unordered_multimap<size_t, CIniValueItem*>* index = nullptr;
+    size_t key = 0;
     if (m_indexing) {
-        auto [entry, fresh] = m_valueIndex.try_emplace(section);
-        index = &entry->second;
-        if (fresh)
-            for (POSITION pos = section->GetValues().GetHeadPosition(); pos;) {
-                auto* row = static_cast<CIniValueItem*>(section->GetValues().GetNext(pos));
-                index->emplace(ValueKey(row->GetIdentifier(), row->GetValue()), row);
-            }
-        auto it = index->find(ValueKey(identifier, value));
-        if (it != index->end()) found = it->second;
+        if (section == m_lastValueSection) {
+            index = m_lastValues;
+        } else {
+            auto [entry, fresh] = m_valueIndex.try_emplace(section);
+            index = &entry->second;
+            if (fresh)
+                for (POSITION pos = section->GetValues().GetHeadPosition(); pos;) {
+                    auto* row = static_cast<CIniValueItem*>(section->GetValues().GetNext(pos));
+                    index->emplace(ValueHash(row->GetIdentifier(), row->GetValue()), row);
+                }
+            m_lastValueSection = section;
+            m_lastValues = index;
+        }
+        key = ValueHash(identifier, value);
+        for (auto [it, end] = index->equal_range(key); it != end && !found; ++it)
+            if (it->second->GetIdentifier() == identifier && it->second->GetValue() == value) found = it->second;
     } else {
         for (POSITION pos = section->GetValues().GetHeadPosition(); pos && !found;) {
             auto* row = static_cast<CIniValueItem*>(section->GetValues().GetNext(pos));
@@ -193,7 +228,7 @@ CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const C
     }
     auto* row = new CIniValueItem(identifier, value, subtype, flags);
     section->GetValues().AddTail(row);
-    if (index) index->emplace(ValueKey(identifier, value), row);
+    if (index) index->emplace(key, row);
     return row;
 }
 
@@ -207,10 +242,22 @@ void CIniFilesPage::BeginEntries() {
         if (CIniSectionList* file = FileOf(line)) m_fileIndex.emplace(Folded(name), file);
     }
     m_indexing = true;
+    ForgetLastFound();
+}
+
+void CIniFilesPage::ForgetLastFound() {
+    m_lastFileName.Empty();
+    m_lastFile = nullptr;
+    m_lastSectionFile = nullptr;
+    m_lastSectionName.Empty();
+    m_lastSection = nullptr;
+    m_lastValueSection = nullptr;
+    m_lastValues = nullptr;
 }
 
 void CIniFilesPage::EndEntries() {
     m_indexing = false;
+    ForgetLastFound();
     m_fileIndex.clear();
     m_sectionIndex.clear();
     m_valueIndex.clear();

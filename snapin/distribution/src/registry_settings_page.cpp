@@ -1,6 +1,7 @@
 #include "snapin/distribution/registry_settings_page.h"
 
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "snapin/core/app_library.h"
@@ -43,6 +44,12 @@ CString Text(UINT id) {
 }
 
 bool IsNumberType(int type) { return type == kBinary || type == kDword; }
+
+// The value index keeps a hash of each name (exact case); values of equal
+// hashes are told apart by their names.
+size_t NameHash(const CString& name) {
+    return std::hash<std::string_view>()(std::string_view(name, static_cast<size_t>(name.GetLength())));
+}
 
 }  // namespace
 
@@ -178,16 +185,39 @@ void CRegistrySettingsPage::BeginEntries() {
         for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
     }
     m_indexing = true;
+    ForgetLastKey();
+}
+
+void CRegistrySettingsPage::ForgetLastKey() {
+    m_lastPath.clear();
+    m_lastSubtype = 0;
+    m_lastKey = nullptr;
+    m_lastRow = nullptr;
+    m_lastNames = nullptr;
 }
 
 void CRegistrySettingsPage::EndEntries() {
     m_indexing = false;
+    ForgetLastKey();
     m_keyIndex.clear();
     m_valueIndex.clear();
 }
 
 HTREEITEM CRegistrySettingsPage::InsertKeyPath(const CString& keyPath, int subtype) {
     std::string path = static_cast<const char*>(keyPath);
+    if (m_indexing && m_lastKey && subtype == m_lastSubtype && path == m_lastPath) return m_lastKey;
+    HTREEITEM key = WalkKeyPath(path, subtype);
+    if (m_indexing) {
+        m_lastPath = std::move(path);
+        m_lastSubtype = subtype;
+        m_lastKey = key;
+        m_lastRow = key ? RowOf(key) : nullptr;
+        m_lastNames = nullptr;
+    }
+    return key;
+}
+
+HTREEITEM CRegistrySettingsPage::WalkKeyPath(const std::string& path, int subtype) {
     size_t slash = path.find('\\');
     std::string rootText = path.substr(0, slash);
     HTREEITEM current = nullptr;
@@ -239,27 +269,36 @@ HTREEITEM CRegistrySettingsPage::InsertKeyPath(const CString& keyPath, int subty
 
 BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, const CAttributeValue& data,
                                           int subtype, int flags, int type) {
-    CRegistryKeyItem* row = RowOf(key);
+    CRegistryKeyItem* row = m_indexing && key == m_lastKey && m_lastRow ? m_lastRow : RowOf(key);
     if (!row) {
         row = new CRegistryKeyItem;
         row->SetSubtype(kCreate);
         m_tree.SetItemData(key, reinterpret_cast<DWORD_PTR>(row));
     }
-    std::string wanted = static_cast<const char*>(name);
+    auto nameOf = [](const CObject* value) { return static_cast<const CRegistryValueItem*>(value)->GetName(); };
+    NameIndex* names = nullptr;
+    size_t hash = NameHash(name);
     if (m_indexing) {
-        auto [names, fresh] = m_valueIndex.try_emplace(row);
-        if (fresh)
-            for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
-                names->second.insert(static_cast<const char*>(
-                    static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos))->GetName()));
-        if (!names->second.insert(wanted).second) return 0;
+        names = row == m_lastRow ? m_lastNames : nullptr;
+        if (!names) {
+            auto [found, fresh] = m_valueIndex.try_emplace(row);
+            names = &found->second;
+            if (fresh)
+                for (POSITION pos = row->GetValues().GetHeadPosition(); pos;) {
+                    auto* value = static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos));
+                    names->emplace(NameHash(value->GetName()), value);
+                }
+            if (row == m_lastRow) m_lastNames = names;
+        }
+        for (auto [it, end] = names->equal_range(hash); it != end; ++it)
+            if (nameOf(it->second) == name) return 0;
     } else {
         for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
-            if (std::string(static_cast<const char*>(
-                    static_cast<CRegistryValueItem*>(row->GetValues().GetNext(pos))->GetName())) == wanted)
-                return 0;
+            if (nameOf(row->GetValues().GetNext(pos)) == name) return 0;
     }
-    row->GetValues().AddTail(new CRegistryValueItem(name, data, subtype, flags, type));
+    auto* value = new CRegistryValueItem(name, data, subtype, flags, type);
+    row->GetValues().AddTail(value);
+    if (names) names->emplace(hash, value);
     return 1;
 }
 

@@ -3,7 +3,8 @@
 // report with columns.
 #include <algorithm>
 #include <deque>
-#include <map>
+#include <utility>
+#include <vector>
 #include <set>
 
 #include "common_control.h"
@@ -28,7 +29,8 @@ struct LvItem {
     std::set<int> textCallbacks;  // LPSTR_TEXTCALLBACKA: sub-items (0: the item) whose text the parent tells
     LPARAM param = 0;
     UINT state = 0;
-    std::map<int, std::string> subItems;  // by sub-item number (1 and up)
+    // Sub-item texts by number (1 and up): a few each, so kept in one block.
+    std::vector<std::pair<int, std::string>> subItems;
     POINT position{0, 0};                 // icon and small icon views
 };
 
@@ -233,26 +235,32 @@ int SortedPosition(HWND hwnd, ListViewState& state, int count, const std::string
     return position;
 }
 
-LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
+// Inserts an item whose sub-items 1 to `count` have `texts` (none for
+// LVM_INSERTITEMA).
+LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item, int count = 0,
+                   LPCSTR const* texts = nullptr) {
     if (!item || item->iSubItem != 0) return -1;
     LvItem added;
     if (item->mask & LVIF_TEXT) StoreText(added, 0, item->pszText);
+    for (int i = 0; texts && i < count; ++i) StoreText(added, i + 1, texts[i]);
     if (item->mask & LVIF_IMAGE) StoreImage(added, item->iImage);
     if (item->mask & LVIF_PARAM) added.param = item->lParam;
     UINT wanted = (item->mask & LVIF_STATE) ? item->state & item->stateMask & kStateBits : 0;
     int index = std::clamp(item->iItem, 0, Count(state));
-    if (StyleOf(hwnd) & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
+    DWORD style = StyleOf(hwnd);
+    if (style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
         // Placed last first, so that a callback text can be asked for.
-        state.items.push_back(added);
+        state.items.push_back(std::move(added));
         int last = Count(state) - 1;
         index = SortedPosition(hwnd, state, last, ItemText(hwnd, state, last, 0));
         added = std::move(state.items[last]);
         state.items.pop_back();
     }
-    state.items.insert(state.items.begin() + index, added);
+    state.items.insert(state.items.begin() + index, std::move(added));
     if (state.anchor >= index) ++state.anchor;
-    if (HasPositions(hwnd)) {
-        if (StyleOf(hwnd) & LVS_AUTOARRANGE)
+    int view = static_cast<int>(style & LVS_TYPEMASK);
+    if (view == LVS_ICON || view == LVS_SMALLICON) {
+        if (style & LVS_AUTOARRANGE)
             Arrange(hwnd, state);
         else
             state.items[index].position = FreeSlot(hwnd, state, index);
@@ -311,10 +319,19 @@ void DeleteAll(HWND hwnd, ListViewState& state, bool askParent) {
     Repaint(hwnd, state);
 }
 
+// The stored text of an item or sub-item, made empty when missing.
+std::string& TextOf(LvItem& item, int subItem) {
+    if (subItem == 0) return item.text;
+    for (auto& [number, text] : item.subItems)
+        if (number == subItem) return text;
+    return item.subItems.emplace_back(subItem, std::string()).second;
+}
+
 std::string StoredText(const LvItem& item, int subItem) {
     if (subItem == 0) return item.text;
-    auto it = item.subItems.find(subItem);
-    return it == item.subItems.end() ? std::string() : it->second;
+    for (const auto& [number, text] : item.subItems)
+        if (number == subItem) return text;
+    return std::string();
 }
 
 // Asks the parent for what an item keeps by callback (LVN_GETDISPINFOA with
@@ -345,7 +362,7 @@ std::string ItemText(HWND hwnd, ListViewState& state, int index, int subItem) {
     if ((info.item.mask & LVIF_DI_SETITEM) && Valid(state, index)) {
         LvItem& item = state.items[index];
         item.textCallbacks.erase(subItem);
-        (subItem == 0 ? item.text : item.subItems[subItem]) = text;
+        TextOf(item, subItem) = text;
     }
     return text;
 }
@@ -370,7 +387,7 @@ void StoreText(LvItem& item, int subItem, LPCSTR text) {
     } else {
         item.textCallbacks.erase(subItem);
     }
-    (subItem == 0 ? item.text : item.subItems[subItem]) = text ? text : "";
+    TextOf(item, subItem) = text ? text : "";
 }
 
 void StoreImage(LvItem& item, int image) {
@@ -683,6 +700,11 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
     case LVM_GETITEMCOUNT: return Count(*state);
     case LVM_INSERTITEMA: return InsertItem(hwnd, *state, reinterpret_cast<const LVITEMA*>(lParam));
+    case LVM_INSERTROWA: {
+        auto* row = reinterpret_cast<const LVINSERTROWA*>(lParam);
+        if (!row) return -1;
+        return InsertItem(hwnd, *state, row->item, std::max(row->count, 0), row->texts);
+    }
     case LVM_DELETEITEM: return DeleteItem(hwnd, *state, index);
     case LVM_DELETEALLITEMS: DeleteAll(hwnd, *state, true); return TRUE;
     case LVM_GETITEMA: return GetItem(hwnd, *state, reinterpret_cast<LVITEMA*>(lParam));
@@ -721,9 +743,33 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         auto compare = reinterpret_cast<PFNLVCOMPARE>(lParam);
         if (!compare) return FALSE;
         LPARAM sortParam = static_cast<LPARAM>(wParam);
-        std::stable_sort(state->items.begin(), state->items.end(), [&](const LvItem& a, const LvItem& b) {
-            return compare(a.param, b.param, sortParam) < 0;
+        // The order is found on the items' values alone; each item then
+        // moves once.
+        std::vector<std::pair<LPARAM, int>> order;
+        order.reserve(state->items.size());
+        for (int i = 0; i < Count(*state); ++i) order.emplace_back(state->items[i].param, i);
+        std::stable_sort(order.begin(), order.end(), [&](const std::pair<LPARAM, int>& a,
+                                                         const std::pair<LPARAM, int>& b) {
+            return compare(a.first, b.first, sortParam) < 0;
         });
+        // Position k takes the item at order[k]: each cycle of the
+        // permutation is walked once.
+        std::vector<bool> placed(order.size(), false);
+        for (size_t first = 0; first < order.size(); ++first) {
+            if (placed[first]) continue;
+            LvItem held = std::move(state->items[first]);
+            size_t at = first;
+            for (;;) {
+                placed[at] = true;
+                size_t from = static_cast<size_t>(order[at].second);
+                if (from == first) {
+                    state->items[at] = std::move(held);
+                    break;
+                }
+                state->items[at] = std::move(state->items[from]);
+                at = from;
+            }
+        }
         state->anchor = -1;
         if (HasPositions(hwnd) && (StyleOf(hwnd) & LVS_AUTOARRANGE)) Arrange(hwnd, *state);
         Repaint(hwnd, *state);

@@ -55,6 +55,10 @@ public:
     int InsertItem(int nItem, LPCSTR lpszItem, int nImage) {
         return InsertItem(LVIF_TEXT | LVIF_IMAGE, nItem, lpszItem, 0, 0, nImage, 0);
     }
+    // Ours: InsertItem followed by SetItemText of sub-items 1 to nCount, in
+    // one message (LVM_INSERTROWA) for lists filled with many rows.
+    int InsertRow(UINT nMask, int nItem, LPCSTR lpszItem, LPCSTR const* subItemTexts, int nCount, int nImage,
+                  LPARAM lParam);
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
     BOOL GetItem(LVITEMA* pItem) const { return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem))); }

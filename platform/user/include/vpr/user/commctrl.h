@@ -148,6 +148,10 @@ typedef struct IMAGELIST_* HIMAGELIST;
 #define LVM_SETITEMTEXTA (LVM_FIRST + 46)
 #define LVM_SORTITEMS (LVM_FIRST + 48)
 #define LVM_GETSELECTEDCOUNT (LVM_FIRST + 50)
+// Ours: inserts an item as LVM_INSERTITEMA does (the same answer and
+// notifications) and gives sub-items 1 to `count` their texts as
+// LVM_SETITEMTEXTA would, in one message. lParam: an LVINSERTROWA.
+#define LVM_INSERTROWA (LVM_FIRST + 240)
 
 #define LVIF_TEXT 0x0001
 #define LVIF_IMAGE 0x0002
@@ -231,6 +235,13 @@ struct LVITEMA {
 };
 typedef LVITEMA LV_ITEMA;
 typedef LVITEMA* LPLVITEMA;
+
+// The item and the texts of sub-items 1 to count for LVM_INSERTROWA.
+struct LVINSERTROWA {
+    const LVITEMA* item;
+    int count;
+    LPCSTR const* texts;  // texts[i] is sub-item i + 1's; null or LPSTR_TEXTCALLBACKA as for LVM_SETITEMTEXTA
+};
 
 struct LVCOLUMNA {
     UINT mask;

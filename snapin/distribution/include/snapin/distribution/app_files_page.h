@@ -23,6 +23,8 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void AddEntry(const TemplateEntry& entry) override;
+    void BeginEntries() override;
+    void EndEntries() override;
     void DisableForReading() override;
     void OnReadFinished() override;
     void ApplyRights() override;

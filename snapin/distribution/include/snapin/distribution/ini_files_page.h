@@ -101,6 +101,16 @@ private:
     // merge quickly.
     std::unordered_map<std::string, CIniSectionList*> m_fileIndex;
     std::unordered_map<const CIniSectionList*, std::unordered_map<std::string, CIniSectionItem*>> m_sectionIndex;
-    std::unordered_map<const CIniSectionItem*, std::unordered_map<std::string, CIniValueItem*>> m_valueIndex;
+    std::unordered_map<const CIniSectionItem*, std::unordered_multimap<size_t, CIniValueItem*>> m_valueIndex;
     bool m_indexing = false;
+    // While indexing: what the last entry found. A stream lists a section's
+    // identifiers one after another, so most entries find these again.
+    CString m_lastFileName;
+    CIniSectionList* m_lastFile = nullptr;
+    CString m_lastSectionName;
+    const CIniSectionList* m_lastSectionFile = nullptr;
+    CIniSectionItem* m_lastSection = nullptr;  // of m_lastSectionFile
+    const CIniSectionItem* m_lastValueSection = nullptr;
+    std::unordered_multimap<size_t, CIniValueItem*>* m_lastValues = nullptr;  // its index
+    void ForgetLastFound();
 };

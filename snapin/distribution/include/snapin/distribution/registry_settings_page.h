@@ -9,7 +9,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "snapin/distribution/distribution_page.h"
 #include "snapin/distribution/registry_key_item.h"
@@ -22,6 +21,9 @@ public:
     // Finds or makes the items of a key path; the key's item, or null when
     // the path names no root.
     HTREEITEM InsertKeyPath(const CString& keyPath, int subtype);
+    // InsertKeyPath's walk from the root, component by component.
+    HTREEITEM WalkKeyPath(const std::string& path, int subtype);
+    void ForgetLastKey();
     // Adds a value row unless the key has a value of that name (exact case).
     BOOL AddValueToKey(HTREEITEM key, const CString& name, const CAttributeValue& data, int subtype, int flags,
                        int type);
@@ -94,6 +96,15 @@ private:
     // While one read runs: the items by key path (exact case) and the value
     // names of each key touched, so that large templates merge quickly.
     std::unordered_map<std::string, HTREEITEM> m_keyIndex;
-    std::unordered_map<const CRegistryKeyItem*, std::unordered_set<std::string>> m_valueIndex;
+    using NameIndex = std::unordered_multimap<size_t, CRegistryValueItem*>;  // by name hash
+    std::unordered_map<const CRegistryKeyItem*, NameIndex> m_valueIndex;
     bool m_indexing = false;
+    // While indexing: the last key path walked, with its subtype, item and
+    // row. A stream lists a key's values one after another, and walking the
+    // same path again with the same subtype changes nothing.
+    std::string m_lastPath;
+    int m_lastSubtype = 0;
+    HTREEITEM m_lastKey = nullptr;
+    CRegistryKeyItem* m_lastRow = nullptr;
+    NameIndex* m_lastNames = nullptr;  // m_lastRow's in m_valueIndex
 };
