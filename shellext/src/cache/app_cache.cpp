@@ -91,6 +91,13 @@ CAppCache::CAppCache(CShellAppLibrary* pLibrary) : m_pLibrary(pLibrary), m_items
 }
 
 CAppCache::~CAppCache() {
+    Stop();
+    CloseHandle(m_hRefreshed);
+    CloseHandle(m_hFirstRefreshed);
+    CloseHandle(m_hInterrupt);
+}
+
+void CAppCache::Stop() {
     // The worker may be inside the library with the node list it is
     // building; nothing is freed until it has ended.
     m_bStop = TRUE;
@@ -98,10 +105,11 @@ CAppCache::~CAppCache() {
     if (m_hThread) {
         WaitForSingleObject(m_hThread, INFINITE);
         CloseHandle(m_hThread);
+        m_hThread = nullptr;
     }
-    CloseHandle(m_hRefreshed);
-    CloseHandle(m_hFirstRefreshed);
-    CloseHandle(m_hInterrupt);
+    // Waiters for a refresh that will not come go on.
+    SetEvent(m_hFirstRefreshed);
+    SetEvent(m_hRefreshed);
     CFolderNode* nodes;
     {
         CCacheLock::Scope scope(m_lock);
@@ -110,7 +118,7 @@ CAppCache::~CAppCache() {
         ClearItemMap();
     }
     DeleteNodes(nodes);
-    if (m_bPersonalChanged) WriteNRDFolders();
+    if (m_bPersonalChanged.exchange(FALSE)) WriteNRDFolders();
 }
 
 void CAppCache::DeleteNodes(CFolderNode* first) {

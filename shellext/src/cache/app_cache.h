@@ -31,9 +31,13 @@ public:
     // Reads the login list and starts the worker; `pLibrary` is the binding
     // every library call goes through and outlives the cache.
     explicit CAppCache(CShellAppLibrary* pLibrary);
-    // Stops the worker and waits for it to end before anything it may use is
-    // freed; then frees the nodes and releases the map's items.
+    // Stops the cache (see Stop) and closes its events.
     virtual ~CAppCache();
+    // Stops the worker and waits for it to end before anything it may use is
+    // freed; then frees the nodes and releases the map's items. The object
+    // stays usable: lookups find nothing and waits for a refresh return, so
+    // a user-interface thread still inside a lookup is safe. Runs once.
+    void Stop() EXCLUDES(m_lock);
     CAppCache(const CAppCache&) = delete;
     CAppCache& operator=(const CAppCache&) = delete;
 

@@ -242,11 +242,11 @@ void CShellExtApp::CleanUp() {
     if (!m_strJunction.IsEmpty()) RemoveDirectoryA(m_strJunction);
     // The shortcut manager and the tray window (m_pLinkManager, m_pTrayWnd)
     // are never made yet.
-    // The cache's destructor stops its worker and waits for it before it
-    // frees anything the worker uses.
-    CAppCache* cache = m_pCache;
-    m_pCache = nullptr;
-    delete cache;
+    // The cache stops its worker and waits for it before it frees anything
+    // the worker uses. The object itself stays until the module is released
+    // (ReleaseServices): a user-interface thread may still be inside one of
+    // its lookups, which now find nothing.
+    if (m_pCache) m_pCache->Stop();
 }
 
 int CShellExtApp::ExitInstance() {
@@ -272,6 +272,9 @@ int CShellExtApp::ExitInstance() {
 
 void CShellExtApp::ReleaseServices() {
     CleanUp();
+    CAppCache* cache = m_pCache;
+    m_pCache = nullptr;
+    delete cache;
     CShellAppLibrary* library = m_pLibrary;
     m_pLibrary = nullptr;
     delete library;

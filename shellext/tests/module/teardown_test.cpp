@@ -4,6 +4,7 @@
 // what that thread still uses (it leaves the rest to the watcher).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -59,7 +60,7 @@ TEST(Teardown, AThreadThatHasNotEndedKeepsTheModuleAndWhatItUses) {
     Entry<ScriptWaitHeldFn>("ScriptWaitHeld")();  // the worker is inside KMAPPGetFoldersEx
     ASSERT_TRUE(app.StartWatcher());
 
-    // The loader's stop: the watcher clears the running flag and deletes the
+    // The loader's stop: the watcher clears the running flag and stops the
     // cache, which waits for its worker.
     SetEvent(app.m_hShutdownEvent);
     Until([&] { return !app.m_bRunning; });
@@ -81,7 +82,7 @@ TEST(Teardown, AThreadThatHasNotEndedKeepsTheModuleAndWhatItUses) {
     EXPECT_NE(app.m_pLibrary, nullptr);
     EXPECT_EQ(app.CanUnloadNow(), S_FALSE);
 
-    // Let go, the worker ends, the cache goes, and the watcher frees the rest.
+    // Let go, the worker ends, and the watcher frees the cache and the rest.
     Entry<ScriptReleaseFn>("ScriptRelease")();
     Until([&] { return !app.IsWatcherRunning(); });
     EXPECT_EQ(app.m_pCache, nullptr);
@@ -90,6 +91,51 @@ TEST(Teardown, AThreadThatHasNotEndedKeepsTheModuleAndWhatItUses) {
     EXPECT_EQ(app.CanUnloadNow(), S_OK);
     CloseHandle(left);
     vpr::win::SetClock(nullptr);
+}
+
+TEST(Teardown, AfterTheShutdownEventTheCacheStaysForThreadsStillInALookup) {
+    vpr::testing::TempMachine machine(vpr::machine::Platform::NT4, "jdoe");
+    vpr::directory::ClassDef application{"App:Application", false, true, {"Top"}, {"Organization"}, {}, {}, {}};
+    vpr::testing::TempTree tree;
+    tree.Org("acme").User("jdoe.acme", "John Doe").Class(application).LogIn("jdoe.acme");
+    std::string host = machine.HostPath(kLibrary);
+    fs::create_directories(fs::path(host).parent_path());
+    fs::copy_file(vpr::testing::BuildBinFolder() + "/KMAPPSCR.DLL", host);
+
+    CShellExtApp app;
+    app.m_hWakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    app.m_hShutdownEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    app.m_pLibrary = new CShellAppLibrary;
+    ASSERT_TRUE(app.m_pLibrary->IsLoaded());
+    Entry<ScriptResetFn>("ScriptReset")();
+    app.m_pCache = new CAppCache(app.m_pLibrary);
+    ASSERT_TRUE(app.StartWatcher());
+
+    // A user-interface thread looks folders up all the while the watcher
+    // stops the cache; the sanitizers see any use of a freed cache.
+    std::atomic<bool> stop{false};
+    CAppCache* cache = app.m_pCache;
+    std::thread browser([&] {
+        while (!stop) {
+            CStringArray keys;
+            cache->CountFolders(0x2F, &keys);
+            cache->ListFolders(0x2F, "", &keys);
+        }
+    });
+    SetEvent(app.m_hShutdownEvent);
+    Until([&] { return !app.IsWatcherRunning(); });
+    stop = true;
+    browser.join();
+
+    // Stopped, not freed: lookups find nothing and a first-refresh waiter
+    // goes on; the module's release frees it.
+    ASSERT_EQ(app.m_pCache, cache);
+    CStringArray keys;
+    EXPECT_EQ(cache->CountFolders(0x2F, &keys), 0);
+    cache->WaitForFirstRefresh(nullptr);
+    app.ExitInstance();
+    EXPECT_EQ(app.m_pCache, nullptr);
+    EXPECT_EQ(app.CanUnloadNow(), S_OK);
 }
 
 }  // namespace
