@@ -321,19 +321,22 @@ void CFolderItem::InsertSeparator(HMENU menu, UINT position) {
     InsertMenuA(menu, position, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
 }
 
+UINT CFolderItem::InsertOpenAndExplore(HMENU menu, UINT& at, UINT firstId, UINT flags) {
+    // The tree pane's menu leads with Explore, a list's with Open; the first
+    // is the default command.
+    const BOOL explore = (flags & CMF_EXPLORE) != 0;
+    const UINT first = explore ? kCmdExplore : kCmdOpen, second = explore ? kCmdOpen : kCmdExplore;
+    UINT count = InsertCommand(menu, at, firstId, first, explore);
+    SetMenuDefaultItem(menu, at++, TRUE);
+    if (!(flags & CMF_DEFAULTONLY)) count += InsertCommand(menu, at++, firstId, second, explore);
+    return count;
+}
+
 HRESULT CFolderItem::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT, UINT flags) {
     App().m_idCmdFirst = firstId;
     const BOOL explore = (flags & CMF_EXPLORE) != 0;
     UINT at = position, count = 0;
-    if (explore) {
-        count += InsertCommand(menu, at, firstId, kCmdExplore, TRUE);
-        SetMenuDefaultItem(menu, at++, TRUE);
-        if (!(flags & CMF_DEFAULTONLY)) count += InsertCommand(menu, at++, firstId, kCmdOpen, TRUE);
-    } else {
-        count += InsertCommand(menu, at, firstId, kCmdOpen, FALSE);
-        SetMenuDefaultItem(menu, at++, TRUE);
-        if (!(flags & CMF_DEFAULTONLY)) count += InsertCommand(menu, at++, firstId, kCmdExplore, FALSE);
-    }
+    count += InsertOpenAndExplore(menu, at, firstId, flags);
     if (!(flags & CMF_VERBSONLY)) {
         InsertSeparator(menu, at++);
         count += InsertCommand(menu, at++, firstId, kCmdCreateShortcut, explore);

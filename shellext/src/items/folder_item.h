@@ -123,6 +123,9 @@ protected:
     // Inserts one command (plain or owner-drawn); returns 1.
     UINT InsertCommand(HMENU menu, UINT position, UINT firstId, UINT command, BOOL ownerDrawn);
     void InsertSeparator(HMENU menu, UINT position);
+    // Open and Explore in the order of the menu's kind, the first the default;
+    // advances `at` past them and answers how many went in.
+    UINT InsertOpenAndExplore(HMENU menu, UINT& at, UINT firstId, UINT flags);
     // Sets the key and rebuilds the own list from it (a rename).
     void SetKey(const CString& key);
     // Makes a shell page of a class-library page and hands it to the add

@@ -101,15 +101,7 @@ HRESULT CGroupFolderItem::QueryContextMenu(HMENU menu, UINT position, UINT first
     const BOOL explore = (flags & CMF_EXPLORE) != 0;
     const BOOL personal = IsPersonal();
     UINT at = position, count = 0;
-    if (explore) {
-        count += InsertCommand(menu, at, firstId, kCmdExplore, TRUE);
-        SetMenuDefaultItem(menu, at++, TRUE);
-        if (!(flags & CMF_DEFAULTONLY)) count += InsertCommand(menu, at++, firstId, kCmdOpen, TRUE);
-    } else {
-        count += InsertCommand(menu, at, firstId, kCmdOpen, FALSE);
-        SetMenuDefaultItem(menu, at++, TRUE);
-        if (!(flags & CMF_DEFAULTONLY)) count += InsertCommand(menu, at++, firstId, kCmdExplore, FALSE);
-    }
+    count += InsertOpenAndExplore(menu, at, firstId, flags);
     if (!(flags & CMF_VERBSONLY)) {
         InsertSeparator(menu, at++);
         if (personal) count += InsertCommand(menu, at++, firstId, kCmdCut, explore);
