@@ -361,6 +361,9 @@ void ScriptSession::RunDialogLines(HWND dialog, LineSource& source, bool block) 
         if (!block && !ui::IsOpen(dialog)) return;
         if (!source.Next(&line)) break;
         if (!ui::IsOpen(dialog)) {
+            // A dialog that ended by itself before its `wait` came up has
+            // done what the line waits for.
+            if (line.words.size() == 1 && line.words[0] == "wait") continue;
             Error(name + " closed with lines of its block left: " + line.text);
             while (source.Next(&line)) {
             }

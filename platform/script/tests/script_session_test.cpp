@@ -324,6 +324,19 @@ const Case kCases[] = {
      "dialog 100 ended with 1\n"
      "error: answer ok Never shown: never used\n",
      1},
+    {"AWaitForADialogThatHasEndedAlreadyIsMet",
+     "answer ok Warming\n"
+     "dialog 100\n"
+     "  ok\n"
+     "  wait\n"
+     "end\n"
+     "open 100\n",
+     "message Tester: Warming up\n"
+     "answered ok\n"
+     "started\n"
+     "dialog 100 \"Everything\"\n"
+     "dialog 100 ended with 1\n",
+     0},
     {"WaitCloseAndAnUnexpectedBox",
      "answer ok\n"
      "dialog 100\n"

@@ -37,7 +37,8 @@
 //   page N | page TITLE       goes to a page of a property sheet
 //   ok | cancel | help        presses the dialog's button
 //   close                     the close box
-//   wait                      the dialog ends by itself (error after 60 s)
+//   wait                      the dialog ends by itself (error after 60 s; met
+//                             when it has ended already)
 //   open ID TEXT|#N           double-clicks a row of a list box or list view
 //   column ID N               clicks the header of column N (from 1) of a list view
 //   node ID A > B > C         selects a tree node by its labels, opening its parents
