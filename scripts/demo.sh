@@ -31,12 +31,12 @@ echo "---- an application object made from the sample ----"
 export VPR_MACHINE="$work/desk"
 "$bin/vprmachine" create "$VPR_MACHINE" >/dev/null
 tree="$VPR_MACHINE/acme.tree"
-"$bin/vprdir" create "$tree" ACME
+# admin.acme is the tree's administrator: the wizard writes the new
+# object's attributes as that user, and the directory checks every request.
+"$bin/vprdir" create "$tree" ACME admin.acme
 "$bin/vprdir" add "$tree" acme Organization
 "$bin/vprdir" add "$tree" apps.acme "Organizational Unit"
 "$bin/vprdir" add "$tree" admin.acme User
-"$bin/vprdir" grant "$tree" "[Root]" admin.acme ACL 4
-"$bin/vprdir" grant "$tree" apps.acme admin.acme "[Entry Rights]" 6
 "$bin/vprmachine" set tree.ACME.store "$tree"
 "$bin/vprmachine" set tree.ACME.user admin.acme
 "$bin/vprmachine" set tree.ACME.authenticated 1
