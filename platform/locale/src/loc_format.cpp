@@ -15,11 +15,11 @@ bool IsSpecifierPrefix(char c) {
     return (c != '\0' && std::strchr("_-0^#+EO", c) != nullptr) || (c >= '0' && c <= '9');
 }
 
-// One conversion specification, "%" up to and including its letter, as the
+// One conversion, "%" up to and including its letter, as the
 // C library formats it.
-std::string Convert(const std::string& specification, const std::tm* time) {
+std::string Convert(const std::string& conversion, const std::tm* time) {
     char text[512];
-    size_t length = std::strftime(text, sizeof text, specification.c_str(), time);
+    size_t length = std::strftime(text, sizeof text, conversion.c_str(), time);
     return std::string(text, length);
 }
 
@@ -40,7 +40,7 @@ extern "C" size_t WINAPI LocFormat(LPSTR buffer, size_t size, LPCSTR format, con
         }
         const char* end = at + 1;
         while (IsSpecifierPrefix(*end)) ++end;
-        if (*end == '\0') {  // a specification cut by the end stays as written
+        if (*end == '\0') {  // a conversion cut by the end stays as written
             result.append(at, end);
             break;
         }

@@ -56,7 +56,7 @@ TEST(LocFormat, ConversionsGiveTheLocaleTexts) {
         {"date: %x.", "date: 12/11/26."},
         {"", ""},
         {"%", "%"},                    // a lone '%' at the end stays
-        {"%-", "%-"},                  // so does a cut specification
+        {"%-", "%-"},                  // so does a cut conversion
     };
     for (const auto& c : cases) EXPECT_EQ(Format(c.format), c.expected) << c.format;
 }

@@ -2,16 +2,16 @@
 #include <cstring>
 #include <string>
 
-#include "../special_folders.h"
+#include "../well_known_folders.h"
 #include "kmqmt32.h"
 
-using vpr::launcher::SpecialFolder;
+using vpr::launcher::WellKnownFolder;
 
 namespace {
 
-BOOL Fill(SpecialFolder folder, LPSTR directory) {
+BOOL Fill(WellKnownFolder folder, LPSTR directory) {
     if (!directory) return FALSE;
-    std::string path = vpr::launcher::SpecialFolderPath(folder);
+    std::string path = vpr::launcher::WellKnownFolderPath(folder);
     // A folder cut short would name another folder: it is not given at all.
     if (path.empty() || path.size() >= KMQMT_DIRECTORY_SIZE) {
         directory[0] = 0;
@@ -23,14 +23,14 @@ BOOL Fill(SpecialFolder folder, LPSTR directory) {
 
 }  // namespace
 
-extern "C" BOOL kmappGetWinDesktopDir(LPSTR directory) { return Fill(SpecialFolder::Desktop, directory); }
+extern "C" BOOL kmappGetWinDesktopDir(LPSTR directory) { return Fill(WellKnownFolder::Desktop, directory); }
 
 extern "C" BOOL kmappGetCommonWinDesktopDir(LPSTR directory) {
-    return Fill(SpecialFolder::CommonDesktop, directory);
+    return Fill(WellKnownFolder::CommonDesktop, directory);
 }
 
-extern "C" BOOL kmappGetStartMenuDir(LPSTR directory) { return Fill(SpecialFolder::StartMenu, directory); }
+extern "C" BOOL kmappGetStartMenuDir(LPSTR directory) { return Fill(WellKnownFolder::StartMenu, directory); }
 
 extern "C" BOOL kmappGetCommonStartMenuDir(LPSTR directory) {
-    return Fill(SpecialFolder::CommonStartMenu, directory);
+    return Fill(WellKnownFolder::CommonStartMenu, directory);
 }

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "../special_folders.h"
+#include "../well_known_folders.h"
 #include "kmqmt32.h"
 #include "vpr/com/shell_link_file.h"
 #include "vpr/machine/machine.h"
 
-using vpr::launcher::SpecialFolder;
+using vpr::launcher::WellKnownFolder;
 
 namespace {
 
@@ -95,10 +95,10 @@ extern "C" KMAPP_GROUP* KMAPPGetGroupList(void) {
     if (!machine) return nullptr;
     KMAPP_GROUP* head = nullptr;
     KMAPP_GROUP** tail = &head;
-    AddGroups(vpr::launcher::SpecialFolderPath(SpecialFolder::Programs), "", &tail);
+    AddGroups(vpr::launcher::WellKnownFolderPath(WellKnownFolder::Programs), "", &tail);
     // Windows 95 has no common menu: its common folder is the user's own.
     if (machine->platform == vpr::machine::Platform::NT4)
-        AddGroups(vpr::launcher::SpecialFolderPath(SpecialFolder::CommonPrograms), "", &tail);
+        AddGroups(vpr::launcher::WellKnownFolderPath(WellKnownFolder::CommonPrograms), "", &tail);
     return head;
 }
 

@@ -5,7 +5,7 @@
 
 #include "distributor.h"
 #include "restart_files.h"
-#include "../special_folders.h"
+#include "../well_known_folders.h"
 #include "shlobj.h"
 #include "vpr/com/shell_link_file.h"
 
@@ -29,7 +29,7 @@ bool IsAbsolute(const std::string& path) {
 // A group or link named relative to the Programs menu lies in the user's.
 std::string InPrograms(const std::string& path) {
     if (path.empty() || IsAbsolute(path)) return path;
-    return SpecialFolderPath(SpecialFolder::Programs) + "\\" + path;
+    return WellKnownFolderPath(WellKnownFolder::Programs) + "\\" + path;
 }
 
 void NotifyFolder(const std::string& folder) {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "../special_folders.h"
+#include "../well_known_folders.h"
 #include "app_attributes.h"
 #include "grants.h"
 #include "vpr/win/clock.h"
@@ -39,7 +39,7 @@ std::string Stamp() {
 
 }  // namespace
 
-std::string LogFilePath() { return SpecialFolderPath(SpecialFolder::Windows) + "\\" + KMAPP_LOG_FILE; }
+std::string LogFilePath() { return WellKnownFolderPath(WellKnownFolder::Windows) + "\\" + KMAPP_LOG_FILE; }
 
 void WriteLog(const std::string& user, const std::string& application, const std::string& text,
               const std::string& errorLog) {

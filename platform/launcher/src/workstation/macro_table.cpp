@@ -1,21 +1,21 @@
 #include "macro_table.h"
 
-#include "../special_folders.h"
+#include "../well_known_folders.h"
 #include "vpr/locale/locale.h"
 
 namespace vpr::launcher {
 
 MacroTable::MacroTable() {
-    const std::pair<const char*, SpecialFolder> folders[] = {
-        {"*WINDIR", SpecialFolder::Windows},
-        {"*WINSYSDIR", SpecialFolder::System},
-        {"*WINSYS16DIR", SpecialFolder::System16},
-        {"*WINDESKTOP", SpecialFolder::Desktop},
-        {"*COMMONWINDESKTOP", SpecialFolder::CommonDesktop},
-        {"*STARTMENU", SpecialFolder::StartMenu},
-        {"*COMMONSTARTMENU", SpecialFolder::CommonStartMenu},
+    const std::pair<const char*, WellKnownFolder> folders[] = {
+        {"*WINDIR", WellKnownFolder::Windows},
+        {"*WINSYSDIR", WellKnownFolder::System},
+        {"*WINSYS16DIR", WellKnownFolder::System16},
+        {"*WINDESKTOP", WellKnownFolder::Desktop},
+        {"*COMMONWINDESKTOP", WellKnownFolder::CommonDesktop},
+        {"*STARTMENU", WellKnownFolder::StartMenu},
+        {"*COMMONSTARTMENU", WellKnownFolder::CommonStartMenu},
     };
-    for (const auto& [name, folder] : folders) Add(name, SpecialFolderPath(folder));
+    for (const auto& [name, folder] : folders) Add(name, WellKnownFolderPath(folder));
 }
 
 void MacroTable::Add(const std::string& name, const std::string& value) {

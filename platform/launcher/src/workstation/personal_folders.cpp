@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../directory_calls.h"
-#include "../special_folders.h"
+#include "../well_known_folders.h"
 #include "app_records.h"
 #include "grants.h"
 #include "reg_key.h"
@@ -79,7 +79,7 @@ std::string NrdPath(const std::string& user) {
     std::string name = user;
     for (char& c : name)
         if (std::strchr("\\/:*?\"<>|", c)) c = '_';
-    return SpecialFolderPath(SpecialFolder::Windows) + "\\" + name + ".NRD";
+    return WellKnownFolderPath(WellKnownFolder::Windows) + "\\" + name + ".NRD";
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {

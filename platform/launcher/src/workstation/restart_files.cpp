@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "../special_folders.h"
+#include "../well_known_folders.h"
 #include "text_file.h"
 #include "vpr/locale/locale.h"
 #include "vpr/machine/machine.h"
@@ -20,7 +20,7 @@ bool IsNt() {
 // Adds "name=value" at the end of WININIT.INI's [rename] section, where
 // Windows 95 carries the lines out in order at its next start.
 bool AddWininitLine(const std::string& name, const std::string& value) {
-    std::string path = SpecialFolderPath(SpecialFolder::Windows) + "\\WININIT.INI";
+    std::string path = WellKnownFolderPath(WellKnownFolder::Windows) + "\\WININIT.INI";
     std::vector<std::string> lines;
     if (!ReadTextLines(path, &lines) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
     size_t insert = lines.size();

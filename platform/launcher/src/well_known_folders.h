@@ -7,7 +7,7 @@
 
 namespace vpr::launcher {
 
-enum class SpecialFolder {
+enum class WellKnownFolder {
     Windows,        // %*WINDIR%
     System,         // %*WINSYSDIR%
     System16,       // %*WINSYS16DIR%: the Windows folder's SYSTEM16
@@ -20,7 +20,7 @@ enum class SpecialFolder {
 };
 
 // The folder's Windows path on the current machine; empty without one.
-std::string SpecialFolderPath(SpecialFolder folder);
+std::string WellKnownFolderPath(WellKnownFolder folder);
 
 // True when a file name ends in ".lnk", compared as Windows compares file names.
 bool IsShortcutFileName(const std::string& name);

@@ -1,27 +1,27 @@
-#include "special_folders.h"
+#include "well_known_folders.h"
 
 #include "vpr/machine/machine.h"
 #include "vpr/win/path.h"
 
 namespace vpr::launcher {
 
-std::string SpecialFolderPath(SpecialFolder folder) {
+std::string WellKnownFolderPath(WellKnownFolder folder) {
     auto machine = vpr::machine::CurrentMachine();
     if (!machine) return "";
     // NT keeps the folders every user shares in the "All Users" profile.
     const bool nt = machine->platform == vpr::machine::Platform::NT4;
     const std::string common = machine->windowsDirectory + "\\Profiles\\All Users";
     switch (folder) {
-        case SpecialFolder::Windows: return machine->windowsDirectory;
-        case SpecialFolder::System: return machine->SystemDirectory();
-        case SpecialFolder::System16: return machine->windowsDirectory + "\\SYSTEM16";
-        case SpecialFolder::Desktop: return machine->DesktopDirectory();
-        case SpecialFolder::CommonDesktop: return nt ? common + "\\Desktop" : machine->DesktopDirectory();
-        case SpecialFolder::StartMenu: return machine->StartMenuDirectory();
-        case SpecialFolder::CommonStartMenu:
+        case WellKnownFolder::Windows: return machine->windowsDirectory;
+        case WellKnownFolder::System: return machine->SystemDirectory();
+        case WellKnownFolder::System16: return machine->windowsDirectory + "\\SYSTEM16";
+        case WellKnownFolder::Desktop: return machine->DesktopDirectory();
+        case WellKnownFolder::CommonDesktop: return nt ? common + "\\Desktop" : machine->DesktopDirectory();
+        case WellKnownFolder::StartMenu: return machine->StartMenuDirectory();
+        case WellKnownFolder::CommonStartMenu:
             return nt ? common + "\\Start Menu" : machine->StartMenuDirectory();
-        case SpecialFolder::Programs: return machine->ProgramsDirectory();
-        case SpecialFolder::CommonPrograms:
+        case WellKnownFolder::Programs: return machine->ProgramsDirectory();
+        case WellKnownFolder::CommonPrograms:
             return nt ? common + "\\Start Menu\\Programs" : machine->ProgramsDirectory();
     }
     return "";
