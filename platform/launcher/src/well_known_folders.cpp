@@ -1,5 +1,7 @@
 #include "well_known_folders.h"
 
+#include <cstring>
+
 #include "vpr/machine/machine.h"
 #include "vpr/win/path.h"
 
@@ -29,6 +31,12 @@ std::string WellKnownFolderPath(WellKnownFolder folder) {
 
 bool IsShortcutFileName(const std::string& name) {
     return name.size() >= 4 && vpr::win::SameFileName(name.substr(name.size() - 4), ".lnk");
+}
+
+std::string FileNameOf(std::string name) {
+    for (char& c : name)
+        if (std::strchr("\\/:*?\"<>|", c)) c = '_';
+    return name;
 }
 
 }  // namespace vpr::launcher

@@ -25,4 +25,8 @@ std::string WellKnownFolderPath(WellKnownFolder folder);
 // True when a file name ends in ".lnk", compared as Windows compares file names.
 bool IsShortcutFileName(const std::string& name);
 
+// `name` with each byte a file name may not hold (\ / : * ? " < > |) made
+// '_', for directory names used as file or folder names.
+std::string FileNameOf(std::string name);
+
 }  // namespace vpr::launcher

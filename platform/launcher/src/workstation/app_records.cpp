@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "../directory_calls.h"
+#include "../well_known_folders.h"
 #include "app_attributes.h"
 #include "library_state.h"
 
@@ -13,10 +14,8 @@ AppIdentity MakeIdentity(const std::string& application, const std::string& guid
     std::string name = application;
     if (!name.empty() && name.front() == '.') name.erase(0, 1);
     size_t dot = name.find('.');
-    std::string container = dot == std::string::npos ? "" : name.substr(dot + 1);
     // Names may hold characters a file name may not.
-    for (char& c : container)
-        if (std::strchr("\\/:*?\"<>|", c)) c = '_';
+    std::string container = FileNameOf(dot == std::string::npos ? "" : name.substr(dot + 1));
     return {container, guid.empty() ? name : guid};
 }
 

@@ -2,7 +2,6 @@
 // the registry per tree (KMAPP_FOLDERS_KEY), and their copy in the NRD file.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,10 +75,7 @@ bool DeleteItemUnder(const std::string& tree, const std::string& folder, const s
 // The NRD file of the context's user: lines "tree TAB folder [TAB application
 // TAB flags in hex]", an empty folder standing alone.
 std::string NrdPath(const std::string& user) {
-    std::string name = user;
-    for (char& c : name)
-        if (std::strchr("\\/:*?\"<>|", c)) c = '_';
-    return WellKnownFolderPath(WellKnownFolder::Windows) + "\\" + name + ".NRD";
+    return WellKnownFolderPath(WellKnownFolder::Windows) + "\\" + FileNameOf(user) + ".NRD";
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {
