@@ -73,7 +73,8 @@ public:
     // The cache's item for the folder's key, or null; the caller releases it.
     CFolderItem* GetFolderItem();
     CShellFolder* GetShellFolder() const { return m_pFolder; }
-    IShellBrowser* GetBrowser() const { return m_pBrowser; }
+    // The browser held since CreateViewWindow (no new reference); null before.
+    IShellBrowser* GetShellBrowser() const { return m_pBrowser; }
     CAppListCtrl* GetListCtrl() const { return m_pList; }
     // Menu and toolbar states from the folder item and the selection.
     void UpdateCommandStates();
