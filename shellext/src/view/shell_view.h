@@ -117,6 +117,7 @@ protected:
     afx_msg void OnSetFocus(CWnd* oldWnd);
     afx_msg LRESULT OnQueryEndSession(WPARAM, LPARAM);
     afx_msg LRESULT OnRefill(WPARAM, LPARAM);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     DECLARE_MESSAGE_MAP()
@@ -165,6 +166,7 @@ private:
     void OnNewPersonalFolder();
     void OnRenameCommand();
     void OnToolTipText(NMHDR* header);
+    void OnListFocus();
 
     CShellViewPart m_shellView{this};
     CViewStateTransferPart m_viewStateTransfer{this};
