@@ -91,6 +91,12 @@ void CopyMenuItems(HMENU source, HMENU target) {
     }
 }
 
+// A menu resource of the module's texts (the language library's when taken).
+HMENU LoadViewMenu(UINT id) {
+    CShellExtApp* app = App();
+    return LoadMenuA(app ? app->GetResources() : AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+}
+
 // Whether the clipboard holds the "Shell IDList Array" format.
 BOOL ClipboardHasIdLists() {
     IDataObject* data = nullptr;
@@ -658,7 +664,7 @@ void CShellView::MergeMenus() {
     CFolderItem* item = GetFolderItem();
     if (item && IsListMode()) {
         CMenu file;
-        if (file.LoadMenu(IDR_VIEW_FILE)) {
+        if (file.Attach(LoadViewMenu(IDR_VIEW_FILE))) {
             HMENU items = ::GetSubMenu(file, 0);
             if (IsActiveWithoutFocus()) {
                 DeleteMenu(items, kCmdExplore, MF_BYCOMMAND);
@@ -678,11 +684,11 @@ void CShellView::MergeMenus() {
         for (const auto& other : others) {
             CMenu menu;
             HMENU target = GetSubMenuById(m_sharedMenu, other.popup);
-            if (target && menu.LoadMenu(other.resource)) CopyMenuItems(::GetSubMenu(menu, 0), target);
+            if (target && menu.Attach(LoadViewMenu(other.resource))) CopyMenuItems(::GetSubMenu(menu, 0), target);
         }
         HMENU viewMenu = GetSubMenuById(m_sharedMenu, FCIDM_MENU_VIEW);
         CMenu view;
-        if (viewMenu && view.LoadMenu(IDR_VIEW_VIEW)) {
+        if (viewMenu && view.Attach(LoadViewMenu(IDR_VIEW_VIEW))) {
             const UINT toolBar = GetMenuState(viewMenu, kCmdToolBar, MF_BYCOMMAND);
             const UINT statusBar = GetMenuState(viewMenu, kCmdStatusBar, MF_BYCOMMAND);
             CopyMenuItems(::GetSubMenu(view, 0), viewMenu);
@@ -692,7 +698,7 @@ void CShellView::MergeMenus() {
         }
     } else {
         CMenu problem;
-        if (fileMenu && problem.LoadMenu(IDR_VIEW_PROBLEM_FILE)) CopyMenuItems(::GetSubMenu(problem, 0), fileMenu);
+        if (fileMenu && problem.Attach(LoadViewMenu(IDR_VIEW_PROBLEM_FILE))) CopyMenuItems(::GetSubMenu(problem, 0), fileMenu);
     }
     if (item) item->Release();
 
