@@ -7,6 +7,7 @@
 #include "loader_resource.h"
 #include "shlobj.h"
 #include "module/splash_wnd.h"
+#include "tray/shortcut_link.h"
 #include "vpr/locale/locale.h"
 
 const char kShutdownEventName[] = "Shutdown VPR Explorer, please";
@@ -18,12 +19,6 @@ constexpr DWORD kStepMilliseconds = 150;
 constexpr int kMaxSteps = 100;
 constexpr char kNameSpaceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
 constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-template <typename T>
-void ReleaseInterface(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
 
 }  // namespace
 
@@ -114,36 +109,9 @@ void DeleteDesktopLinks() {
 }
 
 bool LinkPointsIntoNameSpace(const std::string& path) {
-    IMalloc* allocator = nullptr;
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    LPITEMIDLIST list = nullptr;
-    bool found = false;
-    if (SUCCEEDED(SHGetMalloc(&allocator)) &&
-        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        WCHAR wide[MAX_PATH] = {};
-        if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0 && SUCCEEDED(file->Load(wide, 0)) &&
-            SUCCEEDED(link->GetIDList(&list)) && list) {
-            // Items are walked only inside the block the list lies in, and
-            // only an item long enough to hold a class identifier at offset 4
-            // is compared.
-            const SIZE_T size = allocator->GetSize(list);
-            const BYTE* bytes = reinterpret_cast<const BYTE*>(list);
-            for (SIZE_T at = 0; size != static_cast<SIZE_T>(-1) && at + 2 <= size && !found;) {
-                const size_t cb = bytes[at] | (bytes[at + 1] << 8);
-                if (cb == 0 || at + cb > size) break;
-                if (cb >= 20 && std::memcmp(bytes + at + 4, &kExtensionClsid, sizeof(CLSID)) == 0) found = true;
-                at += cb;
-            }
-            allocator->Free(list);
-        }
-    }
-    ReleaseInterface(file);
-    ReleaseInterface(link);
-    ReleaseInterface(allocator);
-    return found;
+    // The extension's own reader: the same walk as its shortcut manager's.
+    CString key;
+    return ReadNameSpaceLink(path.c_str(), key, nullptr) != FALSE;
 }
 
 void RemoveStartMenuFolders() {

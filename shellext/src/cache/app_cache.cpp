@@ -9,6 +9,7 @@
 #include "module/module_utilities.h"
 #include "module/shell_app_library.h"
 #include "module/shell_ext_app.h"
+#include "tray/tray_wnd.h"
 #include "vpr/directory/client.h"
 #include "vpr/directory/connections.h"
 #include "vpr/directory/network_calls.h"
@@ -193,8 +194,12 @@ BOOL CAppCache::RunCycle(DWORD* waitTime) {
     ++m_nRebuildCount;
     SetEvent(m_hFirstRefreshed);
     PulseEvent(m_hRefreshed);
-    // The tray window's schedule check comes with the tray; views refill.
-    if (CShellExtApp* app = GetShellExtApp()) app->BroadcastRefill(FALSE);
+    // The tray window runs the schedule check at once (the worker only posts
+    // to its handle); the views refill.
+    if (CShellExtApp* app = GetShellExtApp()) {
+        CTrayWnd::PostCheck(app->GetTrayWindow());
+        app->BroadcastRefill(FALSE);
+    }
     if (m_bPersonalChanged) {
         WriteNRDFolders();
         m_bPersonalChanged = FALSE;
@@ -444,6 +449,13 @@ int CAppCache::CountFolders(DWORD mask, CStringArray* keys) {
     } catch (...) {
         return 0;
     }
+    return count;
+}
+
+int CAppCache::ListNodes(CStringArray& keys) {
+    CCacheLock::Scope scope(m_lock);
+    int count = 0;
+    for (const CFolderNode* node = m_pNodes; node; node = node->m_pNext, ++count) keys.Add(node->m_strKey);
     return count;
 }
 
@@ -742,7 +754,6 @@ void CAppCache::WaitForRefresh(HWND view) {
         if (WaitForSingleObject(m_hRefreshed, 100) == WAIT_OBJECT_0) break;
         if (view) PumpMessages();
     }
-    CheckAfterRebuild();
 }
 
 void CAppCache::WaitForFirstRefresh(HWND view) {
@@ -759,20 +770,6 @@ void CAppCache::WaitForFirstRefresh(HWND view) {
             }
         }
     }
-    CheckAfterRebuild();
-}
-
-void CAppCache::CheckAfterRebuild() {
-    // The tray window asks for a schedule check after every rebuild; while
-    // there is none, the first view thread that comes after a rebuild runs
-    // it, so that applications become active (and Force Run ones start) on a
-    // user-interface thread, never on the worker.
-    CShellExtApp* app = GetShellExtApp();
-    if (app && app->m_pTrayWnd) return;
-    LONG count = m_nRebuildCount;
-    LONG checked = m_nCheckedRebuild;
-    if (count == 0 || checked >= count || !m_nCheckedRebuild.compare_exchange_strong(checked, count)) return;
-    if (CheckSchedules() && app) app->BroadcastRefill(FALSE);
 }
 
 void CAppCache::CheckLoginChange() {

@@ -43,6 +43,8 @@ public:
 
     // ---- lookups (keys are item keys: "tree\t", "tree\tname"; "" the root)
     int CountFolders(DWORD mask, CStringArray* keys) EXCLUDES(m_lock);
+    // The keys of every node the cache holds now ("tree\t", "Personal\t").
+    int ListNodes(CStringArray& keys) EXCLUDES(m_lock);
     int ListFolders(DWORD mask, LPCSTR nodeKey, CStringArray* keys) EXCLUDES(m_lock);
     int ListNodeApps(DWORD mask, LPCSTR nodeKey, CStringArray* keys) EXCLUDES(m_lock);
     int ListChildren(DWORD mask, LPCSTR nodeKey, LPCSTR folderName, CStringArray* keys) EXCLUDES(m_lock);
@@ -81,8 +83,7 @@ public:
 
     // ---- rebuilding and waiting
     void Rebuild(BOOL broadcast) EXCLUDES(m_lock);
-    // Both wait on the calling (view's) thread and then, while there is no
-    // tray window to ask for it, run the schedule check of a new rebuild.
+    // Both wait on the calling (view's) thread.
     void WaitForRefresh(HWND view) EXCLUDES(m_lock);
     void WaitForFirstRefresh(HWND view) EXCLUDES(m_lock);
     void CheckLoginChange() EXCLUDES(m_lock);
@@ -115,9 +116,6 @@ private:
     BOOL RunCycle(DWORD* waitTime) EXCLUDES(m_lock);
     void ReadConfig() EXCLUDES(m_lock);
     void PreloadItems() EXCLUDES(m_lock);
-    // The schedule check of a rebuild not yet checked, while no tray window
-    // asks for it (on the calling view's thread).
-    void CheckAfterRebuild() EXCLUDES(m_lock);
     // Fills the map for a node list (tree and folder items); the caller
     // holds the lock.
     void RebuildItemMap(CFolderNode* first) REQUIRES(m_lock);
@@ -149,7 +147,6 @@ private:
     std::atomic<BOOL> m_bPersonalChanged{FALSE};
     std::atomic<BOOL> m_bNRDRead{FALSE};
     std::atomic<LONG> m_nRebuildCount{0};
-    std::atomic<LONG> m_nCheckedRebuild{0};  // the rebuild count at the last check after a rebuild
     std::atomic<BOOL> m_bLaunching{FALSE};
     std::atomic<BOOL> m_bChecking{FALSE};
 };

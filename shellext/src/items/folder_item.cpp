@@ -10,6 +10,7 @@
 #include "module/shell_utilities.h"
 #include "namespace/item_pages.h"
 #include "namespace/prop_sheet.h"
+#include "tray/shortcut_link.h"
 #include "vpr/locale/locale.h"
 
 IMPLEMENT_DYNAMIC(CFolderItem, CObject)
@@ -32,31 +33,6 @@ constexpr CommandText kCommandTexts[] = {
 };
 
 constexpr DWORD kRootAttributes = 0x21040040;
-
-// The item key the shortcut file at `path` names (root required), or FALSE
-// when it cannot be read as a shortcut.
-BOOL ShortcutItemKey(LPCSTR path, CString& key) {
-    key.Empty();
-    BOOL read = FALSE;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return FALSE;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        if (SUCCEEDED(file->Load(vpr::locale::ToWide(path).c_str(), STGM_READ))) {
-            LPITEMIDLIST list = nullptr;
-            if (SUCCEEDED(link->GetIDList(&list)) && list) {
-                ItemKeyFromIdList(list, key, TRUE);
-                read = TRUE;
-                CoTaskMemFree(list);
-            }
-        }
-        file->Release();
-    }
-    link->Release();
-    return read;
-}
 
 CShellExtApp& App() { return *GetShellExtApp(); }
 
@@ -201,7 +177,7 @@ BOOL CFolderItem::OnCommand(UINT command, HWND owner) {
         if (!GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY, desktop)) return TRUE;
         auto isThisItem = [this](LPCSTR candidate) {
             CString key;
-            return ShortcutItemKey(candidate, key) && key == m_strKey ? TRUE : FALSE;
+            return ReadNameSpaceLink(candidate, key, nullptr) && key == m_strKey ? TRUE : FALSE;
         };
         if (FindShortcutPath(desktop, m_strDisplayName, isThisItem, path, exists) && !exists) {
             CreateShortcut(m_parentList, nullptr, path);

@@ -17,8 +17,7 @@ class CShellView;
 class CFolderItem;
 class CItemDataObject;
 
-// The control id the view gives the list, and the three columns' headers.
-constexpr UINT kListControlId = 100;
+// The list's columns: Title, Tree and Name.
 constexpr int kListColumnCount = 3;
 
 // The record of one row, owned by the row (its item data): the item's key
@@ -87,10 +86,9 @@ protected:
     // Renders the selected keys as a data object of the view's folder;
     // null when nothing is selected.
     CItemDataObject* MakeDataObject();
-    // The row under a point in the control's client coordinates, -1 none.
+    // The row under a point in the control's client coordinates (where a
+    // click notification says the cursor was), -1 none.
     int RowAt(CPoint point) const;
-    // The row under the last message's cursor position.
-    int RowAtMessagePos() const;
     // The item of the row under a screen point; null when none.
     CFolderItem* ItemAtScreenPoint(POINTL point);
     // The command steps.
@@ -105,7 +103,6 @@ protected:
     IShellBrowser* GetBrowser() const;
     static int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM list);
 
-    afx_msg int OnCreate(LPCREATESTRUCTA create);
     afx_msg void OnDestroy();
     afx_msg void OnClick(NMHDR* header, LRESULT* result);
     afx_msg void OnDoubleClick(NMHDR* header, LRESULT* result);
@@ -140,5 +137,6 @@ protected:
     WORD m_nSortColumn = 0;         // 0 Title, 1 Tree, 2 Name
     BOOL m_bSortDescending = FALSE;
     BOOL m_bBusy = FALSE;
+    BOOL m_bOleInitialized = FALSE;
     BOOL m_bDropRegistered = FALSE;
 };

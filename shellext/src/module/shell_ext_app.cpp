@@ -12,6 +12,8 @@
 #include "namespace/prop_sheet.h"
 #include "namespace/shell_folder.h"
 #include "shellapi.h"
+#include "tray/link_manager.h"
+#include "tray/tray_wnd.h"
 #include "vpr/locale/locale.h"
 
 namespace {
@@ -64,10 +66,12 @@ CShellExtApp::CShellExtApp() {
     m_lastViewState.columnCount = 4;
     const LONG widths[4] = {160, 100, 150, 150};
     std::memcpy(m_lastViewState.columnWidths, widths, sizeof widths);
+    m_hTrayClosed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     s_app.store(this);
 }
 
 CShellExtApp::~CShellExtApp() {
+    if (m_hTrayClosed) CloseHandle(m_hTrayClosed);
     CShellExtApp* self = this;
     s_app.compare_exchange_strong(self, nullptr);
 }
@@ -122,8 +126,11 @@ BOOL CShellExtApp::InitInstance() {
     splash->DrawProgress(0);
     m_pCache = new CAppCache(m_pLibrary);
     splash->DrawProgress(33);
-    // The shortcut manager and the tray window do not exist yet: the
-    // members stay null and every user skips them.
+    m_pLinkManager = new CLinkManager;
+    splash->DrawProgress(66);
+    m_pTrayWnd = new CTrayWnd;
+    m_hTrayWindow = m_pTrayWnd->GetSafeHwnd();
+    splash->DrawProgress(90);
 
     CString startMenu;
     if (GetSpecialFolderPath(CSIDL_STARTMENU, startMenu))
@@ -190,8 +197,9 @@ void CShellExtApp::WatchLoop() {
             if (signalled == WAIT_OBJECT_0 + 1) {
                 OnShutdownEvent();
             } else if (signalled == WAIT_OBJECT_0 + 2) {
-                // The tray window hears of desktop changes; until it exists
-                // nobody does.
+                // The tray window brings the shortcuts up to date.
+                HWND tray = GetTrayWindow();
+                if (tray && IsWindow(tray)) PostMessageA(tray, m_uRefillMessage, 0, 0);
                 FindNextChangeNotification(notification);
             }
         } catch (...) {
@@ -236,17 +244,51 @@ void CShellExtApp::UpdateJunction() {
 
 void CShellExtApp::CleanUp() {
     // The watcher runs this on the shutdown event and ExitInstance at the
-    // end; only the first call does the work.
-    if (m_bCleanedUp.exchange(true)) return;
+    // end; only the first call does the work, but a tray whose thread did
+    // not answer then is asked again.
+    if (m_bCleanedUp.exchange(true)) {
+        StopTray();
+        return;
+    }
     BroadcastRefill(FALSE);
     if (!m_strJunction.IsEmpty()) RemoveDirectoryA(m_strJunction);
-    // The shortcut manager and the tray window (m_pLinkManager, m_pTrayWnd)
-    // are never made yet.
+    // The shortcut manager and the tray window are used on the tray's
+    // thread only (refills, the timer, drops): they are torn down there,
+    // while the cache they read still runs.
+    StopTray();
     // The cache stops its worker and waits for it before it frees anything
     // the worker uses. The object itself stays until the module is released
     // (ReleaseServices): a user-interface thread may still be inside one of
     // its lookups, which now find nothing.
     if (m_pCache) m_pCache->Stop();
+}
+
+void CShellExtApp::StopTray() {
+    const HWND tray = GetTrayWindow();
+    if (tray && IsWindow(tray) && GetWindowThreadProcessId(tray, nullptr) != GetCurrentThreadId()) {
+        // What the tray's thread does not finish in time stays with it.
+        if (m_hTrayClosed) ResetEvent(m_hTrayClosed);
+        if (PostMessageA(tray, WM_CLOSE, 0, 0) && m_hTrayClosed) WaitForSingleObject(m_hTrayClosed, kTrayCloseMs);
+        return;
+    }
+    CloseTray();
+}
+
+void CShellExtApp::CloseTray() {
+    CLinkManager* links = m_pLinkManager;
+    m_pLinkManager = nullptr;
+    delete links;
+    CTrayWnd* tray = m_pTrayWnd;
+    m_pTrayWnd = nullptr;
+    m_hTrayWindow = nullptr;
+    if (tray) {
+        // A window deletes its object when destroyed; one never made does not.
+        if (tray->GetSafeHwnd() && IsWindow(tray->GetSafeHwnd()))
+            tray->DestroyWindow();
+        else if (!tray->GetSafeHwnd())
+            delete tray;
+    }
+    if (m_hTrayClosed) SetEvent(m_hTrayClosed);
 }
 
 int CShellExtApp::ExitInstance() {

@@ -2,7 +2,7 @@
 // process that loads it, the shared services it builds at start (the launcher
 // library binding, the application cache), the watcher thread that keeps the
 // Start Menu junction, the login check and application monitoring going, the
-// three events through which the loader stops it, and the refresh broadcast
+// shortcut manager and the tray window, the three events through which the loader stops it, and the refresh broadcast
 // every view listens to. One instance per module; everything else reaches
 // the shared services through it (GetShellExtApp).
 #pragma once
@@ -45,6 +45,9 @@ constexpr ULONGLONG kResourceVersion = (0x00610009ull << 32) | 0x001E0000ull;
 // The longest wait of the watcher between cycles, and the splash's least time.
 constexpr DWORD kWatchCycleMs = 2000;
 constexpr DWORD kSplashMs = 2000;
+// The longest wait of the shutdown for the tray window's thread to tear
+// down the tray and the shortcut manager.
+constexpr DWORD kTrayCloseMs = 5000;
 
 class CShellExtApp : public CWinApp, public CPidlList, public CIconCache {
 public:
@@ -68,10 +71,19 @@ public:
     // Keeps exactly one junction directory in the Start Menu, and only while
     // some application has the Start Menu association.
     void UpdateJunction();
-    // Tells the views to refill, removes the junction and deletes the cache
-    // (and the shortcut manager and tray window, when they exist). Runs once:
-    // on the shutdown event or at the module's exit, whichever comes first.
+    // Tells the views to refill, removes the junction, has the shortcut
+    // manager and the tray window torn down on the tray window's thread and
+    // stops the cache. Runs once: on the shutdown event or at the module's
+    // exit, whichever comes first (the tray part again at the exit when the
+    // tray's thread did not answer the first time).
     void CleanUp();
+    // Deletes the shortcut manager (which records the user's shortcuts and
+    // clears the desktop) and destroys the tray window. Runs on the tray
+    // window's thread, or anywhere once that window is gone.
+    void CloseTray();
+    // The tray window's handle, for threads that may only post to it (null
+    // when there is none).
+    HWND GetTrayWindow() const { return m_hTrayWindow.load(); }
     // TRUE when the extension can work; else FALSE and, when `text` is
     // given, the problems as the view shows them.
     BOOL GetProblems(CString* text);
@@ -113,8 +125,9 @@ public:
     HACCEL m_hAccel = nullptr;
     std::atomic<UINT> m_idCmdFirst{0};
     CAppCache* m_pCache = nullptr;
-    CLinkManager* m_pLinkManager = nullptr;  // not built yet: stays null
-    CTrayWnd* m_pTrayWnd = nullptr;          // not built yet: stays null
+    // Both belong to the tray window's thread (see CloseTray).
+    CLinkManager* m_pLinkManager = nullptr;
+    CTrayWnd* m_pTrayWnd = nullptr;
     ViewStateRecord m_lastViewState;
     CString m_strJunction;
     HINSTANCE m_hResources = nullptr;
@@ -128,6 +141,9 @@ private:
     // binding and the watcher's events. Run by ExitInstance, or by the
     // watcher when it ends after ExitInstance stopped waiting for it.
     void ReleaseServices();
+    // CloseTray on the tray window's thread: posted there and waited for
+    // (at most kTrayCloseMs) from any other thread.
+    void StopTray();
 
     // CleanUp has run (or is running) and must not run again.
     std::atomic<bool> m_bCleanedUp{false};
@@ -138,6 +154,9 @@ private:
     // Set by the first of the watcher (at its end) and ExitInstance (once it
     // stops waiting); the second one releases the services.
     std::atomic<bool> m_bHandOver{false};
+    // The tray window's handle, and the event CloseTray sets when done.
+    std::atomic<HWND> m_hTrayWindow{nullptr};
+    HANDLE m_hTrayClosed = nullptr;
     // The help file's path, which m_pszHelpFilePath points to.
     CString m_strHelpFile;
 };
