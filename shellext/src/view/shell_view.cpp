@@ -91,6 +91,29 @@ void CopyMenuItems(HMENU source, HMENU target) {
     }
 }
 
+// The pop-up of `menu` (or `menu` itself) that holds the command.
+HMENU MenuHolding(HMENU menu, UINT command) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU popup = GetSubMenu(menu, i)) {
+            if (HMENU inner = MenuHolding(popup, command)) return inner;
+        } else if (GetMenuItemID(menu, i) == command) {
+            return menu;
+        }
+    }
+    return nullptr;
+}
+
+// Checks `check` among the commands first..last, wherever they stand.
+void CheckRadioCommand(HMENU menu, UINT first, UINT last, UINT check) {
+    if (HMENU holder = MenuHolding(menu, first)) CheckMenuRadioItem(holder, first, last, check, MF_BYCOMMAND);
+}
+
+// A menu resource of the module's texts (the language library's when taken).
+HMENU LoadViewMenu(UINT id) {
+    CShellExtApp* app = App();
+    return LoadMenuA(app ? app->GetResources() : AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+}
+
 // Whether the clipboard holds the "Shell IDList Array" format.
 BOOL ClipboardHasIdLists() {
     IDataObject* data = nullptr;
@@ -362,7 +385,8 @@ HRESULT CShellView::SaveViewState() {
         if (FAILED(m_pBrowser->GetViewStateStream(STGM_WRITE, &stream))) stream = nullptr;
         // The widths are taken from the columns whether or not the browser
         // keeps a stream, so the module's copy is current either way.
-        if (m_pList && (m_pList->GetStyle() & 0x1)) m_pList->GetColumnWidths(4, m_viewState.columnWidths);
+        // Only the first three widths have columns; the fourth is kept as stored.
+        if (m_pList && (m_pList->GetStyle() & 0x1)) m_pList->GetColumnWidths(kListColumnCount, m_viewState.columnWidths);
         if (stream) {
             BYTE bytes[kViewStateSize];
             WriteViewState(m_viewState, bytes);
@@ -471,7 +495,7 @@ void CShellView::LoadViewState() {
     stream->Release();
     ViewStateRecord record;
     if (!ReadViewState(bytes, read, &record)) return;
-    if (m_pList) m_pList->SetColumnWidths(4, record.columnWidths);
+    if (m_pList) m_pList->SetColumnWidths(kListColumnCount, record.columnWidths);
     m_viewState = record;
 }
 
@@ -658,7 +682,7 @@ void CShellView::MergeMenus() {
     CFolderItem* item = GetFolderItem();
     if (item && IsListMode()) {
         CMenu file;
-        if (file.LoadMenu(IDR_VIEW_FILE)) {
+        if (file.Attach(LoadViewMenu(IDR_VIEW_FILE))) {
             HMENU items = ::GetSubMenu(file, 0);
             if (IsActiveWithoutFocus()) {
                 DeleteMenu(items, kCmdExplore, MF_BYCOMMAND);
@@ -678,11 +702,11 @@ void CShellView::MergeMenus() {
         for (const auto& other : others) {
             CMenu menu;
             HMENU target = GetSubMenuById(m_sharedMenu, other.popup);
-            if (target && menu.LoadMenu(other.resource)) CopyMenuItems(::GetSubMenu(menu, 0), target);
+            if (target && menu.Attach(LoadViewMenu(other.resource))) CopyMenuItems(::GetSubMenu(menu, 0), target);
         }
         HMENU viewMenu = GetSubMenuById(m_sharedMenu, FCIDM_MENU_VIEW);
         CMenu view;
-        if (viewMenu && view.LoadMenu(IDR_VIEW_VIEW)) {
+        if (viewMenu && view.Attach(LoadViewMenu(IDR_VIEW_VIEW))) {
             const UINT toolBar = GetMenuState(viewMenu, kCmdToolBar, MF_BYCOMMAND);
             const UINT statusBar = GetMenuState(viewMenu, kCmdStatusBar, MF_BYCOMMAND);
             CopyMenuItems(::GetSubMenu(view, 0), viewMenu);
@@ -692,7 +716,7 @@ void CShellView::MergeMenus() {
         }
     } else {
         CMenu problem;
-        if (fileMenu && problem.LoadMenu(IDR_VIEW_PROBLEM_FILE)) CopyMenuItems(::GetSubMenu(problem, 0), fileMenu);
+        if (fileMenu && problem.Attach(LoadViewMenu(IDR_VIEW_PROBLEM_FILE))) CopyMenuItems(::GetSubMenu(problem, 0), fileMenu);
     }
     if (item) item->Release();
 
@@ -779,11 +803,8 @@ void CShellView::UpdateCommandStates() {
         CheckMenuItem(menu, kCmdAutoArrange, MF_BYCOMMAND | ((m_nViewFlags & kFlagAutoArrange) ? MF_CHECKED : MF_UNCHECKED));
         CheckMenuItem(menu, kCmdLineUpIcons, MF_BYCOMMAND | ((m_nViewFlags & kFlagLineUp) ? MF_CHECKED : MF_UNCHECKED));
         const UINT mode = m_nViewMode >= FVM_ICON && m_nViewMode <= FVM_DETAILS ? m_nViewMode : FVM_ICON;
-        CheckMenuRadioItem(menu, kCmdLargeIcons, kCmdDetails, kCmdLargeIcons + mode - 1, MF_BYCOMMAND);
-        if (m_pList) {
-            CheckMenuRadioItem(menu, kCmdSortByTitle, kCmdSortByName, kCmdSortByTitle + m_pList->GetSortColumn(),
-                               MF_BYCOMMAND);
-        }
+        CheckRadioCommand(menu, kCmdLargeIcons, kCmdDetails, kCmdLargeIcons + mode - 1);
+        if (m_pList) CheckRadioCommand(menu, kCmdSortByTitle, kCmdSortByName, kCmdSortByTitle + m_pList->GetSortColumn());
     }
     if (m_pBrowser) {
         auto button = [this](UINT id, BOOL on) {
