@@ -3,13 +3,15 @@
 // GlobalSize says. A refused block gives no items; an accepted one has
 // cidl items, every list well formed inside the block, keys without NUL no
 // longer than their lists, and a block written again from its lists reads
-// back the same keys.
+// back the same keys. The item list's data object, given the same lists,
+// renders exactly that block.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "items/drop_data.h"
+#include "list/item_data_object.h"
 #include "vpr/com/id_list.h"
 
 namespace {
@@ -47,6 +49,22 @@ std::vector<uint8_t> Write(const std::vector<std::vector<uint8_t>>& lists) {
     return block;
 }
 
+// The data object's block of the same lists: byte for byte the block above,
+// exactly as large as GlobalSize says.
+void CheckRendered(const std::vector<std::vector<uint8_t>>& lists) {
+    auto* data = new CItemDataObject(CItemIdList(reinterpret_cast<LPCITEMIDLIST>(lists[0].data())));
+    for (size_t i = 1; i < lists.size(); ++i) data->Add(CItemIdList(reinterpret_cast<LPCITEMIDLIST>(lists[i].data())));
+    HGLOBAL block = data->RenderIdListArray();
+    data->Release();
+    if (!block) Fail("no block rendered");
+    const std::vector<uint8_t> expected = Write(lists);
+    const auto* at = static_cast<const uint8_t*>(GlobalLock(block));
+    const bool same = GlobalSize(block) == expected.size() && std::memcmp(at, expected.data(), expected.size()) == 0;
+    GlobalUnlock(block);
+    GlobalFree(block);
+    if (!same) Fail("the data object renders another block");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -72,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const auto* at = reinterpret_cast<const uint8_t*>(list);
         lists.emplace_back(at, at + ListSize(list, end));
     }
+    CheckRendered(lists);
     if (!dropped) {
         if (!items.empty()) Fail("a drop without the root gives items");
         return 0;

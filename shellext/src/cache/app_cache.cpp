@@ -738,14 +738,14 @@ void CAppCache::Rebuild(BOOL broadcast) {
     }
 }
 
+DWORD CAppCache::GetConfigFlags() {
+    CCacheLock::Scope scope(m_lock);
+    return KmappConfigGet(m_config, KMAPP_CONFIG_OFFSET_FLAGS);
+}
+
 void CAppCache::WaitForRefresh(HWND view) {
     ReadConfig();
-    DWORD flags;
-    {
-        CCacheLock::Scope scope(m_lock);
-        flags = KmappConfigGet(m_config, KMAPP_CONFIG_OFFSET_FLAGS);
-    }
-    if (flags & CACHE_CONFIG_NO_USER_REFRESH) return;
+    if (GetConfigFlags() & CACHE_CONFIG_NO_USER_REFRESH) return;
     LONG before = m_nRebuildCount;
     SetEvent(m_hInterrupt);
     CWaitAnimation animation(view);

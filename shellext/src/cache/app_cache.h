@@ -89,6 +89,9 @@ public:
     void CheckLoginChange() EXCLUDES(m_lock);
     BOOL IsInterrupted() const;
     LONG GetRebuildCount() const { return m_nRebuildCount.load(); }
+    // The flags word of the launcher configuration record the cache holds
+    // (CACHE_CONFIG_*).
+    DWORD GetConfigFlags() EXCLUDES(m_lock);
 
     // ---- folder tree (worker side, also used by the tests)
     int ReadTreeList(CStringArray& trees);

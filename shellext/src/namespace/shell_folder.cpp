@@ -10,6 +10,7 @@
 #include "items/folder_item.h"
 #include "module/shell_ext_app.h"
 #include "namespace/shell_ext_init.h"
+#include "view/shell_view.h"
 #include "vpr/locale/locale.h"
 
 namespace {
@@ -144,12 +145,16 @@ STDMETHODIMP CShellFolder::CompareIDs(LPARAM column, LPCITEMIDLIST first, LPCITE
     return result;
 }
 
-STDMETHODIMP CShellFolder::CreateViewObject(HWND, REFIID, LPVOID* object) {
+STDMETHODIMP CShellFolder::CreateViewObject(HWND, REFIID iid, LPVOID* object) {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    // The folder's own view is not part of the extension yet: the shell
-    // lists the folder itself.
-    if (object) *object = nullptr;
-    return E_NOTIMPL;
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    // Only the folder's view is made here; it shows this folder.
+    if (!IsEqualIID(iid, IID_IShellView)) return E_NOINTERFACE;
+    auto* view = new CShellView(this);
+    HRESULT hr = view->QueryInterface(iid, object);
+    view->Release();
+    return hr;
 }
 
 STDMETHODIMP CShellFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* lists, ULONG* attributes) {

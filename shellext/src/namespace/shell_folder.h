@@ -2,8 +2,8 @@
 // identifier for the extension's folder and every folder below it. It lists
 // a folder's children, binds to sub-folders, compares items, hands out the
 // items' interfaces and gives names; everything it says about an item comes
-// from the cache's item factory. The folder view does not exist yet, so
-// CreateViewObject answers E_NOTIMPL and the shell lists the folder itself.
+// from the cache's item factory. CreateViewObject makes the folder's view
+// (CShellView) for IShellView.
 #pragma once
 
 #include "afxwin.h"

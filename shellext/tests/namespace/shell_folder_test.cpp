@@ -115,10 +115,14 @@ TEST_F(ShellFolderTest, TheFactoryMakesFoldersWithTheirInterfaces) {
     object = reinterpret_cast<void*>(1);
     EXPECT_EQ(folder->QueryInterface(IID_IDataObject, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
-    // No view of its own yet: the shell lists the folder itself.
+    // The folder's view, for IShellView only; it counts as a live object.
     object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, &object), E_NOTIMPL);
+    EXPECT_EQ(folder->CreateViewObject(nullptr, IID_IShellFolder, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
+    ASSERT_EQ(folder->CreateViewObject(nullptr, IID_IShellView, &object), S_OK);
+    EXPECT_EQ(app->m_nLiveObjects.load(), 2);
+    EXPECT_EQ(static_cast<IShellView*>(object)->Release(), 0u);
+    EXPECT_EQ(app->m_nLiveObjects.load(), 1);
     EXPECT_EQ(folder->BindToStorage(nullptr, nullptr, IID_IUnknown, &object), E_NOTIMPL);
     EXPECT_EQ(folder->Release(), 0u);
     EXPECT_EQ(app->m_nLiveObjects.load(), 0);
