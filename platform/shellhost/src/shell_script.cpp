@@ -186,17 +186,17 @@ private:
     }
 
     // The list of items a person sees: the active browser's view, else the desktop.
-    HWND Items() {
-        if (Browser* browser = Active()) {
-            HWND view = browser->ViewWindow();
-            char name[32] = {};
-            GetClassNameA(view, name, sizeof(name));
-            if (KMLstricmp(name, WC_LISTVIEWA) == 0) return view;
-            HWND list = FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
-            if (!list) list = FindWindowExA(FindWindowExA(view, nullptr, nullptr, nullptr), nullptr, WC_LISTVIEWA, nullptr);
-            return list;
-        }
-        return host_.DesktopList();
+    HWND Items() { return Active() ? ListOf(Active()) : host_.DesktopList(); }
+
+    // The list control of a browser's view; null when it shows none.
+    static HWND ListOf(Browser* browser) {
+        HWND view = browser->ViewWindow();
+        char name[32] = {};
+        GetClassNameA(view, name, sizeof(name));
+        if (KMLstricmp(name, WC_LISTVIEWA) == 0) return view;
+        HWND list = FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
+        if (!list) list = FindWindowExA(FindWindowExA(view, nullptr, nullptr, nullptr), nullptr, WC_LISTVIEWA, nullptr);
+        return list;
     }
 
     int Row(const std::string& name) {
@@ -227,6 +227,25 @@ private:
     std::vector<ListedItem> Listed() {
         Browser* browser = Active();
         return browser && browser->Viewless() ? browser->ListedItems() : std::vector<ListedItem>{};
+    }
+
+    // A row so named in the list of any open browser, the newest first (a
+    // window beside the active one); nullopt when none has it.
+    std::optional<Shown> RowOfAnyBrowser(const std::string& name) {
+        auto browsers = host_.Browsers();
+        for (auto it = browsers.rbegin(); it != browsers.rend(); ++it) {
+            HWND list = ListOf(*it);
+            int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+            for (int i = 0; i < count; ++i) {
+                if (KMLstricmp(RowText(list, i).c_str(), name.c_str()) != 0) continue;
+                Shown row;
+                row.control = list;
+                row.item = i;
+                row.text = RowText(list, i);
+                return row;
+            }
+        }
+        return std::nullopt;
     }
 
     std::vector<Shown> TreeItems() {
@@ -484,7 +503,7 @@ private:
         for (size_t i = 0; i < rows.size(); ++i) ui::ClickItem(rows[i].control, rows[i].item, i ? MK_CONTROL : 0);
     }
 
-    // drag NAME... to desktop | drag NAME... to ITEM (a row of the list shown)
+    // drag NAME... to desktop | drag NAME... to ITEM (a row of an open browser)
     void Drag(const Line& line) {
         const std::string usage = "drag NAME... to desktop|ITEM";
         const std::string rest = line.Rest(1);
@@ -500,10 +519,10 @@ private:
             place.window = host_.DesktopWindow();
             place.point = {10, 10};
         } else {
-            // Onto a row of a list: the middle of its label.
-            auto target = Find(where);
-            if (!target) return;
-            if (target->listed || IsTree(target->control)) return session_.Error("drag onto a row of the list shown");
+            // Onto a row of a list, this browser's or one beside it: the
+            // middle of its label.
+            auto target = RowOfAnyBrowser(where);
+            if (!target) return session_.Error("no row \"" + where + "\" in an open browser");
             RECT label{};
             label.left = LVIR_LABEL;
             SendMessageA(target->control, LVM_GETITEMRECT, target->item, reinterpret_cast<LPARAM>(&label));
