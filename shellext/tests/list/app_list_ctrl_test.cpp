@@ -357,4 +357,52 @@ TEST_F(AppListCtrlTest, SelectionCommandsAndTheStatusText) {
               app->GetSmallImageList());
 }
 
+TEST_F(AppListCtrlTest, ARowIsDrawnInItsColoursAndTheSelectedItemMeasuresItsMenuEntry) {
+    CShellView* view = Open({"Personal\t", "Personal\tMine"});
+    CAppListCtrl& list = List(view);
+    const int draw = RowOf(view, "draw");
+    ASSERT_GE(draw, 0);
+    // A row drawn by its owner, reflected by the view: the item's name,
+    // opaque, in the selection's colours when selected.
+    auto paint = [&](UINT state) {
+        vpr::user::ClearPaintRecord(list.m_hWnd);
+        HDC dc = GetDC(list.m_hWnd);
+        DRAWITEMSTRUCT item{};
+        item.CtlType = 102;  // a list view's own drawing
+        item.CtlID = kViewControlId;
+        item.itemID = static_cast<UINT>(draw);
+        item.itemAction = ODA_DRAWENTIRE;
+        item.itemState = state;
+        item.hwndItem = list.m_hWnd;
+        item.hDC = dc;
+        item.rcItem = RECT{4, 40, 200, 56};
+        view->SendMessage(WM_DRAWITEM, kViewControlId, reinterpret_cast<LPARAM>(&item));
+        ReleaseDC(list.m_hWnd, dc);
+        for (const auto& call : vpr::user::PaintRecord(list.m_hWnd))
+            if (call.kind == vpr::user::GdiCall::Kind::kText) return call;
+        return vpr::user::GdiCall{};
+    };
+    auto plain = paint(0);
+    EXPECT_EQ(plain.text, "draw");
+    EXPECT_EQ(plain.rect.left, 4);
+    EXPECT_EQ(plain.rect.top, 40);
+    EXPECT_TRUE(plain.flags & ETO_OPAQUE);
+    EXPECT_EQ(plain.color, GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_EQ(plain.background, GetSysColor(COLOR_WINDOW));
+    auto selected = paint(ODS_SELECTED);
+    EXPECT_EQ(selected.text, "draw");
+    EXPECT_EQ(selected.color, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    EXPECT_EQ(selected.background, GetSysColor(COLOR_HIGHLIGHT));
+
+    // An owner-drawn entry of an item's menu over the list is measured by
+    // the first selected row's item; with no row selected, by nobody.
+    MEASUREITEMSTRUCT measure{ODT_MENU, 0, app->m_idCmdFirst + kCmdOpen, 0, 0, 0};
+    list.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(measure.itemWidth, 0u);
+    Select(view, {"draw"});
+    list.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_GT(measure.itemWidth, 0u);
+    EXPECT_GT(measure.itemHeight, 0u);
+}
+
 }  // namespace
