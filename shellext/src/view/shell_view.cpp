@@ -91,6 +91,23 @@ void CopyMenuItems(HMENU source, HMENU target) {
     }
 }
 
+// The pop-up of `menu` (or `menu` itself) that holds the command.
+HMENU MenuHolding(HMENU menu, UINT command) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU popup = GetSubMenu(menu, i)) {
+            if (HMENU inner = MenuHolding(popup, command)) return inner;
+        } else if (GetMenuItemID(menu, i) == command) {
+            return menu;
+        }
+    }
+    return nullptr;
+}
+
+// Checks `check` among the commands first..last, wherever they stand.
+void CheckRadioCommand(HMENU menu, UINT first, UINT last, UINT check) {
+    if (HMENU holder = MenuHolding(menu, first)) CheckMenuRadioItem(holder, first, last, check, MF_BYCOMMAND);
+}
+
 // A menu resource of the module's texts (the language library's when taken).
 HMENU LoadViewMenu(UINT id) {
     CShellExtApp* app = App();
@@ -368,7 +385,8 @@ HRESULT CShellView::SaveViewState() {
         if (FAILED(m_pBrowser->GetViewStateStream(STGM_WRITE, &stream))) stream = nullptr;
         // The widths are taken from the columns whether or not the browser
         // keeps a stream, so the module's copy is current either way.
-        if (m_pList && (m_pList->GetStyle() & 0x1)) m_pList->GetColumnWidths(4, m_viewState.columnWidths);
+        // Only the first three widths have columns; the fourth is kept as stored.
+        if (m_pList && (m_pList->GetStyle() & 0x1)) m_pList->GetColumnWidths(kListColumnCount, m_viewState.columnWidths);
         if (stream) {
             BYTE bytes[kViewStateSize];
             WriteViewState(m_viewState, bytes);
@@ -477,7 +495,7 @@ void CShellView::LoadViewState() {
     stream->Release();
     ViewStateRecord record;
     if (!ReadViewState(bytes, read, &record)) return;
-    if (m_pList) m_pList->SetColumnWidths(4, record.columnWidths);
+    if (m_pList) m_pList->SetColumnWidths(kListColumnCount, record.columnWidths);
     m_viewState = record;
 }
 
@@ -785,11 +803,8 @@ void CShellView::UpdateCommandStates() {
         CheckMenuItem(menu, kCmdAutoArrange, MF_BYCOMMAND | ((m_nViewFlags & kFlagAutoArrange) ? MF_CHECKED : MF_UNCHECKED));
         CheckMenuItem(menu, kCmdLineUpIcons, MF_BYCOMMAND | ((m_nViewFlags & kFlagLineUp) ? MF_CHECKED : MF_UNCHECKED));
         const UINT mode = m_nViewMode >= FVM_ICON && m_nViewMode <= FVM_DETAILS ? m_nViewMode : FVM_ICON;
-        CheckMenuRadioItem(menu, kCmdLargeIcons, kCmdDetails, kCmdLargeIcons + mode - 1, MF_BYCOMMAND);
-        if (m_pList) {
-            CheckMenuRadioItem(menu, kCmdSortByTitle, kCmdSortByName, kCmdSortByTitle + m_pList->GetSortColumn(),
-                               MF_BYCOMMAND);
-        }
+        CheckRadioCommand(menu, kCmdLargeIcons, kCmdDetails, kCmdLargeIcons + mode - 1);
+        if (m_pList) CheckRadioCommand(menu, kCmdSortByTitle, kCmdSortByName, kCmdSortByTitle + m_pList->GetSortColumn());
     }
     if (m_pBrowser) {
         auto button = [this](UINT id, BOOL on) {

@@ -140,7 +140,7 @@ std::string TestBrowser::StatusText() const {
     return text;
 }
 
-std::vector<std::string> TestBrowser::PopupTexts(UINT popup) const {
+std::vector<std::string> TestBrowser::PopupTexts(UINT popup, bool states) const {
     std::vector<std::string> texts;
     MENUITEMINFOA info{};
     info.cbSize = sizeof(info);
@@ -151,7 +151,7 @@ std::vector<std::string> TestBrowser::PopupTexts(UINT popup) const {
         GetMenuStringA(info.hSubMenu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
         UINT state = GetMenuState(info.hSubMenu, static_cast<UINT>(i), MF_BYPOSITION);
         std::string shown = (state & MF_SEPARATOR) ? "-" : text;
-        if (state & MF_GRAYED) shown += " (grayed)";
+        if (states && (state & MF_GRAYED)) shown += " (grayed)";
         texts.push_back(shown);
     }
     return texts;
@@ -178,6 +178,11 @@ void ViewTest::TearDown() {
     ItemsTest::TearDown();
 }
 
+void ViewTest::Start() {
+    StartCache();
+    cache->CheckSchedules();
+}
+
 CShellFolder* ViewTest::Folder(const std::string& key) {
     auto* factory = new CClassFactory;
     IShellFolder* folder = nullptr;
@@ -185,11 +190,16 @@ CShellFolder* ViewTest::Folder(const std::string& key) {
     factory->Release();
     IPersistFolder* persist = nullptr;
     folder->QueryInterface(IID_IPersistFolder, reinterpret_cast<void**>(&persist));
-    CItemIdList list = RootIdList();
-    if (!key.empty()) list = list + CItemIdList(key.c_str());
-    EXPECT_EQ(persist->Initialize(list.GetList()), S_OK);
+    EXPECT_EQ(persist->Initialize(RootIdList().GetList()), S_OK);
     persist->Release();
-    return static_cast<CShellFolder*>(folder);
+    if (key.empty()) return static_cast<CShellFolder*>(folder);
+    // A folder below the root, as the shell reaches it.
+    IShellFolder* inner = nullptr;
+    EXPECT_EQ(folder->BindToObject(CItemIdList(key.c_str()).GetList(), nullptr, IID_IShellFolder,
+                                   reinterpret_cast<void**>(&inner)),
+              S_OK);
+    folder->Release();
+    return static_cast<CShellFolder*>(inner);
 }
 
 CShellView* ViewTest::Open(const std::string& key, IShellView* previous, FOLDERSETTINGS settings) {

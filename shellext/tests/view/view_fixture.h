@@ -51,8 +51,8 @@ public:
     // The status bar's simple text.
     std::string StatusText() const;
     // The texts of a pop-up of the menu (FCIDM_MENU_*), "-" for a separator,
-    // "TEXT (grayed)" for a disabled item.
-    std::vector<std::string> PopupTexts(UINT popup) const;
+    // with `states` "TEXT (grayed)" for a disabled item.
+    std::vector<std::string> PopupTexts(UINT popup, bool states = false) const;
     UINT State(UINT command) const;
 
 private:
@@ -65,6 +65,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The cache on the real library, its first rebuild and schedule check done.
+    void Start();
     // A folder object for the key, as the class factory makes it.
     CShellFolder* Folder(const std::string& key);
     // A view of the folder with its window in the browser; null when
