@@ -596,13 +596,19 @@ private:
         out_ << (menu ? "tray menu " : "tray click ") << tip << (text.empty() ? "" : " " + text) << "\n";
     }
 
-    void Shortcuts() {
+    // The user's desktop directory, where the shortcuts lie.
+    static std::string DesktopDirectory() {
         char path[MAX_PATH] = {};
         LPITEMIDLIST desktop = nullptr;
         if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &desktop))) {
             SHGetPathFromIDListA(desktop, path);
             CoTaskMemFree(desktop);
         }
+        return path;
+    }
+
+    void Shortcuts() {
+        const std::string path = DesktopDirectory();
         WIN32_FIND_DATAA data;
         HANDLE find = FindFirstFileA((std::string(path) + "\\*.lnk").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) return;
@@ -697,8 +703,16 @@ private:
                 for (const ListedItem& item : Listed()) found = found || KMLstricmp(item.name.c_str(), arg.c_str()) == 0;
                 return found == present;
             };
+        } else if (what == "tray" && !arg.empty()) {
+            done = [this, arg] {
+                for (const TrayIcon& icon : host_.Tray())
+                    if (icon.tip == arg) return true;
+                return false;
+            };
+        } else if (what == "shortcut" && !arg.empty()) {
+            done = [arg] { return GetFileAttributesA((DesktopDirectory() + "\\" + arg).c_str()) != INVALID_FILE_ATTRIBUTES; };
         } else {
-            return session_.Error("wait notify|load CLSID|unload CLSID|row TEXT|gone TEXT");
+            return session_.Error("wait notify|load CLSID|unload CLSID|row TEXT|gone TEXT|tray TIP|shortcut FILE");
         }
         if (!host_.PumpUntil(done, kWaitLimit)) return session_.Error("waited in vain: " + line.Rest(1));
         out_ << "waited " << line.Rest(1) << "\n";
