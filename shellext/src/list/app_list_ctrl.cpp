@@ -193,7 +193,6 @@ int CALLBACK CAppListCtrl::CompareRows(LPARAM first, LPARAM second, LPARAM list)
 }
 
 void CAppListCtrl::SetBusy(BOOL busy) {
-    m_bBusy = busy;
     SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
