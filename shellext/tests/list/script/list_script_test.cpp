@@ -1,7 +1,7 @@
 // A person uses the rows of the extension's view from the shell's script:
 // copies, pastes, drags onto a personal folder in a browser beside the
 // active one and to the desktop, chooses from a row's menu, deletes two rows
-// after the one question, renames a personal folder. This program is a shell host of the
+// after the one question, renames a personal folder and opens it. This program is a shell host of the
 // tests (LISTEXPLORER.EXE: the module asks for EXPLORER.EXE in its process's
 // name) and loads the built module on a clock the test moves by hand.
 #include <gtest/gtest.h>
@@ -139,7 +139,7 @@ protected:
     std::unique_ptr<vpr::shellhost::ShellHost> host_;
 };
 
-TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
+TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedRenamedAndOpened) {
     StartWithExtension();
     std::istringstream in(
         "browse VPR Explorer\\Personal\n"
@@ -165,6 +165,8 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
         "list\n"
         "browse VPR Explorer\\Personal\n"
         "rename Work Games\n"
+        "list\n"
+        "open Games\n"
         "list\n");
     std::ostringstream out;
     EXPECT_EQ(vpr::shellhost::RunShellScript(*host_, in, out, false), 1);
@@ -198,7 +200,9 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
               "  Word\n"
               "browsing VPR Explorer\\Personal\n"
               "renamed Work\n"
-              "  Games\n");
+              "  Games\n"
+              "opened Games\n"
+              "  Word\n");
     // Work held Calc, took Paint by the drag and Word by the paste, lost
     // Calc and Paint by the delete, and is called Games now.
     EXPECT_TRUE(PersonalFolderItems("ACME_TREE", "Work").empty());
