@@ -88,6 +88,84 @@ TEST(LoaderProcessTest, InstallsStartsAndStopsTheExtensionInTheShell) {
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
+// The road a person sees on a fresh machine: an application granted to the
+// user with the Desktop, System Tray and Start Menu associations. The loader
+// installs the extension, the shell shows it, a desktop shortcut, a tray
+// icon and the Start Menu junction appear; "/u" stops and removes it, and
+// none of them is left, nor the name-space entry, and the module is
+// unloaded. The machine is set up with the tools of the launcher's
+// walk-through, as the README does it.
+TEST(LoaderProcessTest, GrantedApplicationsComeToTheDesktopAndTheTrayAndLeaveWithTheExtension) {
+    vpr::testing::TempMachine machine(vpr::machine::Platform::NT4, "jdoe");
+    const std::string bin = vpr::testing::BuildBinFolder();
+    const std::string root = machine.root();
+    const std::string tree = root + "/acme.tree";
+    fs::create_directories(root + "/server/apps/Editor");
+    std::ofstream(root + "/server/apps/Editor/Editor.SH") << "#!/bin/sh\n";
+    fs::permissions(root + "/server/apps/Editor/Editor.SH", fs::perms::owner_all);
+    std::ofstream(root + "/server/apps/Editor/README.TXT") << "Read me\n";
+    const std::vector<std::string> setup = {
+        "vprdir create " + tree + " ACME_TREE admin.acme",
+        "vprdir add " + tree + " acme Organization",
+        "vprdir add " + tree + " admin.acme User",
+        "vprdir add " + tree + " jdoe.acme User",
+        "vprmachine set tree.ACME_TREE.store " + tree,
+        "vprmachine set 'unc.\\\\SERVER\\APPS' " + root + "/server/apps",
+        "vprlaunch install",
+        "vprlaunch login admin.acme",
+        "launchsample Editor.acme jdoe.acme",
+        // Launcher window, Start Menu, Desktop and System Tray.
+        "vprdir set " + tree + " jdoe.acme App:Associations 'Editor.acme;45;0'",
+        "vprlaunch login jdoe.acme",
+    };
+    for (const std::string& command : setup) {
+        Output step = RunCommand(bin + "/" + command);
+        ASSERT_EQ(step.exitCode, 0) << command << "\n" << step.text;
+    }
+
+    const std::string answers = root + "/answers.txt";
+    std::ofstream(answers) << "echo loader\n";
+    const std::string loader = root + "/LOADER.SH";
+    std::ofstream(loader) << "#!/bin/sh\nVPR_UI_SCRIPT=" << answers << " " << bin << "/VprExpLd.exe \"$@\"\n";
+    // Whether the Start Menu junction is there (or gone), waiting for the
+    // watcher's next cycle.
+    std::string startMenu;
+    ASSERT_TRUE(GetShellFolderPath("Start Menu", &startMenu));
+    const std::string junction = machine.HostPath(startMenu + "\\VPR Explorer." + kExtensionClsidText);
+    for (const char* check : {"JUNCTION", "NOJUNCTION"}) {
+        const std::string test = std::string(check) == "JUNCTION" ? "-d" : "! -d";
+        std::ofstream(root + "/" + check + ".SH") << "#!/bin/sh\nfor i in $(seq 600); do [ " << test << " '"
+                                                  << junction << "' ] && exit 0; sleep 0.1; done; exit 1\n";
+        fs::permissions(root + "/" + check + ".SH", fs::perms::owner_all);
+    }
+    fs::permissions(loader, fs::perms::owner_all);
+    const std::string clsid = "{5B2D7E10-4C3A-11d0-9E61-00A0C9D4F27B}";
+    const std::string script = root + "/shell.txt";
+    std::ofstream(script) << "run " << loader << " /s\nwait load " << clsid
+                          << "\nwait tray Editor\nwait shortcut Editor.lnk\ntray\nshortcuts\nrun " << root
+                          << "/JUNCTION.SH\nrun " << loader << " /u /s\nwait unload " << clsid
+                          << "\necho removed\ndesktop\ntray\nshortcuts\nrun " << root << "/NOJUNCTION.SH\nexit\n";
+    Output shell = RunCommand(machine.HostPath("C:\\WINDOWS\\EXPLORER.EXE") + " " + script);
+    EXPECT_EQ(shell.exitCode, 0) << shell.text;
+    const size_t removed = shell.text.find("removed\n");
+    ASSERT_NE(removed, std::string::npos) << shell.text;
+    const std::string before = shell.text.substr(0, removed), after = shell.text.substr(removed);
+    EXPECT_NE(before.find("  Editor\n"), std::string::npos) << shell.text;
+    EXPECT_NE(before.find("  Editor.lnk -> ::{5B2D7E10-4C3A-11D0-9E61-00A0C9D4F27B}\\ACME_TREE\\tEditor.acme\n"),
+              std::string::npos)
+        << shell.text;
+    // After the removal: no desktop entry, no tray icon, no shortcut.
+    for (const char* gone : {"VPR Explorer", "Editor"}) EXPECT_EQ(after.find(gone), std::string::npos) << shell.text;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kNameSpaceEntry));
+    EXPECT_FALSE(fs::exists(junction));
+    std::string desktop;
+    ASSERT_TRUE(GetShellFolderPath("Desktop", &desktop));
+    EXPECT_FALSE(fs::exists(machine.HostPath(desktop + "\\Editor.lnk")));
+    // The installed files and the class stay.
+    EXPECT_TRUE(fs::exists(machine.HostPath("C:\\WINDOWS\\SYSTEM32\\VprExp32.dll")));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+}
+
 // The handshake across processes: this process plays the extension, holding
 // both named events, and confirms once the loader's "/u" asked it to shut
 // down; the loader then asks nothing (an empty script of answers).

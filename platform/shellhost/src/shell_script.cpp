@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <iostream>
 #include <mutex>
 #include <streambuf>
@@ -150,6 +151,8 @@ public:
         Add("status", [this](const Line&) { Status(); });
         Add("rename", [this](const Line& line) { Rename(line); });
         Add("drag", [this](const Line& line) { Drag(line); });
+        Add("copy", [this](const Line& line) { Copy(line); });
+        Add("paste", [this](const Line& line) { Paste(line); });
         Add("tray", [this](const Line& line) { Tray(line); });
         Add("shortcuts", [this](const Line&) { Shortcuts(); });
         Add("clipboard", [this](const Line&) { Clipboard(); });
@@ -186,17 +189,17 @@ private:
     }
 
     // The list of items a person sees: the active browser's view, else the desktop.
-    HWND Items() {
-        if (Browser* browser = Active()) {
-            HWND view = browser->ViewWindow();
-            char name[32] = {};
-            GetClassNameA(view, name, sizeof(name));
-            if (KMLstricmp(name, WC_LISTVIEWA) == 0) return view;
-            HWND list = FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
-            if (!list) list = FindWindowExA(FindWindowExA(view, nullptr, nullptr, nullptr), nullptr, WC_LISTVIEWA, nullptr);
-            return list;
-        }
-        return host_.DesktopList();
+    HWND Items() { return Active() ? ListOf(Active()) : host_.DesktopList(); }
+
+    // The list control of a browser's view; null when it shows none.
+    static HWND ListOf(Browser* browser) {
+        HWND view = browser->ViewWindow();
+        char name[32] = {};
+        GetClassNameA(view, name, sizeof(name));
+        if (KMLstricmp(name, WC_LISTVIEWA) == 0) return view;
+        HWND list = FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr);
+        if (!list) list = FindWindowExA(FindWindowExA(view, nullptr, nullptr, nullptr), nullptr, WC_LISTVIEWA, nullptr);
+        return list;
     }
 
     int Row(const std::string& name) {
@@ -227,6 +230,25 @@ private:
     std::vector<ListedItem> Listed() {
         Browser* browser = Active();
         return browser && browser->Viewless() ? browser->ListedItems() : std::vector<ListedItem>{};
+    }
+
+    // A row so named in the list of any open browser, the newest first (a
+    // window beside the active one); nullopt when none has it.
+    std::optional<Shown> RowOfAnyBrowser(const std::string& name) {
+        auto browsers = host_.Browsers();
+        for (auto it = browsers.rbegin(); it != browsers.rend(); ++it) {
+            HWND list = ListOf(*it);
+            int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+            for (int i = 0; i < count; ++i) {
+                if (KMLstricmp(RowText(list, i).c_str(), name.c_str()) != 0) continue;
+                Shown row;
+                row.control = list;
+                row.item = i;
+                row.text = RowText(list, i);
+                return row;
+            }
+        }
+        return std::nullopt;
     }
 
     std::vector<Shown> TreeItems() {
@@ -427,29 +449,43 @@ private:
     }
 
     // MENU>ITEM (or MENU>POPUP>ITEM) of the active browser's menu bar, texts
-    // as a person reads them; a grayed item cannot be chosen.
-    void Command(const std::string& text) {
+    // as a person reads them.
+    void Command(const std::string& path) {
+        if (ChooseFromMenuBar(path)) out_ << "command " << path << "\n";
+    }
+
+    // Opens the menus of the path and chooses its last item; false (and an
+    // error) when the browser or the item is missing or the item is grayed,
+    // which a person cannot choose.
+    bool ChooseFromMenuBar(const std::string& text) {
         Browser* browser = Active();
-        if (!browser) return session_.Error("no browser is open");
+        if (!browser) {
+            session_.Error("no browser is open");
+            return false;
+        }
         std::vector<std::string> path = MenuPath(text);
-        if (path.size() < 2) return session_.Error("command MENU>ITEM");
+        if (path.size() < 2) {
+            session_.Error("command MENU>ITEM");
+            return false;
+        }
         std::string item = path.back();
         path.pop_back();
         HMENU popup = OpenPopup(browser, path);
-        if (!popup) return;
+        if (!popup) return false;
         for (int j = 0; j < GetMenuItemCount(popup); ++j) {
             char name[128] = {};
             GetMenuStringA(popup, j, name, sizeof(name), MF_BYPOSITION);
             if (!SameText(name, item) || GetSubMenu(popup, j)) continue;
             if (GetMenuState(popup, j, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) {
-                return session_.Error("menu item " + text + " is grayed");
+                session_.Error("menu item " + text + " is grayed");
+                return false;
             }
-            out_ << "command " << text << "\n";
             PostMessageA(browser->Window(), WM_COMMAND, GetMenuItemID(popup, j), 0);
             host_.Pump();
-            return;
+            return true;
         }
         session_.Error("no menu item " + text);
+        return false;
     }
 
     // Reads a pop-up of the menu bar (MENU or MENU>POPUP): one item a line as
@@ -558,41 +594,86 @@ private:
         return true;
     }
 
-    // drag NAME... to desktop
-    void Drag(const Line& line) {
-        const std::string rest = line.Rest(1);
-        const std::string ending = " to desktop";
-        bool toDesktop = rest.size() > ending.size() &&
-                         KMLstricmp(rest.substr(rest.size() - ending.size()).c_str(), ending.c_str()) == 0;
-        if (!toDesktop) return session_.Error("drag NAME... to desktop");
-        // One item whose name may hold spaces (a tree item by its path), else
-        // several names, one a word.
-        std::string names = rest.substr(0, rest.size() - ending.size());
+    // The shown items of NAMES: one item whose name may hold spaces (a tree
+    // item by its path), else several names, one a word. Empty after an
+    // error.
+    std::vector<Shown> Several(const std::string& names) {
         std::vector<Shown> chosen;
         if (auto whole = Find(names, false)) {
             chosen.push_back(*whole);
-        } else {
-            for (size_t i = 1; i + 2 < line.words.size(); ++i) {
-                auto one = Find(line.words[i]);
-                if (!one) return;
-                chosen.push_back(*one);
-            }
+            return chosen;
         }
-        if (chosen.empty()) return session_.Error("drag NAME... to desktop");
+        std::istringstream words(names);
+        for (std::string word; words >> word;) {
+            auto one = Find(word);
+            if (!one) return {};
+            chosen.push_back(*one);
+        }
+        return chosen;
+    }
+
+    // Clicks the rows of a list, Ctrl held from the second.
+    static void ClickRows(const std::vector<Shown>& rows) {
+        for (size_t i = 0; i < rows.size(); ++i) ui::ClickItem(rows[i].control, rows[i].item, i ? MK_CONTROL : 0);
+    }
+
+    // drag NAME... to desktop | drag NAME... to ITEM (a row of an open browser)
+    void Drag(const Line& line) {
+        const std::string usage = "drag NAME... to desktop|ITEM";
+        const std::string rest = line.Rest(1);
+        const size_t to = rest.rfind(" to ");
+        if (to == std::string::npos || to == 0) return session_.Error(usage);
+        const std::string where = rest.substr(to + 4);
+        std::vector<Shown> chosen = Several(rest.substr(0, to));
+        if (chosen.empty()) return session_.Error(usage);
         if (chosen[0].listed) return session_.Error("a folder without a view drags nothing");
-        if (!IsTree(chosen[0].control)) {
-            for (size_t i = 0; i < chosen.size(); ++i) ui::ClickItem(chosen[i].control, chosen[i].item, i ? MK_CONTROL : 0);
-        }
-        HWND desktop = host_.DesktopWindow();
-        session_.Driver().OnDrag([desktop](const vpr::user::DragStart&) {
-            vpr::user::DropPlace place;
-            place.window = desktop;
+        vpr::user::DropPlace place;
+        const bool desktop = KMLstricmp(where.c_str(), "desktop") == 0;
+        if (desktop) {
+            place.window = host_.DesktopWindow();
             place.point = {10, 10};
-            return place;
-        });
+        } else {
+            // Onto a row of a list, this browser's or one beside it: the
+            // middle of its label.
+            auto target = RowOfAnyBrowser(where);
+            if (!target) return session_.Error("no row \"" + where + "\" in an open browser");
+            RECT label{};
+            label.left = LVIR_LABEL;
+            SendMessageA(target->control, LVM_GETITEMRECT, target->item, reinterpret_cast<LPARAM>(&label));
+            place.window = target->control;
+            place.point = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+        }
+        if (!IsTree(chosen[0].control)) ClickRows(chosen);
+        session_.Driver().OnDrag([place](const vpr::user::DragStart&) { return place; });
         ui::DragItem(chosen[0].control, chosen[0].item);
         host_.Pump();
-        out_ << "dropped on the desktop\n";
+        out_ << (desktop ? "dropped on the desktop" : "dropped on " + where) << "\n";
+    }
+
+    // copy NAME...: selects the rows and chooses Edit>Copy of the browser.
+    void Copy(const Line& line) {
+        std::vector<Shown> chosen = Several(line.Rest(1));
+        if (chosen.empty()) return session_.Error("copy NAME...");
+        if (chosen[0].listed || IsTree(chosen[0].control)) return session_.Error("copy takes rows of the list shown");
+        ClickRows(chosen);
+        if (ChooseFromMenuBar("Edit>Copy")) out_ << "copied " << chosen.size() << " item(s)\n";
+    }
+
+    // paste [NAME]: onto the row (selected first), else onto the folder
+    // shown (a click on the list's empty space clears the selection).
+    void Paste(const Line& line) {
+        const std::string name = line.Rest(1);
+        if (!name.empty()) {
+            auto target = Find(name);
+            if (!target) return;
+            if (target->listed || IsTree(target->control)) return session_.Error("paste onto a row of the list shown");
+            ui::ClickItem(target->control, target->item);
+        } else if (HWND list = Items()) {
+            RECT client{};
+            GetClientRect(list, &client);
+            ui::ClickPoint(GetParent(list), GetDlgCtrlID(list), client.right - 2, client.bottom - 2);
+        }
+        if (ChooseFromMenuBar("Edit>Paste")) out_ << "pasted" << (name.empty() ? "" : " on " + name) << "\n";
     }
 
     // tray | tray click TIP | tray menu TIP [TEXT]
@@ -629,13 +710,19 @@ private:
         out_ << (menu ? "tray menu " : "tray click ") << tip << (text.empty() ? "" : " " + text) << "\n";
     }
 
-    void Shortcuts() {
+    // The user's desktop directory, where the shortcuts lie.
+    static std::string DesktopDirectory() {
         char path[MAX_PATH] = {};
         LPITEMIDLIST desktop = nullptr;
         if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &desktop))) {
             SHGetPathFromIDListA(desktop, path);
             CoTaskMemFree(desktop);
         }
+        return path;
+    }
+
+    void Shortcuts() {
+        const std::string path = DesktopDirectory();
         WIN32_FIND_DATAA data;
         HANDLE find = FindFirstFileA((std::string(path) + "\\*.lnk").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) return;
@@ -730,8 +817,16 @@ private:
                 for (const ListedItem& item : Listed()) found = found || KMLstricmp(item.name.c_str(), arg.c_str()) == 0;
                 return found == present;
             };
+        } else if (what == "tray" && !arg.empty()) {
+            done = [this, arg] {
+                for (const TrayIcon& icon : host_.Tray())
+                    if (icon.tip == arg) return true;
+                return false;
+            };
+        } else if (what == "shortcut" && !arg.empty()) {
+            done = [arg] { return GetFileAttributesA((DesktopDirectory() + "\\" + arg).c_str()) != INVALID_FILE_ATTRIBUTES; };
         } else {
-            return session_.Error("wait notify|load CLSID|unload CLSID|row TEXT|gone TEXT");
+            return session_.Error("wait notify|load CLSID|unload CLSID|row TEXT|gone TEXT|tray TIP|shortcut FILE");
         }
         if (!host_.PumpUntil(done, kWaitLimit)) return session_.Error("waited in vain: " + line.Rest(1));
         out_ << "waited " << line.Rest(1) << "\n";

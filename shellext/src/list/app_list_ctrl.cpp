@@ -45,6 +45,9 @@ BEGIN_MESSAGE_MAP(CAppListCtrl, CListCtrl)
     ON_NOTIFY_REFLECT(LVN_ENDLABELEDIT, OnEndLabelEdit)
     ON_NOTIFY_REFLECT(LVN_BEGINDRAG, OnBeginDrag)
     ON_NOTIFY_REFLECT(LVN_DELETEITEM, OnDeleteItemNotify)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopupMessage)
+    ON_MESSAGE(WM_MEASUREITEM, OnMeasureItemMessage)
+    ON_MESSAGE(WM_DRAWITEM, OnDrawItemMessage)
 END_MESSAGE_MAP()
 
 CAppListCtrl::CAppListCtrl() = default;
@@ -418,27 +421,43 @@ void CAppListCtrl::OnDeleteItemNotify(NMHDR* header, LRESULT* result) {
 }
 
 BOOL CAppListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    // The view reflects the drawing of rows.
     if (message == WM_DRAWITEM) {
         DrawRow(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
         if (result) *result = TRUE;
         return TRUE;
     }
-    if (message == WM_INITMENUPOPUP || message == WM_MEASUREITEM) {
-        // The first selected row's item draws its own default menu entry.
-        const int row = GetNextItem(-1, LVNI_SELECTED);
-        CFolderItem* item = row >= 0 ? GetRowItem(row) : nullptr;
-        if (item) {
-            IContextMenu2* menu = nullptr;
-            if (SUCCEEDED(item->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu))) && menu) {
-                menu->HandleMenuMsg(message, wParam, lParam);
-                menu->Release();
-            }
-            item->Release();
-            if (result) *result = TRUE;
-            return TRUE;
-        }
-    }
     return CListCtrl::OnChildNotify(message, wParam, lParam, result);
+}
+
+BOOL CAppListCtrl::PassMenuMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const int row = GetNextItem(-1, LVNI_SELECTED);
+    CFolderItem* item = row >= 0 ? GetRowItem(row) : nullptr;
+    if (!item) return FALSE;
+    IContextMenu2* menu = nullptr;
+    if (SUCCEEDED(item->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu))) && menu) {
+        menu->HandleMenuMsg(message, wParam, lParam);
+        menu->Release();
+    }
+    item->Release();
+    return TRUE;
+}
+
+LRESULT CAppListCtrl::OnInitMenuPopupMessage(WPARAM wParam, LPARAM lParam) {
+    if (!PassMenuMessage(WM_INITMENUPOPUP, wParam, lParam)) Default();
+    return 0;
+}
+
+LRESULT CAppListCtrl::OnMeasureItemMessage(WPARAM wParam, LPARAM lParam) {
+    const auto* measure = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+    if (measure && measure->CtlType == ODT_MENU && PassMenuMessage(WM_MEASUREITEM, wParam, lParam)) return TRUE;
+    return Default();
+}
+
+LRESULT CAppListCtrl::OnDrawItemMessage(WPARAM wParam, LPARAM lParam) {
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (draw && draw->CtlType == ODT_MENU && PassMenuMessage(WM_DRAWITEM, wParam, lParam)) return TRUE;
+    return Default();
 }
 
 void CAppListCtrl::DrawRow(LPDRAWITEMSTRUCT draw) {

@@ -114,9 +114,16 @@ protected:
     afx_msg void OnEndLabelEdit(NMHDR* header, LRESULT* result);
     afx_msg void OnBeginDrag(NMHDR* header, LRESULT* result);
     afx_msg void OnDeleteItemNotify(NMHDR* header, LRESULT* result);
-    // Owner drawing and the item's menu messages, reflected by the view.
+    // Drawing a row, reflected by the view.
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void DrawRow(LPDRAWITEMSTRUCT draw);
+    // The messages of an item's menu shown over the list (the list owns it):
+    // the first selected row's item measures and draws its owner-drawn
+    // entry. FALSE when no row is selected.
+    BOOL PassMenuMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnInitMenuPopupMessage(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnMeasureItemMessage(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnDrawItemMessage(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     // The drop target part; lives as long as the control, so it counts

@@ -128,8 +128,7 @@ BOOL CShellExtApp::InitInstance() {
     splash->DrawProgress(33);
     m_pLinkManager = new CLinkManager;
     splash->DrawProgress(66);
-    m_pTrayWnd = new CTrayWnd;
-    m_hTrayWindow = m_pTrayWnd->GetSafeHwnd();
+    SetTrayWindow(new CTrayWnd);
     splash->DrawProgress(90);
 
     CString startMenu;
@@ -272,6 +271,11 @@ void CShellExtApp::StopTray() {
         return;
     }
     CloseTray();
+}
+
+void CShellExtApp::SetTrayWindow(CTrayWnd* tray) {
+    m_pTrayWnd = tray;
+    m_hTrayWindow = tray ? tray->GetSafeHwnd() : nullptr;
 }
 
 void CShellExtApp::CloseTray() {

@@ -84,6 +84,8 @@ public:
     // The tray window's handle, for threads that may only post to it (null
     // when there is none).
     HWND GetTrayWindow() const { return m_hTrayWindow.load(); }
+    // Takes the tray window made on the calling thread as the module's.
+    void SetTrayWindow(CTrayWnd* tray);
     // TRUE when the extension can work; else FALSE and, when `text` is
     // given, the problems as the view shows them.
     BOOL GetProblems(CString* text);

@@ -159,6 +159,7 @@ void CLinkManager::UpdateLinks() {
     }
     for (CFolderItem* item : items)
         if (item) item->Release();
+    m_bRecordsPlaced = TRUE;
 }
 
 BOOL CLinkManager::FindLink(LPCSTR key, LPCSTR baseName, LPCSTR wantedPath) {
@@ -196,8 +197,11 @@ void CLinkManager::SaveRecords() {
         return;
     // Every tree the cache holds now starts empty, so that a shortcut the
     // user deleted is not placed again; trees not present keep theirs.
+    // Until the recorded shortcuts were placed once, none of them is on the
+    // desktop (the last exit removed them): the records then only grow.
     CStringArray nodes;
-    if (CAppCache* cache = Cache()) cache->ListNodes(nodes);
+    CAppCache* cache = Cache();
+    if (cache && m_bRecordsPlaced) cache->ListNodes(nodes);
     for (int i = 0; i < nodes.GetSize(); ++i) {
         const CString& node = nodes[i];
         ClearValues(records, node.Left(node.GetLength() - 1));

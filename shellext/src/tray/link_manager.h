@@ -35,7 +35,9 @@ public:
     // saved, every Desktop application and every recorded shortcut has one
     // shortcut at the name its display name gives.
     void UpdateLinks();
-    // Records the keys of the user's shortcuts on the desktop.
+    // Records the keys of the user's shortcuts on the desktop: the subkey of
+    // every tree the cache holds is cleared first (once the recorded
+    // shortcuts were placed), then each shortcut's value is written.
     void SaveRecords();
     // Appends the recorded keys ("tree\tname").
     void LoadRecords(CStringArray& keys);
@@ -65,4 +67,8 @@ private:
 
     CString m_strDesktop;
     CItemIdList m_rootList;
+    // The recorded shortcuts have been placed once since the manager was
+    // made. Until then the desktop holds none of them (the last exit
+    // removed them), so the records are not cleared.
+    BOOL m_bRecordsPlaced = FALSE;
 };

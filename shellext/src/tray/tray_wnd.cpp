@@ -72,7 +72,17 @@ void CTrayWnd::PostNcDestroy() {
     delete this;
 }
 
+CTrayWnd::CBusy::CBusy(CTrayWnd* tray) : m_pTray(tray) { ++m_pTray->m_nBusy; }
+
+CTrayWnd::CBusy::~CBusy() {
+    if (--m_pTray->m_nBusy == 0 && m_pTray->m_bCloseAsked) m_pTray->PostMessage(WM_CLOSE);
+}
+
 void CTrayWnd::OnClose() {
+    if (m_nBusy > 0) {
+        m_bCloseAsked = TRUE;
+        return;
+    }
     // The module tears down the shortcut manager and this window together,
     // here on the window's own thread; a window the module no longer holds
     // just goes.
@@ -157,6 +167,7 @@ void CTrayWnd::PostCheck(HWND tray) {
 
 void CTrayWnd::OnTimer(UINT_PTR id) {
     if (id != kTrayTimerId) return;
+    CBusy busy(this);
     CShellExtApp* app = GetShellExtApp();
     CAppCache* cache = Cache();
     if (cache && cache->CheckSchedules() && app) app->BroadcastRefill(FALSE);
@@ -165,6 +176,7 @@ void CTrayWnd::OnTimer(UINT_PTR id) {
 LRESULT CTrayWnd::OnTrayNotify(WPARAM id, LPARAM mouse) {
     if (id >= static_cast<WPARAM>(m_keys.GetSize())) return 0;
     m_strMenuKey = m_keys[static_cast<int>(id)];
+    CBusy busy(this);
     if (mouse == WM_LBUTTONDOWN) {
         if (CFolderItem* item = LookUp(m_strMenuKey)) {
             item->Open(kOpenShow);
@@ -203,6 +215,7 @@ void CTrayWnd::ShowMenu() {
 }
 
 BOOL CTrayWnd::OnCommand(WPARAM wParam, LPARAM) {
+    CBusy busy(this);
     CFolderItem* item = LookUp(m_strMenuKey);
     if (!item) return TRUE;
     item->OnCommand(LOWORD(wParam), m_hWnd);
@@ -211,6 +224,7 @@ BOOL CTrayWnd::OnCommand(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CTrayWnd::OnRefill(WPARAM, LPARAM) {
+    CBusy busy(this);
     NotifyViews();
     UpdateIcons();
     CShellExtApp* app = GetShellExtApp();

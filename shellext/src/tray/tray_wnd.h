@@ -64,7 +64,21 @@ private:
     void ShowMenu();
     void NotifyViews();
 
+    // Marks a handler that may run a message loop (a launch, a menu); a
+    // close asked for meanwhile waits until the outermost one has returned,
+    // so that the window is never destroyed under a handler.
+    class CBusy {
+    public:
+        explicit CBusy(CTrayWnd* tray);
+        ~CBusy();
+
+    private:
+        CTrayWnd* const m_pTray;
+    };
+
     CStringArray m_keys;
     CString m_strMenuKey;
     UINT_PTR m_nTimer = 0;
+    int m_nBusy = 0;
+    BOOL m_bCloseAsked = FALSE;
 };

@@ -194,21 +194,6 @@ TEST_F(TreeCacheTest, AForceRunApplicationIsStartedOnceByTheScheduleCheck) {
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
 }
 
-TEST_F(TreeCacheTest, WithoutATrayTheFirstViewRunsTheScheduleCheckOfEachRebuild) {
-    StartCache();
-    vpr::user::UiDriver driver;
-    cache->WaitForFirstRefresh(nullptr);
-    CStringArray apps;
-    EXPECT_EQ(cache->ListFolderChildren(0x2F, "TREE_A\tjdoe.acme", apps), 2);
-    EXPECT_EQ(Starts("Clock.SH"), 1);
-    // Later views of the same rebuild do not check again; a refresh does.
-    cache->WaitForFirstRefresh(nullptr);
-    cache->WaitForRefresh(nullptr);
-    EXPECT_EQ(Starts("Clock.SH"), 1);
-    EXPECT_EQ(cache->ListFolderChildren(0x2F, "TREE_A\tjdoe.acme", apps), 2);
-    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
-}
-
 TEST_F(TreeCacheTest, AnApplicationOfAPersonalFolderLaunchesThroughItsTree) {
     // Draw comes from the second tree, which is not the default one.
     auto add = Entry<BYTE (*)(LPCSTR, LPCSTR, LPCSTR, DWORD)>("KMAPPAddPersonalFolderItem");

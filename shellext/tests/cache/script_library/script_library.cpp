@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,11 +17,16 @@ struct App {
     std::string folder, name;
     DWORD flags, state;
 };
+struct Texts {
+    std::string caption, context = "context";
+    bool installed = false;
+};
 
 struct Script {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<App> apps;
+    std::map<std::string, Texts> texts;
     bool hold = false;
     bool held = false;
     LONG liveLists = 0;
@@ -61,6 +67,7 @@ void ScriptReset() {
     Script& s = TheScript();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.apps.clear();
+    s.texts.clear();
     s.hold = s.held = false;
     s.result = s.detail = 0;
     s.setBuffer = false;
@@ -83,6 +90,24 @@ void ScriptSetState(LPCSTR application, DWORD state) {
     std::lock_guard<std::mutex> lock(s.mutex);
     for (App& app : s.apps)
         if (app.name == application) app.state = state;
+}
+
+void ScriptSetCaption(LPCSTR application, LPCSTR caption) {
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.texts[application].caption = caption;
+}
+
+void ScriptSetContext(LPCSTR application, LPCSTR context) {
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.texts[application].context = context;
+}
+
+void ScriptSetInstalled(LPCSTR application, BOOL installed) {
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.texts[application].installed = installed != FALSE;
 }
 
 void ScriptHold(BOOL hold) {
@@ -162,7 +187,7 @@ KmappFolder* KMAPPGetFoldersEx(DIR_CONTEXT, LPCSTR, DWORD, DWORD, DWORD) {
         record->name = Copy(app.name);
         record->flags = app.flags;
         record->state = app.state;
-        record->context = Copy("context");
+        record->context = Copy(s.texts[app.name].context);
         record->guid = Copy(app.name);
         *appLink = record;
         folder->flags |= app.flags;
@@ -195,8 +220,38 @@ void KMAPPFreeGetFoldersEx(KmappFolder* list) {
     }
 }
 
-KmappAttribute* KMAPPGetObjectAttributes(DIR_CONTEXT, LPCSTR, const LPCSTR*, DWORD) { return nullptr; }
-void KMAPPFreeGetObjectAttributes(KmappAttribute*) {}
+KmappAttribute* KMAPPGetObjectAttributes(DIR_CONTEXT, LPCSTR object, const LPCSTR*, DWORD) {
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto found = s.texts.find(object ? object : "");
+    if (found == s.texts.end() || found->second.caption.empty()) return nullptr;
+    const std::string& caption = found->second.caption;
+    auto* value = new KmappValue{0, Copy(caption), static_cast<DWORD>(caption.size()), nullptr};
+    return new KmappAttribute{Copy("Description"), value, nullptr};
+}
+
+void KMAPPFreeGetObjectAttributes(KmappAttribute* list) {
+    while (list) {
+        KmappAttribute* next = list->next;
+        for (KmappValue* value = list->values; value;) {
+            KmappValue* following = value->next;
+            delete[] static_cast<char*>(value->data);
+            delete value;
+            value = following;
+        }
+        delete[] list->name;
+        delete list;
+        list = next;
+    }
+}
+
+BYTE KMAPPIsInstalled(LPCSTR, LPCSTR, LPCSTR guid) {
+    // The record's second text is the application's name.
+    Script& s = TheScript();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto found = s.texts.find(guid ? guid : "");
+    return found != s.texts.end() && found->second.installed ? 1 : 0;
+}
 
 LONG KMAPPReadLauncherConfig(DIR_CONTEXT, LPCSTR, BYTE* record) {
     // No timed refresh: the worker rebuilds only when asked.

@@ -19,6 +19,12 @@ typedef void (*ScriptResetFn)();
 typedef void (*ScriptAddAppFn)(LPCSTR folder, LPCSTR application, DWORD flags, DWORD state);
 // The state KMAPPCheckSchedule gives the application from now on.
 typedef void (*ScriptSetStateFn)(LPCSTR application, DWORD state);
+// The application's caption (its "Description" attribute), the first text
+// of its record ("context" unless set) and whether KMAPPIsInstalled says it
+// is installed (not unless set).
+typedef void (*ScriptSetCaptionFn)(LPCSTR application, LPCSTR caption);
+typedef void (*ScriptSetContextFn)(LPCSTR application, LPCSTR context);
+typedef void (*ScriptSetInstalledFn)(LPCSTR application, BOOL installed);
 // While on, KMAPPGetFoldersEx waits inside until ScriptRelease. ScriptWaitHeld
 // returns once a call waits there.
 typedef void (*ScriptHoldFn)(BOOL hold);
