@@ -229,6 +229,14 @@ BOOL CAppListCtrl::OnCommand(UINT id) {
     return done;
 }
 
+BOOL CAppListCtrl::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (lParam == 0 && m_pView && m_pView->m_hWnd) {
+        m_pView->SendMessage(WM_COMMAND, wParam, 0);
+        return TRUE;
+    }
+    return CListCtrl::OnCommand(wParam, lParam);
+}
+
 BOOL CAppListCtrl::DeleteSelection() {
     CStringArray keys;
     const int count = GetSelectedKeys(keys);
@@ -332,31 +340,34 @@ void CAppListCtrl::RenameRow(int row, LPCSTR text) {
 
 // ---- notifications
 
+CFolderItem* CAppListCtrl::ClickedItem(NMHDR* header, CPoint& at) {
+    at = reinterpret_cast<NMLISTVIEW*>(header)->ptAction;
+    const int row = RowAt(at);
+    return row >= 0 ? GetRowItem(row) : nullptr;
+}
+
 void CAppListCtrl::OnClick(NMHDR* header, LRESULT* result) {
-    const auto* info = reinterpret_cast<NMLISTVIEW*>(header);
-    const int row = RowAt(info->ptAction);
-    if (CFolderItem* item = row >= 0 ? GetRowItem(row) : nullptr) {
-        item->OnClick(info->ptAction.x, info->ptAction.y, m_hWnd);
+    CPoint at;
+    if (CFolderItem* item = ClickedItem(header, at)) {
+        item->OnClick(at.x, at.y, m_hWnd);
         item->Release();
     }
     *result = 0;
 }
 
 void CAppListCtrl::OnDoubleClick(NMHDR* header, LRESULT* result) {
-    const auto* info = reinterpret_cast<NMLISTVIEW*>(header);
-    const int row = RowAt(info->ptAction);
-    if (CFolderItem* item = row >= 0 ? GetRowItem(row) : nullptr) {
-        item->DoDefaultCommand(info->ptAction.x, info->ptAction.y, m_hWnd, GetBrowser());
+    CPoint at;
+    if (CFolderItem* item = ClickedItem(header, at)) {
+        item->DoDefaultCommand(at.x, at.y, m_hWnd, GetBrowser());
         item->Release();
     }
     *result = 0;
 }
 
 void CAppListCtrl::OnRightClick(NMHDR* header, LRESULT* result) {
-    const auto* info = reinterpret_cast<NMLISTVIEW*>(header);
-    const int row = RowAt(info->ptAction);
-    if (CFolderItem* item = row >= 0 ? GetRowItem(row) : nullptr) {
-        item->ShowContextMenu(info->ptAction.x, info->ptAction.y, m_hWnd);
+    CPoint at;
+    if (CFolderItem* item = ClickedItem(header, at)) {
+        item->ShowContextMenu(at.x, at.y, m_hWnd);
         item->Release();
     }
     *result = 0;

@@ -71,8 +71,11 @@ public:
     BOOL IsSortDescending() const { return m_bSortDescending; }
     // Runs an item command on the selection (or one of the list's own);
     // non-zero when something was done.
-    using CListCtrl::OnCommand;
     BOOL OnCommand(UINT id);
+    // A command chosen from an item's menu over the list (the list owns the
+    // menu) goes to the view, which runs it as any other command; control
+    // notifications (the label editor's) stay the list's.
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     // The busy state while the view waits for the cache's refresh: the
     // wait cursor is shown from the first call with TRUE to the call with
     // FALSE.
@@ -89,6 +92,9 @@ protected:
     // The row under a point in the control's client coordinates (where a
     // click notification says the cursor was), -1 none.
     int RowAt(CPoint point) const;
+    // The item of the row a click notification hit, and where (client
+    // coordinates); null when the click hit no row.
+    CFolderItem* ClickedItem(NMHDR* header, CPoint& at);
     // The item of the row under a screen point; null when none.
     CFolderItem* ItemAtScreenPoint(POINTL point);
     // The command steps.

@@ -1,6 +1,7 @@
 // A person uses the rows of the extension's view from the shell's script:
 // copies, pastes, drags onto a personal folder in a browser beside the
-// active one, drags to the desktop. This program is a shell host of the
+// active one and to the desktop, chooses from a row's menu, deletes two rows
+// after the one question, renames a personal folder. This program is a shell host of the
 // tests (LISTEXPLORER.EXE: the module asks for EXPLORER.EXE in its process's
 // name) and loads the built module on a clock the test moves by hand.
 #include <gtest/gtest.h>
@@ -138,7 +139,7 @@ protected:
     std::unique_ptr<vpr::shellhost::ShellHost> host_;
 };
 
-TEST_F(ListScriptTest, RowsAreCopiedPastedAndDraggedOntoAPersonalFolderAndTheDesktop) {
+TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
     StartWithExtension();
     std::istringstream in(
         "browse VPR Explorer\\Personal\n"
@@ -155,7 +156,16 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedAndDraggedOntoAPersonalFolderAndTheDes
         "wait row Word\n"
         "list\n"
         "drag Word to desktop\n"
-        "shortcuts\n");
+        "menu Calc Create Shortcut\n"
+        "shortcuts\n"
+        "select Calc Paint\n"
+        "answer yes Are you sure you want to delete these 2 items?\n"
+        "command File>Delete\n"
+        "wait gone Paint\n"
+        "list\n"
+        "browse VPR Explorer\\Personal\n"
+        "rename Work Games\n"
+        "list\n");
     std::ostringstream out;
     EXPECT_EQ(vpr::shellhost::RunShellScript(*host_, in, out, false), 1);
     EXPECT_EQ(out.str(),
@@ -177,9 +187,22 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedAndDraggedOntoAPersonalFolderAndTheDes
               "  Paint\n"
               "  Word\n"
               "dropped on the desktop\n"
-              "  Word.lnk -> ::{5B2D7E10-4C3A-11D0-9E61-00A0C9D4F27B}\\Personal\\t\\Personal\\tWork\\Personal\\tWord.acme\n");
-    EXPECT_EQ(PersonalFolderItems("ACME_TREE", "Work"),
-              (std::vector<std::string>{"Calc.acme", "Paint.acme", "Word.acme"}));
+              "chose Create Shortcut\n"
+              "  Calc.lnk -> ::{5B2D7E10-4C3A-11D0-9E61-00A0C9D4F27B}\\Personal\\t\\Personal\\tWork\\Personal\\tCalc.acme\n"
+              "  Word.lnk -> ::{5B2D7E10-4C3A-11D0-9E61-00A0C9D4F27B}\\Personal\\t\\Personal\\tWork\\Personal\\tWord.acme\n"
+              "selected\n"
+              "message Confirm Delete: Are you sure you want to delete these 2 items?\n"
+              "answered yes\n"
+              "command File>Delete\n"
+              "waited gone Paint\n"
+              "  Word\n"
+              "browsing VPR Explorer\\Personal\n"
+              "renamed Work\n"
+              "  Games\n");
+    // Work held Calc, took Paint by the drag and Word by the paste, lost
+    // Calc and Paint by the delete, and is called Games now.
+    EXPECT_TRUE(PersonalFolderItems("ACME_TREE", "Work").empty());
+    EXPECT_EQ(PersonalFolderItems("ACME_TREE", "Games"), std::vector<std::string>{"Word.acme"});
 }
 
 }  // namespace
