@@ -118,6 +118,9 @@ TEST_F(ViewHostTest, APersonUsesTheViewsMenusToolbarAndRows) {
         "status\n"
         "command Edit>Invert Selection\n"
         "list\n"
+        "properties Word\n"
+        "show 1102\n"
+        "ok\n"
         "exit\n",
         1);
     EXPECT_EQ(out, "shell started\n"
@@ -195,7 +198,9 @@ TEST_F(ViewHostTest, APersonUsesTheViewsMenusToolbarAndRows) {
               "status: 2 Object(s) Selected \n"
               "command Edit>Invert Selection\n"
               "  Paint\n"
-              "  Word\n");
+              "  Word\n"
+              "window Properties for: Word\n"
+              "1102: Word.acme\n");
 }
 
 // New Personal Folder adds a row whose label opens for editing, the name
