@@ -405,4 +405,34 @@ TEST_F(AppListCtrlTest, ARowIsDrawnInItsColoursAndTheSelectedItemMeasuresItsMenu
     EXPECT_GT(measure.itemHeight, 0u);
 }
 
+TEST_F(AppListCtrlTest, RowsGiveTheirIconUsesBackAndTheImageListsOutliveTheList) {
+    // The cache's own instances are made first: they hold uses as long as
+    // the cache.
+    int slot = -1;
+    for (const char* key : {"Personal\tcalc.acme", "Personal\tdraw.acme", "Personal\tedit.acme"}) {
+        CFolderItem* item = cache->GetItem(key, kNoContext);
+        ASSERT_NE(item, nullptr);
+        slot = item->GetIcon().GetIndex();
+        item->Release();
+    }
+    ASSERT_GE(slot, 0);
+    const int uses = app->GetUseCount(slot);
+    const HIMAGELIST large = app->GetLargeImageList();
+    const int images = ImageList_GetImageCount(large);
+    ASSERT_GT(images, 0);
+
+    CShellView* view = Open({"Personal\t", "Personal\tMine"});
+    ASSERT_EQ(Rows(view).size(), 3u);
+    // Each row holds a use of its item's slot; all three share calc's.
+    EXPECT_EQ(app->GetUseCount(slot), uses + 3);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(List(view).SendMessage(LVM_GETIMAGELIST, LVSIL_NORMAL)), large);
+    view->DestroyWindow();
+    views_.erase(std::find(views_.begin(), views_.end(), view));
+    view->Release();
+    EXPECT_EQ(app->GetUseCount(slot), uses);
+    // The control shared the icon cache's lists: they are whole after it.
+    EXPECT_EQ(app->GetLargeImageList(), large);
+    EXPECT_EQ(ImageList_GetImageCount(large), images);
+}
+
 }  // namespace
