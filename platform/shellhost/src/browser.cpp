@@ -21,6 +21,7 @@ constexpr int kToolbarId = 0xA001;  // FCIDM_TOOLBAR's place
 constexpr int kStatusId = 0xA002;
 constexpr int kTreeId = 0xA003;
 constexpr UINT kTreeBrowse = WM_APP + 10;  // lParam: the tree item's index
+constexpr UINT kLaterBrowse = WM_APP + 11;  // a BrowseObject asked while the browser was moving
 
 LPCITEMIDLIST AsList(const IdListBytes& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
 
@@ -76,7 +77,7 @@ public:
             return false;
         }
         SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 600, 24, window_,
+        toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS, 0, 0, 600, 24, window_,
                                    reinterpret_cast<HMENU>(kToolbarId), nullptr, nullptr);
         status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 380, 600, 20, window_,
                                   reinterpret_cast<HMENU>(kStatusId), nullptr, nullptr);
@@ -112,7 +113,9 @@ public:
     HWND Tree() const override { return tree_; }
     std::string StatusText() const override {
         char text[512] = {};
-        SendMessageA(status_, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        // A view shows its text in the bar's simple mode.
+        bool simple = SendMessageA(status_, SB_ISSIMPLE, 0, 0) != 0;
+        SendMessageA(status_, SB_GETTEXTA, simple ? SB_SIMPLEID : 0, reinterpret_cast<LPARAM>(text));
         return text;
     }
 
@@ -140,6 +143,7 @@ public:
             return false;
         }
         IShellView* view = nullptr;
+        moving_ = true;
         hr = folder->CreateViewObject(window_, IID_IShellView, reinterpret_cast<void**>(&view));
         if (FAILED(hr) || !view) {
             // No view of its own: the browser lists the folder itself.
@@ -157,6 +161,7 @@ public:
             RECT rect = ViewRect();
             hr = view->CreateViewWindow(view_, &settings, this, &rect, &viewWindow);
             if (FAILED(hr)) {
+                moving_ = false;
                 location_ = previousLocation;
                 view->Release();
                 folder->Release();
@@ -173,10 +178,12 @@ public:
         folder_ = folder;
         view_ = view;
         viewWindow_ = viewWindow;
+        moving_ = false;
         if (view_) {
             view_->UIActivate(SVUIA_ACTIVATE_FOCUS);
         } else {
             SetMenu(window_, ownMenu_);
+            SendMessageA(status_, SB_SIMPLE, FALSE, 0);
             SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
         }
         std::string name = DisplayName(state_, location_);
@@ -212,10 +219,11 @@ public:
         FillTree();
     }
 
-    // A notification: the view shows its folder again, and the tree pane
-    // asks again each folder it shows whose items changed.
+    // A notification: the shell's own view shows its folder again (a name
+    // space's view keeps itself up to date), and the tree pane asks again
+    // each folder it shows whose items changed.
     void FolderChanged(const vpr::com::ChangeNotification& n) {
-        if (view_) view_->Refresh();
+        if (view_ && IsOwnViewWindow(viewWindow_)) view_->Refresh();
         if (!tree_) return;
         std::vector<IdListBytes> folders;
         if (n.event == SHCNE_UPDATEDIR) {
@@ -328,8 +336,31 @@ public:
     STDMETHODIMP EnableModelessSB(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAcceleratorSB(MSG*, WORD) override { return S_FALSE; }
     STDMETHODIMP BrowseObject(LPCITEMIDLIST list, UINT flags) override {
+        // A view that sends the browser elsewhere while it is being made
+        // (its folder is gone) is answered once the browser has settled.
+        if (!list && !(flags & SBSP_PARENT)) return E_INVALIDARG;
+        if (moving_) {
+            later_.push_back({list ? vpr::com::CopyIdList(list) : IdListBytes{}, flags, list != nullptr});
+            PostMessageA(window_, kLaterBrowse, 0, 0);
+            return S_OK;
+        }
         std::string error;
         return Navigate(list, flags, &error) ? S_OK : E_FAIL;
+    }
+
+    void BrowseLater() {
+        std::vector<LaterBrowse> pending;
+        pending.swap(later_);
+        for (const LaterBrowse& browse : pending) {
+            std::string error;
+            Navigate(browse.hasList ? AsList(browse.list) : nullptr, browse.flags, &error);
+        }
+    }
+
+    // The tool tip of a toolbar button is the view's to give.
+    LRESULT OnToolbarNotify(NMHDR* header) {
+        if (header->code != TTN_NEEDTEXTA || !viewWindow_) return 0;
+        return SendMessageA(viewWindow_, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
     }
     STDMETHODIMP GetViewStateStream(DWORD mode, IStream** stream) override {
         if (!stream) return E_INVALIDARG;
@@ -611,6 +642,13 @@ private:
     std::vector<IdListBytes> treeLists_;  // the absolute list of each tree item (its lParam)
     std::vector<bool> treeFilled_;        // its sub-folders were asked for
     bool filling_ = false;
+    bool moving_ = false;  // Navigate is making the next view
+    struct LaterBrowse {
+        IdListBytes list;
+        UINT flags;
+        bool hasList;
+    };
+    std::vector<LaterBrowse> later_;
     IdListBytes location_{0, 0};
     IShellFolder* folder_ = nullptr;
     IShellView* view_ = nullptr;
@@ -627,8 +665,12 @@ LRESULT CALLBACK BrowserProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (reinterpret_cast<NMHDR*>(lParam)->hwndFrom == browser->Tree()) {
             return browser->OnTreeNotify(reinterpret_cast<NMHDR*>(lParam));
         }
+        if (reinterpret_cast<NMHDR*>(lParam)->hwndFrom == browser->Toolbar()) {
+            return browser->OnToolbarNotify(reinterpret_cast<NMHDR*>(lParam));
+        }
         return 0;
     case kTreeBrowse: browser->BrowseTreeItem(static_cast<size_t>(lParam)); return 0;
+    case kLaterBrowse: browser->BrowseLater(); return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -221,6 +221,11 @@ LRESULT CALLBACK OwnViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
+bool IsOwnViewWindow(HWND window) {
+    char name[32] = {};
+    return window && GetClassNameA(window, name, sizeof(name)) && KMLstricmp(name, kViewClass) == 0;
+}
+
 IShellView* NewOwnView(ShellHost::State& state, IShellFolder* folder, const IdListBytes& location) {
     return new OwnView(state, folder, location);
 }

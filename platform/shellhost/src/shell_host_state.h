@@ -75,6 +75,8 @@ std::string TakeStrRet(STRRET* name, LPCITEMIDLIST item);
 // list that a person opens, right-clicks, renames and drags from. Without a
 // browser its window stands in the desktop window.
 IShellView* NewOwnView(ShellHost::State& state, IShellFolder* folder, const vpr::com::IdListBytes& location);
+// Whether a view window is one of the shell's own views.
+bool IsOwnViewWindow(HWND window);
 // The list control of a view window (the window itself or its child).
 HWND ViewList(HWND viewWindow);
 

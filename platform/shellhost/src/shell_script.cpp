@@ -146,6 +146,9 @@ public:
         Add("open", [this](const Line& line) { Open(line.Rest()); });
         Add("menu", [this](const Line& line) { Menu(line); });
         Add("command", [this](const Line& line) { Command(line.Rest()); });
+        Add("commands", [this](const Line& line) { Commands(line.Rest()); });
+        Add("toolbar", [this](const Line& line) { Toolbar(line.Rest()); });
+        Add("status", [this](const Line&) { Status(); });
         Add("rename", [this](const Line& line) { Rename(line); });
         Add("drag", [this](const Line& line) { Drag(line); });
         Add("copy", [this](const Line& line) { Copy(line); });
@@ -413,43 +416,149 @@ private:
         out_ << "chose " << text << "\n";
     }
 
-    // MENU>ITEM of the active browser's menu bar, texts without "&".
+    // The pop-up of the active browser's menu bar that a path of texts
+    // ("View>Arrange Icons") names, opened as a person opens it; null (an
+    // error said) when there is none.
+    HMENU OpenPopup(Browser* browser, const std::vector<std::string>& path) {
+        HMENU menu = GetMenu(browser->Window());
+        for (size_t level = 0; level < path.size(); ++level) {
+            HMENU next = nullptr;
+            for (int i = 0; i < GetMenuItemCount(menu) && !next; ++i) {
+                char text[128] = {};
+                GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+                if (SameText(text, path[level])) next = GetSubMenu(menu, i);
+                if (next) SendMessageA(browser->Window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(next), i);
+            }
+            if (!next) {
+                session_.Error("no menu " + path[level]);
+                return nullptr;
+            }
+            menu = next;
+        }
+        return menu;
+    }
+
+    static std::vector<std::string> MenuPath(const std::string& text) {
+        std::vector<std::string> path;
+        size_t start = 0;
+        for (size_t cut; (cut = text.find('>', start)) != std::string::npos; start = cut + 1) {
+            path.push_back(text.substr(start, cut - start));
+        }
+        path.push_back(text.substr(start));
+        return path;
+    }
+
+    // MENU>ITEM (or MENU>POPUP>ITEM) of the active browser's menu bar, texts
+    // as a person reads them.
     void Command(const std::string& path) {
         if (ChooseFromMenuBar(path)) out_ << "command " << path << "\n";
     }
 
-    // Opens MENU of the active browser's menu bar and chooses ITEM; false
-    // (and an error) when the browser or the item is missing.
-    bool ChooseFromMenuBar(const std::string& path) {
+    // Opens the menus of the path and chooses its last item; false (and an
+    // error) when the browser or the item is missing or the item is grayed,
+    // which a person cannot choose.
+    bool ChooseFromMenuBar(const std::string& text) {
         Browser* browser = Active();
         if (!browser) {
             session_.Error("no browser is open");
             return false;
         }
-        size_t cut = path.find('>');
-        if (cut == std::string::npos) {
+        std::vector<std::string> path = MenuPath(text);
+        if (path.size() < 2) {
             session_.Error("command MENU>ITEM");
             return false;
         }
-        std::string top = path.substr(0, cut), item = path.substr(cut + 1);
-        HMENU bar = GetMenu(browser->Window());
-        for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-            char text[128] = {};
-            GetMenuStringA(bar, i, text, sizeof(text), MF_BYPOSITION);
-            if (KMLstricmp(Plain(text).c_str(), Plain(top).c_str()) != 0) continue;
-            HMENU popup = GetSubMenu(bar, i);
-            SendMessageA(browser->Window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), i);
-            for (int j = 0; j < GetMenuItemCount(popup); ++j) {
-                GetMenuStringA(popup, j, text, sizeof(text), MF_BYPOSITION);
-                if (KMLstricmp(Plain(text).c_str(), Plain(item).c_str()) != 0) continue;
-                UINT id = GetMenuItemID(popup, j);
-                PostMessageA(browser->Window(), WM_COMMAND, id, 0);
-                host_.Pump();
-                return true;
+        std::string item = path.back();
+        path.pop_back();
+        HMENU popup = OpenPopup(browser, path);
+        if (!popup) return false;
+        for (int j = 0; j < GetMenuItemCount(popup); ++j) {
+            char name[128] = {};
+            GetMenuStringA(popup, j, name, sizeof(name), MF_BYPOSITION);
+            if (!SameText(name, item) || GetSubMenu(popup, j)) continue;
+            if (GetMenuState(popup, j, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) {
+                session_.Error("menu item " + text + " is grayed");
+                return false;
             }
+            PostMessageA(browser->Window(), WM_COMMAND, GetMenuItemID(popup, j), 0);
+            host_.Pump();
+            return true;
         }
-        session_.Error("no menu item " + path);
+        session_.Error("no menu item " + text);
         return false;
+    }
+
+    // Reads a pop-up of the menu bar (MENU or MENU>POPUP): one item a line as
+    // it shows, "-" for a separator, "(grayed)", "(checked)", ">" before a pop-up.
+    void Commands(const std::string& text) {
+        Browser* browser = Active();
+        if (!browser) return session_.Error("no browser is open");
+        HMENU popup = OpenPopup(browser, MenuPath(text));
+        if (!popup) return;
+        for (int j = 0; j < GetMenuItemCount(popup); ++j) {
+            char name[128] = {};
+            GetMenuStringA(popup, j, name, sizeof(name), MF_BYPOSITION);
+            UINT state = GetMenuState(popup, j, MF_BYPOSITION);
+            if (state & MF_SEPARATOR) {
+                out_ << "  -\n";
+                continue;
+            }
+            out_ << "  " << (GetSubMenu(popup, j) ? "> " : "") << Plain(name);
+            if (state & (MF_GRAYED | MF_DISABLED)) out_ << " (grayed)";
+            if (state & MF_CHECKED) out_ << " (checked)";
+            out_ << "\n";
+        }
+    }
+
+    // The tip a toolbar button shows when the mouse rests on it: the
+    // toolbar asks its parent, the browser, which asks the view.
+    static std::string ButtonTip(Browser* browser, int command) {
+        NMTTDISPINFOA tip{};
+        tip.hdr.hwndFrom = browser->Toolbar();
+        tip.hdr.idFrom = static_cast<UINT_PTR>(command);
+        tip.hdr.code = TTN_NEEDTEXTA;
+        SendMessageA(browser->Window(), WM_NOTIFY, static_cast<WPARAM>(GetDlgCtrlID(browser->Toolbar())),
+                     reinterpret_cast<LPARAM>(&tip));
+        return tip.lpszText ? tip.lpszText : tip.szText;
+    }
+
+    // toolbar: reads the active browser's buttons by their tips ("|" for a
+    // separator); toolbar TIP: clicks the button with that tip.
+    void Toolbar(const std::string& tip) {
+        Browser* browser = Active();
+        if (!browser) return session_.Error("no browser is open");
+        HWND toolbar = browser->Toolbar();
+        int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+        int x = 0;
+        for (int i = 0; i < count; ++i) {
+            TBBUTTON button{};
+            SendMessageA(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+            // Buttons are 24 pixels wide, separators 8, from the left.
+            int width = (button.fsStyle & TBSTYLE_SEP) ? 8 : 24;
+            bool enabled = SendMessageA(toolbar, TB_ISBUTTONENABLED, button.idCommand, 0) != 0;
+            bool checked = SendMessageA(toolbar, TB_ISBUTTONCHECKED, button.idCommand, 0) != 0;
+            std::string text = (button.fsStyle & TBSTYLE_SEP) ? "|" : ButtonTip(browser, button.idCommand);
+            if (tip.empty()) {
+                out_ << "  " << text << (enabled || text == "|" ? "" : " (disabled)") << (checked ? " (checked)" : "")
+                     << "\n";
+            } else if (text != "|" && KMLstricmp(text.c_str(), tip.c_str()) == 0) {
+                if (!enabled) return session_.Error("button " + tip + " is disabled");
+                ui::ClickPoint(browser->Window(), GetDlgCtrlID(toolbar), x + width / 2, 11);
+                host_.Pump();
+                out_ << "clicked " << tip << "\n";
+                return;
+            }
+            x += width;
+        }
+        if (!tip.empty()) session_.Error("no button " + tip);
+    }
+
+    // The active browser's status bar.
+    void Status() {
+        Browser* browser = Active();
+        if (!browser) return session_.Error("no browser is open");
+        host_.Pump();
+        out_ << "status: " << browser->StatusText() << "\n";
     }
 
     void Rename(const Line& line) {
@@ -457,7 +566,12 @@ private:
         std::string name;
         if (!ItemAndText(line.Rest(1), &shown, &name)) return session_.Error("rename NAME NEW: no such item");
         if (shown.listed) return session_.Error("a folder without a view edits no label");
-        if (ui::EditItemLabel(shown.control, shown.item, name)) out_ << "renamed " << shown.text << "\n";
+        // A label the view already opened for editing (a new folder's) takes
+        // the name where it stands.
+        HWND edit = IsTree(shown.control) ? nullptr : reinterpret_cast<HWND>(SendMessageA(shown.control, LVM_GETEDITCONTROL, 0, 0));
+        bool renamed = edit ? ui::EditLabel(GetParent(shown.control), GetDlgCtrlID(shown.control), name)
+                            : ui::EditItemLabel(shown.control, shown.item, name);
+        if (renamed) out_ << "renamed " << shown.text << "\n";
         host_.Pump();
     }
 

@@ -828,8 +828,9 @@ void CShellView::UpdateCommandStates() {
 // Commands.
 
 BOOL CShellView::OnCommand(WPARAM wParam, LPARAM lParam) {
-    // Notifications of the view's own controls take the default routing.
-    if (lParam != 0) return CWnd::OnCommand(wParam, lParam);
+    // Notifications of the view's own controls take the default routing;
+    // the browser's toolbar buttons are commands like the menu's.
+    if (lParam != 0 && ::IsChild(m_hWnd, reinterpret_cast<HWND>(lParam))) return CWnd::OnCommand(wParam, lParam);
     const UINT id = LOWORD(wParam);
     switch (id) {
     case kCmdNewPersonalFolder: OnNewPersonalFolder(); return TRUE;

@@ -10,6 +10,8 @@
 #include "list/app_list_ctrl.h"
 #include "items/folder_item.h"
 #include "view_fixture.h"
+#include "module/module_resource.h"
+#include "vpr/user/ui_driver.h"
 #include "vpr/win/clock.h"
 
 namespace {
@@ -426,4 +428,38 @@ TEST_F(ViewTest, AnswersForItsWindowItemsAndPage) {
     LONG live = app->m_nLiveObjects.load();
     Close(view);
     EXPECT_EQ(app->m_nLiveObjects.load(), live - 2);
+}
+
+TEST_F(ViewTest, TranslatesTheModulesAcceleratorsAndBackspaceInALabel) {
+    Start();
+    app->m_hAccel = LoadAcceleratorsA(app->GetResources(), MAKEINTRESOURCEA(IDR_VIEW_ACCELERATORS));
+    ASSERT_NE(app->m_hAccel, nullptr);
+    CShellView* view = Open(kAppsFolder);
+    ASSERT_NE(view, nullptr);
+    IShellView* shell = view->GetShellView();
+    vpr::user::UiDriver driver;
+
+    // Ctrl+A selects every row; A alone is not the view's.
+    MSG key{view->GetListCtrl()->GetSafeHwnd(), WM_KEYDOWN, 'A', 0};
+    EXPECT_EQ(shell->TranslateAccelerator(&key), E_NOTIMPL);
+    EXPECT_EQ(view->GetListCtrl()->GetSelectedCount(), 0u);
+    vpr::user::ui::HoldKeys({VK_CONTROL}, true);
+    EXPECT_EQ(shell->TranslateAccelerator(&key), S_OK);
+    vpr::user::ui::HoldKeys({VK_CONTROL}, false);
+    EXPECT_EQ(view->GetListCtrl()->GetSelectedCount(), 2u);
+
+    // Backspace aimed at a label editor edits the label, not the browser.
+    HWND edit = CreateWindowExA(0, "edit", "Games", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, view->GetSafeHwnd(), nullptr,
+                                nullptr, nullptr);
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 5, 5);
+    MSG back{edit, WM_KEYDOWN, VK_BACK, 0};
+    EXPECT_EQ(shell->TranslateAccelerator(&back), S_OK);
+    char text[16] = {};
+    GetWindowTextA(edit, text, sizeof(text));
+    EXPECT_STREQ(text, "Game");
+    DestroyWindow(edit);
+    Close(view);
+    DestroyAcceleratorTable(app->m_hAccel);
+    app->m_hAccel = nullptr;
 }
