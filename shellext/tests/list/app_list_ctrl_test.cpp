@@ -198,6 +198,12 @@ TEST_F(AppListCtrlTest, OnlyAnItemThatMayBeRenamedOpensItsLabel) {
     // names the folder by its new key.
     CShellView* folders = Open({"Personal\t"});
     ASSERT_GE(RowOf(folders, "Work"), 0);
+    // A label left as it was renames nothing (the folder would say that the
+    // name exists already: an unexpected message box fails the driver).
+    ASSERT_TRUE(ui::EditItemLabel(List(folders).m_hWnd, RowOf(folders, "Work"), "Work"));
+    EXPECT_TRUE(driver.Failures().empty());
+    EXPECT_EQ(PersonalFolderItems("TEST_TREE", "Work"), std::vector<std::string>{"edit.acme"});
+    ui::ClickItem(List(folders).m_hWnd, RowOf(folders, "Mine"));
     ASSERT_TRUE(ui::EditItemLabel(List(folders).m_hWnd, RowOf(folders, "Work"), "Games"));
     const int games = RowOf(folders, "Games");
     ASSERT_GE(games, 0);
