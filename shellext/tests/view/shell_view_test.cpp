@@ -463,3 +463,29 @@ TEST_F(ViewTest, TranslatesTheModulesAcceleratorsAndBackspaceInALabel) {
     DestroyAcceleratorTable(app->m_hAccel);
     app->m_hAccel = nullptr;
 }
+
+TEST_F(ViewTest, ARefreshTheUserMayNotAskForKeepsTheRowsAndIsGrayed) {
+    // The user's launcher configuration: bit 0x2, no refresh on request.
+    std::string record(KMAPP_CONFIG_SIZE, '\0');
+    auto raw = reinterpret_cast<BYTE*>(record.data());
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_MAGIC, KMAPP_CONFIG_MAGIC);
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_FLAGS, CACHE_CONFIG_NO_USER_REFRESH);
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_INTERVAL, 3600);
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_LEVELS, 1);
+    tree.Stream("jdoe.sales.acme", "App:Launcher Config", record);
+    Start();
+    ASSERT_TRUE(cache->GetConfigFlags() & CACHE_CONFIG_NO_USER_REFRESH);
+    CShellView* view = Open(kAppsFolder);
+    ASSERT_NE(view, nullptr);
+    view->GetShellView()->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    EXPECT_TRUE(browser->State(kCmdRefresh) & MF_GRAYED);
+
+    // Asked all the same (the browser may), the cache refuses and no refill
+    // follows: the view shows its rows again itself.
+    LONG rebuilds = cache->GetRebuildCount();
+    EXPECT_EQ(view->GetShellView()->Refresh(), S_OK);
+    EXPECT_EQ(cache->GetRebuildCount(), rebuilds);
+    EXPECT_EQ(Rows(view).size(), 2u);
+    EXPECT_EQ(browser->StatusText(), "2 Object(s)");
+    Close(view);
+}
