@@ -193,7 +193,6 @@ int CALLBACK CAppListCtrl::CompareRows(LPARAM first, LPARAM second, LPARAM list)
 }
 
 void CAppListCtrl::SetBusy(BOOL busy) {
-    m_bBusy = busy;
     SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
@@ -412,8 +411,11 @@ void CAppListCtrl::OnBeginLabelEdit(NMHDR* header, LRESULT* result) {
 
 void CAppListCtrl::OnEndLabelEdit(NMHDR* header, LRESULT* result) {
     const auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-    if (info->item.pszText && info->item.iItem >= 0 && info->item.iItem < GetItemCount()) {
-        RenameRow(info->item.iItem, info->item.pszText);
+    // A label that ends as it began (opened by a click on the selected row,
+    // left by a click elsewhere) renames nothing.
+    const int row = info->item.iItem;
+    if (info->item.pszText && row >= 0 && row < GetItemCount() && GetItemText(row, 0) != info->item.pszText) {
+        RenameRow(row, info->item.pszText);
     }
     // The edited text is dropped: the row's text comes from the item.
     *result = FALSE;

@@ -77,12 +77,9 @@ public:
     // notifications (the label editor's) stay the list's.
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     // The busy state while the view waits for the cache's refresh: the
-    // wait cursor is shown from the first call with TRUE to the call with
-    // FALSE.
+    // wait cursor from the call with TRUE to the call with FALSE.
     void SetBusy(BOOL busy);
-    BOOL IsBusy() const { return m_bBusy; }
 
-    CShellView* GetView() const { return m_pView; }
     IDropTarget* GetDropTarget() { return &m_xDropTarget; }
 
 protected:
@@ -149,7 +146,6 @@ protected:
     CShellView* m_pView = nullptr;
     WORD m_nSortColumn = 0;         // 0 Title, 1 Tree, 2 Name
     BOOL m_bSortDescending = FALSE;
-    BOOL m_bBusy = FALSE;
     BOOL m_bOleInitialized = FALSE;
     BOOL m_bDropRegistered = FALSE;
 };

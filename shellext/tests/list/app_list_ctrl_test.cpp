@@ -198,6 +198,12 @@ TEST_F(AppListCtrlTest, OnlyAnItemThatMayBeRenamedOpensItsLabel) {
     // names the folder by its new key.
     CShellView* folders = Open({"Personal\t"});
     ASSERT_GE(RowOf(folders, "Work"), 0);
+    // A label left as it was renames nothing (the folder would say that the
+    // name exists already: an unexpected message box fails the driver).
+    ASSERT_TRUE(ui::EditItemLabel(List(folders).m_hWnd, RowOf(folders, "Work"), "Work"));
+    EXPECT_TRUE(driver.Failures().empty());
+    EXPECT_EQ(PersonalFolderItems("TEST_TREE", "Work"), std::vector<std::string>{"edit.acme"});
+    ui::ClickItem(List(folders).m_hWnd, RowOf(folders, "Mine"));
     ASSERT_TRUE(ui::EditItemLabel(List(folders).m_hWnd, RowOf(folders, "Work"), "Games"));
     const int games = RowOf(folders, "Games");
     ASSERT_GE(games, 0);
@@ -403,6 +409,36 @@ TEST_F(AppListCtrlTest, ARowIsDrawnInItsColoursAndTheSelectedItemMeasuresItsMenu
     list.SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
     EXPECT_GT(measure.itemWidth, 0u);
     EXPECT_GT(measure.itemHeight, 0u);
+}
+
+TEST_F(AppListCtrlTest, RowsGiveTheirIconUsesBackAndTheImageListsOutliveTheList) {
+    // The cache's own instances are made first: they hold uses as long as
+    // the cache.
+    int slot = -1;
+    for (const char* key : {"Personal\tcalc.acme", "Personal\tdraw.acme", "Personal\tedit.acme"}) {
+        CFolderItem* item = cache->GetItem(key, kNoContext);
+        ASSERT_NE(item, nullptr);
+        slot = item->GetIcon().GetIndex();
+        item->Release();
+    }
+    ASSERT_GE(slot, 0);
+    const int uses = app->GetUseCount(slot);
+    const HIMAGELIST large = app->GetLargeImageList();
+    const int images = ImageList_GetImageCount(large);
+    ASSERT_GT(images, 0);
+
+    CShellView* view = Open({"Personal\t", "Personal\tMine"});
+    ASSERT_EQ(Rows(view).size(), 3u);
+    // Each row holds a use of its item's slot; all three share calc's.
+    EXPECT_EQ(app->GetUseCount(slot), uses + 3);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(List(view).SendMessage(LVM_GETIMAGELIST, LVSIL_NORMAL)), large);
+    view->DestroyWindow();
+    views_.erase(std::find(views_.begin(), views_.end(), view));
+    view->Release();
+    EXPECT_EQ(app->GetUseCount(slot), uses);
+    // The control shared the icon cache's lists: they are whole after it.
+    EXPECT_EQ(app->GetLargeImageList(), large);
+    EXPECT_EQ(ImageList_GetImageCount(large), images);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // A person uses the rows of the extension's view from the shell's script:
 // copies, pastes, drags onto a personal folder in a browser beside the
 // active one and to the desktop, chooses from a row's menu, deletes two rows
-// after the one question, renames a personal folder. This program is a shell host of the
+// after the one question, renames a personal folder and opens it. This program is a shell host of the
 // tests (LISTEXPLORER.EXE: the module asks for EXPLORER.EXE in its process's
 // name) and loads the built module on a clock the test moves by hand.
 #include <gtest/gtest.h>
@@ -139,7 +139,7 @@ protected:
     std::unique_ptr<vpr::shellhost::ShellHost> host_;
 };
 
-TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
+TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedRenamedAndOpened) {
     StartWithExtension();
     std::istringstream in(
         "browse VPR Explorer\\Personal\n"
@@ -150,9 +150,8 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
         "clipboard\n"
         "drag Paint to Work\n"
         "drag Paint to Nowhere\n"
-        "browse VPR Explorer\\Personal\n"
-        "paste Work\n"
         "browse VPR Explorer\\Personal\\Work\n"
+        "paste\n"
         "wait row Word\n"
         "list\n"
         "drag Word to desktop\n"
@@ -160,18 +159,22 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
         "shortcuts\n"
         "select Calc Paint\n"
         "answer yes Are you sure you want to delete these 2 items?\n"
-        "command File>Delete\n"
+        "menu Calc Delete\n"
         "wait gone Paint\n"
         "list\n"
         "browse VPR Explorer\\Personal\n"
         "rename Work Games\n"
+        "list\n"
+        "open Games\n"
         "list\n");
     std::ostringstream out;
     EXPECT_EQ(vpr::shellhost::RunShellScript(*host_, in, out, false), 1);
     EXPECT_EQ(out.str(),
               "browsing VPR Explorer\\Personal\n"
+              "status: 1 Object(s)\n"
               "  Work\n"
               "browsing VPR Explorer\\ACME_TREE\\jdoe.sales.acme\n"
+              "status: 3 Object(s)\n"
               "  Calc\n"
               "  Paint\n"
               "  Word\n"
@@ -179,9 +182,9 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
               "  Shell IDList Array (99 bytes)\n"
               "dropped on Work\n"
               "error: no row \"Nowhere\" in an open browser\n"
-              "browsing VPR Explorer\\Personal\n"
-              "pasted on Work\n"
               "browsing VPR Explorer\\Personal\\Work\n"
+              "status: 2 Object(s)\n"
+              "pasted\n"
               "waited row Word\n"
               "  Calc\n"
               "  Paint\n"
@@ -193,12 +196,15 @@ TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedAndRenamed) {
               "selected\n"
               "message Confirm Delete: Are you sure you want to delete these 2 items?\n"
               "answered yes\n"
-              "command File>Delete\n"
+              "chose Delete\n"
               "waited gone Paint\n"
               "  Word\n"
               "browsing VPR Explorer\\Personal\n"
+              "status: 1 Object(s)\n"
               "renamed Work\n"
-              "  Games\n");
+              " *Games\n"
+              "opened Games\n"
+              "  Word\n");
     // Work held Calc, took Paint by the drag and Word by the paste, lost
     // Calc and Paint by the delete, and is called Games now.
     EXPECT_TRUE(PersonalFolderItems("ACME_TREE", "Work").empty());
