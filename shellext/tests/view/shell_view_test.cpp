@@ -305,18 +305,30 @@ TEST_F(ViewTest, RefreshWithinHalfASecondOfTheLastDoesNothing) {
     });
     CShellView* view = Open(kAppsFolder);
     ASSERT_NE(view, nullptr);
+    // A refresh empties the list, has the cache rebuild and fills it again,
+    // so a selected row comes back unselected.
+    CAppListCtrl* list = view->GetListCtrl();
+    auto selected = [&] { return list->GetItemState(0, LVIS_SELECTED) != 0; };
     LONG rebuilds = cache->GetRebuildCount();
+    list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(view->GetShellView()->Refresh(), S_OK);
-    EXPECT_EQ(cache->GetRebuildCount(), rebuilds + 1);
+    EXPECT_GT(cache->GetRebuildCount(), rebuilds);
     EXPECT_EQ(Rows(view).size(), 2u);
+    EXPECT_FALSE(selected());
 
+    // 200 ms later: nothing happens.
+    list->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    rebuilds = cache->GetRebuildCount();
     clock->Advance(200);
     EXPECT_EQ(view->GetShellView()->Refresh(), S_OK);
-    EXPECT_EQ(cache->GetRebuildCount(), rebuilds + 1);
+    EXPECT_TRUE(selected());
+    EXPECT_EQ(Rows(view).size(), 2u);
 
+    // Half a second after the last accepted one it runs again.
     clock->Advance(300);
     EXPECT_EQ(view->GetShellView()->Refresh(), S_OK);
-    EXPECT_EQ(cache->GetRebuildCount(), rebuilds + 2);
+    EXPECT_GT(cache->GetRebuildCount(), rebuilds);
+    EXPECT_FALSE(selected());
     EXPECT_EQ(Rows(view).size(), 2u);
     Close(view);
     waking = false;
@@ -423,11 +435,15 @@ TEST_F(ViewTest, AnswersForItsWindowItemsAndPage) {
     EXPECT_EQ(shell->AddPropertySheetPages(0, add, reinterpret_cast<LPARAM>(&pages)), S_OK);
     ASSERT_EQ(pages.size(), 1u);
     DestroyPropertySheetPage(pages[0]);
-    // The last release takes the view and the folder it held; every item
-    // handed out was released (the cache's own instances stay counted).
-    LONG live = app->m_nLiveObjects.load();
+    // The browser's reference is the last one; its release takes the view,
+    // its window and its reference on the folder.
+    EXPECT_EQ(shell->AddRef(), 2u);
+    EXPECT_EQ(shell->Release(), 1u);
+    CShellFolder* folder = view->GetShellFolder();
+    folder->AddRef();
     Close(view);
-    EXPECT_EQ(app->m_nLiveObjects.load(), live - 2);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(folder->Release(), 0u);
 }
 
 TEST_F(ViewTest, TranslatesTheModulesAcceleratorsAndBackspaceInALabel) {
@@ -462,4 +478,30 @@ TEST_F(ViewTest, TranslatesTheModulesAcceleratorsAndBackspaceInALabel) {
     Close(view);
     DestroyAcceleratorTable(app->m_hAccel);
     app->m_hAccel = nullptr;
+}
+
+TEST_F(ViewTest, ARefreshTheUserMayNotAskForKeepsTheRowsAndIsGrayed) {
+    // The user's launcher configuration: bit 0x2, no refresh on request.
+    std::string record(KMAPP_CONFIG_SIZE, '\0');
+    auto raw = reinterpret_cast<BYTE*>(record.data());
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_MAGIC, KMAPP_CONFIG_MAGIC);
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_FLAGS, CACHE_CONFIG_NO_USER_REFRESH);
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_INTERVAL, 3600);
+    KmappConfigSet(raw, KMAPP_CONFIG_OFFSET_LEVELS, 1);
+    tree.Stream("jdoe.sales.acme", "App:Launcher Config", record);
+    Start();
+    ASSERT_TRUE(cache->GetConfigFlags() & CACHE_CONFIG_NO_USER_REFRESH);
+    CShellView* view = Open(kAppsFolder);
+    ASSERT_NE(view, nullptr);
+    view->GetShellView()->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    EXPECT_TRUE(browser->State(kCmdRefresh) & MF_GRAYED);
+
+    // Asked all the same (the browser may), the cache refuses and no refill
+    // follows: the view shows its rows again itself.
+    LONG rebuilds = cache->GetRebuildCount();
+    EXPECT_EQ(view->GetShellView()->Refresh(), S_OK);
+    EXPECT_EQ(cache->GetRebuildCount(), rebuilds);
+    EXPECT_EQ(Rows(view).size(), 2u);
+    EXPECT_EQ(browser->StatusText(), "2 Object(s)");
+    Close(view);
 }

@@ -92,8 +92,9 @@ protected:
 };
 
 // The view's menus merged into the browser's (File by folder kind, Edit,
-// View with its Arrange Icons pop-up), its toolbar with tips from the view,
-// states that follow the selection (Cut never), and the status bar.
+// View with its Arrange Icons pop-up, Help with the About sheet), its
+// toolbar with tips from the view, states that follow the selection (Cut
+// never), the status bar, and an item's properties from its row.
 TEST_F(ViewHostTest, APersonUsesTheViewsMenusToolbarAndRows) {
     std::string out = Run(
         "explore VPR Explorer\n"
@@ -120,6 +121,9 @@ TEST_F(ViewHostTest, APersonUsesTheViewsMenusToolbarAndRows) {
         "list\n"
         "properties Word\n"
         "show 1102\n"
+        "ok\n"
+        "command Help>About VPR Explorer\n"
+        "window About Vpr Explorer\n"
         "ok\n"
         "exit\n",
         1);
@@ -200,7 +204,9 @@ TEST_F(ViewHostTest, APersonUsesTheViewsMenusToolbarAndRows) {
               "  Paint\n"
               "  Word\n"
               "window Properties for: Word\n"
-              "1102: Word.acme\n");
+              "1102: Word.acme\n"
+              "command Help>About VPR Explorer\n"
+              "window About Vpr Explorer\n");
 }
 
 // New Personal Folder adds a row whose label opens for editing, the name
