@@ -14,7 +14,8 @@ namespace {
 constexpr size_t kChunkSize = size_t{2} << 20;  // one huge page
 static_assert(kLargestBlock <= kChunkSize / 16, "a chunk holds many blocks");
 constexpr size_t kAlign = 16;
-constexpr size_t kSpareChunks = 8;  // 16 MB at the most kept empty
+constexpr size_t kSpareChunks = 8;   // 16 MB kept empty and ready
+constexpr size_t kLazyChunks = 248;  // and up to 496 MB more the kernel may take back
 
 // The start of a chunk; blocks follow it, each after a header with its size.
 struct alignas(kAlign) ChunkHeader {
@@ -27,6 +28,8 @@ struct alignas(kAlign) BlockHeader {
 
 class Chunks {
 public:
+    Chunks() { spare_.reserve(kSpareChunks + kLazyChunks); }  // a free never allocates
+
     static Chunks& Instance() {
         static auto* chunks = new Chunks;  // outlives every caller at exit
         return *chunks;
@@ -38,7 +41,10 @@ public:
         if (current_ == nullptr || current_->used + room > kChunkSize) {
             ChunkHeader* next = nullptr;
             if (!spare_.empty()) {
-                next = spare_.back();
+                // A lazily freed chunk may have been taken back and read as
+                // zeros since: its header is made anew.
+                next = new (spare_.back()) ChunkHeader;
+                next->used = sizeof(ChunkHeader);
                 spare_.pop_back();
             } else {
                 next = NewChunk();
@@ -113,11 +119,14 @@ private:
         return chunk;
     }
 
-    // An empty chunk: a few are kept for the next blocks, so that reading one
-    // template after another does not map and fault in fresh memory each time.
+    // An empty chunk is kept for the next blocks, so that reading one
+    // template after another does not map and fault in fresh memory each
+    // time (the kernel clears every page it hands out). Beyond a few, the
+    // chunks kept are lazily freed: the kernel takes their pages back when it
+    // needs memory, and until then they are used again as they are.
     void Retire(ChunkHeader* chunk) {
-        chunk->used = sizeof(ChunkHeader);
-        if (spare_.size() < kSpareChunks) {
+        if (spare_.size() < kSpareChunks + kLazyChunks) {
+            if (spare_.size() >= kSpareChunks) ::madvise(chunk, kChunkSize, MADV_FREE);
             spare_.push_back(chunk);
             return;
         }
