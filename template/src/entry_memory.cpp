@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_set>
@@ -29,10 +30,16 @@ struct alignas(kAlign) BlockHeader {
 class Chunks {
 public:
     Chunks() { spare_.reserve(kSpareChunks + kLazyChunks); }  // a free never allocates
+    Chunks(const Chunks&) = delete;
+    Chunks& operator=(const Chunks&) = delete;
 
-    static Chunks& Instance() {
-        static auto* chunks = new Chunks;  // outlives every caller at exit
-        return *chunks;
+    // Unmaps every chunk when no block is held, and says whether it did.
+    bool ReleaseIfUnused() {
+        std::lock_guard lock(mutex_);
+        if (liveBlocks_ != 0) return false;
+        for (uintptr_t base : chunks_) ::munmap(reinterpret_cast<void*>(base), kChunkSize);
+        chunks_.clear();
+        return true;
     }
 
     void* Allocate(size_t size) {
@@ -56,6 +63,7 @@ public:
         auto* header = reinterpret_cast<BlockHeader*>(reinterpret_cast<uint8_t*>(current_) + current_->used);
         current_->used += room;
         ++current_->live;
+        ++liveBlocks_;
         header->size = size;
         return header + 1;
     }
@@ -74,6 +82,7 @@ public:
         uintptr_t base = ChunkOf(block);
         if (!Mapped(base)) return false;
         auto* chunk = reinterpret_cast<ChunkHeader*>(base);
+        --liveBlocks_;
         if (--chunk->live == 0) {
             if (chunk == current_) {
                 chunk->used = sizeof(ChunkHeader);  // filled again from the start
@@ -140,16 +149,41 @@ private:
     std::vector<ChunkHeader*> spare_;     // GUARDED_BY(mutex_): empty chunks kept for reuse
     std::unordered_set<uintptr_t> chunks_;  // GUARDED_BY(mutex_): every chunk mapped
     uintptr_t lastFound_ = 0;               // GUARDED_BY(mutex_): a chunk of chunks_, or 0
+    size_t liveBlocks_ = 0;                 // GUARDED_BY(mutex_): blocks not yet freed, in every chunk
 };
+
+// The module's chunks, made on first use. They outlive every caller at exit
+// while a block is held; when the module is unloaded (or the process ends)
+// with none held, they go back with it.
+std::atomic<Chunks*> g_chunks{nullptr};
+
+Chunks& TheChunks() {
+    Chunks* chunks = g_chunks.load(std::memory_order_acquire);
+    if (chunks != nullptr) return *chunks;
+    auto* made = new Chunks;
+    if (g_chunks.compare_exchange_strong(chunks, made, std::memory_order_acq_rel)) return *made;
+    delete made;  // another thread made them first
+    return *chunks;
+}
+
+struct ReleaseWithTheModule {
+    ~ReleaseWithTheModule() {
+        Chunks* chunks = g_chunks.load(std::memory_order_acquire);
+        if (chunks != nullptr && chunks->ReleaseIfUnused()) {
+            g_chunks.store(nullptr, std::memory_order_release);
+            delete chunks;
+        }
+    }
+} g_releaseWithTheModule;
 
 }  // namespace
 
-void* AllocateBlock(size_t size) { return size <= kLargestBlock ? Chunks::Instance().Allocate(size) : nullptr; }
+void* AllocateBlock(size_t size) { return size <= kLargestBlock ? TheChunks().Allocate(size) : nullptr; }
 
-bool FindBlock(const void* block, const uint8_t** end) { return Chunks::Instance().Find(block, end); }
+bool FindBlock(const void* block, const uint8_t** end) { return TheChunks().Find(block, end); }
 
 void FreeBlock(void* block) {
-    if (block != nullptr && !Chunks::Instance().Free(block)) std::free(block);
+    if (block != nullptr && !TheChunks().Free(block)) std::free(block);
 }
 
 }  // namespace vpr::qmt
