@@ -27,19 +27,23 @@ std::vector<DWORD> KindsOf(const EntryList* list) {
 
 size_t HandleCount() { return vpr::win::HandleTable::Instance().Count(); }
 
+// Reads the template as a list in file order and checks every entry against its record.
+void ExpectListOf(HFILE handle, const std::vector<Record>& records) {
+    EntryList* list = nullptr;
+    ASSERT_EQ(kmapptGetEntries(handle, 0, 1, &list), TEMPLATE_OK);
+    size_t i = 0;
+    for (const EntryList* node = list; node != nullptr && i < records.size(); node = node->next, ++i) {
+        qmt_test::ExpectEntry(*node->entry, records[i]);
+    }
+    EXPECT_EQ(KindsOf(list).size(), records.size());
+    EXPECT_EQ(kmapptFreeEntries(list), TEMPLATE_OK);
+}
+
 TEST(Reader, EntryListsInBothOrdersHoldEveryRecord) {
     const std::vector<Record> records = qmt_test::EveryKind();
     MemoryTemplate t(qmt_test::TemplateOf(records));
-
+    ExpectListOf(t.handle, records);
     EntryList* list = nullptr;
-    ASSERT_EQ(kmapptGetEntries(t.handle, 0, 1, &list), TEMPLATE_OK);
-    size_t i = 0;
-    for (const EntryList* node = list; node != nullptr; node = node->next, ++i) {
-        ASSERT_LT(i, records.size());
-        qmt_test::ExpectEntry(*node->entry, records[i]);
-    }
-    EXPECT_EQ(i, records.size());
-    EXPECT_EQ(kmapptFreeEntries(list), TEMPLATE_OK);
 
     // The template is read from its start wherever the position stands.
     ASSERT_EQ(_llseek(t.handle, 0, FILE_END), static_cast<LONG>(t.Bytes().size()));
@@ -129,16 +133,9 @@ TEST(Reader, LongTemplateIsReadWholeAcrossEveryReadOfTheFile) {
             kmapptFreeReadEntry(entry);
             ASSERT_EQ(_llseek(t.handle, 0, FILE_CURRENT), static_cast<LONG>(starts[i + 1])) << i;
         }
-        EntryList* list = nullptr;
-        ASSERT_EQ(kmapptGetEntries(t.handle, 0, 1, &list), TEMPLATE_OK);
-        size_t i = 0;
-        for (const EntryList* node = list; node != nullptr; node = node->next, ++i) {
-            ASSERT_LT(i, records.size());
-            qmt_test::ExpectEntry(*node->entry, records[i]);
-        }
-        EXPECT_EQ(i, records.size());
-        kmapptFreeEntries(list);
+        ExpectListOf(t.handle, records);
         EXPECT_EQ(_llseek(t.handle, 0, FILE_CURRENT), static_cast<LONG>(whole.size()));
+        EntryList* list = nullptr;
 
         // A mask reads the same records as a filter of the whole list.
         std::vector<DWORD> kinds;
