@@ -157,13 +157,17 @@ private:
 // with none held, they go back with it.
 std::atomic<Chunks*> g_chunks{nullptr};
 
-Chunks& TheChunks() {
-    Chunks* chunks = g_chunks.load(std::memory_order_acquire);
-    if (chunks != nullptr) return *chunks;
+[[gnu::noinline]] Chunks& MakeChunks() {
+    Chunks* chunks = nullptr;
     auto* made = new Chunks;
     if (g_chunks.compare_exchange_strong(chunks, made, std::memory_order_acq_rel)) return *made;
     delete made;  // another thread made them first
     return *chunks;
+}
+
+inline Chunks& TheChunks() {
+    Chunks* chunks = g_chunks.load(std::memory_order_acquire);
+    return chunks != nullptr ? *chunks : MakeChunks();
 }
 
 struct ReleaseWithTheModule {
