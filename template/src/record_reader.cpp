@@ -204,8 +204,10 @@ LONG kmapptGetEntries(HFILE handle, DWORD kindMask, DWORD appendAtTail, EntryLis
     EntryList* head = nullptr;
     EntryList* tail = nullptr;
     LONG result = TEMPLATE_OK;
-    // One source for every record, reading ahead.
-    FileSource source(handle, FileSource::Reading::kAhead);
+    // One source for every record, reading ahead when every record is
+    // parsed; a kind mask steps over records on the file itself, so the
+    // source then takes exactly each record it parses.
+    FileSource source(handle, kindMask == 0 ? FileSource::Reading::kAhead : FileSource::Reading::kRecord);
     for (;;) {
         if (kindMask != 0) {
             source.GiveBack();
