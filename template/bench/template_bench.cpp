@@ -104,7 +104,7 @@ int main() {
         ReadTemplate(h);
         _lclose(h);
     }};
-    CompareBench("template read records (host file)", readFile, parseMemory, ">= 0.5", 3);
+    CompareBench("template read records (host file)", readFile, parseMemory, ">= 0.5");
 
     // The whole template as an entry list, as the administration module reads it.
     BenchWork getEntries{kRecords, [&] {
@@ -114,7 +114,7 @@ int main() {
         kmapptFreeEntries(list);
         _lclose(h);
     }};
-    CompareBench("template kmapptGetEntries (host file)", getEntries, parseMemory, "ours >= 3000000/s", 3);
+    CompareBench("template kmapptGetEntries (host file)", getEntries, parseMemory, "ours >= 3000000/s");
 
     // The same for a template of the size a page reads: its list stays in
     // memory the process already has, where a million entries make the

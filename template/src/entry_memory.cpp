@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_set>
@@ -14,7 +15,8 @@ namespace {
 constexpr size_t kChunkSize = size_t{2} << 20;  // one huge page
 static_assert(kLargestBlock <= kChunkSize / 16, "a chunk holds many blocks");
 constexpr size_t kAlign = 16;
-constexpr size_t kSpareChunks = 8;  // 16 MB at the most kept empty
+constexpr size_t kSpareChunks = 8;   // 16 MB kept empty and ready
+constexpr size_t kLazyChunks = 248;  // and up to 496 MB more the kernel may take back
 
 // The start of a chunk; blocks follow it, each after a header with its size.
 struct alignas(kAlign) ChunkHeader {
@@ -27,9 +29,17 @@ struct alignas(kAlign) BlockHeader {
 
 class Chunks {
 public:
-    static Chunks& Instance() {
-        static auto* chunks = new Chunks;  // outlives every caller at exit
-        return *chunks;
+    Chunks() { spare_.reserve(kSpareChunks + kLazyChunks); }  // a free never allocates
+    Chunks(const Chunks&) = delete;
+    Chunks& operator=(const Chunks&) = delete;
+
+    // Unmaps every chunk when no block is held, and says whether it did.
+    bool ReleaseIfUnused() {
+        std::lock_guard lock(mutex_);
+        if (liveBlocks_ != 0) return false;
+        for (uintptr_t base : chunks_) ::munmap(reinterpret_cast<void*>(base), kChunkSize);
+        chunks_.clear();
+        return true;
     }
 
     void* Allocate(size_t size) {
@@ -38,7 +48,10 @@ public:
         if (current_ == nullptr || current_->used + room > kChunkSize) {
             ChunkHeader* next = nullptr;
             if (!spare_.empty()) {
-                next = spare_.back();
+                // A lazily freed chunk may have been taken back and read as
+                // zeros since: its header is made anew.
+                next = new (spare_.back()) ChunkHeader;
+                next->used = sizeof(ChunkHeader);
                 spare_.pop_back();
             } else {
                 next = NewChunk();
@@ -50,6 +63,7 @@ public:
         auto* header = reinterpret_cast<BlockHeader*>(reinterpret_cast<uint8_t*>(current_) + current_->used);
         current_->used += room;
         ++current_->live;
+        ++liveBlocks_;
         header->size = size;
         return header + 1;
     }
@@ -68,6 +82,7 @@ public:
         uintptr_t base = ChunkOf(block);
         if (!Mapped(base)) return false;
         auto* chunk = reinterpret_cast<ChunkHeader*>(base);
+        --liveBlocks_;
         if (--chunk->live == 0) {
             if (chunk == current_) {
                 chunk->used = sizeof(ChunkHeader);  // filled again from the start
@@ -113,11 +128,14 @@ private:
         return chunk;
     }
 
-    // An empty chunk: a few are kept for the next blocks, so that reading one
-    // template after another does not map and fault in fresh memory each time.
+    // An empty chunk is kept for the next blocks, so that reading one
+    // template after another does not map and fault in fresh memory each
+    // time (the kernel clears every page it hands out). Beyond a few, the
+    // chunks kept are lazily freed: the kernel takes their pages back when it
+    // needs memory, and until then they are used again as they are.
     void Retire(ChunkHeader* chunk) {
-        chunk->used = sizeof(ChunkHeader);
-        if (spare_.size() < kSpareChunks) {
+        if (spare_.size() < kSpareChunks + kLazyChunks) {
+            if (spare_.size() >= kSpareChunks) ::madvise(chunk, kChunkSize, MADV_FREE);
             spare_.push_back(chunk);
             return;
         }
@@ -131,16 +149,45 @@ private:
     std::vector<ChunkHeader*> spare_;     // GUARDED_BY(mutex_): empty chunks kept for reuse
     std::unordered_set<uintptr_t> chunks_;  // GUARDED_BY(mutex_): every chunk mapped
     uintptr_t lastFound_ = 0;               // GUARDED_BY(mutex_): a chunk of chunks_, or 0
+    size_t liveBlocks_ = 0;                 // GUARDED_BY(mutex_): blocks not yet freed, in every chunk
 };
+
+// The module's chunks, made on first use. They outlive every caller at exit
+// while a block is held; when the module is unloaded (or the process ends)
+// with none held, they go back with it.
+std::atomic<Chunks*> g_chunks{nullptr};
+
+[[gnu::noinline]] Chunks& MakeChunks() {
+    Chunks* chunks = nullptr;
+    auto* made = new Chunks;
+    if (g_chunks.compare_exchange_strong(chunks, made, std::memory_order_acq_rel)) return *made;
+    delete made;  // another thread made them first
+    return *chunks;
+}
+
+inline Chunks& TheChunks() {
+    Chunks* chunks = g_chunks.load(std::memory_order_acquire);
+    return chunks != nullptr ? *chunks : MakeChunks();
+}
+
+struct ReleaseWithTheModule {
+    ~ReleaseWithTheModule() {
+        Chunks* chunks = g_chunks.load(std::memory_order_acquire);
+        if (chunks != nullptr && chunks->ReleaseIfUnused()) {
+            g_chunks.store(nullptr, std::memory_order_release);
+            delete chunks;
+        }
+    }
+} g_releaseWithTheModule;
 
 }  // namespace
 
-void* AllocateBlock(size_t size) { return size <= kLargestBlock ? Chunks::Instance().Allocate(size) : nullptr; }
+void* AllocateBlock(size_t size) { return size <= kLargestBlock ? TheChunks().Allocate(size) : nullptr; }
 
-bool FindBlock(const void* block, const uint8_t** end) { return Chunks::Instance().Find(block, end); }
+bool FindBlock(const void* block, const uint8_t** end) { return TheChunks().Find(block, end); }
 
 void FreeBlock(void* block) {
-    if (block != nullptr && !Chunks::Instance().Free(block)) std::free(block);
+    if (block != nullptr && !TheChunks().Free(block)) std::free(block);
 }
 
 }  // namespace vpr::qmt

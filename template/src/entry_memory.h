@@ -2,9 +2,10 @@
 // the same block) and list nodes. Blocks are cut one after another from 2 MB
 // chunks that the kernel may back with huge pages, so reading a template of a
 // million records takes a hundred chunks from the system instead of touching
-// fifty thousand fresh pages one by one, and freeing its list gives them back
-// whole. A chunk is given back when its last block is freed; the chunk being
-// filled is kept for the next blocks.
+// fifty thousand fresh pages one by one. A chunk is emptied when its last
+// block is freed and kept for the next blocks: a few as they are, more lazily
+// freed (the kernel takes their pages back when it needs memory), the rest
+// given back to the system.
 //
 // Each block is still freed on its own (kmapptFreeReadEntry frees an entry,
 // kmapptFreeEntries each node), as callers expect; FreeBlock hands memory it

@@ -17,37 +17,43 @@ using vpr::qmt::kHeaderSize;
 namespace {
 
 // Record bytes from the file's current position. The file object behind the
-// handle is looked up once per record, not once per field, and a record of
-// ordinary size is read in two calls (its header, then the rest as long as
-// the header says): the fields are taken from that copy. What the parse does
-// not use goes back to the file when the record is done, so the file stands
-// after the last byte parsed, as if every field had been read on its own. A
-// handle that names no file object goes through the _l* calls, which report it.
+// handle is looked up once per source, and a record of ordinary size is read
+// in two calls (its header, then the rest as long as the header says): the
+// fields are taken from that copy. A source that reads record after record
+// (an entry list) reads ahead a block at a time instead, so that a record
+// costs no call on the file. What the parse does not use goes back to the
+// file when the source is done or given back, so the file stands after the
+// last byte parsed, as if every field had been read on its own. A handle
+// that names no file object goes through the _l* calls, which report it.
 class FileSource : public vpr::qmt::RecordSource {
 public:
-    explicit FileSource(HFILE handle) : handle_(handle), file_(FileOf(handle)) {}
+    enum class Reading { kRecord, kAhead };
+    explicit FileSource(HFILE handle, Reading reading = Reading::kRecord)
+        : handle_(handle), file_(FileOf(handle)), ahead_(reading == Reading::kAhead) {}
     ~FileSource() override { GiveBack(); }
 
-    // Puts back what the parse of the last record did not take, so that the
-    // file stands after its last byte parsed.
+    // Puts back what the parse has not taken, so that the file stands after
+    // the last byte parsed.
     void GiveBack() {
-        if (next_ < held_) Seek(-static_cast<LONG>(held_ - next_), FILE_CURRENT);
-        held_ = next_ = 0;
+        if (next_ < end_) Seek(-static_cast<LONG>(end_ - next_), FILE_CURRENT);
+        next_ = end_ = 0;
     }
 
     LONG ReadHeader(uint8_t* header) override {
-        GiveBack();
-        if (!ReadFile(header, kHeaderSize)) return TEMPLATE_ERR_END;
-        uint32_t length = GetU32(header + 8);
-        if (length > kHeaderSize && length - kHeaderSize <= sizeof body_) {
-            held_ = ReadSome(body_, length - kHeaderSize);
-            next_ = 0;
+        if (!ahead_) GiveBack();
+        if (!Hold(kHeaderSize)) {
+            next_ = end_;  // a cut header is taken, as a read of it would
+            return TEMPLATE_ERR_END;
         }
+        std::memcpy(header, held_ + next_, kHeaderSize);
+        next_ += kHeaderSize;
+        uint32_t length = GetU32(header + 8);
+        if (length > kHeaderSize) Hold(length - kHeaderSize);  // what is there; Read tells a cut record
         return TEMPLATE_OK;
     }
     void UnreadHeader() override {
-        Seek(-static_cast<LONG>(kHeaderSize + held_), FILE_CURRENT);
-        held_ = next_ = 0;
+        Seek(-static_cast<LONG>(kHeaderSize + (end_ - next_)), FILE_CURRENT);
+        next_ = end_ = 0;
     }
     bool Holds(uint64_t count) override {
         // Small fields are simply read; a large count is checked against the
@@ -56,30 +62,34 @@ public:
         LONG here = Seek(0, FILE_CURRENT);
         LONG end = Seek(0, FILE_END);
         if (here < 0 || end < 0 || Seek(here, FILE_BEGIN) != here) return true;
-        return count <= static_cast<uint64_t>(end - here) + (held_ - next_);
+        return count <= static_cast<uint64_t>(end - here) + (end_ - next_);
     }
     bool Read(void* buffer, uint32_t count) override {
-        uint32_t fromCopy = std::min(count, held_ - next_);
-        if (fromCopy != 0) std::memcpy(buffer, body_ + next_, fromCopy);
+        uint32_t fromCopy = std::min(count, end_ - next_);
+        if (fromCopy != 0) std::memcpy(buffer, held_ + next_, fromCopy);
         next_ += fromCopy;
         return fromCopy == count || ReadFile(static_cast<uint8_t*>(buffer) + fromCopy, count - fromCopy);
     }
 
 private:
-    // The file object behind the handle. The type test of the object last
-    // met on this thread is kept: records are read one after another from
-    // one file, and the test is a good part of a record's cost.
-    static std::shared_ptr<vpr::win::FileObject> FileOf(HFILE handle) {
-        thread_local std::weak_ptr<vpr::win::KernelObject> t_object;  // the same object while its owner is
-        thread_local vpr::win::FileObject* t_file = nullptr;
-        auto object = vpr::win::HandleTable::Instance().Get(static_cast<uint32_t>(handle));
-        if (!object) return nullptr;
-        if (t_object.owner_before(object) || object.owner_before(t_object)) {
-            t_file = dynamic_cast<vpr::win::FileObject*>(object.get());
-            t_object = object;
+    // Makes `count` bytes held when they fit the buffer and the file has
+    // them: reading exactly what is missing, or a whole buffer when reading
+    // ahead. False when fewer are held.
+    bool Hold(uint32_t count) {
+        if (end_ - next_ >= count) return true;
+        if (count > sizeof held_) return false;
+        if (next_ + count > sizeof held_) {
+            std::memmove(held_, held_ + next_, end_ - next_);
+            end_ -= next_;
+            next_ = 0;
         }
-        if (t_file == nullptr) return nullptr;
-        return std::shared_ptr<vpr::win::FileObject>(std::move(object), t_file);
+        uint32_t want = ahead_ ? static_cast<uint32_t>(sizeof held_) - end_ : count - (end_ - next_);
+        end_ += ReadSome(held_ + end_, want);
+        return end_ - next_ >= count;
+    }
+
+    static std::shared_ptr<vpr::win::FileObject> FileOf(HFILE handle) {
+        return vpr::win::HandleTable::Instance().GetFile(static_cast<uint32_t>(handle));
     }
 
     bool ReadFile(void* buffer, uint32_t count) { return count == 0 || ReadSome(buffer, count) == count; }
@@ -106,9 +116,10 @@ private:
 
     HFILE handle_;
     std::shared_ptr<vpr::win::FileObject> file_;
-    uint8_t body_[512];  // the record after its header, when it fits
-    uint32_t held_ = 0;  // bytes of body_ read from the file
-    uint32_t next_ = 0;  // bytes of body_ the parse has taken
+    bool ahead_;
+    uint8_t held_[8192];  // bytes read from the file: [next_, end_) not yet parsed
+    uint32_t next_ = 0;
+    uint32_t end_ = 0;
 };
 
 // Record bytes from a serialized entry; never reads past its size.
@@ -193,8 +204,10 @@ LONG kmapptGetEntries(HFILE handle, DWORD kindMask, DWORD appendAtTail, EntryLis
     EntryList* head = nullptr;
     EntryList* tail = nullptr;
     LONG result = TEMPLATE_OK;
-    // One source for every record: the file object is looked up once.
-    FileSource source(handle);
+    // One source for every record, reading ahead when every record is
+    // parsed; a kind mask steps over records on the file itself, so the
+    // source then takes exactly each record it parses.
+    FileSource source(handle, kindMask == 0 ? FileSource::Reading::kAhead : FileSource::Reading::kRecord);
     for (;;) {
         if (kindMask != 0) {
             source.GiveBack();

@@ -27,19 +27,23 @@ std::vector<DWORD> KindsOf(const EntryList* list) {
 
 size_t HandleCount() { return vpr::win::HandleTable::Instance().Count(); }
 
+// Reads the template as a list in file order and checks every entry against its record.
+void ExpectListOf(HFILE handle, const std::vector<Record>& records) {
+    EntryList* list = nullptr;
+    ASSERT_EQ(kmapptGetEntries(handle, 0, 1, &list), TEMPLATE_OK);
+    size_t i = 0;
+    for (const EntryList* node = list; node != nullptr && i < records.size(); node = node->next, ++i) {
+        qmt_test::ExpectEntry(*node->entry, records[i]);
+    }
+    EXPECT_EQ(KindsOf(list).size(), records.size());
+    EXPECT_EQ(kmapptFreeEntries(list), TEMPLATE_OK);
+}
+
 TEST(Reader, EntryListsInBothOrdersHoldEveryRecord) {
     const std::vector<Record> records = qmt_test::EveryKind();
     MemoryTemplate t(qmt_test::TemplateOf(records));
-
+    ExpectListOf(t.handle, records);
     EntryList* list = nullptr;
-    ASSERT_EQ(kmapptGetEntries(t.handle, 0, 1, &list), TEMPLATE_OK);
-    size_t i = 0;
-    for (const EntryList* node = list; node != nullptr; node = node->next, ++i) {
-        ASSERT_LT(i, records.size());
-        qmt_test::ExpectEntry(*node->entry, records[i]);
-    }
-    EXPECT_EQ(i, records.size());
-    EXPECT_EQ(kmapptFreeEntries(list), TEMPLATE_OK);
 
     // The template is read from its start wherever the position stands.
     ASSERT_EQ(_llseek(t.handle, 0, FILE_END), static_cast<LONG>(t.Bytes().size()));
@@ -97,6 +101,72 @@ TEST(Reader, SignatureOnlyTemplateHasNoRecords) {
     MemoryTemplate unsigned_(std::vector<uint8_t>{'Q', 'M', 'T'});
     EXPECT_EQ(kmapptGetEntries(unsigned_.handle, 0, 1, &list), TEMPLATE_ERR_WRITE);
     EXPECT_EQ(list, nullptr);
+}
+
+// A template many times larger than what the reader takes from the file at
+// once, with a record larger still: every record is read whole, one by one or
+// as a list, and a damaged or cut record far into the file is met where it
+// lies, the file then standing at its start.
+TEST(Reader, LongTemplateIsReadWholeAcrossEveryReadOfTheFile) {
+    std::vector<Record> records;
+    for (int round = 0; round < 40; ++round) {
+        for (const Record& r : qmt_test::EveryKind()) records.push_back(r);
+        if (round == 20) records.push_back({17, 1, {}, {std::string(20000, 'i')}});
+    }
+    const std::vector<uint8_t> whole = qmt_test::TemplateOf(records);
+    std::vector<size_t> starts;  // of each record, then the end
+    for (size_t at = 8; at < whole.size();) {
+        starts.push_back(at);
+        at += whole[at + 8] | whole[at + 9] << 8 | whole[at + 10] << 16;
+    }
+    starts.push_back(whole.size());
+    ASSERT_EQ(starts.size(), records.size() + 1);
+    ASSERT_GT(whole.size(), 64u * 1024);
+
+    {
+        MemoryTemplate t(whole);
+        ASSERT_EQ(kmapptVerifySignature(t.handle), TEMPLATE_OK);
+        for (size_t i = 0; i < records.size(); ++i) {
+            TemplateEntry* entry = nullptr;
+            ASSERT_EQ(kmapptReadEntry(t.handle, &entry), TEMPLATE_OK) << i;
+            qmt_test::ExpectEntry(*entry, records[i]);
+            kmapptFreeReadEntry(entry);
+            ASSERT_EQ(_llseek(t.handle, 0, FILE_CURRENT), static_cast<LONG>(starts[i + 1])) << i;
+        }
+        ExpectListOf(t.handle, records);
+        EXPECT_EQ(_llseek(t.handle, 0, FILE_CURRENT), static_cast<LONG>(whole.size()));
+        EntryList* list = nullptr;
+
+        // A mask reads the same records as a filter of the whole list.
+        std::vector<DWORD> kinds;
+        for (const Record& r : records) {
+            if ((r.kind & 5) == 5) kinds.push_back(r.kind);
+        }
+        ASSERT_EQ(kmapptGetEntries(t.handle, 5, 1, &list), TEMPLATE_OK);
+        EXPECT_EQ(KindsOf(list), kinds);
+        kmapptFreeEntries(list);
+    }
+
+    // The records that hold the file's 10,000th and 60,000th bytes, and the large one.
+    auto recordAt = [&](size_t offset) {
+        return static_cast<size_t>(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin() - 1);
+    };
+    size_t large = 0;
+    while (records[large].fields.empty() || records[large].fields[0].size() != 20000) ++large;
+    for (size_t k : {recordAt(10000), recordAt(60000), large}) {
+        SCOPED_TRACE("record " + std::to_string(k));
+        std::vector<uint8_t> damaged = whole;
+        PutU32(damaged, starts[k], 0);
+        MemoryTemplate t(damaged);
+        EntryList* list = nullptr;
+        EXPECT_EQ(kmapptGetEntries(t.handle, 0, 1, &list), TEMPLATE_ERR_KIND);
+        EXPECT_EQ(list, nullptr);
+        EXPECT_EQ(_llseek(t.handle, 0, FILE_CURRENT), static_cast<LONG>(starts[k]));
+
+        MemoryTemplate cut(std::vector<uint8_t>(whole.begin(), whole.begin() + (starts[k] + starts[k + 1]) / 2));
+        EXPECT_EQ(kmapptGetEntries(cut.handle, 0, 1, &list), TEMPLATE_ERR_READ);
+        EXPECT_EQ(list, nullptr);
+    }
 }
 
 // A template cut at any byte ends in -4 at a record boundary and -3 inside a

@@ -61,6 +61,7 @@ void Distribution() {
     KMAPPFreeContextHandle(admin);
     tree.Set("Big.acme", "App:Flags", {std::to_string(0x80 | 0x1000)});  // install only, every launch
     tree.Set("jdoe.acme", "App:Associations", {"Big.acme;1;0"});
+    tree.Grant("Big.acme", "jdoe.acme", DIR_ALL_ATTRIBUTES_RIGHTS, DIR_ATTR_READ);  // the directory checks every read
 
     std::mt19937 random(42);
     std::string source = machine.HostPath("C:\\SOURCE");
@@ -178,9 +179,13 @@ void Folders() {
         std::string name = "App" + std::to_string(i) + ".acme";
         KMAPPCreateObject(admin, ("." + name).c_str(), "App:Application", "X.EXE", name.c_str(), 0);
         tree.Set(name, "App:GUID", {"{GUID-" + std::to_string(i) + "}"});
+        tree.Grant(name, "jdoe.c.b.acme", DIR_ALL_ATTRIBUTES_RIGHTS, DIR_ATTR_READ);  // the directory checks every read
         associations[i % 7].push_back(name + ";1;0");
     }
-    for (int h = 0; h < 7; ++h) tree.Set(holders[h], "App:Associations", associations[h]);
+    for (int h = 0; h < 7; ++h) {
+        tree.Set(holders[h], "App:Associations", associations[h]);
+        tree.Grant(holders[h], "jdoe.c.b.acme", DIR_ALL_ATTRIBUTES_RIGHTS, DIR_ATTR_READ);
+    }
     KMAPPFreeContextHandle(admin);
     tree.LogIn("jdoe.c.b.acme");
     DIR_CONTEXT context = KMAPPAllocContextHandle();

@@ -24,7 +24,7 @@ uint32_t Fail(DWORD error) {
 }
 
 std::shared_ptr<FileObject> FileFromHandle(HANDLE handle) {
-    auto file = HandleTable::Instance().GetAs<FileObject>(ValueFromHandle(handle));
+    auto file = HandleTable::Instance().GetFile(ValueFromHandle(handle));
     if (!file) SetLastError(ERROR_INVALID_HANDLE);
     return file;
 }

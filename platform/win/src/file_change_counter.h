@@ -7,7 +7,8 @@
 // renamed), before that call returns, whichever process makes it. So a count
 // read after a change has completed anywhere already includes it, and a copy
 // made after `Count()` returned `n` is unchanged while `Count()` still
-// returns `n`. Reading the count reads the queue: one system call.
+// returns `n`. Reading the count asks for the size of the queue: one system
+// call while nothing is queued.
 //
 // What the kernel does not report, and so is never trusted to it: writes
 // through a shared memory mapping (nothing writes ini files so), changes made

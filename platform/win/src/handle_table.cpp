@@ -31,6 +31,13 @@ std::shared_ptr<KernelObject> HandleTable::Get(uint32_t value) const {
     return it == objects_.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<FileObject> HandleTable::GetFile(uint32_t value) const {
+    std::shared_ptr<KernelObject> object = Get(value);
+    FileObject* file = object ? object->AsFile() : nullptr;
+    if (file == nullptr) return nullptr;
+    return std::shared_ptr<FileObject>(std::move(object), file);
+}
+
 std::shared_ptr<KernelObject> HandleTable::Remove(uint32_t value) {
     std::lock_guard lock(mutex_);
     auto it = objects_.find(value);

@@ -15,7 +15,7 @@ using vpr::win::HandleTable;
 namespace {
 
 std::shared_ptr<FileObject> FileFromHandle(HFILE hFile) {
-    auto file = HandleTable::Instance().GetAs<FileObject>(static_cast<uint32_t>(hFile));
+    auto file = HandleTable::Instance().GetFile(static_cast<uint32_t>(hFile));
     if (!file) SetLastError(ERROR_INVALID_HANDLE);
     return file;
 }

@@ -13,9 +13,14 @@
 
 namespace vpr::win {
 
+class FileObject;
+
 class KernelObject {
 public:
     virtual ~KernelObject() = default;
+    // The object as a byte stream, null when it is none: a virtual call is
+    // cheaper than a dynamic_cast on every read through a handle.
+    virtual FileObject* AsFile() { return nullptr; }
 };
 
 // A byte stream behind a file handle. Every call returns a Windows error code,
@@ -36,6 +41,7 @@ public:
     virtual DWORD Size(uint64_t* size) = 0;
     // Called once when the last handle to the object is closed.
     virtual DWORD Close() { return 0; }
+    FileObject* AsFile() final { return this; }
 };
 
 class HandleTable {
@@ -49,6 +55,9 @@ public:
     std::shared_ptr<T> GetAs(uint32_t value) const {
         return std::dynamic_pointer_cast<T>(Get(value));
     }
+    // The file object behind the value; null when it names nothing or
+    // something else.
+    std::shared_ptr<FileObject> GetFile(uint32_t value) const;
     // Takes the object out of the table; null when the value names nothing.
     std::shared_ptr<KernelObject> Remove(uint32_t value);
     // Number of open handles, for tests that check nothing leaks.
