@@ -220,14 +220,20 @@ TEST(ListViewTest, ItemsCarryImageParamAndSubItemTexts) {
     EXPECT_EQ(SendMessageA(list, LVM_FINDITEMA, 0, reinterpret_cast<LPARAM>(&find)), -1);  // start is exclusive
 }
 
+// A report list holding the row "m", its notifications forgotten.
+HWND ReportWithOneRow(NotifyParent& parent, DWORD style) {
+    HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | style);
+    EXPECT_EQ(Insert(list, "m", 1, 0), 0);
+    parent.log.clear();
+    return list;
+}
+
 // A row with its sub-item texts in one message is the item inserted and its
 // texts set one by one: the same place, the same notifications.
 TEST(ListViewTest, RowInsertedWithItsTextsAsInsertThenSetText) {
     for (DWORD sort : {0ul, static_cast<unsigned long>(LVS_SORTASCENDING)}) {
         NotifyParent parent;
-        HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | sort);
-        EXPECT_EQ(Insert(list, "m", 1, 0), 0);
-        parent.log.clear();
+        HWND list = ReportWithOneRow(parent, sort);
         LVITEMA item{};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = 0;
@@ -254,9 +260,7 @@ TEST(ListViewTest, RowInsertedWithItsTextsAsInsertThenSetText) {
 TEST(ListViewTest, RowsInsertedInOneMessageAsOneByOne) {
     for (DWORD sort : {0ul, static_cast<unsigned long>(LVS_SORTASCENDING)}) {
         NotifyParent parent;
-        HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | sort);
-        EXPECT_EQ(Insert(list, "m", 1, 0), 0);
-        parent.log.clear();
+        HWND list = ReportWithOneRow(parent, sort);
         const char* names[] = {"b", "z", "a"};
         LPCSTR texts[3][1] = {{"source b"}, {"source z"}, {"source a"}};
         LVITEMA items[3] = {};
