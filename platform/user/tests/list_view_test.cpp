@@ -97,6 +97,9 @@ TEST(ListViewTest, SortByCallbackIsStable) {
     for (LPARAM param : {31, 12, 35, 11, 22, 33}) Insert(list, std::to_string(param).c_str(), param);
     EXPECT_TRUE(SendMessageA(list, LVM_SORTITEMS, 1, reinterpret_cast<LPARAM>(CompareTens)));
     EXPECT_EQ(Texts(list), (std::vector<std::string>{"12", "11", "22", "31", "35", "33"}));
+    // In order already, equal values included: nothing moves.
+    EXPECT_TRUE(SendMessageA(list, LVM_SORTITEMS, 1, reinterpret_cast<LPARAM>(CompareTens)));
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"12", "11", "22", "31", "35", "33"}));
     SendMessageA(list, LVM_SORTITEMS, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(CompareTens));
     EXPECT_EQ(Texts(list), (std::vector<std::string>{"31", "35", "33", "22", "12", "11"}));
 }
@@ -217,14 +220,20 @@ TEST(ListViewTest, ItemsCarryImageParamAndSubItemTexts) {
     EXPECT_EQ(SendMessageA(list, LVM_FINDITEMA, 0, reinterpret_cast<LPARAM>(&find)), -1);  // start is exclusive
 }
 
+// A report list holding the row "m", its notifications forgotten.
+HWND ReportWithOneRow(NotifyParent& parent, DWORD style) {
+    HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | style);
+    EXPECT_EQ(Insert(list, "m", 1, 0), 0);
+    parent.log.clear();
+    return list;
+}
+
 // A row with its sub-item texts in one message is the item inserted and its
 // texts set one by one: the same place, the same notifications.
 TEST(ListViewTest, RowInsertedWithItsTextsAsInsertThenSetText) {
     for (DWORD sort : {0ul, static_cast<unsigned long>(LVS_SORTASCENDING)}) {
         NotifyParent parent;
-        HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | sort);
-        EXPECT_EQ(Insert(list, "m", 1, 0), 0);
-        parent.log.clear();
+        HWND list = ReportWithOneRow(parent, sort);
         LVITEMA item{};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = 0;
@@ -243,6 +252,36 @@ TEST(ListViewTest, RowInsertedWithItsTextsAsInsertThenSetText) {
         EXPECT_EQ(parent.Codes(), std::vector<UINT>{static_cast<UINT>(LVN_GETDISPINFOA)});
         EXPECT_EQ(Text(list, 1 - line, 1), "");
         EXPECT_EQ(SendMessageA(list, LVM_INSERTROWA, 0, 0), -1);
+    }
+}
+
+// Rows in one message are the rows inserted one after another: the same
+// places and one notification each; the first refused row ends the message.
+TEST(ListViewTest, RowsInsertedInOneMessageAsOneByOne) {
+    for (DWORD sort : {0ul, static_cast<unsigned long>(LVS_SORTASCENDING)}) {
+        NotifyParent parent;
+        HWND list = ReportWithOneRow(parent, sort);
+        const char* names[] = {"b", "z", "a"};
+        LPCSTR texts[3][1] = {{"source b"}, {"source z"}, {"source a"}};
+        LVITEMA items[3] = {};
+        LVINSERTROWA rows[3] = {};
+        for (int i = 0; i < 3; ++i) {
+            items[i].mask = LVIF_TEXT | LVIF_PARAM;
+            items[i].iItem = 0;
+            items[i].pszText = const_cast<char*>(names[i]);
+            items[i].lParam = 10 + i;
+            rows[i] = LVINSERTROWA{&items[i], 1, texts[i]};
+        }
+        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWSA, 3, reinterpret_cast<LPARAM>(rows)), 3);
+        EXPECT_EQ(Texts(list), sort ? (std::vector<std::string>{"a", "b", "m", "z"})
+                                    : (std::vector<std::string>{"a", "z", "b", "m"}));
+        EXPECT_EQ(Text(list, sort ? 3 : 1, 1), "source z");
+        EXPECT_EQ(parent.Of(LVN_INSERTITEM).size(), 3u);
+
+        items[1].iSubItem = 1;  // refused, as LVM_INSERTITEMA refuses it
+        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWSA, 3, reinterpret_cast<LPARAM>(rows)), 1);
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
+        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWSA, 3, 0), 0);
     }
 }
 

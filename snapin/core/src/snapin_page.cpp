@@ -60,6 +60,9 @@ BOOL AttachPageWindow(HWND window, CDialog* pageDialog) {
 }
 
 INT_PTR CALLBACK SnapinPageDialogProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+    // Every other message is the page object's; the many a page's controls
+    // send while it fills them pass at once.
+    if (message != WM_INITDIALOG && message != PGM_CANCLOSE && message != PGM_HELP) return 0;
     // The host calls in with its own state current: the page's strings,
     // dialogs and bitmaps are the module's.
     AFX_MANAGE_STATE(AfxGetStaticModuleState());

@@ -1,5 +1,7 @@
 #include "snapin/distribution/app_files_page.h"
 
+#include <algorithm>
+
 #include "snapin/core/app_library.h"
 #include "snapin/core/common_resource.h"
 #include "snapin/core/schema_names.h"
@@ -132,27 +134,65 @@ void CAppFilesPage::Index(const CAppFileItem* row, int change) {
 void CAppFilesPage::AddFileRow(const CString& source, const CString& target, int kind, int subtype, int flags) {
     CString fileName, directory;
     SplitTarget(target, kind, true, fileName, directory);
-    std::string key = IndexKey(fileName, directory);
-    if (m_shown.count(key)) return;
+    if (!m_shown.try_emplace(IndexKey(fileName, directory), 1).second) return;
     bool removal = kind == kFileKind && subtype == kDelete;
     auto* row = new CAppFileItem(removal ? CString() : source, target, fileName, directory, flags, subtype, kind);
-    CString shownSource = removal ? Text(IDS_TARGETED_FOR_REMOVAL) : source;
-    // The line and its source and directory columns in one message.
-    LPCSTR columns[] = {shownSource, directory};
-    int line = m_list.InsertRow(LVIF_TEXT | LVIF_PARAM, 0, fileName, columns, 2, 0, reinterpret_cast<LPARAM>(row));
-    if (line < 0) {
-        delete row;
-        return;
+    if (m_bReading)
+        m_readRows.push_back(row);
+    else
+        ShowRows({row});
+}
+
+void CAppFilesPage::ShowRows(const std::vector<CAppFileItem*>& rows) {
+    CString removal = Text(IDS_TARGETED_FOR_REMOVAL);
+    size_t count = rows.size();
+    std::vector<LVITEMA> items(count);
+    std::vector<LPCSTR> columns(2 * count);
+    std::vector<LVINSERTROWA> lines(count);
+    // Each line goes in at the top: the last row first.
+    for (size_t i = 0; i < count; ++i) {
+        const CAppFileItem* row = rows[count - 1 - i];
+        bool removed = row->GetKind() == kFileKind && row->GetSubtype() == kDelete;
+        columns[2 * i] = removed ? static_cast<LPCSTR>(removal) : static_cast<LPCSTR>(row->GetSource());
+        columns[2 * i + 1] = row->GetDirectory();
+        items[i].mask = LVIF_TEXT | LVIF_PARAM;
+        items[i].pszText = const_cast<LPSTR>(static_cast<LPCSTR>(row->GetFileName()));
+        items[i].lParam = reinterpret_cast<LPARAM>(row);
+        lines[i] = LVINSERTROWA{&items[i], 2, &columns[2 * i]};
     }
-    m_shown.emplace(std::move(key), 1);
+    int shown = m_list.InsertRows(lines.data(), static_cast<int>(count));
+    for (size_t i = static_cast<size_t>(std::max(shown, 0)); i < count; ++i) {
+        CAppFileItem* row = rows[count - 1 - i];
+        Index(row, -1);
+        delete row;
+    }
 }
 
 void CAppFilesPage::BeginEntries() {
     // The list is drawn once, when all lines of a read are in.
     m_list.SendMessage(WM_SETREDRAW, FALSE);
+    m_bReading = true;
 }
 
-void CAppFilesPage::EndEntries() { m_list.SendMessage(WM_SETREDRAW, TRUE); }
+void CAppFilesPage::EndEntries() {
+    m_bReading = false;
+    std::vector<CAppFileItem*> rows = std::move(m_readRows);
+    m_readRows.clear();
+    // The read is sorted by name once it has ended (OnReadFinished), lines
+    // of equal names the later row first, as lines put one by one at the
+    // top would be. In that order already, the list's sort only checks it.
+    auto byName = [](const CAppFileItem* a, const CAppFileItem* b) {
+        return CompareRows(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), 0) < 0;
+    };
+    if (!std::is_sorted(rows.begin(), rows.end(), byName)) std::stable_sort(rows.begin(), rows.end(), byName);
+    for (auto first = rows.begin(); first != rows.end();) {
+        auto last = std::find_if(first + 1, rows.end(), [&](const CAppFileItem* row) { return byName(*first, row); });
+        std::reverse(first, last);
+        first = last;
+    }
+    ShowRows(rows);
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+}
 
 void CAppFilesPage::AddEntry(const TemplateEntry& entry) {
     int flags = static_cast<int>(entry.values[0]);

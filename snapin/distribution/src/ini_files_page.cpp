@@ -195,13 +195,13 @@ CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CS
 CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const CString& identifier,
                                                const CString& value, int subtype, int flags, bool* added) {
     CIniValueItem* found = nullptr;
-    std::unordered_multimap<size_t, CIniValueItem*>* index = nullptr;
+    ValueIndex* index = nullptr;
     size_t key = 0;
     if (m_indexing) {
         if (section == m_lastValueSection) {
             index = m_lastValues;
         } else {
-            auto [entry, fresh] = m_valueIndex.try_emplace(section);
+            auto [entry, fresh] = m_valueIndex.try_emplace(section, &m_indexMemory);
             index = &entry->second;
             if (fresh)
                 for (POSITION pos = section->GetValues().GetHeadPosition(); pos;) {
@@ -236,6 +236,7 @@ void CIniFilesPage::BeginEntries() {
     m_fileIndex.clear();
     m_sectionIndex.clear();
     m_valueIndex.clear();
+    m_indexMemory.release();
     for (int line = 0; line < m_files.GetCount(); ++line) {
         CString name;
         m_files.GetText(line, name);
@@ -261,6 +262,7 @@ void CIniFilesPage::EndEntries() {
     m_fileIndex.clear();
     m_sectionIndex.clear();
     m_valueIndex.clear();
+    m_indexMemory.release();
 }
 
 void CIniFilesPage::AddEntry(const TemplateEntry& entry) {

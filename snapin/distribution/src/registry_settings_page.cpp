@@ -171,6 +171,7 @@ void CRegistrySettingsPage::BeginEntries() {
     // walk of InsertKeyPath finds them.
     m_keyIndex.clear();
     m_valueIndex.clear();
+    m_indexMemory.release();
     std::vector<std::pair<HTREEITEM, std::string>> pending;
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
         pending.emplace_back(root, static_cast<const char*>(m_tree.GetItemText(root)));
@@ -201,6 +202,7 @@ void CRegistrySettingsPage::EndEntries() {
     ForgetLastKey();
     m_keyIndex.clear();
     m_valueIndex.clear();
+    m_indexMemory.release();
 }
 
 HTREEITEM CRegistrySettingsPage::InsertKeyPath(const CString& keyPath, int subtype) {
@@ -281,7 +283,7 @@ BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, co
     if (m_indexing) {
         names = row == m_lastRow ? m_lastNames : nullptr;
         if (!names) {
-            auto [found, fresh] = m_valueIndex.try_emplace(row);
+            auto [found, fresh] = m_valueIndex.try_emplace(row, &m_indexMemory);
             names = &found->second;
             if (fresh)
                 for (POSITION pos = row->GetValues().GetHeadPosition(); pos;) {

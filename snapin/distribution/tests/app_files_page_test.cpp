@@ -144,6 +144,22 @@ TEST_F(AppFilesPageTest, EntriesReadEditedAndSavedAsATable) {
          },
          {Copy("Flag=Update Create\n", "X", "C:\\C\\a.txt"), Copy("Flag=Update Create\n", "Z", "C:\\B\\b.txt"),
           "[File Delete]\nFlag=Update Create\nFile=C:\\A\\C.TXT"}},
+        {"lines in the order of the names, of equal names the later entry first",
+         [](HFILE f) {
+             kmapptWriteFileEntry(f, 1, 0x8, "S1", "C:\\B\\X.DAT");
+             kmapptWriteFileEntry(f, 1, 0x8, "S2", "C:\\Y.DAT");
+             kmapptWriteFileEntry(f, 1, 0x8, "S3", "C:\\A\\x.dat");
+             kmapptWriteFileEntry(f, 1, 0x8, "S4", "C:\\A\\A.DAT");
+         },
+         [](AppFilesPageTest& t, HWND page) {
+             std::vector<std::string> shown;
+             for (int row = 0; row < 4; ++row) shown.push_back(Cell(page, row, 0) + " " + Cell(page, row, 1));
+             EXPECT_EQ(shown, (std::vector<std::string>{"A.DAT S4", "x.dat S3", "X.DAT S1", "Y.DAT S2"}));
+             t.AddFile(page, "S5", "C:\\B.DAT");
+         },
+         {Copy("Flag=Update Create\n", "S4", "C:\\A\\A.DAT"), Copy("Flag=Update Create\n", "S5", "C:\\B.DAT"),
+          Copy("Flag=Update Create\n", "S3", "C:\\A\\x.dat"), Copy("Flag=Update Create\n", "S1", "C:\\B\\X.DAT"),
+          Copy("Flag=Update Create\n", "S2", "C:\\Y.DAT")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

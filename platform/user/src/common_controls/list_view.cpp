@@ -241,6 +241,7 @@ LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item, int cou
                    LPCSTR const* texts = nullptr) {
     if (!item || item->iSubItem != 0) return -1;
     LvItem added;
+    added.subItems.reserve(static_cast<size_t>(count));
     if (item->mask & LVIF_TEXT) StoreText(added, 0, item->pszText);
     for (int i = 0; texts && i < count; ++i) StoreText(added, i + 1, texts[i]);
     if (item->mask & LVIF_IMAGE) StoreImage(added, item->iImage);
@@ -665,6 +666,42 @@ BOOL SetColumnWidth(HWND hwnd, ListViewState& state, int index, int width) {
     return TRUE;
 }
 
+// Sorts the items stably by `compare` on their values.
+void SortInto(ListViewState& state, PFNLVCOMPARE compare, LPARAM sortParam) {
+    // Items already in order stay: a list filled in its order is checked
+    // once rather than sorted.
+    bool ordered = true;
+    for (int i = 1; i < Count(state) && ordered; ++i)
+        ordered = compare(state.items[i - 1].param, state.items[i].param, sortParam) <= 0;
+    if (ordered) return;
+    // The order is found on the values alone; each item then moves once.
+    std::vector<std::pair<LPARAM, int>> order;
+    order.reserve(state.items.size());
+    for (int i = 0; i < Count(state); ++i) order.emplace_back(state.items[i].param, i);
+    std::stable_sort(order.begin(), order.end(), [&](const std::pair<LPARAM, int>& a,
+                                                     const std::pair<LPARAM, int>& b) {
+        return compare(a.first, b.first, sortParam) < 0;
+    });
+    // Position k takes the item at order[k]: each cycle of the
+    // permutation is walked once.
+    std::vector<bool> placed(order.size(), false);
+    for (size_t first = 0; first < order.size(); ++first) {
+        if (placed[first]) continue;
+        LvItem held = std::move(state.items[first]);
+        size_t at = first;
+        for (;;) {
+            placed[at] = true;
+            size_t from = static_cast<size_t>(order[at].second);
+            if (from == first) {
+                state.items[at] = std::move(held);
+                break;
+            }
+            state.items[at] = std::move(state.items[from]);
+            at = from;
+        }
+    }
+}
+
 LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     ListViewState* state = StateOf(hwnd);
     if (!state) return 0;
@@ -705,6 +742,16 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!row) return -1;
         return InsertItem(hwnd, *state, row->item, std::max(row->count, 0), row->texts);
     }
+    case LVM_INSERTROWSA: {
+        auto* rows = reinterpret_cast<const LVINSERTROWA*>(lParam);
+        int inserted = 0;
+        for (int i = 0; rows && i < static_cast<int>(wParam); ++i, ++inserted) {
+            // The parent may destroy the list while told of a row.
+            if (!IsWindow(hwnd)) break;
+            if (InsertItem(hwnd, *state, rows[i].item, std::max(rows[i].count, 0), rows[i].texts) < 0) break;
+        }
+        return inserted;
+    }
     case LVM_DELETEITEM: return DeleteItem(hwnd, *state, index);
     case LVM_DELETEALLITEMS: DeleteAll(hwnd, *state, true); return TRUE;
     case LVM_GETITEMA: return GetItem(hwnd, *state, reinterpret_cast<LVITEMA*>(lParam));
@@ -742,34 +789,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case LVM_SORTITEMS: {
         auto compare = reinterpret_cast<PFNLVCOMPARE>(lParam);
         if (!compare) return FALSE;
-        LPARAM sortParam = static_cast<LPARAM>(wParam);
-        // The order is found on the items' values alone; each item then
-        // moves once.
-        std::vector<std::pair<LPARAM, int>> order;
-        order.reserve(state->items.size());
-        for (int i = 0; i < Count(*state); ++i) order.emplace_back(state->items[i].param, i);
-        std::stable_sort(order.begin(), order.end(), [&](const std::pair<LPARAM, int>& a,
-                                                         const std::pair<LPARAM, int>& b) {
-            return compare(a.first, b.first, sortParam) < 0;
-        });
-        // Position k takes the item at order[k]: each cycle of the
-        // permutation is walked once.
-        std::vector<bool> placed(order.size(), false);
-        for (size_t first = 0; first < order.size(); ++first) {
-            if (placed[first]) continue;
-            LvItem held = std::move(state->items[first]);
-            size_t at = first;
-            for (;;) {
-                placed[at] = true;
-                size_t from = static_cast<size_t>(order[at].second);
-                if (from == first) {
-                    state->items[at] = std::move(held);
-                    break;
-                }
-                state->items[at] = std::move(state->items[from]);
-                at = from;
-            }
-        }
+        SortInto(*state, compare, static_cast<LPARAM>(wParam));
         state->anchor = -1;
         if (HasPositions(hwnd) && (StyleOf(hwnd) & LVS_AUTOARRANGE)) Arrange(hwnd, *state);
         Repaint(hwnd, *state);

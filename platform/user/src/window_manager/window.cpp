@@ -508,28 +508,36 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
     return FindWindowExA(nullptr, nullptr, className, title);
 }
 
-LONG_PTR WINAPI GetWindowLongA(HWND hwnd, int index) {
-    Lock lock(WindowLock());
-    auto window = WindowOrError(hwnd);
-    if (!window) return 0;
+namespace {
+
+// A value of the window's GetWindowLongA table; the window lock is held.
+LONG_PTR ReadLong(const Window& window, int index) {
     if (index >= 0) {
-        if (static_cast<size_t>(index) + 4 > window->extra.size()) {
+        if (static_cast<size_t>(index) + 4 > window.extra.size()) {
             SetLastError(ERROR_INVALID_INDEX);
             return 0;
         }
-        return ReadExtra(*window, index);
+        return ReadExtra(window, index);
     }
     switch (index) {
-    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(window->proc);
-    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(window->instance);
-    case GWL_HWNDPARENT: return reinterpret_cast<LONG_PTR>(window->parent ? window->parent : window->owner);
-    case GWL_STYLE: return static_cast<LONG>(window->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(window->exStyle);
-    case GWL_USERDATA: return window->userData;
-    case GWL_ID: return window->id;
+    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(window.proc);
+    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(window.instance);
+    case GWL_HWNDPARENT: return reinterpret_cast<LONG_PTR>(window.parent ? window.parent : window.owner);
+    case GWL_STYLE: return static_cast<LONG>(window.style);
+    case GWL_EXSTYLE: return static_cast<LONG>(window.exStyle);
+    case GWL_USERDATA: return window.userData;
+    case GWL_ID: return window.id;
     }
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
+}
+
+}  // namespace
+
+LONG_PTR WINAPI GetWindowLongA(HWND hwnd, int index) {
+    Lock lock(WindowLock());
+    auto window = WindowOrError(hwnd);
+    return window ? ReadLong(*window, index) : 0;
 }
 
 LONG_PTR WINAPI SetWindowLongA(HWND hwnd, int index, LONG_PTR value) {
@@ -552,7 +560,7 @@ LONG_PTR WINAPI SetWindowLongA(HWND hwnd, int index, LONG_PTR value) {
         return static_cast<LONG>(change.styleOld);
     }
     Lock lock(WindowLock());
-    LONG_PTR old = GetWindowLongA(hwnd, index);
+    LONG_PTR old = ReadLong(*window, index);
     if (index >= 0) {
         if (static_cast<size_t>(index) + 4 > window->extra.size()) return 0;
         WriteExtra(*window, index, value);

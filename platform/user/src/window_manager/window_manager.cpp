@@ -1,7 +1,7 @@
 #include "window_manager.h"
 
 #include <algorithm>
-#include <cctype>
+#include <typeinfo>
 
 #include "vpr/win/error.h"
 #include "vpr/win/thread.h"
@@ -11,10 +11,12 @@ namespace vpr::user {
 using vpr::win::HandleTable;
 
 bool CaseLess::operator()(const std::string& a, const std::string& b) const {
+    // Names are folded as the C library's default locale folds them: 'A' to
+    // 'Z' only. Properties are looked up on every message a page gets, so
+    // the fold is done here rather than through the locale.
+    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](unsigned char x, unsigned char y) {
-                                            return std::tolower(x) < std::tolower(y);
-                                        });
+                                        [&](unsigned char x, unsigned char y) { return fold(x) < fold(y); });
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
@@ -30,7 +32,11 @@ std::shared_ptr<Window> FindWindowObject(HWND hwnd) {
     if (!hwnd) return nullptr;
     uintptr_t raw = reinterpret_cast<uintptr_t>(hwnd);
     if (raw > 0xFFFFFFFFu) return nullptr;
-    return HandleTable::Instance().GetAs<Window>(static_cast<uint32_t>(raw));
+    // Every message looks its window up, often several times: the exact
+    // type is compared rather than cast to (a window is never a base).
+    std::shared_ptr<vpr::win::KernelObject> object = HandleTable::Instance().Get(static_cast<uint32_t>(raw));
+    if (!object || typeid(*object) != typeid(Window)) return nullptr;
+    return std::static_pointer_cast<Window>(std::move(object));
 }
 
 std::shared_ptr<Window> WindowOrError(HWND hwnd) {

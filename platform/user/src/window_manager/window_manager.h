@@ -55,7 +55,7 @@ struct ScrollBarState {
     int pos = 0;
 };
 
-struct Window : vpr::win::KernelObject {
+struct Window final : vpr::win::KernelObject {
     HWND handle = nullptr;
     std::shared_ptr<WindowClass> windowClass;
     WNDPROC proc = nullptr;

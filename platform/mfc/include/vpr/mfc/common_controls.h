@@ -59,6 +59,11 @@ public:
     // one message (LVM_INSERTROWA) for lists filled with many rows.
     int InsertRow(UINT nMask, int nItem, LPCSTR lpszItem, LPCSTR const* subItemTexts, int nCount, int nImage,
                   LPARAM lParam);
+    // Ours: many rows in one message (LVM_INSERTROWSA), each placed as
+    // InsertRow places it; answers how many went in.
+    int InsertRows(const LVINSERTROWA* pRows, int nRows) {
+        return static_cast<int>(SendMessage(LVM_INSERTROWSA, static_cast<WPARAM>(nRows), reinterpret_cast<LPARAM>(pRows)));
+    }
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
     BOOL GetItem(LVITEMA* pItem) const { return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem))); }

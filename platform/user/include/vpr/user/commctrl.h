@@ -152,6 +152,11 @@ typedef struct IMAGELIST_* HIMAGELIST;
 // notifications) and gives sub-items 1 to `count` their texts as
 // LVM_SETITEMTEXTA would, in one message. lParam: an LVINSERTROWA.
 #define LVM_INSERTROWA (LVM_FIRST + 240)
+// Ours: inserts wParam rows one after another, each as LVM_INSERTROWA
+// would (the same places and notifications), in one message. lParam: an
+// array of LVINSERTROWA. Answers how many rows went in; it stops at the
+// first row refused.
+#define LVM_INSERTROWSA (LVM_FIRST + 241)
 
 #define LVIF_TEXT 0x0001
 #define LVIF_IMAGE 0x0002
@@ -236,7 +241,8 @@ struct LVITEMA {
 typedef LVITEMA LV_ITEMA;
 typedef LVITEMA* LPLVITEMA;
 
-// The item and the texts of sub-items 1 to count for LVM_INSERTROWA.
+// The item and the texts of sub-items 1 to count for LVM_INSERTROWA (and
+// each row of LVM_INSERTROWSA).
 struct LVINSERTROWA {
     const LVITEMA* item;
     int count;

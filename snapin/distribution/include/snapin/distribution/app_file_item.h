@@ -13,13 +13,13 @@ public:
           m_flags(flags), m_kind(kind) {}
     ~CAppFileItem() override = default;
 
-    CString GetSource() const { return m_source; }
+    const CString& GetSource() const { return m_source; }
     void SetSource(const CString& source) { m_source = source; }
-    CString GetTarget() const { return m_target; }
+    const CString& GetTarget() const { return m_target; }
     void SetTarget(const CString& target) { m_target = target; }
-    CString GetFileName() const { return m_fileName; }
+    const CString& GetFileName() const { return m_fileName; }
     void SetFileName(const CString& fileName) { m_fileName = fileName; }
-    CString GetDirectory() const { return m_directory; }
+    const CString& GetDirectory() const { return m_directory; }
     void SetDirectory(const CString& directory) { m_directory = directory; }
     int GetSubtype() const { return m_subtype; }
     void SetSubtype(int subtype) { m_subtype = subtype; }

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "snapin/distribution/app_file_item.h"
 #include "snapin/distribution/distribution_page.h"
@@ -18,6 +19,7 @@ public:
 
     // Adds a line unless one shows the same file name and directory
     // (ignoring case). Kind 1 with subtype 2 is a file to delete: no source.
+    // While a read runs the line waits for its end (EndEntries).
     void AddFileRow(const CString& source, const CString& target, int kind, int subtype, int flags);
 
 protected:
@@ -58,6 +60,9 @@ private:
     // The index of shown file names and directories, for the duplicate test.
     static std::string IndexKey(const CString& fileName, const CString& directory);
     void Index(const CAppFileItem* row, int change);
+    // Puts lines of rows at the top of the list in their order; the rows
+    // whose lines the list refuses are forgotten.
+    void ShowRows(const std::vector<CAppFileItem*>& rows);
     void SortBy(int column);
     void SelectCopyMode(int flags);
     void ShowFileButtons(const CAppFileItem* row);
@@ -67,4 +72,7 @@ private:
     CMenu m_addMenu;
     BOOL m_bMultipleSelection = FALSE;
     std::unordered_map<std::string, int> m_shown;  // lines per file name and directory
+    // The rows of the running read, in stream order, shown when it ends.
+    bool m_bReading = false;
+    std::vector<CAppFileItem*> m_readRows;
 };

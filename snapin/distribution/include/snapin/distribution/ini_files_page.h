@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <memory_resource>
 #include <unordered_map>
 
 #include "snapin/distribution/distribution_page.h"
@@ -101,7 +102,11 @@ private:
     // merge quickly.
     std::unordered_map<std::string, CIniSectionList*> m_fileIndex;
     std::unordered_map<const CIniSectionList*, std::unordered_map<std::string, CIniSectionItem*>> m_sectionIndex;
-    std::unordered_map<const CIniSectionItem*, std::unordered_multimap<size_t, CIniValueItem*>> m_valueIndex;
+    // The value indexes take their memory from one pool that the end of the
+    // read gives back whole, rather than a block per value.
+    std::pmr::monotonic_buffer_resource m_indexMemory;
+    using ValueIndex = std::pmr::unordered_multimap<size_t, CIniValueItem*>;  // by identifier and text hash
+    std::unordered_map<const CIniSectionItem*, ValueIndex> m_valueIndex;
     bool m_indexing = false;
     // While indexing: what the last entry found. A stream lists a section's
     // identifiers one after another, so most entries find these again.
@@ -111,6 +116,6 @@ private:
     const CIniSectionList* m_lastSectionFile = nullptr;
     CIniSectionItem* m_lastSection = nullptr;  // of m_lastSectionFile
     const CIniSectionItem* m_lastValueSection = nullptr;
-    std::unordered_multimap<size_t, CIniValueItem*>* m_lastValues = nullptr;  // its index
+    ValueIndex* m_lastValues = nullptr;  // its index
     void ForgetLastFound();
 };

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <memory_resource>
 #include <unordered_map>
 
 #include "snapin/distribution/distribution_page.h"
@@ -96,7 +97,10 @@ private:
     // While one read runs: the items by key path (exact case) and the value
     // names of each key touched, so that large templates merge quickly.
     std::unordered_map<std::string, HTREEITEM> m_keyIndex;
-    using NameIndex = std::unordered_multimap<size_t, CRegistryValueItem*>;  // by name hash
+    // The name indexes take their memory from one pool that the end of the
+    // read gives back whole, rather than a block per value.
+    std::pmr::monotonic_buffer_resource m_indexMemory;
+    using NameIndex = std::pmr::unordered_multimap<size_t, CRegistryValueItem*>;  // by name hash
     std::unordered_map<const CRegistryKeyItem*, NameIndex> m_valueIndex;
     bool m_indexing = false;
     // While indexing: the last key path walked, with its subtype, item and
