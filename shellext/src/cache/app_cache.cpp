@@ -749,9 +749,11 @@ void CAppCache::WaitForRefresh(HWND view) {
     LONG before = m_nRebuildCount;
     SetEvent(m_hInterrupt);
     CWaitAnimation animation(view);
+    // The pulse only wakes the loop: a rebuild that was ending when this
+    // refresh was asked pulses too, so the count decides when it is done.
     while (m_nRebuildCount == before && !m_bStop) {
         if (view && !IsWindow(view)) break;
-        if (WaitForSingleObject(m_hRefreshed, 100) == WAIT_OBJECT_0) break;
+        WaitForSingleObject(m_hRefreshed, 100);
         if (view) PumpMessages();
     }
 }
