@@ -26,6 +26,8 @@ namespace vpr::win {
 
 namespace {
 
+using vpr::machine::CharLengthAt;
+
 class FindObject : public KernelObject {
 public:
     std::vector<WIN32_FIND_DATAA> entries;
@@ -38,33 +40,25 @@ unsigned CodePage() {
     return m ? m->codePage : 65001;
 }
 
-// Bytes of the character at `at` in `text`, at least one.
-size_t CharAt(std::string_view text, size_t at, unsigned codePage) {
-    unsigned char bytes[5] = {};
-    std::memcpy(bytes, text.data() + at, std::min<size_t>(4, text.size() - at));
-    size_t n = vpr::machine::CharLength(bytes, codePage);
-    return n == 0 ? 1 : n;
-}
-
 // "*" any run of characters, "?" one character (or none at the end of the
 // name or before a dot), everything else itself without regard to case.
 // Steps whole characters of both texts in place.
 bool Match(std::string_view name, size_t n, std::string_view mask, size_t m, unsigned codePage) {
     while (m < mask.size()) {
-        size_t maskChar = CharAt(mask, m, codePage);
+        size_t maskChar = CharLengthAt(mask, m, codePage);
         if (maskChar == 1 && mask[m] == '*') {
-            for (size_t k = n;; k += CharAt(name, k, codePage)) {
+            for (size_t k = n;; k += CharLengthAt(name, k, codePage)) {
                 if (Match(name, k, mask, m + 1, codePage)) return true;
                 if (k >= name.size()) return false;
             }
         }
         if (maskChar == 1 && mask[m] == '?') {
-            if (n < name.size() && Match(name, n + CharAt(name, n, codePage), mask, m + 1, codePage)) return true;
+            if (n < name.size() && Match(name, n + CharLengthAt(name, n, codePage), mask, m + 1, codePage)) return true;
             // None at all, at the end of the name or before a dot.
             return (n == name.size() || name[n] == '.') && Match(name, n, mask, m + 1, codePage);
         }
         if (n == name.size()) return false;
-        size_t nameChar = CharAt(name, n, codePage);
+        size_t nameChar = CharLengthAt(name, n, codePage);
         if (!vpr::machine::SameNoCase(name.substr(n, nameChar), mask.substr(m, maskChar), codePage)) return false;
         n += nameChar;
         m += maskChar;
