@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -156,6 +157,16 @@ bool LinkLeadsBack(const std::string& host, const std::string& folderHost, std::
     return LeadsBack(host, *onTheWay);
 }
 
+// The name with the case of every single-byte letter turned over.
+std::string OtherCase(std::string name, unsigned codePage) {
+    for (size_t i = 0, n = 0; i < name.size(); i += n) {
+        n = CharLengthAt(name, i, codePage);
+        auto c = static_cast<unsigned char>(name[i]);
+        if (n == 1 && c < 0x80 && std::isalpha(c)) name[i] = static_cast<char>(c ^ 0x20);
+    }
+    return name;
+}
+
 // A plain name looked up as it stands: one stat instead of a listing of the
 // folder, so that asking after each file of a large folder stays linear.
 // When the host holds the name exactly, that file is the answer alone, even
@@ -163,9 +174,17 @@ bool LinkLeadsBack(const std::string& host, const std::string& folderHost, std::
 // opening the same name opens. False when there is no such file (the
 // listing then looks for the name in another case).
 bool FindExactly(const std::string& folderHost, const std::string& name, std::vector<WIN32_FIND_DATAA>* entries) {
-    std::string host = (folderHost == "/" ? "" : folderHost) + "/" + name;
+    std::string base = folderHost == "/" ? "" : folderHost;
+    std::string host = base + "/" + name;
     struct stat st;
     if (::stat(host.c_str(), &st) != 0) return false;
+    // A host file system that folds case itself opens the name in every case
+    // but keeps the case it was made with: only the listing tells that one.
+    std::string other = OtherCase(name, CodePage());
+    struct stat self, otherSt;
+    if (other != name && ::lstat(host.c_str(), &self) == 0 && ::lstat((base + "/" + other).c_str(), &otherSt) == 0 &&
+        self.st_dev == otherSt.st_dev && self.st_ino == otherSt.st_ino)
+        return false;
     std::vector<std::string> onTheWay;
     if (S_ISDIR(st.st_mode) && LinkLeadsBack(host, folderHost, &onTheWay)) return false;
     entries->push_back(Describe(name, AttributeStore::Attributes(host, st), st));

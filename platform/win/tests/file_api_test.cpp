@@ -364,6 +364,10 @@ TEST_F(FileApiTest, APlainNameFindsTheFileThatOpeningTheNameOpens) {
     std::ofstream(host + "/Both.txt") << "1";
     std::ofstream(host + "/BOTH.TXT") << "22";
     ASSERT_TRUE(CreateDirectoryA((folder + "\\Sub").c_str(), nullptr));
+    // One file under two names that differ only by case, as a host that
+    // folds case itself shows every name.
+    std::ofstream(host + "/link.txt") << "333";
+    fs::create_hard_link(host + "/link.txt", host + "/LINK.TXT");
     fs::create_directory_symlink("..", host + "/Up");
     fs::create_symlink(host + "/nothing", host + "/Gone");
 
@@ -382,6 +386,7 @@ TEST_F(FileApiTest, APlainNameFindsTheFileThatOpeningTheNameOpens) {
         {"Both.txt", {{"Both.txt", 1}}},
         {"BOTH.TXT", {{"BOTH.TXT", 2}}},
         {"both.txt", {{"BOTH.TXT", 2}, {"Both.txt", 1}}},
+        {"link.txt", {{"LINK.TXT", 3}, {"link.txt", 3}}},
         // A link back up the path, a dangling link, the attribute store.
         {"Up", {}},
         {"Gone", {}},
