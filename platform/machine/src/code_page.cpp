@@ -13,16 +13,14 @@ bool IsJapaneseLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c
 // 'A' to 'Z' have another case: the common path of the loops below.
 unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; }
 
-// The length of the character at `at`, never past the text's end; a NUL
-// inside the text is a character of one byte.
+}  // namespace
+
 size_t CharLengthAt(std::string_view text, size_t at, unsigned codePage) {
     unsigned char bytes[5] = {};
     std::memcpy(bytes, text.data() + at, std::min<size_t>(4, text.size() - at));
     size_t n = CharLength(bytes, codePage);
     return n == 0 ? 1 : n;
 }
-
-}  // namespace
 
 bool IsLeadByte(unsigned char byte, unsigned codePage) {
     if (codePage == 932) return IsJapaneseLeadByte(byte);

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "attribute_store.h"
@@ -25,6 +27,8 @@ namespace vpr::win {
 
 namespace {
 
+using vpr::machine::CharLengthAt;
+
 class FindObject : public KernelObject {
 public:
     std::vector<WIN32_FIND_DATAA> entries;
@@ -37,58 +41,49 @@ unsigned CodePage() {
     return m ? m->codePage : 65001;
 }
 
-// Text split into whole characters.
-std::vector<std::string> Characters(const std::string& text, unsigned codePage) {
-    std::vector<std::string> chars;
-    auto bytes = reinterpret_cast<const unsigned char*>(text.c_str());
-    for (size_t i = 0; i < text.size();) {
-        size_t n = vpr::machine::CharLength(bytes + i, codePage);
-        if (n == 0) break;
-        chars.push_back(text.substr(i, n));
-        i += n;
-    }
-    return chars;
-}
-
-bool SameChar(const std::string& a, const std::string& b, unsigned codePage) {
-    return vpr::machine::SameNoCase(a, b, codePage);
-}
-
 // "*" any run of characters, "?" one character (or none at the end of the
 // name or before a dot), everything else itself without regard to case.
-bool Match(const std::vector<std::string>& name, size_t n, const std::vector<std::string>& mask, size_t m,
-           unsigned codePage) {
+// Steps whole characters of both texts in place.
+bool Match(std::string_view name, size_t n, std::string_view mask, size_t m, unsigned codePage) {
     while (m < mask.size()) {
-        if (mask[m] == "*") {
-            for (size_t k = n; k <= name.size(); ++k)
+        size_t maskChar = CharLengthAt(mask, m, codePage);
+        if (maskChar == 1 && mask[m] == '*') {
+            for (size_t k = n;; k += CharLengthAt(name, k, codePage)) {
                 if (Match(name, k, mask, m + 1, codePage)) return true;
-            return false;
+                if (k >= name.size()) return false;
+            }
         }
-        if (mask[m] == "?") {
-            if (n < name.size() && Match(name, n + 1, mask, m + 1, codePage)) return true;
+        if (maskChar == 1 && mask[m] == '?') {
+            if (n < name.size() && Match(name, n + CharLengthAt(name, n, codePage), mask, m + 1, codePage)) return true;
             // None at all, at the end of the name or before a dot.
-            return (n == name.size() || name[n] == ".") && Match(name, n, mask, m + 1, codePage);
+            return (n == name.size() || name[n] == '.') && Match(name, n, mask, m + 1, codePage);
         }
-        if (n == name.size() || !SameChar(name[n], mask[m], codePage)) return false;
-        ++n;
-        ++m;
+        if (n == name.size()) return false;
+        size_t nameChar = CharLengthAt(name, n, codePage);
+        if (!vpr::machine::SameNoCase(name.substr(n, nameChar), mask.substr(m, maskChar), codePage)) return false;
+        n += nameChar;
+        m += maskChar;
     }
     return n == name.size();
 }
 
-bool MatchesWildcard(const std::string& name, const std::string& mask) {
-    unsigned codePage = CodePage();
+bool MatchesWildcard(std::string_view name, std::string_view mask, unsigned codePage) {
     if (mask == "*" || mask == "*.*") return true;
-    auto chars = Characters(name, codePage);
-    auto maskChars = Characters(mask, codePage);
-    bool hasDot = std::find(chars.begin(), chars.end(), ".") != chars.end();
     // "name.*" also matches "name"; "*." matches names without a dot.
-    if (mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0 &&
-        Match(chars, 0, std::vector<std::string>(maskChars.begin(), maskChars.end() - 2), 0, codePage))
+    if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" &&
+        Match(name, 0, mask.substr(0, mask.size() - 2), 0, codePage))
         return true;
     if (mask.size() >= 2 && mask.back() == '.' && name != "." && name != "..")
-        return !hasDot && Match(chars, 0, std::vector<std::string>(maskChars.begin(), maskChars.end() - 1), 0, codePage);
-    return Match(chars, 0, maskChars, 0, codePage);
+        return name.find('.') == std::string_view::npos && Match(name, 0, mask.substr(0, mask.size() - 1), 0, codePage);
+    return Match(name, 0, mask, 0, codePage);
+}
+
+// A mask without wildcards that names one file as it stands: no trailing
+// dot or space (Windows drops those from a name, and "name." means the name
+// without an extension), not the folder's own entries.
+bool IsPlainName(const std::string& mask) {
+    return !mask.empty() && mask.size() < MAX_PATH && mask.find_first_of("*?") == std::string::npos &&
+           mask.back() != '.' && mask.back() != ' ' && mask != AttributeStore::kFileName;
 }
 
 std::string RealPath(const std::string& path) {
@@ -153,6 +148,49 @@ bool IsRoot(const std::string& windowsFolder) {
     return slashes == 1 || (slashes == 2 && windowsFolder.back() == '\\');
 }
 
+// True when the folder entry at `host` is a link that leads back to the
+// listed folder or above it.
+bool LinkLeadsBack(const std::string& host, const std::string& folderHost, std::vector<std::string>* onTheWay) {
+    struct stat linkSt;
+    if (::lstat(host.c_str(), &linkSt) != 0 || !S_ISLNK(linkSt.st_mode)) return false;
+    if (onTheWay->empty()) *onTheWay = RealFoldersOnTheWay(folderHost);
+    return LeadsBack(host, *onTheWay);
+}
+
+// The name with the case of every single-byte letter turned over.
+std::string OtherCase(std::string name, unsigned codePage) {
+    for (size_t i = 0, n = 0; i < name.size(); i += n) {
+        n = CharLengthAt(name, i, codePage);
+        auto c = static_cast<unsigned char>(name[i]);
+        if (n == 1 && c < 0x80 && std::isalpha(c)) name[i] = static_cast<char>(c ^ 0x20);
+    }
+    return name;
+}
+
+// A plain name looked up as it stands: one stat instead of a listing of the
+// folder, so that asking after each file of a large folder stays linear.
+// When the host holds the name exactly, that file is the answer alone, even
+// if the host also holds the name in another case: it is the file that
+// opening the same name opens. False when there is no such file (the
+// listing then looks for the name in another case).
+bool FindExactly(const std::string& folderHost, const std::string& name, std::vector<WIN32_FIND_DATAA>* entries) {
+    std::string base = folderHost == "/" ? "" : folderHost;
+    std::string host = base + "/" + name;
+    struct stat st;
+    if (::stat(host.c_str(), &st) != 0) return false;
+    // A host file system that folds case itself opens the name in every case
+    // but keeps the case it was made with: only the listing tells that one.
+    std::string other = OtherCase(name, CodePage());
+    struct stat self, otherSt;
+    if (other != name && ::lstat(host.c_str(), &self) == 0 && ::lstat((base + "/" + other).c_str(), &otherSt) == 0 &&
+        self.st_dev == otherSt.st_dev && self.st_ino == otherSt.st_ino)
+        return false;
+    std::vector<std::string> onTheWay;
+    if (S_ISDIR(st.st_mode) && LinkLeadsBack(host, folderHost, &onTheWay)) return false;
+    entries->push_back(Describe(name, AttributeStore::Attributes(host, st), st));
+    return true;
+}
+
 // Lists the entries of `pattern`; false with the last error set.
 bool List(LPCSTR pattern, std::vector<WIN32_FIND_DATAA>* entries) {
     std::string folder, mask;
@@ -169,34 +207,31 @@ bool List(LPCSTR pattern, std::vector<WIN32_FIND_DATAA>* entries) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    if (IsPlainName(mask) && FindExactly(path.host, mask, entries)) return true;
     DIR* dir = ::opendir(path.host.c_str());
     if (!dir) {
         SetLastPathError(errno, path.host);
         return false;
     }
+    unsigned codePage = CodePage();
     std::string base = path.host == "/" ? "" : path.host;
     bool root = IsRoot(path.windows);
     std::vector<std::string> onTheWay;
     // The folder's attribute store is read once for all its entries.
     std::map<std::string, DWORD> stored = AttributeStore::ReadFolder(path.host);
     while (dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
+        std::string_view name = entry->d_name;
         bool dots = name == "." || name == "..";
         if ((dots && root) || name == AttributeStore::kFileName || name.size() >= MAX_PATH) continue;
-        if (!MatchesWildcard(name, mask)) continue;
-        std::string host = dots ? path.host : base + "/" + name;
+        if (!MatchesWildcard(name, mask, codePage)) continue;
+        std::string host = dots ? path.host : base + "/" + entry->d_name;
         struct stat entrySt;
         if (::stat(host.c_str(), &entrySt) != 0) continue;  // a dangling link names nothing
-        if (!dots && S_ISDIR(entrySt.st_mode) && entry->d_type != DT_DIR) {
-            struct stat linkSt;
-            if (::lstat(host.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
-                if (onTheWay.empty()) onTheWay = RealFoldersOnTheWay(path.host);
-                if (LeadsBack(host, onTheWay)) continue;
-            }
-        }
+        if (!dots && S_ISDIR(entrySt.st_mode) && entry->d_type != DT_DIR && LinkLeadsBack(host, path.host, &onTheWay))
+            continue;
         DWORD attributes = dots ? AttributeStore::Attributes(host, entrySt)
-                                : AttributeStore::Attributes(stored, name, entrySt);
-        entries->push_back(Describe(name, attributes, entrySt));
+                                : AttributeStore::Attributes(stored, entry->d_name, entrySt);
+        entries->push_back(Describe(entry->d_name, attributes, entrySt));
     }
     ::closedir(dir);
     std::sort(entries->begin(), entries->end(), ListingOrder);

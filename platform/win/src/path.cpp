@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 #include "vpr/machine/code_page.h"
@@ -201,12 +202,17 @@ std::string MatchComponents(std::string path, const std::vector<std::string>& co
             path = candidate;
             continue;
         }
+        // Not there as written: the same name in another case, the first in
+        // byte order when there are several. Names of another length never
+        // match (case folding keeps every character's length).
         std::string best;
         if (DIR* dir = ::opendir(path.c_str())) {
+            unsigned codePage = CodePage();
             while (dirent* entry = ::readdir(dir)) {
-                std::string entryName = entry->d_name;
-                if (entryName == "." || entryName == "..") continue;
-                if (SameFileName(entryName, component) && (best.empty() || entryName < best)) best = entryName;
+                std::string_view entryName = entry->d_name;
+                if (entryName.size() != component.size() || entryName == "." || entryName == "..") continue;
+                if (vpr::machine::SameNoCase(entryName, component, codePage) && (best.empty() || entryName < best))
+                    best = entryName;
             }
             ::closedir(dir);
         }

@@ -14,6 +14,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "vpr/testing/temp_machine.h"
 #include "vpr/win/file_fault.h"
@@ -336,6 +338,85 @@ TEST_F(FileApiTest, ListingGivesAttributesSizesAndDosLocalTimes) {
     EXPECT_TRUE(FindClose(find));
     EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(data.nFileSizeLow, 0u);
+}
+
+// Entries of a listing in the order it gives them, with their sizes.
+std::vector<std::pair<std::string, DWORD>> OrderedListing(const std::string& pattern, DWORD* error) {
+    std::vector<std::pair<std::string, DWORD>> entries;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    *error = find == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do entries.emplace_back(data.cFileName, data.nFileSizeLow);
+    while (FindNextFileA(find, &data));
+    EXPECT_TRUE(FindClose(find));
+    return entries;
+}
+
+TEST_F(FileApiTest, APlainNameFindsTheFileThatOpeningTheNameOpens) {
+    const std::string folder = "C:\\Big";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string host = Host(folder);
+    for (int i = 0; i < 500; ++i) std::ofstream(host + "/F" + std::to_string(i) + ".DAT") << "x";
+    std::ofstream(host + "/readme.txt") << "0123456789";
+    ASSERT_TRUE(SetFileAttributesA((folder + "\\readme.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    // Two host files whose names differ only by case.
+    std::ofstream(host + "/Both.txt") << "1";
+    std::ofstream(host + "/BOTH.TXT") << "22";
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\Sub").c_str(), nullptr));
+    // One file under two names that differ only by case, as a host that
+    // folds case itself shows every name.
+    std::ofstream(host + "/link.txt") << "333";
+    fs::create_hard_link(host + "/link.txt", host + "/LINK.TXT");
+    fs::create_directory_symlink("..", host + "/Up");
+    fs::create_symlink(host + "/nothing", host + "/Gone");
+
+    using Entries = std::vector<std::pair<std::string, DWORD>>;
+    struct Case {
+        const char* name;
+        Entries entries;  // empty: not found
+    };
+    const Case cases[] = {
+        {"readme.txt", {{"readme.txt", 10}}},
+        {"README.TXT", {{"readme.txt", 10}}},
+        {"F499.dat", {{"F499.DAT", 1}}},
+        {"Sub", {{"Sub", 0}}},
+        // The name as it stands wins; in a third case both are there, the
+        // first being the one that opening the name opens.
+        {"Both.txt", {{"Both.txt", 1}}},
+        {"BOTH.TXT", {{"BOTH.TXT", 2}}},
+        {"both.txt", {{"BOTH.TXT", 2}, {"Both.txt", 1}}},
+        {"link.txt", {{"LINK.TXT", 3}, {"link.txt", 3}}},
+        // A link back up the path, a dangling link, the attribute store.
+        {"Up", {}},
+        {"Gone", {}},
+        {".vprattr", {}},
+        {".VPRATTR", {}},
+        {"missing.txt", {}},
+    };
+    for (const Case& c : cases) {
+        std::string path = folder + "\\" + c.name;
+        DWORD error = 0;
+        EXPECT_EQ(OrderedListing(path, &error), c.entries) << c.name;
+        EXPECT_EQ(error, c.entries.empty() ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND) : ERROR_SUCCESS) << c.name;
+        if (c.entries.empty() || c.entries[0].first == "Sub") continue;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << c.name;
+        EXPECT_EQ(GetFileSize(file, nullptr), c.entries[0].second) << c.name;
+        Close(file);
+    }
+
+    WIN32_FIND_DATAA data;
+    for (const char* name : {"readme.txt", "README.TXT"}) {
+        HANDLE find = FindFirstFileA((folder + "\\" + name).c_str(), &data);
+        ASSERT_NE(find, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(FindClose(find));
+        EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)) << name;
+    }
+    HANDLE find = FindFirstFileA((folder + "\\sub").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FindClose(find));
+    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 // Counts every entry of a tree the way a scanner walks it.

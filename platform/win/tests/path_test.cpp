@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "vpr/testing/temp_machine.h"
 #include "vpr/win/path.h"
@@ -210,6 +211,30 @@ TEST_F(JapanesePathTest, DoubleByteCharactersEndingInBackslashStayWhole) {
     // Double-byte characters match only themselves; single bytes fold.
     EXPECT_TRUE(vpr::win::SameFileName("\x95\x5C" "abc", "\x95\x5C" "ABC"));
     EXPECT_FALSE(vpr::win::SameFileName("\x95\x5C", "\x95\x7C"));
+}
+
+TEST_F(JapanesePathTest, WildcardsStepWholeCharacters) {
+    fs::create_directories(root_ + "/c/J");
+    // 0x95 0x5C: one character whose trail byte is '\'.
+    for (const char* name : {"\x95\x5C.txt", "\x95\x5C\x95\x5C.txt", "a.txt", "ab.txt"})
+        std::ofstream(root_ + "/c/J/" + name) << "j";
+    auto listing = [](const std::string& pattern) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do names.push_back(data.cFileName);
+        while (FindNextFileA(find, &data));
+        FindClose(find);
+        return names;
+    };
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(listing("C:\\J\\?.txt"), (Names{"a.txt", "\x95\x5C.txt"}));
+    EXPECT_EQ(listing("C:\\J\\??.TXT"), (Names{"a.txt", "ab.txt", "\x95\x5C.txt", "\x95\x5C\x95\x5C.txt"}));
+    EXPECT_EQ(listing("C:\\J\\*\x95\x5C.TXT"), (Names{"\x95\x5C.txt", "\x95\x5C\x95\x5C.txt"}));
+    EXPECT_EQ(listing("C:\\J\\\x95\x5C*"), (Names{"\x95\x5C.txt", "\x95\x5C\x95\x5C.txt"}));
+    EXPECT_EQ(listing("C:\\J\\\x95\x5C.TXT"), (Names{"\x95\x5C.txt"}));
+    EXPECT_EQ(listing("C:\\J\\\x95\x7C.txt"), Names{});
 }
 
 TEST(PathWithoutMachineTest, HostNamesPassAndOnlyZExists) {

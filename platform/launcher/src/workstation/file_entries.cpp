@@ -109,7 +109,8 @@ bool Distributor::CopyFileEntry(const TemplateEntry& entry, DWORD position, DWOR
     DWORD flags = entry.values[0];
     FileFacts from = Facts(source);
     if (!from.exists) return Fail(KMAPP_LAUNCH_COPY_FAILED, ERROR_FILE_NOT_FOUND, source);
-    FileFacts to = Facts(target);
+    // Copying always needs nothing of the target: it is not looked at.
+    FileFacts to = flags & kAlways ? FileFacts{} : Facts(target);
     bool copy = true;
     if (flags & kAlways) {
         copy = true;

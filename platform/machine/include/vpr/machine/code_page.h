@@ -14,6 +14,9 @@ namespace vpr::machine {
 // Number of bytes of the character at `text`: 0 at the terminating NUL, never
 // past it, and 1 for a byte that starts no valid sequence.
 size_t CharLength(const unsigned char* text, unsigned codePage);
+// The length of the character at `at` of a text that need not end in a NUL,
+// never past the text's end; a NUL inside the text is a character of one byte.
+size_t CharLengthAt(std::string_view text, size_t at, unsigned codePage);
 
 // True when `byte` starts a character of more than one byte in the code
 // page: the double-byte lead bytes of 932 (0x81-0x9F, 0xE0-0xFC) and the lead

@@ -130,7 +130,10 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
 // Listings: "*" and "?" as Windows reads them ("*.*" also matches names
 // without a dot), "." and ".." in every folder but a drive's root, names in
 // case-insensitive order. Symbolic links that lead back into the folder's
-// own ancestors are left out, so a walk of the tree always ends.
+// own ancestors are left out, so a walk of the tree always ends. A name
+// without wildcards finds the host file of exactly that name alone, the one
+// opening the name opens, even where the host also holds the name in another
+// case; only without it every other case of the name is listed.
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData);
 BOOL WINAPI FindClose(HANDLE hFindFile);
