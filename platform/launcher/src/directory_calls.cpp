@@ -47,15 +47,34 @@ int TakeReply(DIR_CONTEXT context, DirBuffer* reply, std::vector<ReadAttribute>*
     return status;
 }
 
-}  // namespace
+// The buffers of a read: an empty read request and room for its replies.
+int NewReadRequest(DIR_CONTEXT context, Buffer* request, Buffer* reply) {
+    int status = NewBuffer(kRequestSize, request);
+    if (status == DIR_SUCCESS) status = NewBuffer(kReplySize, reply);
+    if (status == DIR_SUCCESS) status = DirInitRequest(context, DIR_OP_READ, request->get());
+    return status;
+}
 
-int ReadAttributes(DIR_CONTEXT context, const std::string& object,
-                   const std::vector<std::string>& names, std::vector<ReadAttribute>* out) {
+// Runs a read whose request is filled, taking every reply into `out`.
+int Search(DIR_CONTEXT context, const std::string& object, bool all, DirBuffer* request, DirBuffer* reply,
+           std::vector<ReadAttribute>* out) {
+    int status = DIR_SUCCESS;
+    int32_t iteration = DIR_NO_MORE_ITERATIONS;
+    do {
+        status = DirSearch(context, object.c_str(), 1, all ? 1 : 0, request, &iteration, reply);
+        if (status == DIR_SUCCESS) status = TakeReply(context, reply, out);
+    } while (status == DIR_SUCCESS && iteration != DIR_NO_MORE_ITERATIONS);
+    if (iteration != DIR_NO_MORE_ITERATIONS) DirCloseIteration(context, iteration, DIR_OP_READ);
+    return status;
+}
+
+// ReadAttributes asking the schema for each name first and leaving out the
+// names it does not define.
+int ReadKnownAttributes(DIR_CONTEXT context, const std::string& object, const std::vector<std::string>& names,
+                        std::vector<ReadAttribute>* out) {
     out->clear();
     Buffer request, reply;
-    int status = NewBuffer(kRequestSize, &request);
-    if (status == DIR_SUCCESS) status = NewBuffer(kReplySize, &reply);
-    if (status == DIR_SUCCESS) status = DirInitRequest(context, DIR_OP_READ, request.get());
+    int status = NewReadRequest(context, &request, &reply);
     size_t known = 0;
     for (const std::string& name : names) {
         uint32_t syntax = 0;
@@ -66,14 +85,25 @@ int ReadAttributes(DIR_CONTEXT context, const std::string& object,
     }
     if (status != DIR_SUCCESS) return status;
     if (!names.empty() && known == 0) return DIR_SUCCESS;
-    int32_t iteration = DIR_NO_MORE_ITERATIONS;
-    do {
-        status = DirSearch(context, object.c_str(), 1, names.empty() ? 1 : 0, request.get(),
-                           &iteration, reply.get());
-        if (status == DIR_SUCCESS) status = TakeReply(context, reply.get(), out);
-    } while (status == DIR_SUCCESS && iteration != DIR_NO_MORE_ITERATIONS);
-    if (iteration != DIR_NO_MORE_ITERATIONS) DirCloseIteration(context, iteration, DIR_OP_READ);
-    return status;
+    return Search(context, object, names.empty(), request.get(), reply.get(), out);
+}
+
+}  // namespace
+
+int ReadAttributes(DIR_CONTEXT context, const std::string& object,
+                   const std::vector<std::string>& names, std::vector<ReadAttribute>* out) {
+    out->clear();
+    if (names.empty()) return ReadKnownAttributes(context, object, names, out);
+    // The names asked for are nearly always all in the schema: one read asks
+    // for them as they are, with no look-up of each name first (each one is a
+    // transaction of the store). A read refused for any reason, an unknown
+    // name among them, is made again the careful way, which answers it.
+    Buffer request, reply;
+    int status = NewReadRequest(context, &request, &reply);
+    for (const std::string& name : names)
+        if (status == DIR_SUCCESS) status = DirPutAttributeName(context, request.get(), name.c_str());
+    if (status == DIR_SUCCESS) status = Search(context, object, false, request.get(), reply.get(), out);
+    return status == DIR_SUCCESS ? status : ReadKnownAttributes(context, object, names, out);
 }
 
 std::string ValueText(uint32_t syntax, const std::vector<uint8_t>& decoded) {

@@ -16,7 +16,9 @@ extern "C" KmappFolder* KMAPPGetFoldersEx(DIR_CONTEXT context, LPCSTR user, DWOR
     std::string tree = TreeOf(context);
     KmappFolder* first = nullptr;
     KmappFolder** link = &first;
-    for (const SourceFolder& source : ReadFolders(context, complete, levels, mask)) {
+    // Each record reads its application, which drops the ones the user cannot see.
+    Unseen unseen = RecordReadSeesApplication(context) ? Unseen::kLeftToCallersRead : Unseen::kLookedUp;
+    for (const SourceFolder& source : ReadFolders(context, complete, levels, mask, unseen)) {
         auto folder = new KmappFolder{NewText(source.source, 1), NewText(source.source), 0, nullptr, nullptr};
         KmappApplication** appLink = &folder->applications;
         for (const Association& association : source.associations) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "launcher_fixture.h"
+#include "vpr/win/sqlite_database.h"
 
 namespace vpr::launcher {
 namespace {
@@ -78,6 +79,44 @@ TEST_F(FoldersTest, WithoutAUserNameTheLoggedInUserIsMeant) {
     KMAPPFreeGetFolders(folders);
     KMAPPFreeContextHandle(own);
     EXPECT_EQ(KMAPPGetFoldersEx(context, ".Nobody.acme", 1, KMAPP_ASSOC_ALL, 8), nullptr);
+}
+
+// An association naming an object that is no longer there is left out,
+// however much of the application schema the tree holds: the record's own
+// read finds the object missing, or, when the schema defines none of what a
+// record reads, a look-up of the object does.
+TEST_F(FoldersTest, AnAssociationNamingAMissingObjectIsLeftOutWhateverTheSchemaHolds) {
+    App(".Gone.acme");
+    tree.Set("jdoe.sales.acme", "App:Associations", {"Word.sales.acme;5;0", "Gone.acme;1;0"});
+    // Taken out under the directory, so that the association still names it.
+    ASSERT_EQ(tree.store().database().Exec("DELETE FROM objects WHERE folded = 'gone'"), win::StoreFault::kNone);
+    struct Case {
+        const char* removed;  // attribute definition taken out of the schema before the listing
+        const char* wordGuid;
+    } cases[] = {
+        {nullptr, "{WORD-GUID}"},
+        {"App:GUID", "Word.sales.acme"},  // an older schema: the GUID is the complete name
+        {"App:Flags", "Word.sales.acme"},
+        {"App:Platform", "Word.sales.acme"},
+        {"App:Schedule", "Word.sales.acme"},  // none of what a record reads is left
+    };
+    for (const Case& c : cases) {
+        if (c.removed) {
+            std::string name = c.removed;
+            ASSERT_EQ(tree.store().database().Exec(("DELETE FROM object_values WHERE attribute = '" + name +
+                                                    "'; DELETE FROM class_lists WHERE item = '" + name +
+                                                    "'; DELETE FROM attributes WHERE name = '" + name + "';")
+                                                       .c_str()),
+                      win::StoreFault::kNone);
+        }
+        SCOPED_TRACE(c.removed ? c.removed : "whole schema");
+        KmappFolder* folders = KMAPPGetFoldersEx(context, ".jdoe.sales.acme", 0, KMAPP_ASSOC_ALL, 8);
+        EXPECT_EQ(Describe(folders), (std::vector<std::string>{"jdoe.sales.acme: Word.sales.acme=5",
+                                                               "staff.acme: Excel.sales.acme=32"}));
+        ASSERT_NE(folders, nullptr);
+        EXPECT_STREQ(folders->applications->guid, c.wordGuid);
+        KMAPPFreeGetFoldersEx(folders);
+    }
 }
 
 }  // namespace

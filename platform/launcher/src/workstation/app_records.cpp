@@ -28,11 +28,20 @@ bool IdentityOf(DIR_CONTEXT context, const std::string& application, AppIdentity
     return true;
 }
 
+namespace {
+
+// What an application's record is made of.
+const std::vector<std::string>& RecordAttributes() {
+    static const std::vector<std::string> names = {"App:GUID", "App:Flags", "App:Platform", "App:Schedule"};
+    return names;
+}
+
+}  // namespace
+
 KmappApplication* NewApplicationRecord(DIR_CONTEXT context, const std::string& tree, const std::string& user,
                                        const Association& association) {
     AppAttributes attributes;
-    if (ReadAppAttributes(context, association.application, {"App:GUID", "App:Flags", "App:Platform", "App:Schedule"},
-                          &attributes) != DIR_SUCCESS)
+    if (ReadAppAttributes(context, association.application, RecordAttributes(), &attributes) != DIR_SUCCESS)
         return nullptr;
     AppIdentity identity = MakeIdentity(association.application, attributes.guid);
     auto record = new KmappApplication{};
@@ -54,6 +63,13 @@ KmappApplication* NewApplicationRecord(DIR_CONTEXT context, const std::string& t
         std::memcpy(record->schedule, schedule.data(), KMAPP_SCHEDULE_SIZE);
     }
     return record;
+}
+
+bool RecordReadSeesApplication(DIR_CONTEXT context) {
+    uint32_t syntax = 0;
+    for (const std::string& name : RecordAttributes())
+        if (DirGetAttributeSyntax(context, name.c_str(), &syntax) == DIR_SUCCESS) return true;
+    return false;
 }
 
 void FreeApplicationRecords(KmappApplication* first) {

@@ -22,6 +22,10 @@ bool IdentityOf(DIR_CONTEXT context, const std::string& application, AppIdentity
 // active set this process gave it; null when the application cannot be read.
 KmappApplication* NewApplicationRecord(DIR_CONTEXT context, const std::string& tree, const std::string& user,
                                        const Association& association);
+// Whether NewApplicationRecord is null for an application the user cannot
+// see: it is while the schema defines an attribute the record reads (with
+// none defined, it reads nothing).
+bool RecordReadSeesApplication(DIR_CONTEXT context);
 void FreeApplicationRecords(KmappApplication* first);
 void FreeFolderRecords(KmappFolder* first);
 

@@ -62,7 +62,8 @@ DWORD InheritLevels(DIR_CONTEXT context, const std::string& user) {
     return read ? KmappConfigGet(record, KMAPP_CONFIG_OFFSET_LEVELS) : KMAPP_CONFIG_DEFAULT_LEVELS;
 }
 
-std::vector<SourceFolder> ReadFolders(DIR_CONTEXT context, const std::string& user, DWORD levels, DWORD mask) {
+std::vector<SourceFolder> ReadFolders(DIR_CONTEXT context, const std::string& user, DWORD levels, DWORD mask,
+                                      Unseen unseen) {
     std::vector<SourceFolder> folders;
     for (const std::string& source : Sources(context, user, levels)) {
         std::vector<ReadAttribute> read;
@@ -73,7 +74,8 @@ std::vector<SourceFolder> ReadFolders(DIR_CONTEXT context, const std::string& us
             std::memcpy(&typed, decoded.data(), sizeof typed);
             DWORD flags = typed.level & mask;
             // An association naming an object the user cannot see grants nothing.
-            if (flags == 0 || CompleteName(context, typed.name).empty()) continue;
+            if (flags == 0) continue;
+            if (unseen == Unseen::kLookedUp && CompleteName(context, typed.name).empty()) continue;
             folder.associations.push_back({typed.name, flags, typed.interval});
         }
         if (!folder.associations.empty()) folders.push_back(std::move(folder));

@@ -35,10 +35,16 @@ std::string TreeOf(DIR_CONTEXT context);
 // inherited settings or cannot be read; 1 when neither can be read.
 DWORD InheritLevels(DIR_CONTEXT context, const std::string& user);
 
+// Who drops the associations naming an object the user cannot see: the
+// folders looking each object up, or a caller whose own read of every
+// application fails for such an object (one look-up less per application).
+enum class Unseen { kLookedUp, kLeftToCallersRead };
+
 // The user's folders in order (the user, its groups, its containers up to
 // `levels`), each with the associations that share a bit with `mask` and name
 // an object the user can read; sources without one are left out.
-std::vector<SourceFolder> ReadFolders(DIR_CONTEXT context, const std::string& user, DWORD levels, DWORD mask);
+std::vector<SourceFolder> ReadFolders(DIR_CONTEXT context, const std::string& user, DWORD levels, DWORD mask,
+                                      Unseen unseen = Unseen::kLookedUp);
 
 // Whether the context's user was granted the application: some folder of the
 // user, within the inherit levels of its launcher configuration, lists it.
