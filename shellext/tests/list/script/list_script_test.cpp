@@ -6,97 +6,26 @@
 // name) and loads the built module on a clock the test moves by hand.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <filesystem>
 #include <sstream>
-#include <thread>
 
+#include "host_fixture.h"
 #include "kmapp32.h"
 #include "objbase.h"
-#include "shlobj.h"
-#include "vpr/shellhost/shell_host.h"
 #include "vpr/shellhost/shell_script.h"
-#include "vpr/testing/build_folder.h"
-#include "vpr/testing/temp_machine.h"
-#include "vpr/testing/temp_tree.h"
-#include "vpr/win/clock.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-constexpr GUID kExtension = {0x5B2D7E10, 0x4C3A, 0x11D0, {0x9E, 0x61, 0x00, 0xA0, 0xC9, 0xD4, 0xF2, 0x7B}};
-constexpr const char* kExtensionText = "{5B2D7E10-4C3A-11d0-9E61-00A0C9D4F27B}";
-constexpr const char* kModulePath = "C:\\VPR\\VprExp32.dll";
 constexpr DWORD kTrayTimerMs = 30000;
-
-void SetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(handle);
-}
-
-void Place(const vpr::testing::TempMachine& machine, const std::string& built, const std::string& windowsPath) {
-    std::string host = machine.HostPath(windowsPath);
-    fs::create_directories(fs::path(host).parent_path());
-    fs::copy_file(vpr::testing::BuildBinFolder() + "/" + built, host, fs::copy_options::overwrite_existing);
-}
-
-// The value names of a personal folder's registry key.
-std::vector<std::string> PersonalFolderItems(const std::string& tree, const std::string& folder) {
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    std::string path = std::string(KMAPP_FOLDERS_KEY) + "\\" + tree + "\\" + folder;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof(name);
-        if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(name);
-    }
-    RegCloseKey(key);
-    return names;
-}
 
 // jdoe granted Word, Paint and Calc in ACME_TREE; the personal folder Work
 // holds Calc. The extension is registered with its desktop entry.
-class ListScriptTest : public ::testing::Test {
+class ListScriptTest : public ExtensionHostFixture {
 protected:
-    void SetUp() override {
-        clock_ = std::make_shared<vpr::win::ManualClock>();
-        vpr::win::SetClock(clock_);
-        machine_ = std::make_unique<vpr::testing::TempMachine>(vpr::machine::Platform::NT4, "jdoe");
-        Place(*machine_, "KMAPP32.DLL", "C:\\WINDOWS\\SYSTEM32\\KmApp32.dll");
-        Place(*machine_, "VprExp32.dll", kModulePath);
-        std::string key = std::string("CLSID\\") + kExtensionText;
-        SetString(HKEY_CLASSES_ROOT, key, nullptr, "VPR Explorer");
-        SetString(HKEY_CLASSES_ROOT, key + "\\InProcServer32", nullptr, kModulePath);
-        SetString(HKEY_LOCAL_MACHINE,
-                  std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\") +
-                      kExtensionText,
-                  nullptr, "VPR Explorer");
+    ListScriptTest() : ExtensionHostFixture({.manualClock = true, .desktopEntry = true}) {}
 
-        tree_.Org("acme").Unit("sales.acme").User("admin.acme", "Admin").User("jdoe.sales.acme", "John Doe");
-        tree_.LogIn("admin.acme");
-        DIR_CONTEXT admin = KMAPPAllocContextHandle();
-        ASSERT_GT(admin, 0);
-        ASSERT_EQ(KMAPPExtendSchema(admin, KMAPP_SCHEMA_APPLICATIONS), 0);
-        std::vector<std::string> associations;
-        for (const char* name : {"Word", "Paint", "Calc"}) {
-            const std::string object = std::string(name) + ".acme";
-            const std::string program = std::string("\\\\SERVER\\APPS\\") + name + ".EXE";
-            ASSERT_EQ(KMAPPCreateObject(admin, ("." + object).c_str(), "App:Application", program.c_str(), name, 0), 0);
-            tree_.Grant(object, "[Public]", "[Entry Rights]", DIR_ENTRY_BROWSE);
-            tree_.Grant(object, "[Public]", "[All Attributes Rights]", DIR_ATTR_COMPARE | DIR_ATTR_READ);
-            associations.push_back(object + ";" + std::to_string(KMAPP_ASSOC_LAUNCHER) + ";0");
-        }
-        KMAPPFreeContextHandle(admin);
-        tree_.Set("jdoe.sales.acme", "App:Associations", associations);
-        tree_.Grant("jdoe.sales.acme", "jdoe.sales.acme", "App:Associations", DIR_ATTR_COMPARE | DIR_ATTR_READ);
-        tree_.LogIn("jdoe.sales.acme");
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(ExtensionHostFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(MakeApplications({"Word", "Paint", "Calc"}, KMAPP_ASSOC_LAUNCHER));
         ASSERT_EQ(KMAPPAddPersonalFolderItem("ACME_TREE", "Work", "Calc.acme", 0x80000001), 1);
     }
 
@@ -105,38 +34,18 @@ protected:
         OleInitialize(nullptr);
         OleSetClipboard(nullptr);
         OleUninitialize();
-        host_.reset();
-        vpr::win::SetClock(nullptr);
+        ExtensionHostFixture::TearDown();
     }
 
     // Starts the shell and loads the extension as SHLoadInProc does; the
     // clock runs out the splash's time meanwhile. Then the tray's first
     // timer tick checks the schedules, which makes the applications active.
     void StartWithExtension() {
-        host_ = std::make_unique<vpr::shellhost::ShellHost>();
-        std::string error;
-        ASSERT_TRUE(host_->Start(&error)) << error;
-        std::atomic<bool> loaded{false};
-        std::thread advancer([&] {
-            while (!loaded) {
-                if (clock_->TimedWaiters() > 0)
-                    clock_->Advance(100);
-                else
-                    std::this_thread::yield();
-            }
-        });
-        HRESULT result = host_->LoadInProc(kExtension);
-        loaded = true;
-        advancer.join();
-        ASSERT_EQ(result, S_OK);
+        ASSERT_NO_FATAL_FAILURE(StartShell());
+        ASSERT_EQ(Load(), S_OK);
         clock_->Advance(kTrayTimerMs);
         host_->Pump();
     }
-
-    std::shared_ptr<vpr::win::ManualClock> clock_;
-    std::unique_ptr<vpr::testing::TempMachine> machine_;
-    vpr::testing::TempTree tree_{"ACME_TREE"};
-    std::unique_ptr<vpr::shellhost::ShellHost> host_;
 };
 
 TEST_F(ListScriptTest, RowsAreCopiedPastedDraggedDeletedRenamedAndOpened) {

@@ -4,52 +4,23 @@
 // test's thread, on a clock the test moves by hand.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
-#include <thread>
 
+#include "host_fixture.h"
 #include "kmapp32.h"
 #include "objbase.h"
 #include "shlobj.h"
 #include "vpr/com/guid.h"
-#include "vpr/shellhost/shell_host.h"
 #include "vpr/testing/build_folder.h"
-#include "vpr/testing/temp_machine.h"
-#include "vpr/testing/temp_tree.h"
 #include "vpr/user/ui_driver.h"
-#include "vpr/win/clock.h"
-#include "vpr/win/path.h"
-#include "vpr/win/resource_format.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// {5B2D7E10-4C3A-11d0-9E61-00A0C9D4F27B}
-constexpr GUID kExtension = {0x5B2D7E10, 0x4C3A, 0x11D0, {0x9E, 0x61, 0x00, 0xA0, 0xC9, 0xD4, 0xF2, 0x7B}};
-constexpr const char* kExtensionText = "{5B2D7E10-4C3A-11d0-9E61-00A0C9D4F27B}";
-constexpr const char* kModuleFolder = "C:\\VPR";
-constexpr const char* kModulePath = "C:\\VPR\\VprExp32.dll";
 constexpr const char* kShutdownEvent = "Shutdown VPR Explorer, please";
 constexpr const char* kLeftEvent = "VPR Explorer has left the building";
 constexpr DWORD kWatchCycle = 2000;
-
-void SetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
-    RegCloseKey(handle);
-}
-
-// A copy of a built file at a Windows path of the machine, optionally stamped.
-void Place(const vpr::testing::TempMachine& machine, const std::string& built, const std::string& windowsPath,
-           std::optional<std::array<uint16_t, 4>> version = std::nullopt) {
-    std::string host = machine.HostPath(windowsPath);
-    fs::create_directories(fs::path(host).parent_path());
-    fs::copy_file(vpr::testing::BuildBinFolder() + "/" + built, host, fs::copy_options::overwrite_existing);
-    if (version) ASSERT_EQ(vpr::win::StampModuleVersion(host, *version), ERROR_SUCCESS);
-}
 
 bool Exists(const std::string& windowsPath) { return GetFileAttributesA(windowsPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -59,31 +30,15 @@ bool EventExists(const char* name) {
     return event != nullptr;
 }
 
-// A workstation with the extension installed in C:\VPR (its own copy of the
-// module, so that each test loads it afresh), the launcher library in the
-// system folder, and jdoe logged in to a tree.
-class ModuleHostTest : public ::testing::Test {
+// The extension installed (see host_fixture.h), Word made in the tree and
+// jdoe logged in; the start menu's junction of the extension.
+class ModuleHostTest : public ExtensionHostFixture {
 protected:
-    void SetUp() override {
-        clock_ = std::make_shared<vpr::win::ManualClock>();
-        vpr::win::SetClock(clock_);
-        machine_ = std::make_unique<vpr::testing::TempMachine>(vpr::machine::Platform::NT4, "jdoe");
-        Place(*machine_, "KMAPP32.DLL", "C:\\WINDOWS\\SYSTEM32\\KmApp32.dll");
-        Place(*machine_, "VprExp32.dll", kModulePath);
-        std::string key = std::string("CLSID\\") + kExtensionText;
-        SetString(HKEY_CLASSES_ROOT, key, nullptr, "VPR Explorer");
-        SetString(HKEY_CLASSES_ROOT, key + "\\InProcServer32", nullptr, kModulePath);
+    ModuleHostTest() : ExtensionHostFixture({.manualClock = true}) {}
 
-        tree_.Org("acme").Unit("sales.acme").User("admin.acme", "Admin").User("jdoe.sales.acme", "John Doe");
-        tree_.LogIn("admin.acme");
-        DIR_CONTEXT admin = KMAPPAllocContextHandle();
-        ASSERT_GT(admin, 0);
-        ASSERT_EQ(KMAPPExtendSchema(admin, KMAPP_SCHEMA_APPLICATIONS), 0);
-        ASSERT_EQ(KMAPPCreateObject(admin, ".Word.acme", "App:Application", "\\\\SERVER\\APPS\\WORD.EXE", "Word", 0), 0);
-        KMAPPFreeContextHandle(admin);
-        tree_.Grant("Word.acme", "[Public]", "[Entry Rights]", DIR_ENTRY_BROWSE);
-        tree_.Grant("Word.acme", "[Public]", "[All Attributes Rights]", DIR_ATTR_COMPARE | DIR_ATTR_READ);
-        tree_.LogIn("jdoe.sales.acme");
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(ExtensionHostFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(MakeApplications({"Word"}));
         char startMenu[MAX_PATH] = {};
         LPITEMIDLIST list = nullptr;
         ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTMENU, &list)));
@@ -93,40 +48,8 @@ protected:
         junction_ = startMenu_ + "\\VPR Explorer." + kExtensionText;
     }
 
-    void TearDown() override {
-        host_.reset();
-        vpr::win::SetClock(nullptr);
-    }
-
     // Grants jdoe Word with the association flags.
-    void Associate(DWORD flags) {
-        tree_.Set("jdoe.sales.acme", "App:Associations", {"Word.acme;" + std::to_string(flags) + ";0"});
-        tree_.Grant("jdoe.sales.acme", "jdoe.sales.acme", "App:Associations", DIR_ATTR_COMPARE | DIR_ATTR_READ);
-    }
-
-    void StartShell() {
-        host_ = std::make_unique<vpr::shellhost::ShellHost>();
-        std::string error;
-        ASSERT_TRUE(host_->Start(&error)) << error;
-    }
-
-    // Loads the extension as the shell does (SHLoadInProc). While it starts,
-    // the clock is moved on so that its splash's time runs out.
-    HRESULT Load() {
-        std::atomic<bool> loaded{false};
-        std::thread advancer([&] {
-            while (!loaded) {
-                if (clock_->TimedWaiters() > 0)
-                    clock_->Advance(100);
-                else
-                    std::this_thread::yield();
-            }
-        });
-        HRESULT result = host_->LoadInProc(kExtension);
-        loaded = true;
-        advancer.join();
-        return result;
-    }
+    void Associate(DWORD flags) { ExtensionHostFixture::Associate({"Word"}, flags); }
 
     // One watcher cycle: once the watcher and the cache's worker both wait
     // (the worker on its refresh interval), the clock passes the watcher's
@@ -146,10 +69,6 @@ protected:
         return entry ? entry() : E_FAIL;
     }
 
-    std::shared_ptr<vpr::win::ManualClock> clock_;
-    std::unique_ptr<vpr::testing::TempMachine> machine_;
-    vpr::testing::TempTree tree_{"ACME_TREE"};
-    std::unique_ptr<vpr::shellhost::ShellHost> host_;
     std::string startMenu_, junction_;
 };
 

@@ -4,91 +4,37 @@
 // module asks of the process that loads it).
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
+#include "host_fixture.h"
 #include "kmapp32.h"
 #include "objbase.h"
-#include "shlobj.h"
-#include "vpr/shellhost/shell_host.h"
 #include "vpr/shellhost/shell_script.h"
-#include "vpr/testing/build_folder.h"
-#include "vpr/testing/temp_machine.h"
-#include "vpr/testing/temp_tree.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kExtensionText = "{5B2D7E10-4C3A-11d0-9E61-00A0C9D4F27B}";
-constexpr const char* kModulePath = "C:\\VPR\\VprExp32.dll";
-
-void SetValue(HKEY root, const std::string& key, const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(handle);
-}
-
-void SetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
-    SetValue(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
-}
-
-void Place(const vpr::testing::TempMachine& machine, const std::string& built, const std::string& windowsPath) {
-    std::string host = machine.HostPath(windowsPath);
-    fs::create_directories(fs::path(host).parent_path());
-    fs::copy_file(vpr::testing::BuildBinFolder() + "/" + built, host, fs::copy_options::overwrite_existing);
-}
-
-// A workstation with the extension registered as a desktop name space (its
-// own copy of the module in C:\VPR), the launcher library in the system
-// folder, and jdoe logged in to ACME_TREE and granted Word and Paint.
-class ViewHostTest : public ::testing::Test {
+// The extension registered as a desktop name space (see host_fixture.h) on
+// the real clock, jdoe granted Word and Paint; the script starts the shell.
+class ViewHostTest : public ExtensionHostFixture {
 protected:
-    void SetUp() override {
-        machine_ = std::make_unique<vpr::testing::TempMachine>(vpr::machine::Platform::NT4, "jdoe");
-        Place(*machine_, "KMAPP32.DLL", "C:\\WINDOWS\\SYSTEM32\\KmApp32.dll");
-        Place(*machine_, "VprExp32.dll", kModulePath);
-        std::string key = std::string("CLSID\\") + kExtensionText;
-        SetString(HKEY_CLASSES_ROOT, key, nullptr, "VPR Explorer");
-        SetString(HKEY_CLASSES_ROOT, key + "\\InProcServer32", nullptr, kModulePath);
-        const BYTE attributes[] = {0x40, 0x01, 0x00, 0xA0};
-        SetValue(HKEY_CLASSES_ROOT, key + "\\ShellFolder", "Attributes", REG_BINARY, attributes, sizeof(attributes));
-        SetString(HKEY_LOCAL_MACHINE,
-                  std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\") +
-                      kExtensionText,
-                  nullptr, "VPR Explorer");
+    ViewHostTest() : ExtensionHostFixture({.manualClock = false, .desktopEntry = true}) {}
 
-        tree_.Org("acme").Unit("sales.acme").User("admin.acme", "Admin").User("jdoe.sales.acme", "John Doe");
-        tree_.LogIn("admin.acme");
-        DIR_CONTEXT admin = KMAPPAllocContextHandle();
-        ASSERT_GT(admin, 0);
-        ASSERT_EQ(KMAPPExtendSchema(admin, KMAPP_SCHEMA_APPLICATIONS), 0);
-        for (const char* name : {"Word", "Paint"}) {
-            std::string object = std::string(".") + name + ".acme";
-            std::string path = std::string("\\\\SERVER\\APPS\\") + name + ".EXE";
-            ASSERT_EQ(KMAPPCreateObject(admin, object.c_str(), "App:Application", path.c_str(), name, 0), 0);
-            tree_.Grant(std::string(name) + ".acme", "[Public]", "[Entry Rights]", DIR_ENTRY_BROWSE);
-            tree_.Grant(std::string(name) + ".acme", "[Public]", "[All Attributes Rights]", DIR_ATTR_COMPARE | DIR_ATTR_READ);
-        }
-        KMAPPFreeContextHandle(admin);
-        tree_.Set("jdoe.sales.acme", "App:Associations", {"Word.acme;1;0", "Paint.acme;1;0"});
-        tree_.Grant("jdoe.sales.acme", "jdoe.sales.acme", "App:Associations", DIR_ATTR_COMPARE | DIR_ATTR_READ);
-        tree_.LogIn("jdoe.sales.acme");
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(ExtensionHostFixture::SetUp());
+        const BYTE attributes[] = {0x40, 0x01, 0x00, 0xA0};
+        SetValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kExtensionText + "\\ShellFolder", "Attributes", REG_BINARY,
+                 attributes, sizeof(attributes));
+        ASSERT_NO_FATAL_FAILURE(MakeApplications({"Word", "Paint"}, KMAPP_ASSOC_LAUNCHER));
+        host_ = std::make_unique<vpr::shellhost::ShellHost>();
     }
 
     // Runs a script in the shell; its output.
     std::string Run(const std::string& script, int expected = 0) {
         std::istringstream in(script);
         std::ostringstream out;
-        EXPECT_EQ(vpr::shellhost::RunShellScript(host_, in, out, false), expected) << out.str();
+        EXPECT_EQ(vpr::shellhost::RunShellScript(*host_, in, out, false), expected) << out.str();
         return out.str();
     }
-
-    std::unique_ptr<vpr::testing::TempMachine> machine_;
-    vpr::testing::TempTree tree_{"ACME_TREE"};
-    vpr::shellhost::ShellHost host_;
 };
 
 // The view's menus merged into the browser's (File by folder kind, Edit,
