@@ -31,21 +31,6 @@ void Place(const vpr::testing::TempMachine& machine, const std::string& built, c
     }
 }
 
-std::vector<std::string> PersonalFolderItems(const std::string& tree, const std::string& folder) {
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    std::string path = std::string(KMAPP_FOLDERS_KEY) + "\\" + tree + "\\" + folder;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof(name);
-        if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(name);
-    }
-    RegCloseKey(key);
-    return names;
-}
-
 void ExtensionHostFixture::SetUp() {
     if (setting_.manualClock) {
         clock_ = std::make_shared<vpr::win::ManualClock>();

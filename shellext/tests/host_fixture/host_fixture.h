@@ -18,6 +18,7 @@
 
 #include "kmapp32.h"
 #include "objbase.h"
+#include "registry_values.h"
 #include "vpr/shellhost/shell_host.h"
 #include "vpr/testing/temp_machine.h"
 #include "vpr/testing/temp_tree.h"
@@ -35,9 +36,6 @@ void SetString(HKEY root, const std::string& key, const char* name, const std::s
 // A copy of a built file at a Windows path of the machine, optionally stamped.
 void Place(const vpr::testing::TempMachine& machine, const std::string& built, const std::string& windowsPath,
            std::optional<std::array<uint16_t, 4>> version = std::nullopt);
-
-// The value names of a personal folder's registry key.
-std::vector<std::string> PersonalFolderItems(const std::string& tree, const std::string& folder);
 
 class ExtensionHostFixture : public ::testing::Test {
 protected:

@@ -14,6 +14,7 @@
 #include "cache/app_cache.h"
 #include "module/shell_app_library.h"
 #include "module/shell_ext_app.h"
+#include "registry_values.h"
 #include "vpr/com/change_notify.h"
 #include "workstation_fixture.h"
 
@@ -27,8 +28,6 @@ protected:
     void StartCache();
     // The change notifications sent since the last call, as text.
     std::vector<std::string> TakeNotifications();
-    // The value names of the personal folder's registry key.
-    std::vector<std::string> PersonalFolderItems(const std::string& tree, const std::string& folder);
 
     std::unique_ptr<CShellExtApp> app;
     std::unique_ptr<CShellAppLibrary> library;

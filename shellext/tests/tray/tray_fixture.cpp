@@ -6,6 +6,7 @@
 #include "items/folder_item.h"
 #include "module/module_utilities.h"
 #include "namespace/item_id_list.h"
+#include "registry_values.h"
 #include "tray/link_manager.h"
 #include "tray/tray_wnd.h"
 #include "vpr/com/shell_link_file.h"
@@ -127,17 +128,7 @@ void TrayTest::UserShortcut(const std::string& key, const std::string& file) {
 }
 
 std::vector<std::string> TrayTest::Records(const std::string& tree) {
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    const std::string path = std::string(kLinkRecordsKey) + "\\" + tree;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-    for (DWORD i = 0;; ++i) {
-        char name[300] = {};
-        DWORD size = sizeof name;
-        if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(name);
-    }
-    RegCloseKey(key);
+    std::vector<std::string> names = RegistryValueNames(HKEY_CURRENT_USER, std::string(kLinkRecordsKey) + "\\" + tree);
     std::sort(names.begin(), names.end());
     return names;
 }
