@@ -59,7 +59,8 @@ protected:
 
     void StartShell();
     // Loads the extension as the shell does (SHLoadInProc). While it starts,
-    // the clock is moved on so that its splash's time runs out.
+    // the clock is moved on so that its splash's time runs out (so only on
+    // the manual clock).
     HRESULT Load();
 
     std::shared_ptr<vpr::win::ManualClock> clock_;
