@@ -29,6 +29,8 @@ declare -A corpus=(
     [namespace_link]=loader/fuzz/corpus/namespace_link
     [id_list_array]=shellext/fuzz/corpus/id_list_array
     [drop_files]=shellext/fuzz/corpus/drop_files
+    [view_state]=shellext/fuzz/corpus/view_state
+    [shortcut_link]=shellext/fuzz/corpus/shortcut_link
 )
 name="${1:-}"
 if [ -z "$name" ] || [ -z "${corpus[$name]:-}" ]; then
