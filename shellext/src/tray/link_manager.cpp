@@ -45,20 +45,6 @@ BOOL IsNameOf(LPCSTR path, const CString& base) {
     return std::atoi(number) >= 2;
 }
 
-// Deletes every value of the subkey `name` of `parent`; a missing subkey has none.
-void ClearValues(HKEY parent, LPCSTR name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    for (;;) {
-        char value[kNameSize] = {};
-        DWORD length = sizeof value;
-        if (RegEnumValueA(key, 0, value, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        // A value that cannot go would be found first again for ever.
-        if (RegDeleteValueA(key, value) != ERROR_SUCCESS) break;
-    }
-    RegCloseKey(key);
-}
-
 }  // namespace
 
 CLinkManager::CLinkManager() : m_rootList(RootIdList()) { GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY, m_strDesktop); }
@@ -204,7 +190,7 @@ void CLinkManager::SaveRecords() {
     if (cache && m_bRecordsPlaced) cache->ListNodes(nodes);
     for (int i = 0; i < nodes.GetSize(); ++i) {
         const CString& node = nodes[i];
-        ClearValues(records, node.Left(node.GetLength() - 1));
+        DeleteRegistryValues(records, node.Left(node.GetLength() - 1));
     }
     for (int i = 0; i < keys.GetSize(); ++i) {
         const int tab = keys[i].Find('\t');
