@@ -6,7 +6,10 @@
 // name) and loads the built module on a clock the test moves by hand.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <string>
+#include <thread>
 
 #include "host_fixture.h"
 #include "kmapp32.h"
@@ -38,13 +41,23 @@ protected:
     }
 
     // Starts the shell and loads the extension as SHLoadInProc does; the
-    // clock runs out the splash's time meanwhile. Then the tray's first
-    // timer tick checks the schedules, which makes the applications active.
+    // clock runs out the splash's time meanwhile. Then the tray's timer
+    // checks the schedules, which makes the applications active.
     void StartWithExtension() {
         ASSERT_NO_FATAL_FAILURE(StartShell());
         ASSERT_EQ(Load(), S_OK);
-        clock_->Advance(kTrayTimerMs);
-        host_->Pump();
+        // The cache's first rebuild runs on its own thread and may end after
+        // the tray's first tick, whose check then finds nothing to make
+        // active: ticks go on until the folder lists a granted application.
+        bool listed = false;
+        for (int tick = 0; tick < 300 && !listed; ++tick) {
+            clock_->Advance(kTrayTimerMs);
+            host_->Pump();
+            std::string error;
+            listed = host_->ParsePath("VPR Explorer\\ACME_TREE\\jdoe.sales.acme\\Word", &error).has_value();
+            if (!listed) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(listed) << "the granted applications never became active";
     }
 };
 
