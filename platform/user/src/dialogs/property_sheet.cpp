@@ -305,9 +305,9 @@ bool ClickTab(HWND sheet, int index) {
     RECT rect;
     if (!tabs || !IsWindowEnabled(tabs) || !SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect)))
         return false;
-    LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(tabs, WM_LBUTTONUP, 0, at);
+    const POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    PostMouseInput(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMouseInput(tabs, WM_LBUTTONUP, 0, at);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (IsDialogMessageA(sheet, &msg)) continue;

@@ -137,12 +137,11 @@ bool ActivateForClick(HWND control) {
 // A click at a point of the control, the way the mouse delivers it.
 void ClickAt(HWND dialog, HWND control, POINT at, WPARAM keys, bool twice) {
     if (!ActivateForClick(control)) return;
-    LPARAM point = MAKELPARAM(at.x, at.y);
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
-    PostMessageA(control, WM_LBUTTONUP, keys, point);
+    PostMouseInput(control, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    PostMouseInput(control, WM_LBUTTONUP, keys, at);
     if (twice) {
-        PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON | keys, point);
-        PostMessageA(control, WM_LBUTTONUP, keys, point);
+        PostMouseInput(control, WM_LBUTTONDBLCLK, MK_LBUTTON | keys, at);
+        PostMouseInput(control, WM_LBUTTONUP, keys, at);
     }
     Pump(dialog);
 }
@@ -538,9 +537,8 @@ bool RightClickItem(HWND control, LPARAM item) {
     POINT at;
     if (!ItemLabel(control, item, &at)) return false;
     if (!ActivateForClick(control)) return false;
-    LPARAM point = MAKELPARAM(at.x, at.y);
-    PostMessageA(control, WM_RBUTTONDOWN, MK_RBUTTON, point);
-    PostMessageA(control, WM_RBUTTONUP, 0, point);
+    PostMouseInput(control, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMouseInput(control, WM_RBUTTONUP, 0, at);
     Pump(TopWindow(control));
     return true;
 }
@@ -556,9 +554,10 @@ bool DragItem(HWND control, LPARAM item) {
     POINT at;
     if (!ItemLabel(control, item, &at)) return false;
     if (!ActivateForClick(control)) return false;
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-    PostMessageA(control, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x + 20, at.y + 20));
-    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(at.x + 20, at.y + 20));
+    const POINT to{at.x + 20, at.y + 20};
+    PostMouseInput(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMouseInput(control, WM_MOUSEMOVE, MK_LBUTTON, to);
+    PostMouseInput(control, WM_LBUTTONUP, 0, to);
     Pump(TopWindow(control));
     return true;
 }
@@ -595,9 +594,9 @@ bool DoubleClickRow(HWND dialog, int id, int row) {
         SendMessageA(control, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
     else
         SendMessageA(control, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
-    LPARAM point = MAKELPARAM(item.left + 1, item.top + 1);
-    PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
-    PostMessageA(control, WM_LBUTTONUP, 0, point);
+    const POINT at{item.left + 1, item.top + 1};
+    PostMouseInput(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMouseInput(control, WM_LBUTTONUP, 0, at);
     Pump(dialog);
     return true;
 }
@@ -645,9 +644,9 @@ bool MoveSlider(HWND dialog, int id, int position) {
     SendMessageA(control, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     POINT to = TrackbarPointOf(control, position);
     if (!ActivateForClick(control)) return true;
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
-    PostMessageA(control, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
-    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    PostMouseInput(control, WM_LBUTTONDOWN, MK_LBUTTON, POINT{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2});
+    PostMouseInput(control, WM_MOUSEMOVE, MK_LBUTTON, to);
+    PostMouseInput(control, WM_LBUTTONUP, 0, to);
     Pump(dialog);
     return true;
 }

@@ -1,5 +1,6 @@
 // Posting, sending and taking messages; the rules for messages between threads.
 #include <algorithm>
+#include <mutex>
 
 #include "keyboard.h"
 #include "window_manager.h"
@@ -21,6 +22,37 @@ LRESULT CallWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 namespace {
+
+// The one cursor of the screen; its lock is taken alone, never around another.
+struct Cursor {
+    std::mutex mutex;
+    POINT at{0, 0};  // guarded by mutex
+};
+
+Cursor& TheCursor() {
+    static Cursor cursor;
+    return cursor;
+}
+
+POINT CursorNow() {
+    Cursor& cursor = TheCursor();
+    std::lock_guard guard(cursor.mutex);
+    return cursor.at;
+}
+
+void MoveCursor(POINT to) {
+    Cursor& cursor = TheCursor();
+    std::lock_guard guard(cursor.mutex);
+    cursor.at = to;
+}
+
+// The message as taken: synthesized ones carry the cursor position of now,
+// and the thread remembers the position for GetMessagePos.
+bool Took(ThreadQueue& queue, MSG* msg, bool synthesized) {
+    if (synthesized) msg->pt = CursorNow();
+    queue.messagePos = msg->pt;
+    return true;
+}
 
 bool IsVisibleChain(const std::shared_ptr<Window>& window) {
     for (auto w = window; w; w = FindWindowObject(w->parent))
@@ -60,23 +92,23 @@ bool TakeMessage(ThreadQueue& queue, MSG* msg, HWND filter, UINT low, UINT high,
                 queue.posted.erase(it);
                 NoteKeyMessage(queue, *msg);
             }
-            return true;
+            return Took(queue, msg, false);
         }
         if (queue.quit && MatchesRange(WM_QUIT, low, high) &&
             (filter == nullptr || filter == reinterpret_cast<HWND>(-1))) {
             *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, 0, {}};
             if (remove) queue.quit = false;
-            return true;
+            return Took(queue, msg, true);
         }
         if (queue.paintPending && MatchesRange(WM_PAINT, low, high)) {
             if (HWND paint = FindWindowToPaint(queue, filter)) {
                 *msg = MSG{paint, WM_PAINT, 0, 0, 0, {}};
-                return true;
+                return Took(queue, msg, true);
             }
             if (!filter) queue.paintPending = false;
         }
     }
-    if (MatchesRange(WM_TIMER, low, high) && TakeDueTimer(queue, filter, remove, msg)) return true;
+    if (MatchesRange(WM_TIMER, low, high) && TakeDueTimer(queue, filter, remove, msg)) return Took(queue, msg, true);
     std::lock_guard guard(queue.mutex);
     if (queue.sent.empty()) queue.newKinds = 0;
     return false;
@@ -109,7 +141,32 @@ DWORD WaitForQueueAndObjects(ThreadQueue& queue, std::vector<std::shared_ptr<vpr
     return vpr::win::WaitForObjects(objects, waitAll, timeoutMs);
 }
 
+// Posts to a window's queue a message that carries the cursor position pt.
+BOOL PostToWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, POINT pt) {
+    auto window = WindowOrError(hwnd);
+    if (!window) return FALSE;
+    auto target = window->queue;
+    if (!target) return FALSE;
+    std::lock_guard guard(target->mutex);
+    if (!target->alive) return FALSE;
+    // Destroyed meanwhile: its posted messages have been discarded.
+    if (FindWindowObject(hwnd) != window) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    target->posted.push_back(MSG{hwnd, msg, wParam, lParam, GetTickCount(), pt});
+    target->Changed(KindOfPosted(msg));
+    return TRUE;
+}
+
 }  // namespace
+
+BOOL PostMouseInput(HWND hwnd, UINT message, WPARAM keys, POINT client) {
+    POINT origin = ClientOriginOnScreen(hwnd);
+    POINT screen{origin.x + client.x, origin.y + client.y};
+    MoveCursor(screen);
+    return PostToWindow(hwnd, message, keys, MAKELPARAM(client.x, client.y), screen);
+}
 
 // A message's window matches the filter: any window, thread messages only
 // (-1), or the given window and its descendants.
@@ -172,20 +229,7 @@ LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!hwnd) return PostThreadMessageA(CurrentThreadId(), msg, wParam, lParam);
-    auto window = WindowOrError(hwnd);
-    if (!window) return FALSE;
-    auto target = window->queue;
-    if (!target) return FALSE;
-    std::lock_guard guard(target->mutex);
-    if (!target->alive) return FALSE;
-    // Destroyed meanwhile: its posted messages have been discarded.
-    if (FindWindowObject(hwnd) != window) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    target->posted.push_back(MSG{hwnd, msg, wParam, lParam, GetTickCount(), {}});
-    target->Changed(KindOfPosted(msg));
-    return TRUE;
+    return PostToWindow(hwnd, msg, wParam, lParam, CursorNow());
 }
 
 BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -196,7 +240,7 @@ BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT msg, WPARAM wParam, LPARAM l
     }
     std::lock_guard guard(target->mutex);
     if (!target->alive) return FALSE;
-    target->posted.push_back(MSG{nullptr, msg, wParam, lParam, GetTickCount(), {}});
+    target->posted.push_back(MSG{nullptr, msg, wParam, lParam, GetTickCount(), CursorNow()});
     target->Changed(QS_POSTMESSAGE);
     return TRUE;
 }
@@ -302,6 +346,25 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL 
         if (result != WAIT_TIMEOUT) return result;
         if (deadline && clock->TickMs() >= *deadline) return WAIT_TIMEOUT;
     }
+}
+
+BOOL WINAPI GetCursorPos(LPPOINT point) {
+    if (!point) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *point = CursorNow();
+    return TRUE;
+}
+
+BOOL WINAPI SetCursorPos(int x, int y) {
+    MoveCursor(POINT{x, y});
+    return TRUE;
+}
+
+DWORD WINAPI GetMessagePos(void) {
+    POINT at = CurrentQueue().messagePos;
+    return static_cast<DWORD>(MAKELONG(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
 }
 
 BOOL WINAPI InSendMessage(void) { return CurrentQueue().inSend > 0; }

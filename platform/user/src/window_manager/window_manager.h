@@ -114,6 +114,11 @@ RECT NonClientInsets(DWORD style, DWORD exStyle);
 // Client rectangle origin of a window in screen coordinates; (0,0) for the desktop.
 POINT ClientOriginOnScreen(HWND hwnd);
 
+// Mouse input to a window at a point of its client area, as the mouse
+// delivers it: the cursor moves to that point on the screen and the message
+// is posted carrying it.
+BOOL PostMouseInput(HWND hwnd, UINT message, WPARAM keys, POINT client);
+
 // A message sent from one thread to a window of another.
 struct SentMessage {
     HWND hwnd;
@@ -179,6 +184,7 @@ public:
     HWND capture = nullptr;
     std::vector<HWND> windows;  // windows this thread created, in creation order
     int inSend = 0;             // depth of sent messages being handled
+    POINT messagePos{0, 0};     // cursor position of the last message taken
     std::vector<Timer> timers;  // in the order they were set
     UINT_PTR nextThreadTimerId = 0;
 

@@ -531,6 +531,13 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 BOOL WINAPI InSendMessage(void);
 DWORD WINAPI GetQueueStatus(UINT flags);
 SHORT WINAPI GetKeyState(int nVirtKey);
+// The cursor is where the last mouse input put it (the UI driver's clicks
+// and moves), (0, 0) before any.
+BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
+BOOL WINAPI SetCursorPos(int X, int Y);
+// The cursor position when the calling thread last took a message: x in the
+// low word, y in the high word, each a signed 16-bit value.
+DWORD WINAPI GetMessagePos(void);
 SHORT WINAPI GetAsyncKeyState(int vKey);
 }
 
