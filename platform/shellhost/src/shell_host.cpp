@@ -334,11 +334,22 @@ DWORD ShellHost::DropOnDesktop(IDataObject* data) { return DropIdListArray(*stat
 
 std::vector<TrayIcon> ShellHost::Tray() const { return state_->tray; }
 
+POINT ShellHost::TrayIconPoint(size_t index) const {
+    const int count = static_cast<int>(state_->tray.size());
+    const int fromRight = count - static_cast<int>(index);
+    return POINT{GetSystemMetrics(SM_CXSCREEN) - kTrayIconPitch * fromRight + kTrayIconPitch / 2,
+                 GetSystemMetrics(SM_CYSCREEN) - kTrayIconPitch / 2};
+}
+
 bool ShellHost::ClickTray(const std::string& tip, bool right) {
-    for (const TrayIcon& icon : state_->tray) {
+    for (size_t i = 0; i < state_->tray.size(); ++i) {
+        const TrayIcon& icon = state_->tray[i];
         if (icon.tip != tip) continue;
         UINT down = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
         UINT up = right ? WM_RBUTTONUP : WM_LBUTTONUP;
+        // The pointer is on the icon, so a menu the click opens opens there.
+        const POINT at = TrayIconPoint(i);
+        SetCursorPos(at.x, at.y);
         PostMessageA(icon.window, icon.callbackMessage, icon.id, down);
         PostMessageA(icon.window, icon.callbackMessage, icon.id, up);
         Pump();

@@ -148,6 +148,15 @@ TEST(ShellHost, DesktopBrowserTrayDragAndUnload) {
         ASSERT_EQ(host.Tray().size(), 1u);
         EXPECT_TRUE(host.ClickTray("Test Tray", false));
         EXPECT_EQ(Journal(machine, "testext").back(), "tray click");
+        // The click happened with the pointer on the icon, at the screen's
+        // bottom right.
+        POINT cursor{};
+        ASSERT_TRUE(GetCursorPos(&cursor));
+        const POINT icon = host.TrayIconPoint(0);
+        EXPECT_EQ(cursor.x, icon.x);
+        EXPECT_EQ(cursor.y, icon.y);
+        EXPECT_EQ(icon.x, GetSystemMetrics(SM_CXSCREEN) - vpr::shellhost::ShellHost::kTrayIconPitch / 2);
+        EXPECT_EQ(icon.y, GetSystemMetrics(SM_CYSCREEN) - vpr::shellhost::ShellHost::kTrayIconPitch / 2);
         EXPECT_FALSE(host.ClickTray("Nobody", false));
 
         // Stopped by its named event, it is unloaded on the next timer once

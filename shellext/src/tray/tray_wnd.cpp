@@ -206,9 +206,9 @@ void CTrayWnd::ShowMenu() {
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     GetItemCommandText(kCmdProperties, FALSE, text);
     AppendMenuA(menu, MF_STRING, kCmdProperties, text);
-    // The window system keeps no cursor position: the menu opens at the
-    // tray window's corner.
+    // The menu opens under the pointer that clicked the icon.
     POINT at = {0, 0};
+    GetCursorPos(&at);
     TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
     DestroyMenu(menu);
     PostMessage(WM_USER);

@@ -180,6 +180,29 @@ TEST_F(TrayTest, TheMenuOffersVerifyOnlyForAnInstalledApplication) {
     }
 }
 
+// The menu opens where the pointer clicked the icon, wherever that is.
+TEST_F(TrayTest, TheMenuOpensWhereTheIconWasClicked) {
+    AddApp("Tools", "one.acme", kTray, kTray);
+    Start();
+    CTrayWnd* tray = MakeTray();
+    const POINT clicks[] = {{620, 470}, {5, 9}, {-30, 200}};
+    for (const POINT& click : clicks) {
+        vpr::user::UiDriver driver;
+        POINT opened{-1, -1};
+        driver.OnPopupMenu([&](const vpr::user::PopupMenu& open) {
+            opened = open.at;
+            return 0u;
+        });
+        // The shell puts the pointer on the icon, then posts its click.
+        SetCursorPos(click.x, click.y);
+        tray->PostMessage(CTrayWnd::GetNotifyMessage(), 0, WM_RBUTTONDOWN);
+        Pump();
+        EXPECT_EQ(opened.x, click.x);
+        EXPECT_EQ(opened.y, click.y);
+        EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+    }
+}
+
 TEST_F(TrayTest, AChosenVerifyRunsTheItemsCommand) {
     AddApp("Tools", "one.acme", kTray, kTray);
     Start();

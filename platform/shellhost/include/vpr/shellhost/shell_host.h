@@ -69,8 +69,14 @@ public:
 
     // The tray.
     std::vector<TrayIcon> Tray() const;
+    // The screen point at the centre of the index-th tray icon: the icons sit
+    // in a row at the screen's bottom right, one every kTrayIconPitch pixels,
+    // the newest rightmost.
+    static constexpr int kTrayIconPitch = 20;
+    POINT TrayIconPoint(size_t index) const;
     // Clicks the icon whose tip is `tip` (left: WM_LBUTTONDOWN and UP; right:
-    // WM_RBUTTONDOWN and UP, posted to its window). False when none has it.
+    // WM_RBUTTONDOWN and UP, posted to its window), with the cursor put on
+    // the icon first. False when none has it.
     bool ClickTray(const std::string& tip, bool right);
 
     // Creates the class on this thread and releases it (SHLoadInProc).
