@@ -339,33 +339,35 @@ void CAppListCtrl::RenameRow(int row, LPCSTR text) {
 
 // ---- notifications
 
-CFolderItem* CAppListCtrl::ClickedItem(NMHDR* header, CPoint& at) {
-    at = reinterpret_cast<NMLISTVIEW*>(header)->ptAction;
+CFolderItem* CAppListCtrl::ClickedItem(CPoint& at) {
+    const DWORD pos = GetMessagePos();
+    at = CPoint(GET_X_LPARAM(pos), GET_Y_LPARAM(pos));
+    ScreenToClient(&at);
     const int row = RowAt(at);
     return row >= 0 ? GetRowItem(row) : nullptr;
 }
 
-void CAppListCtrl::OnClick(NMHDR* header, LRESULT* result) {
+void CAppListCtrl::OnClick(NMHDR*, LRESULT* result) {
     CPoint at;
-    if (CFolderItem* item = ClickedItem(header, at)) {
+    if (CFolderItem* item = ClickedItem(at)) {
         item->OnClick(at.x, at.y, m_hWnd);
         item->Release();
     }
     *result = 0;
 }
 
-void CAppListCtrl::OnDoubleClick(NMHDR* header, LRESULT* result) {
+void CAppListCtrl::OnDoubleClick(NMHDR*, LRESULT* result) {
     CPoint at;
-    if (CFolderItem* item = ClickedItem(header, at)) {
+    if (CFolderItem* item = ClickedItem(at)) {
         item->DoDefaultCommand(at.x, at.y, m_hWnd, GetBrowser());
         item->Release();
     }
     *result = 0;
 }
 
-void CAppListCtrl::OnRightClick(NMHDR* header, LRESULT* result) {
+void CAppListCtrl::OnRightClick(NMHDR*, LRESULT* result) {
     CPoint at;
-    if (CFolderItem* item = ClickedItem(header, at)) {
+    if (CFolderItem* item = ClickedItem(at)) {
         item->ShowContextMenu(at.x, at.y, m_hWnd);
         item->Release();
     }

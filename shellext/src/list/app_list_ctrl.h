@@ -86,12 +86,11 @@ protected:
     // Renders the selected keys as a data object of the view's folder;
     // null when nothing is selected.
     CItemDataObject* MakeDataObject();
-    // The row under a point in the control's client coordinates (where a
-    // click notification says the cursor was), -1 none.
+    // The row under a point in the control's client coordinates, -1 none.
     int RowAt(CPoint point) const;
-    // The item of the row a click notification hit, and where (client
-    // coordinates); null when the click hit no row.
-    CFolderItem* ClickedItem(NMHDR* header, CPoint& at);
+    // The item of the row under the cursor as it was when the click's message
+    // was taken, and where (client coordinates); null when it hit no row.
+    CFolderItem* ClickedItem(CPoint& at);
     // The item of the row under a screen point; null when none.
     CFolderItem* ItemAtScreenPoint(POINTL point);
     // The command steps.
