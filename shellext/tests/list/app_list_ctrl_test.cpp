@@ -219,6 +219,33 @@ TEST_F(AppListCtrlTest, OnlyAnItemThatMayBeRenamedOpensItsLabel) {
     EXPECT_TRUE(driver.Failures().empty());
 }
 
+// A right-click finds its row where the pointer was and opens the item's
+// menu there, also in a view that does not sit at the window's corner.
+TEST_F(AppListCtrlTest, ARightClickOpensTheItemsMenuUnderThePointer) {
+    Open({"Personal\t", "Personal\tWork"});
+    CShellView* apps = Open({"Personal\t", "Personal\tMine"});
+    vpr::user::UiDriver driver;
+    std::vector<LONG> heights;
+    for (const char* name : {"calc", "draw"}) {
+        const int row = RowOf(apps, name);
+        ASSERT_GE(row, 0) << name;
+        POINT opened{-1, -1};
+        driver.OnPopupMenu([&](const vpr::user::PopupMenu& open) {
+            opened = open.at;
+            return 0u;
+        });
+        ASSERT_TRUE(ui::RightClickItem(List(apps).m_hWnd, row)) << name;
+        POINT cursor{};
+        ASSERT_TRUE(GetCursorPos(&cursor));
+        EXPECT_EQ(opened.x, cursor.x) << name;
+        EXPECT_EQ(opened.y, cursor.y) << name;
+        EXPECT_GT(cursor.x, 400) << name;
+        heights.push_back(opened.y);
+    }
+    EXPECT_NE(heights[0], heights[1]);
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+}
+
 TEST_F(AppListCtrlTest, CopyPutsTheSelectionOnTheClipboardAndNothingSelectedLeavesItAlone) {
     CShellView* view = Open({"Personal\t", "Personal\tMine"});
     CAppListCtrl& list = List(view);
