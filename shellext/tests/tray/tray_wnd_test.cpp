@@ -185,7 +185,7 @@ TEST_F(TrayTest, TheMenuOpensWhereTheIconWasClicked) {
     AddApp("Tools", "one.acme", kTray, kTray);
     Start();
     CTrayWnd* tray = MakeTray();
-    const POINT clicks[] = {{620, 470}, {5, 9}, {-30, 200}};
+    const POINT clicks[] = {{620, 470}, {5, 9}, {300, 12}};
     for (const POINT& click : clicks) {
         vpr::user::UiDriver driver;
         POINT opened{-1, -1};
