@@ -23,7 +23,8 @@ LRESULT CallWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-// The one cursor of the screen; its lock is taken alone, never around another.
+// The one cursor of the screen. Its lock is the innermost: nothing else is
+// locked while it is held.
 struct Cursor {
     std::mutex mutex;
     POINT at{0, 0};  // guarded by mutex
