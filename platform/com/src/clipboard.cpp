@@ -18,6 +18,18 @@ std::vector<std::string> g_formats;  // GUARDED_BY(g_formatsLock); index + 0xC00
 
 std::mutex g_clipboardLock;
 IDataObject* g_clipboard = nullptr;  // GUARDED_BY(g_clipboardLock): the object set, or the flushed copies
+bool g_clipboardOwned = false;       // GUARDED_BY(g_clipboardLock): g_clipboard was made here
+
+// What the clipboard holds of its own (flushed copies, the empty object)
+// goes with the process. An object a program set stays the program's: its
+// code may already be unloaded when the process ends.
+struct ClipboardAtExit {
+    ~ClipboardAtExit() {
+        std::lock_guard lock(g_clipboardLock);
+        if (g_clipboard && g_clipboardOwned) g_clipboard->Release();
+        g_clipboard = nullptr;
+    }
+} g_clipboardAtExit;
 
 // Renders every format the object offers in global memory into copies.
 std::vector<vpr::com::DataBlock> Render(IDataObject* data) {
@@ -74,6 +86,7 @@ STDAPI OleSetClipboard(LPDATAOBJECT data) {
         std::lock_guard lock(g_clipboardLock);
         old = g_clipboard;
         g_clipboard = data;
+        g_clipboardOwned = false;
     }
     if (old) old->Release();
     return S_OK;
@@ -94,6 +107,7 @@ STDAPI OleFlushClipboard() {
         flushed->Release();  // another object was set meanwhile
     } else {
         g_clipboard = flushed;
+        g_clipboardOwned = true;
     }
     return S_OK;
 }
@@ -101,7 +115,10 @@ STDAPI OleFlushClipboard() {
 STDAPI OleGetClipboard(LPDATAOBJECT* data) {
     if (!data) return E_INVALIDARG;
     std::lock_guard lock(g_clipboardLock);
-    if (!g_clipboard) g_clipboard = vpr::com::NewDataObject({});
+    if (!g_clipboard) {
+        g_clipboard = vpr::com::NewDataObject({});
+        g_clipboardOwned = true;
+    }
     *data = g_clipboard;
     (*data)->AddRef();
     return S_OK;

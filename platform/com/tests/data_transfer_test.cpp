@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 #include "shellapi.h"
@@ -153,6 +154,21 @@ TEST(OleClipboard, AFlushKeepsEveryFormatByteForByte) {
     got->Release();
     OleSetClipboard(nullptr);
     OleUninitialize();
+}
+
+// A process that ends with a flushed copy on the clipboard frees it: under
+// the leak checker a copy left behind makes the process end with an error.
+TEST(OleClipboardDeathTest, AFlushedCopyGoesWithTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            OleInitialize(nullptr);
+            CidaObject data(NameSpaceIdList(kNameSpace), {KeyList("tree\tApps")});
+            OleSetClipboard(&data);
+            OleFlushClipboard();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(DropFiles, NamesReadBackCutToTheBufferAndNeverPastTheBlock) {
