@@ -13,10 +13,7 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
+using vpr::fuzz::Fail;
 
 // Whether `result` is `text` with `added` inserted at the start of a line (when the
 // text repeats itself, several places give the same result); with `after`,

@@ -11,14 +11,7 @@
 #include "items/drop_data.h"
 #include "vpr/com/drop_files.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
+using vpr::fuzz::Fail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Wide names are converted in the machine's code page.

@@ -10,16 +10,14 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_kit.h"
 #include "items/drop_data.h"
 #include "list/item_data_object.h"
 #include "vpr/com/id_list.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
+using vpr::fuzz::Fail;
 
 uint32_t ReadU32(const uint8_t* at) {
     uint32_t value;

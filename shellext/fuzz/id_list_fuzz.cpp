@@ -8,17 +8,11 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_kit.h"
 #include "namespace/item_id_list.h"
 #include "vpr/com/id_list.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
+using vpr::fuzz::Fail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // An exact copy, so that a read past `size` is caught.

@@ -15,14 +15,7 @@
 #include "tray/link_manager.h"
 #include "vpr/com/shell_link_file.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
+using vpr::fuzz::Fail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vpr::fuzz::UseFuzzMachine(65001);

@@ -7,16 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_kit.h"
 #include "view/shell_view.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
+using vpr::fuzz::Fail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // An exact copy of what a stream read would give, so a read past it is caught.

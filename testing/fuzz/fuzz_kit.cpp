@@ -12,12 +12,15 @@ namespace vpr::fuzz {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-[[noreturn]] void Fail(const std::string& what) {
-    std::fprintf(stderr, "fuzz kit: %s\n", what.c_str());
+void Fail(const char* what) {
+    std::fprintf(stderr, "%s\n", what);
     std::abort();
 }
+
+namespace {
+
+// What the kit itself could not do.
+[[noreturn]] void KitFail(const std::string& what) { Fail(("fuzz kit: " + what).c_str()); }
 
 std::string& Folder() {
     static std::string folder;
@@ -36,7 +39,7 @@ bool machineMade = false;
 const std::string& ScratchFolder() {
     if (Folder().empty()) {
         std::string pattern = (fs::temp_directory_path() / "vpr-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) Fail("cannot make a folder under " + pattern);
+        if (::mkdtemp(pattern.data()) == nullptr) KitFail("cannot make a folder under " + pattern);
         Folder() = pattern;
         std::atexit(RemoveFolder);
     }
@@ -47,13 +50,13 @@ void UseFuzzMachine(unsigned codePage) {
     if (machineMade) return;
     machineMade = true;
     // The machine is the scratch folder itself, which must still be empty.
-    if (!Folder().empty()) Fail("the machine must be made before the target writes files");
+    if (!Folder().empty()) KitFail("the machine must be made before the target writes files");
     std::string root = ScratchFolder();
     vpr::machine::CreateOptions options;
     options.codePage = codePage;
     std::string error;
     if (!vpr::machine::CreateMachine(root, options, &error) || !vpr::machine::UseMachine(root, &error))
-        Fail(error);
+        KitFail(error);
 }
 
 std::string WriteInputFile(const uint8_t* data, size_t size) {
@@ -61,7 +64,7 @@ std::string WriteInputFile(const uint8_t* data, size_t size) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     file.close();
-    if (!file) Fail("cannot write " + path);
+    if (!file) KitFail("cannot write " + path);
     return path;
 }
 

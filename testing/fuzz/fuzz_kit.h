@@ -22,4 +22,8 @@ const std::string& ScratchFolder();
 // path, for readers that take a file name.
 std::string WriteInputFile(const uint8_t* data, size_t size);
 
+// Names what the target found wrong on stderr and aborts, which the fuzzer
+// and the corpus replay report as a failure.
+[[noreturn]] void Fail(const char* what);
+
 }  // namespace vpr::fuzz

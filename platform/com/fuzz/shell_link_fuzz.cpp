@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_kit.h"
 #include "vpr/com/shell_link_file.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
+using vpr::fuzz::Fail;
 
 // Items of two or more bytes each, inside the list, ending at a terminator.
 void CheckIdList(const std::vector<uint8_t>& list) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_kit.h"
 #include "vpr/directory/client.h"
 #include "vpr/directory/value_codec.h"
 
@@ -17,10 +18,7 @@ namespace {
 
 using vpr::directory::Value;
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
+using vpr::fuzz::Fail;
 
 // Syntaxes whose bytes are not completed as names on the way in.
 bool KeepsItsBytes(uint32_t syntax) {

@@ -6,16 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_kit.h"
 #include "vpr/win/ini_text.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
+using vpr::fuzz::Fail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vpr::win::IniText ini(std::string(reinterpret_cast<const char*>(data), size));

@@ -8,16 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_kit.h"
 #include "regedit_parser.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
+using vpr::fuzz::Fail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);

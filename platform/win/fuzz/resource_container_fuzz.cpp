@@ -10,16 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_kit.h"
 #include "vpr/win/resource_format.h"
 
 using namespace vpr::win;
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
+using vpr::fuzz::Fail;
 
 void Expect(const std::vector<uint8_t>& encoded, const std::vector<uint8_t>& data, const char* what) {
     if (encoded != data) Fail(what);
