@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "local_time.h"
 #include "snapin/pages/calendar_ctrl.h"
 #include "vpr/mfc/dialog.h"
 #include "vpr/user/ui_driver.h"
@@ -18,17 +19,6 @@ namespace {
 
 constexpr int kDialog = 900;
 constexpr int kCalendar = 5132;
-
-// Local midnight (or another hour) of a day.
-int32_t Date(int year, int month, int day, int hour = 0) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_isdst = -1;
-    return static_cast<int32_t>(vpr::win::FromLocalTime(&tm));
-}
 
 // The dialog that holds the calendar answers each toggle request with
 // `answer` and keeps what it was asked.
@@ -59,7 +49,7 @@ protected:
         setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
         tzset();
         clock_ = std::make_shared<vpr::win::ManualClock>();
-        clock_->SetUnixMs(static_cast<int64_t>(Date(2001, 6, 15, 10)) * 1000);
+        clock_->SetUnixMs(static_cast<int64_t>(LocalTime(2001, 6, 15, 10)) * 1000);
         vpr::win::SetClock(clock_);
         ASSERT_TRUE(RegisterCalendarClass(vpr::win::ThisModule()));
         ASSERT_TRUE(dialog_.Create(kDialog));
@@ -104,7 +94,7 @@ protected:
 TEST_F(CalendarTest, ArrowsMoveAcrossTheEndsOfTheMonth) {
     // May 2003 begins on a Thursday and June on a Sunday: the 31st closes the
     // fifth row.
-    calendar_->SetMonth(Date(2003, 5, 10));
+    calendar_->SetMonth(LocalTime(2003, 5, 10));
     ASSERT_EQ(::GetFocus(), calendar_->m_hWnd);  // the dialog's first tab stop
     EXPECT_EQ(calendar_->GetCell(4).day, 1);
     EXPECT_EQ(calendar_->GetCell(34).day, 31);
@@ -131,11 +121,11 @@ TEST_F(CalendarTest, ArrowsMoveAcrossTheEndsOfTheMonth) {
 }
 
 TEST_F(CalendarTest, TogglesFollowTheParentsAnswer) {
-    calendar_->SetMonth(Date(2003, 5, 1));
-    int fifth = IndexOf(Date(2003, 5, 5));
+    calendar_->SetMonth(LocalTime(2003, 5, 1));
+    int fifth = IndexOf(LocalTime(2003, 5, 5));
     ClickCell(fifth);
     ASSERT_EQ(dialog_.requests.size(), 1u);
-    EXPECT_EQ(dialog_.requests[0].date, Date(2003, 5, 5));
+    EXPECT_EQ(dialog_.requests[0].date, LocalTime(2003, 5, 5));
     EXPECT_EQ(dialog_.requests[0].id, kCalendar);
     EXPECT_EQ(SelectedDays(), std::vector<int>{5});
     EXPECT_EQ(calendar_->GetFocusIndex(), fifth);
@@ -158,7 +148,7 @@ TEST_F(CalendarTest, TogglesFollowTheParentsAnswer) {
     EXPECT_EQ(SelectedDays(), std::vector<int>{5});
 
     // Marks from the dialog's own list; any change of month clears them.
-    int32_t marked[] = {Date(2003, 5, 20), Date(2003, 6, 2)};
+    int32_t marked[] = {LocalTime(2003, 5, 20), LocalTime(2003, 6, 2)};
     calendar_->SelectDates(marked, 2);
     EXPECT_EQ(SelectedDays(), (std::vector<int>{5, 20, 2}));  // 2 June shows in the last row
     calendar_->NextMonth();
@@ -167,21 +157,21 @@ TEST_F(CalendarTest, TogglesFollowTheParentsAnswer) {
 
 TEST_F(CalendarTest, SingleSelectionKeepsOneDayAndReportsIt) {
     calendar_->SetSingleSelection();
-    calendar_->SelectDate(Date(2003, 5, 17, 18));  // a Saturday
+    calendar_->SelectDate(LocalTime(2003, 5, 17, 18));  // a Saturday
     int index = calendar_->GetFocusIndex();
     EXPECT_EQ(index % 7, 6);
     EXPECT_EQ(calendar_->GetCell(index).day, 17);
-    EXPECT_EQ(calendar_->GetFocusDate(), Date(2003, 5, 17));
-    EXPECT_EQ(calendar_->GetMonthDate(), Date(2003, 5, 17));
+    EXPECT_EQ(calendar_->GetFocusDate(), LocalTime(2003, 5, 17));
+    EXPECT_EQ(calendar_->GetMonthDate(), LocalTime(2003, 5, 17));
 
-    ClickCell(IndexOf(Date(2003, 5, 21)));
+    ClickCell(IndexOf(LocalTime(2003, 5, 21)));
     EXPECT_EQ(SelectedDays(), std::vector<int>{21});
-    EXPECT_EQ(calendar_->GetFocusDate(), Date(2003, 5, 21));
+    EXPECT_EQ(calendar_->GetFocusDate(), LocalTime(2003, 5, 21));
 
     dialog_.answer = 0;  // a refused toggle still clears the others
-    ClickCell(IndexOf(Date(2003, 5, 22)));
+    ClickCell(IndexOf(LocalTime(2003, 5, 22)));
     EXPECT_TRUE(SelectedDays().empty());
-    EXPECT_EQ(calendar_->GetFocusDate(), Date(2003, 5, 22));
+    EXPECT_EQ(calendar_->GetFocusDate(), LocalTime(2003, 5, 22));
 }
 
 TEST_F(CalendarTest, MonthsAndYearsMoveWithinTheShownYears) {
@@ -196,17 +186,17 @@ TEST_F(CalendarTest, MonthsAndYearsMoveWithinTheShownYears) {
     auto nextMonth = [](CCalendarCtrl& c) { return c.NextMonth(); };
     auto prevMonth = [](CCalendarCtrl& c) { return c.PrevMonth(); };
     const Case cases[] = {
-        {Date(2000, 2, 29), nextYear, 1, Date(2001, 2, 28)},
-        {Date(2036, 7, 4), nextYear, 1, Date(2037, 7, 4)},
-        {Date(2036, 12, 30), nextYear, 1, Date(2037, 12, 30)},
-        {Date(2037, 1, 10), nextYear, 0, Date(2037, 1, 10)},
-        {Date(1972, 2, 29), prevYear, 1, Date(1971, 2, 28)},
-        {Date(1971, 12, 31), prevYear, 0, Date(1971, 12, 31)},
-        {Date(2001, 1, 31), nextMonth, 1, Date(2001, 2, 1)},
-        {Date(2001, 3, 31), prevMonth, 1, Date(2001, 2, 1)},
-        {Date(2003, 10, 26), nextMonth, 1, Date(2003, 11, 1)},  // daylight saving ends
-        {Date(2037, 12, 1), nextMonth, 0, Date(2037, 12, 1)},
-        {Date(1971, 1, 31), prevMonth, 0, Date(1971, 1, 31)},
+        {LocalTime(2000, 2, 29), nextYear, 1, LocalTime(2001, 2, 28)},
+        {LocalTime(2036, 7, 4), nextYear, 1, LocalTime(2037, 7, 4)},
+        {LocalTime(2036, 12, 30), nextYear, 1, LocalTime(2037, 12, 30)},
+        {LocalTime(2037, 1, 10), nextYear, 0, LocalTime(2037, 1, 10)},
+        {LocalTime(1972, 2, 29), prevYear, 1, LocalTime(1971, 2, 28)},
+        {LocalTime(1971, 12, 31), prevYear, 0, LocalTime(1971, 12, 31)},
+        {LocalTime(2001, 1, 31), nextMonth, 1, LocalTime(2001, 2, 1)},
+        {LocalTime(2001, 3, 31), prevMonth, 1, LocalTime(2001, 2, 1)},
+        {LocalTime(2003, 10, 26), nextMonth, 1, LocalTime(2003, 11, 1)},  // daylight saving ends
+        {LocalTime(2037, 12, 1), nextMonth, 0, LocalTime(2037, 12, 1)},
+        {LocalTime(1971, 1, 31), prevMonth, 0, LocalTime(1971, 1, 31)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start);
@@ -216,15 +206,15 @@ TEST_F(CalendarTest, MonthsAndYearsMoveWithinTheShownYears) {
         EXPECT_EQ(calendar_->GetFocusIndex(), -1);
     }
     // Dates outside the shown years are ignored.
-    calendar_->SetMonth(Date(2003, 5, 1));
-    calendar_->SetMonth(Date(1970, 6, 1));
-    calendar_->SelectDate(Date(2038, 1, 5));
-    EXPECT_EQ(calendar_->GetMonthDate(), Date(2003, 5, 1));
+    calendar_->SetMonth(LocalTime(2003, 5, 1));
+    calendar_->SetMonth(LocalTime(1970, 6, 1));
+    calendar_->SelectDate(LocalTime(2038, 1, 5));
+    EXPECT_EQ(calendar_->GetMonthDate(), LocalTime(2003, 5, 1));
 }
 
 TEST_F(CalendarTest, PaintsTitleMarksTodayAndTheFocus) {
-    calendar_->SelectDate(Date(2001, 6, 15));  // today by the clock
-    calendar_->SelectDates(std::vector<int32_t>{Date(2001, 6, 20)}.data(), 1);
+    calendar_->SelectDate(LocalTime(2001, 6, 15));  // today by the clock
+    calendar_->SelectDates(std::vector<int32_t>{LocalTime(2001, 6, 20)}.data(), 1);
     HWND window = calendar_->m_hWnd;
     vpr::user::ClearPaintRecord(window);
     vpr::user::PaintNow(window);
@@ -246,7 +236,7 @@ TEST_F(CalendarTest, PaintsTitleMarksTodayAndTheFocus) {
     const auto* todayText = textCall("15", &today);
     ASSERT_NE(todayText, nullptr);
     EXPECT_EQ(todayText->color, RGB(255, 0, 0));  // red even when selected
-    CRect twentieth = calendar_->GetCellRect(IndexOf(Date(2001, 6, 20)));
+    CRect twentieth = calendar_->GetCellRect(IndexOf(LocalTime(2001, 6, 20)));
     const auto* marked = textCall("20", &twentieth);
     ASSERT_NE(marked, nullptr);
     EXPECT_EQ(marked->color, GetSysColor(COLOR_WINDOW));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../local_time.h"
 #include "snapin/pages/calendar_ctrl.h"
 #include "snapin/pages/pages_resource.h"
 #include "snapin/pages/select_dates_dlg.h"
@@ -27,17 +28,6 @@ using vpr::user::ModalElement;
 namespace ui = vpr::user::ui;
 
 namespace {
-
-int32_t Local(int year, int month, int day, int hour = 0, int minute = 0) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<int32_t>(vpr::win::FromLocalTime(&tm));
-}
 
 std::string Text(HWND dialog, int id) {
     char text[100] = "";
@@ -78,7 +68,7 @@ protected:
         tzset();
         // Saturday 16 June 2001, 10:20 local time.
         clock_ = std::make_shared<vpr::win::ManualClock>();
-        clock_->SetUnixMs(static_cast<int64_t>(Local(2001, 6, 16, 10, 20)) * 1000);
+        clock_->SetUnixMs(static_cast<int64_t>(LocalTime(2001, 6, 16, 10, 20)) * 1000);
         vpr::win::SetClock(clock_);
         ASSERT_TRUE(RegisterCalendarClass(vpr::win::ThisModule()));
     }
@@ -111,22 +101,22 @@ TEST_F(DateTimeDialogsTest, SetDateHandsBackThePickedDay) {
         int32_t date;
         const char* text;  // the edit when the person closes the dialog
     } cases[] = {
-        {"OK without a pick", [](HWND) {}, IDOK, Local(2001, 3, 7, 15, 30), "03/07/01"},
-        {"a day clicked", [](HWND d) { ClickDay(d, IDC_SET_DATE_CALENDAR, 20); }, IDOK, Local(2001, 3, 20), "03/20/01"},
-        {"today on a Saturday", [](HWND d) { ui::Click(d, IDC_SET_DATE_TODAY); }, IDOK, Local(2001, 6, 16),
+        {"OK without a pick", [](HWND) {}, IDOK, LocalTime(2001, 3, 7, 15, 30), "03/07/01"},
+        {"a day clicked", [](HWND d) { ClickDay(d, IDC_SET_DATE_CALENDAR, 20); }, IDOK, LocalTime(2001, 3, 20), "03/20/01"},
+        {"today on a Saturday", [](HWND d) { ui::Click(d, IDC_SET_DATE_TODAY); }, IDOK, LocalTime(2001, 6, 16),
          "06/16/01"},
         {"a month on, then a day",
          [](HWND d) {
              ui::Click(d, IDC_SET_DATE_NEXT_MONTH);
              ClickDay(d, IDC_SET_DATE_CALENDAR, 2);
          },
-         IDOK, Local(2001, 4, 2), "04/02/01"},
+         IDOK, LocalTime(2001, 4, 2), "04/02/01"},
         {"moves alone keep the date", [](HWND d) { ui::Click(d, IDC_SET_DATE_PREV_YEAR); }, IDOK,
-         Local(2001, 3, 7, 15, 30), "03/07/01"},
+         LocalTime(2001, 3, 7, 15, 30), "03/07/01"},
     };
     for (const Case& c : cases) {
         CSetDateDlg dialog;
-        dialog.SetDate(Local(2001, 3, 7, 15, 30));
+        dialog.SetDate(LocalTime(2001, 3, 7, 15, 30));
         std::string text;
         driver_.OnDialog(IDD_SET_DATE, [&](const ModalElement& e) {
             c.act(e.window);
@@ -147,15 +137,15 @@ TEST_F(DateTimeDialogsTest, SelectDatesKeepsSlotsAcrossYearsAndRefusesThe351st) 
         std::function<void(HWND)> act;
         std::vector<int32_t> dates;  // GetDates after OK
     } cases[] = {
-        {"other years' dates kept", {Local(2002, 3, 1)}, [&](HWND d) { ClickDay(d, kJune, 20); },
-         {Local(2002, 3, 1), Local(2001, 6, 20)}},
-        {"an emptied slot reused", {Local(2001, 6, 1), Local(2001, 6, 5), Local(2001, 6, 9)},
+        {"other years' dates kept", {LocalTime(2002, 3, 1)}, [&](HWND d) { ClickDay(d, kJune, 20); },
+         {LocalTime(2002, 3, 1), LocalTime(2001, 6, 20)}},
+        {"an emptied slot reused", {LocalTime(2001, 6, 1), LocalTime(2001, 6, 5), LocalTime(2001, 6, 9)},
          [&](HWND d) {
              ClickDay(d, kJune, 5);
              ClickDay(d, kJune, 20);
          },
-         {Local(2001, 6, 1), Local(2001, 6, 20), Local(2001, 6, 9)}},
-        {"a year on marks that year's dates", {Local(2002, 3, 1)},
+         {LocalTime(2001, 6, 1), LocalTime(2001, 6, 20), LocalTime(2001, 6, 9)}},
+        {"a year on marks that year's dates", {LocalTime(2002, 3, 1)},
          [](HWND d) {
              ui::Click(d, IDC_SELECT_NEXT_YEAR);
              EXPECT_EQ(Text(d, IDC_SELECT_YEAR), "2002");
@@ -163,7 +153,7 @@ TEST_F(DateTimeDialogsTest, SelectDatesKeepsSlotsAcrossYearsAndRefusesThe351st) 
              ClickDay(d, 5148, 1);
          },
          {}},
-        {"reset", {Local(2001, 6, 1), Local(2003, 1, 1)}, [](HWND d) { ui::Click(d, IDC_SELECT_RESET); }, {}},
+        {"reset", {LocalTime(2001, 6, 1), LocalTime(2003, 1, 1)}, [](HWND d) { ui::Click(d, IDC_SELECT_RESET); }, {}},
     };
     for (const Case& c : cases) {
         std::vector<int32_t> slots(CSelectDatesDlg::kSlots, 0);
@@ -172,7 +162,7 @@ TEST_F(DateTimeDialogsTest, SelectDatesKeepsSlotsAcrossYearsAndRefusesThe351st) 
         dialog.SetDates(slots.data());
         driver_.OnDialog(IDD_SELECT_DATES, [&](const ModalElement& e) {
             EXPECT_EQ(Text(e.window, IDC_SELECT_YEAR), "2001") << c.name;
-            EXPECT_EQ(DayMarked(e.window, kJune, 1), c.slots.front() == Local(2001, 6, 1)) << c.name;
+            EXPECT_EQ(DayMarked(e.window, kJune, 1), c.slots.front() == LocalTime(2001, 6, 1)) << c.name;
             c.act(e.window);
             ui::Click(e.window, IDOK);
         });
@@ -185,7 +175,7 @@ TEST_F(DateTimeDialogsTest, SelectDatesKeepsSlotsAcrossYearsAndRefusesThe351st) 
 
     // With 350 dates a new one is refused with message 160 and stays unmarked.
     std::vector<int32_t> full(CSelectDatesDlg::kSlots);
-    for (int i = 0; i < CSelectDatesDlg::kSlots; ++i) full[i] = Local(2002, 1, 1 + i);
+    for (int i = 0; i < CSelectDatesDlg::kSlots; ++i) full[i] = LocalTime(2002, 1, 1 + i);
     CSelectDatesDlg dialog;
     dialog.SetDates(full.data());
     std::string message;
@@ -215,7 +205,7 @@ TEST_F(DateTimeDialogsTest, SelectDatesShowsTheYears1972To2035) {
         const char* after2;
     } cases[] = {{1973, IDC_SELECT_PREV_YEAR, "1972", "1972"}, {2034, IDC_SELECT_NEXT_YEAR, "2035", "2035"}};
     for (const Case& c : cases) {
-        clock_->SetUnixMs(static_cast<int64_t>(Local(c.year, 5, 10, 12)) * 1000);
+        clock_->SetUnixMs(static_cast<int64_t>(LocalTime(c.year, 5, 10, 12)) * 1000);
         CSelectDatesDlg dialog;
         std::vector<int32_t> none(CSelectDatesDlg::kSlots, 0);
         dialog.SetDates(none.data());
@@ -241,18 +231,18 @@ TEST_F(DateTimeDialogsTest, TimeInputMovesInQuarterHours) {
         const char* durationText;
         int32_t expectedStart, expectedEnd;
     } cases[] = {
-        {"one time", false, Local(2001, 6, 16, 13, 40), 0, {}, "13:30 (1:30PM)", "00:00", "00:00",
-         Local(2001, 6, 16, 13, 30), 0},
-        {"midnight", false, Local(2001, 6, 16, 0, 5), 0, {}, "00:00 (12:00AM)", "00:00", "00:00",
-         Local(2001, 6, 16), 0},
-        {"noon", false, Local(2001, 6, 16, 9), 0, {{IDC_TIME_START, 48}}, "12:00 (12:00PM)", "00:00", "00:00",
-         Local(2001, 6, 16, 12), 0},
-        {"a window", true, Local(2001, 6, 16, 9), 8 * 3600, {}, "09:00 (9:00AM)", "17:00 (5:00PM)", "08:00",
-         Local(2001, 6, 16, 9), Local(2001, 6, 16, 17)},
-        {"start to 96", true, Local(2001, 6, 16, 9), 8 * 3600, {{IDC_TIME_START, 96}}, "23:45 (11:45PM)",
-         "23:59 (11:59PM)", "00:14", Local(2001, 6, 16, 23, 45), Local(2001, 6, 16, 23, 59)},
-        {"end to 0", true, Local(2001, 6, 16, 9), 8 * 3600, {{IDC_TIME_END, 0}}, "00:00 (12:00AM)",
-         "00:15 (12:15AM)", "00:15", Local(2001, 6, 16), Local(2001, 6, 16, 0, 15)},
+        {"one time", false, LocalTime(2001, 6, 16, 13, 40), 0, {}, "13:30 (1:30PM)", "00:00", "00:00",
+         LocalTime(2001, 6, 16, 13, 30), 0},
+        {"midnight", false, LocalTime(2001, 6, 16, 0, 5), 0, {}, "00:00 (12:00AM)", "00:00", "00:00",
+         LocalTime(2001, 6, 16), 0},
+        {"noon", false, LocalTime(2001, 6, 16, 9), 0, {{IDC_TIME_START, 48}}, "12:00 (12:00PM)", "00:00", "00:00",
+         LocalTime(2001, 6, 16, 12), 0},
+        {"a window", true, LocalTime(2001, 6, 16, 9), 8 * 3600, {}, "09:00 (9:00AM)", "17:00 (5:00PM)", "08:00",
+         LocalTime(2001, 6, 16, 9), LocalTime(2001, 6, 16, 17)},
+        {"start to 96", true, LocalTime(2001, 6, 16, 9), 8 * 3600, {{IDC_TIME_START, 96}}, "23:45 (11:45PM)",
+         "23:59 (11:59PM)", "00:14", LocalTime(2001, 6, 16, 23, 45), LocalTime(2001, 6, 16, 23, 59)},
+        {"end to 0", true, LocalTime(2001, 6, 16, 9), 8 * 3600, {{IDC_TIME_END, 0}}, "00:00 (12:00AM)",
+         "00:15 (12:15AM)", "00:15", LocalTime(2001, 6, 16), LocalTime(2001, 6, 16, 0, 15)},
     };
     for (const Case& c : cases) {
         std::unique_ptr<CTimeInputDlg> dialog =

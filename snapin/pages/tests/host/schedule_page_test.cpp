@@ -6,6 +6,7 @@
 #include <ctime>
 #include <memory>
 
+#include "../local_time.h"
 #include "template/schedule_block.h"
 #include "vpr/machine/machine.h"
 #include "vpr/user/controls.h"
@@ -17,17 +18,6 @@ namespace ui = vpr::user::ui;
 
 namespace {
 
-int32_t Local(int year, int month, int day, int hour = 0, int minute = 0) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_isdst = -1;
-    return static_cast<int32_t>(vpr::win::FromLocalTime(&tm));
-}
-
 std::string Bytes(const ScheduleBlock& record) {
     auto bytes = record.Encode();
     return std::string(bytes.begin(), bytes.end());
@@ -37,8 +27,8 @@ std::string Bytes(const ScheduleBlock& record) {
 ScheduleBlock JuneRange() {
     ScheduleBlock record;
     record.type = ScheduleBlock::kStartStop;
-    record.startDate = Local(2001, 6, 1);
-    record.endDate = Local(2001, 6, 30);
+    record.startDate = LocalTime(2001, 6, 1);
+    record.endDate = LocalTime(2001, 6, 30);
     record.startTime = 9 * 3600;
     record.endTime = 17 * 3600;
     record.timeZone = 18000;
@@ -63,7 +53,7 @@ protected:
         setenv("TZ", "EST5EDT", 1);
         tzset();
         clock_ = std::make_shared<vpr::win::ManualClock>();
-        clock_->SetUnixMs(static_cast<int64_t>(Local(2001, 6, 13, 10, 20)) * 1000);
+        clock_->SetUnixMs(static_cast<int64_t>(LocalTime(2001, 6, 13, 10, 20)) * 1000);
         vpr::win::SetClock(clock_);
         PageHostTest::SetUp();
     }
@@ -98,7 +88,7 @@ TEST_F(SchedulePageTest, ActionsGiveTheStoredFields) {
     ScheduleBlock late = JuneRange();
     late.startTime = 17 * 3600;
     late.endTime = 9 * 3600;
-    late.selectedDates[0] = Local(2001, 7, 4);
+    late.selectedDates[0] = LocalTime(2001, 7, 4);
     late.dateCount = 1;
     ScheduleBlock reserved = JuneRange();
     reserved.reserved = 77;
@@ -117,8 +107,8 @@ TEST_F(SchedulePageTest, ActionsGiveTheStoredFields) {
              EXPECT_EQ(r.flags, 1u);
              EXPECT_EQ(r.timeZone, 0);
              EXPECT_EQ(r.dayMask, 0u);
-             EXPECT_EQ(r.startDate, Local(2001, 6, 15));
-             EXPECT_EQ(r.endDate, Local(2001, 6, 21));
+             EXPECT_EQ(r.startDate, LocalTime(2001, 6, 15));
+             EXPECT_EQ(r.endDate, LocalTime(2001, 6, 21));
              EXPECT_EQ(r.startTime, 32400u);
              EXPECT_EQ(r.endTime, 61200u);
          }},
@@ -146,9 +136,9 @@ TEST_F(SchedulePageTest, ActionsGiveTheStoredFields) {
          [](const ScheduleBlock& r) {
              EXPECT_EQ(r.type, 3u);
              EXPECT_EQ(r.dateCount, 3u);
-             EXPECT_EQ(r.selectedDates[0], Local(2001, 6, 21));
-             EXPECT_EQ(r.selectedDates[1], Local(2001, 1, 5));
-             EXPECT_EQ(r.selectedDates[2], Local(2001, 12, 24));
+             EXPECT_EQ(r.selectedDates[0], LocalTime(2001, 6, 21));
+             EXPECT_EQ(r.selectedDates[1], LocalTime(2001, 1, 5));
+             EXPECT_EQ(r.selectedDates[2], LocalTime(2001, 12, 24));
              EXPECT_EQ(r.selectedDates[3], 0);
              EXPECT_EQ(r.startTime, 8 * 3600u);
              EXPECT_EQ(r.endTime, 18 * 3600u);
@@ -174,8 +164,8 @@ TEST_F(SchedulePageTest, ActionsGiveTheStoredFields) {
         {"a start date after the end moves the end", Bytes(JuneRange()),
          "dialog 350\npress 5136\nclick 5132 3\nok\nend\npress 1802\n",
          [](const ScheduleBlock& r) {
-             EXPECT_EQ(r.startDate, Local(2001, 7, 3));
-             EXPECT_EQ(r.endDate, Local(2001, 7, 3));
+             EXPECT_EQ(r.startDate, LocalTime(2001, 7, 3));
+             EXPECT_EQ(r.endDate, LocalTime(2001, 7, 3));
          }},
     };
     for (const Case& c : cases) {
@@ -246,7 +236,7 @@ TEST_F(SchedulePageTest, AShortWriteIsReported) {
 TEST_F(SchedulePageTest, DateDialogsFromThePage) {
     ScheduleBlock full = JuneRange();
     full.type = ScheduleBlock::kSelected;
-    for (int i = 0; i < 350; ++i) full.selectedDates[i] = Local(2002, 1, 1 + i);
+    for (int i = 0; i < 350; ++i) full.selectedDates[i] = LocalTime(2002, 1, 1 + i);
     full.dateCount = 350;
     tree_.Stream("WP.sales.acme", "App:Schedule", Bytes(full));
     EXPECT_EQ(Edit("dialog 357\nanswer ok The maximum of 350 selected dates has been reached.\nclick 5153 21\n"
@@ -261,8 +251,8 @@ TEST_F(SchedulePageTest, DateDialogsFromThePage) {
     tree_.Stream("WP.sales.acme", "App:Schedule", Bytes(JuneRange()));
     EXPECT_EQ(Edit("dialog 350\nok\nend\npress 1802\ndialog 350\npress 5137\nok\nend\npress 1803\n"), 0) << output_;
     stored = Stored(&size);
-    EXPECT_EQ(stored.startDate, Local(2001, 6, 1));
-    EXPECT_EQ(stored.endDate, Local(2001, 6, 13));
+    EXPECT_EQ(stored.startDate, LocalTime(2001, 6, 1));
+    EXPECT_EQ(stored.endDate, LocalTime(2001, 6, 13));
 }
 
 // A calendar shows the day names "S" and "T" twice: a click on one of them
