@@ -35,14 +35,23 @@ void Until(Done done) {
     while (!done()) std::this_thread::yield();
 }
 
-TEST(Teardown, AThreadThatHasNotEndedKeepsTheModuleAndWhatItUses) {
-    vpr::testing::TempMachine machine(vpr::machine::Platform::NT4, "jdoe");
-    vpr::directory::ClassDef application{"App:Application", false, true, {"Top"}, {"Organization"}, {}, {}, {}};
-    vpr::testing::TempTree tree;
-    tree.Org("acme").User("jdoe.acme", "John Doe").Class(application).LogIn("jdoe.acme");
-    std::string host = machine.HostPath(kLibrary);
-    fs::create_directories(fs::path(host).parent_path());
-    fs::copy_file(vpr::testing::BuildBinFolder() + "/KMAPPSCR.DLL", host);
+// jdoe logged in to a tree with the application class, the scripted
+// launcher library where the module binds it.
+class Teardown : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vpr::directory::ClassDef application{"App:Application", false, true, {"Top"}, {"Organization"}, {}, {}, {}};
+        tree_.Org("acme").User("jdoe.acme", "John Doe").Class(application).LogIn("jdoe.acme");
+        std::string host = machine_.HostPath(kLibrary);
+        fs::create_directories(fs::path(host).parent_path());
+        fs::copy_file(vpr::testing::BuildBinFolder() + "/KMAPPSCR.DLL", host);
+    }
+
+    vpr::testing::TempMachine machine_{vpr::machine::Platform::NT4, "jdoe"};
+    vpr::testing::TempTree tree_;
+};
+
+TEST_F(Teardown, AThreadThatHasNotEndedKeepsTheModuleAndWhatItUses) {
     auto clock = std::make_shared<vpr::win::ManualClock>();
     vpr::win::SetClock(clock);
 
@@ -93,14 +102,7 @@ TEST(Teardown, AThreadThatHasNotEndedKeepsTheModuleAndWhatItUses) {
     vpr::win::SetClock(nullptr);
 }
 
-TEST(Teardown, AfterTheShutdownEventTheCacheStaysForThreadsStillInALookup) {
-    vpr::testing::TempMachine machine(vpr::machine::Platform::NT4, "jdoe");
-    vpr::directory::ClassDef application{"App:Application", false, true, {"Top"}, {"Organization"}, {}, {}, {}};
-    vpr::testing::TempTree tree;
-    tree.Org("acme").User("jdoe.acme", "John Doe").Class(application).LogIn("jdoe.acme");
-    std::string host = machine.HostPath(kLibrary);
-    fs::create_directories(fs::path(host).parent_path());
-    fs::copy_file(vpr::testing::BuildBinFolder() + "/KMAPPSCR.DLL", host);
+TEST_F(Teardown, AfterTheShutdownEventTheCacheStaysForThreadsStillInALookup) {
 
     CShellExtApp app;
     app.m_hWakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
