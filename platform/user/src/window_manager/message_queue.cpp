@@ -1,5 +1,6 @@
 // Posting, sending and taking messages; the rules for messages between threads.
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include "keyboard.h"
@@ -23,29 +24,16 @@ LRESULT CallWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-// The one cursor of the screen. Its lock is the innermost: nothing else is
-// locked while it is held.
-struct Cursor {
-    std::mutex mutex;
-    POINT at{0, 0};  // guarded by mutex
-};
-
-Cursor& TheCursor() {
-    static Cursor cursor;
+// The one cursor of the screen. Every posted message reads it, so it is one
+// atomic word rather than a lock.
+std::atomic<POINT>& TheCursor() {
+    static std::atomic<POINT> cursor{POINT{0, 0}};
     return cursor;
 }
 
-POINT CursorNow() {
-    Cursor& cursor = TheCursor();
-    std::lock_guard guard(cursor.mutex);
-    return cursor.at;
-}
+POINT CursorNow() { return TheCursor().load(std::memory_order_relaxed); }
 
-void MoveCursor(POINT to) {
-    Cursor& cursor = TheCursor();
-    std::lock_guard guard(cursor.mutex);
-    cursor.at = to;
-}
+void MoveCursor(POINT to) { TheCursor().store(to, std::memory_order_relaxed); }
 
 // The message as taken: synthesized ones carry the cursor position of now,
 // and the thread remembers the position for GetMessagePos.
