@@ -7,6 +7,8 @@
 #include <tuple>
 #include <vector>
 
+#include <unistd.h>
+
 #include "test_ids.h"
 #include "windows.h"
 
@@ -202,7 +204,8 @@ TEST_F(FeedbackControlTest, AnimationOpensOnlyWhatExistsAndRecordsWhatPlays) {
     ASSERT_TRUE(vpr::user::GetAnimation(clip, &seen));
     EXPECT_EQ(seen.clip, "");
 
-    std::string file = (std::filesystem::temp_directory_path() / "vpruser-clip.avi").string();
+    std::string file = (std::filesystem::temp_directory_path() /
+                        ("vpruser-clip-" + std::to_string(::getpid()) + ".avi")).string();
     std::ofstream(file) << "RIFF";
     EXPECT_TRUE(Animate_Open(clip, file.c_str()));
     EXPECT_TRUE(Animate_Play(clip, 2, 5, 1));  // a counted play has no frames to wait for

@@ -15,18 +15,6 @@ CRegistrySettingsPage* g_page = nullptr;
 CDialog* MakeRegistry() { return g_page = new CRegistrySettingsPage; }
 const std::vector<PageSlot> kSlots = {{56, 319, 1, MakeRegistry}};
 
-// The records of a template the writers make.
-Records Expected(const std::function<void(HFILE)>& write) {
-    std::string path = (std::filesystem::temp_directory_path() / "expected_registry.qmt").string();
-    std::string bytes = TemplateBytes(write);
-    FILE* out = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
-    Records records = vpr::testing::TemplateFileRecords(path);
-    std::filesystem::remove(path);
-    return records;
-}
-
 LONG Value(HFILE f, DWORD subtype, const char* key, const char* name, DWORD type, const std::string& data) {
     return kmapptWriteValueEntry(f, subtype, 1, key, name, type, static_cast<DWORD>(data.size()),
                                  reinterpret_cast<const BYTE*>(data.data()));
@@ -72,7 +60,7 @@ TEST_F(RegistrySettingsPageTest, EntriesReadAreWrittenBackInTreeOrder) {
         EXPECT_EQ(SendDlgItemMessageA(page, IDC_VALUE_LIST, LVM_GETITEMCOUNT, 0, 0), 6);
         g_page->SetModified();
     });
-    EXPECT_EQ(Saved(snapin::kAttrRegistrySettings), Expected([&](HFILE f) {
+    EXPECT_EQ(Saved(snapin::kAttrRegistrySettings), ExpectedRecords([&](HFILE f) {
                   Value(f, 1, "HKEY_CURRENT_USER", "Top", 2, "at the root");
                   kmapptWriteKeyEntry(f, 1, 0, "HKEY_LOCAL_MACHINE\\Software\\A\\B");
                   Value(f, 1, "HKEY_LOCAL_MACHINE\\Software\\V", "Path", 2, "C:\\ONE");
@@ -136,7 +124,7 @@ TEST_F(RegistrySettingsPageTest, APersonAddsKeysAndValuesAndBadLabelsAreRefused)
         ui::Click(page, IDC_VALUE_ADD);
     });
     EXPECT_EQ(refused, 1);
-    EXPECT_EQ(Saved(snapin::kAttrRegistrySettings), Expected([](HFILE f) {
+    EXPECT_EQ(Saved(snapin::kAttrRegistrySettings), ExpectedRecords([](HFILE f) {
                   Value(f, 1, "HKEY_LOCAL_MACHINE\\Software\\Tool", "Count", 3, std::string("\xff\0\0\0", 4));
                   Value(f, 1, "HKEY_LOCAL_MACHINE\\Software\\Tool", "Blob", 1, "A");
                   Value(f, 1, "HKEY_LOCAL_MACHINE\\Software", "Path", 2, "C:\\ONE");

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <stdlib.h>
+
 #include "qmtdump/template_text_writer.h"
 #include "template/template_library.h"
 
@@ -17,8 +19,13 @@ std::string RecordText(const TemplateEntry& entry) {
     FILE* console = std::fopen("/dev/null", "w");
     TemplateTextWriter writer(text, console);
     writer.SetRandomSource([] { return 0x1234u; });
-    writer.SetSideFileFolder(std::filesystem::temp_directory_path().string());
+    // Side files go to a folder of this call's own, so that no earlier run's
+    // files or a test running beside this one change the names drawn.
+    std::string folder = (std::filesystem::temp_directory_path() / "vpr-records-XXXXXX").string();
+    bool made = ::mkdtemp(folder.data()) != nullptr;
+    writer.SetSideFileFolder(made ? folder : std::filesystem::temp_directory_path().string());
     writer.WriteEntry(entry);
+    if (made) std::filesystem::remove_all(folder);
     std::fclose(text);
     std::fclose(console);
     std::string record(buffer, size);
