@@ -229,6 +229,7 @@ StoreFault SqliteDatabase::Open(bool create, const std::function<StoreFault()>& 
     if (fault == StoreFault::kNone) fault = check();
     if (fault == StoreFault::kNone && !readOnly_) fault = Exec("PRAGMA journal_mode=WAL");
     if (fault == StoreFault::kNone && !readOnly_) fault = Exec("PRAGMA synchronous=NORMAL");
+    if (fault == StoreFault::kNone) fault = Exec("PRAGMA mmap_size=268435456");
     if (fault != StoreFault::kNone) Close();
     return fault;
 }

@@ -1,5 +1,7 @@
 #include "snapin/distribution/distribution_page.h"
 
+#include <cstring>
+#include <condition_variable>
 #include <mutex>
 
 #include "commdlg.h"
@@ -29,8 +31,10 @@ struct CDistributionPage::ReaderState {
     HFILE file = HFILE_ERROR;  // the worker's until it has closed it
     HWND page = nullptr;       // where the parsed list is announced
     std::mutex lock;
+    std::condition_variable handedBack;  // cancelled or returned has become true
     bool cancelled = false;            // guarded by lock
-    EntryList* entries = nullptr;      // guarded by lock: parsed, not yet taken
+    bool returned = false;             // guarded by lock: the page has built its rows
+    EntryList* entries = nullptr;      // guarded by lock: parsed and not yet taken, or returned
     LONG result = 0;                   // guarded by lock
 
     ~ReaderState() {
@@ -53,12 +57,15 @@ CDistributionPage::~CDistributionPage() {
     if (m_hReaderThread) CloseHandle(m_hReaderThread);
 }
 
+std::string_view CDistributionPage::FieldBytes(const TemplateField& field) {
+    if (!field.data || field.length == 0) return {};
+    const char* text = reinterpret_cast<const char*>(field.data);
+    return std::string_view(text, strnlen(text, field.length));
+}
+
 CString CDistributionPage::FieldText(const TemplateField& field) {
-    if (!field.data || field.length == 0) return CString();
-    // A zero byte inside the field ends the text.
-    DWORD length = 0;
-    while (length < field.length && field.data[length]) ++length;
-    return CString(reinterpret_cast<const char*>(field.data), static_cast<int>(length));
+    std::string_view text = FieldBytes(field);
+    return CString(text.data(), static_cast<int>(text.size()));
 }
 
 bool CDistributionPage::ListExists() const {
@@ -125,8 +132,9 @@ LONG CDistributionPage::ReadEntries(HFILE file) {
     EntryList* list = nullptr;
     LONG result = theAppLibrary.TemplateGetEntries(file, 0, 1, &list);
     theAppLibrary.TemplateClose(file);
-    if (result != 0) return result;
-    return AddEntries(list);
+    if (result == 0) result = AddEntries(list);
+    if (list) theAppLibrary.TemplateFreeEntries(list);
+    return result;
 }
 
 LONG CDistributionPage::AddEntries(EntryList* list) {
@@ -147,7 +155,6 @@ LONG CDistributionPage::AddEntries(EntryList* list) {
         if (node->entry) AddEntry(*node->entry);
     }
     EndEntries();
-    theAppLibrary.TemplateFreeEntries(list);
     return result;
 }
 
@@ -155,6 +162,12 @@ void CDistributionPage::StartReader(HFILE file, UINT textId) {
     if (m_bReaderRunning) {
         theAppLibrary.TemplateClose(file);
         return;
+    }
+    if (m_hReaderThread) {
+        // The last worker is freeing the list it read before.
+        WaitForSingleObject(m_hReaderThread, INFINITE);
+        CloseHandle(m_hReaderThread);
+        m_hReaderThread = nullptr;
     }
     // Set before the thread starts, so that the sheet cannot close over it.
     m_bReaderRunning = TRUE;
@@ -187,7 +200,7 @@ DWORD WINAPI CDistributionPage::ReaderThreadProc(LPVOID param) {
     LONG result = theAppLibrary.TemplateGetEntries(state->file, 0, 1, &list);
     theAppLibrary.TemplateClose(state->file);
     {
-        std::lock_guard<std::mutex> guard(state->lock);
+        std::unique_lock<std::mutex> lock(state->lock);
         if (!state->cancelled) {
             state->entries = list;
             state->result = result;
@@ -195,9 +208,16 @@ DWORD WINAPI CDistributionPage::ReaderThreadProc(LPVOID param) {
             // Posted under the lock: once the page has cancelled, nothing
             // more reaches its window.
             ::PostMessageA(state->page, WM_READER_DONE, 0, 0);
+            // The page builds its rows and hands the list back, so that it
+            // is freed here rather than while the person waits for the
+            // rows. A page that cancels first leaves it in the state.
+            state->handedBack.wait(lock, [&] { return state->cancelled || state->returned; });
+            list = state->entries;
+            state->entries = nullptr;
         }
     }
-    // Cancelled: the page may be gone; the list is the worker's to free.
+    // Returned, or cancelled: the page may be gone; the list is the
+    // worker's to free.
     if (list) theAppLibrary.TemplateFreeEntries(list);
     return 0;
 }
@@ -215,12 +235,14 @@ LRESULT CDistributionPage::OnReaderDone(WPARAM, LPARAM) {
         result = state->result;
     }
     if (result == 0) AddEntries(list);
-    if (m_hReaderThread) {
-        // The worker has posted its last message; it ends at once.
-        WaitForSingleObject(m_hReaderThread, INFINITE);
-        CloseHandle(m_hReaderThread);
-        m_hReaderThread = nullptr;
+    {
+        // The worker frees the list and ends; the page waits for it only
+        // when it reads again or goes.
+        std::lock_guard<std::mutex> guard(state->lock);
+        state->entries = list;
+        state->returned = true;
     }
+    state->handedBack.notify_one();
     m_reader.reset();
     m_bReaderRunning = FALSE;
     RemoveWaitDialog();
@@ -235,8 +257,11 @@ void CDistributionPage::OnDestroy() {
 
 void CDistributionPage::WaitForReader() {
     if (m_reader) {
-        std::lock_guard<std::mutex> guard(m_reader->lock);
-        m_reader->cancelled = true;
+        {
+            std::lock_guard<std::mutex> guard(m_reader->lock);
+            m_reader->cancelled = true;
+        }
+        m_reader->handedBack.notify_one();
     }
     if (m_hReaderThread) {
         // Messages keep flowing while the page waits, at most 30 seconds.

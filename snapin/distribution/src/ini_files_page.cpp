@@ -50,6 +50,10 @@ CString Text(UINT id) {
 
 std::string Bytes(const CString& text) { return static_cast<const char*>(text); }
 
+std::string_view View(const CString& text) {
+    return std::string_view(text, static_cast<size_t>(text.GetLength()));
+}
+
 std::string Folded(const CString& text) {
     std::string folded = Bytes(text);
     KMLstrupr(folded.data());
@@ -267,9 +271,14 @@ void CIniFilesPage::EndEntries() {
 
 void CIniFilesPage::AddEntry(const TemplateEntry& entry) {
     if (entry.kind != kIdentifierKind && entry.kind != kSectionKind) return;
-    CIniSectionList* file = AddFile(FieldText(entry.fields[0]));
+    // A stream lists a section's identifiers one after another: the file and
+    // section found last are compared first, before their texts are made.
+    std::string_view fileName = FieldBytes(entry.fields[0]), sectionName = FieldBytes(entry.fields[1]);
+    CIniSectionList* file = m_lastFile && fileName == View(m_lastFileName) ? m_lastFile : AddFile(FieldText(entry.fields[0]));
     if (!file) return;
-    CIniSectionItem* section = FindOrAddSection(file, FieldText(entry.fields[1]));
+    CIniSectionItem* section = m_lastSection && file == m_lastSectionFile && sectionName == View(m_lastSectionName)
+                                   ? m_lastSection
+                                   : FindOrAddSection(file, FieldText(entry.fields[1]));
     // A section entry brings no value: it stands for the section's deletion.
     if (entry.kind == kIdentifierKind)
         AddOrUpdateValue(section, FieldText(entry.fields[2]), FieldText(entry.fields[3]),

@@ -205,9 +205,9 @@ void CRegistrySettingsPage::EndEntries() {
     m_indexMemory.release();
 }
 
-HTREEITEM CRegistrySettingsPage::InsertKeyPath(const CString& keyPath, int subtype) {
-    std::string path = static_cast<const char*>(keyPath);
-    if (m_indexing && m_lastKey && subtype == m_lastSubtype && path == m_lastPath) return m_lastKey;
+HTREEITEM CRegistrySettingsPage::InsertKeyPath(std::string_view keyPath, int subtype) {
+    if (m_indexing && m_lastKey && subtype == m_lastSubtype && keyPath == m_lastPath) return m_lastKey;
+    std::string path(keyPath);
     HTREEITEM key = WalkKeyPath(path, subtype);
     if (m_indexing) {
         m_lastPath = std::move(path);
@@ -269,7 +269,7 @@ HTREEITEM CRegistrySettingsPage::WalkKeyPath(const std::string& path, int subtyp
     return current;
 }
 
-BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, const CAttributeValue& data,
+BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, std::unique_ptr<CAttributeValue> data,
                                           int subtype, int flags, int type) {
     CRegistryKeyItem* row = m_indexing && key == m_lastKey && m_lastRow ? m_lastRow : RowOf(key);
     if (!row) {
@@ -298,7 +298,7 @@ BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, co
         for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
             if (nameOf(row->GetValues().GetNext(pos)) == name) return 0;
     }
-    auto* value = new CRegistryValueItem(name, data, subtype, flags, type);
+    auto* value = new CRegistryValueItem(name, std::move(data), subtype, flags, type);
     row->GetValues().AddTail(value);
     if (names) names->emplace(hash, value);
     return 1;
@@ -307,30 +307,33 @@ BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, co
 void CRegistrySettingsPage::AddEntry(const TemplateEntry& entry) {
     int subtype = static_cast<int>(entry.subtype);
     if (entry.kind == kKeyKind) {
-        InsertKeyPath(FieldText(entry.fields[0]), subtype);
+        InsertKeyPath(FieldBytes(entry.fields[0]), subtype);
         return;
     }
     if (entry.kind != kValueKind) return;
     int flags = static_cast<int>(entry.values[0]);
     int type = static_cast<int>(entry.values[1]);
     if (type < kBinary || type > kLastRegistryType) return;
-    CString keyPath = FieldText(entry.fields[0]);
     CString name = FieldText(entry.fields[1]);
     const TemplateField& data = entry.fields[2];
-    HTREEITEM key = InsertKeyPath(keyPath, kCreate);
+    HTREEITEM key = InsertKeyPath(FieldBytes(entry.fields[0]), kCreate);
     if (!key) return;  // no such root
     if (type == kDword) {
         // Bytes the data lacks count as 0; a removal carries no number.
         DWORD number = 0;
         if (subtype != kRemove && data.data)
             for (DWORD i = 0; i < 4 && i < data.length; ++i) number |= static_cast<DWORD>(data.data[i]) << (8 * i);
-        AddValueToKey(key, name, CAttributeValue(number), subtype, flags, type);
+        AddValueToKey(key, name, std::make_unique<CAttributeValue>(number), subtype, flags, type);
     } else if (type == kString || type == kDefault) {
+        // The text's characters, without a terminator.
         if (type == kDefault) name = Text(IDS_DEFAULT_VALUE_NAME);
-        AddValueToKey(key, name, CAttributeValue(static_cast<LPCSTR>(FieldText(data))), subtype, flags, type);
+        std::string_view text = FieldBytes(data);
+        AddValueToKey(key, name, std::make_unique<CAttributeValue>(static_cast<DWORD>(text.size()), text.data()),
+                      subtype, flags, type);
     } else {
         // Binary and the other registry types: every byte, as stored.
-        AddValueToKey(key, name, CAttributeValue(data.data ? data.length : 0, data.data), subtype, flags, type);
+        AddValueToKey(key, name, std::make_unique<CAttributeValue>(data.data ? data.length : 0, data.data), subtype,
+                      flags, type);
     }
 }
 
@@ -638,7 +641,8 @@ void CRegistrySettingsPage::OnAddValue(AddKind kind) {
                 value = new CRegistryValueItem(name, number.GetValue(), kCreate, 1, kDword);
             else
                 value = new CRegistryValueItem(
-                    name, CAttributeValue(static_cast<DWORD>(bytes.GetSize()), bytes.GetData()), kCreate, 1, kBinary);
+                    name, std::make_unique<CAttributeValue>(static_cast<DWORD>(bytes.GetSize()), bytes.GetData()),
+                    kCreate, 1, kBinary);
             break;
         }
         CString message, caption;

@@ -8,10 +8,9 @@ CRegistryValueItem::CRegistryValueItem(const CString& name, LPCSTR text, int sub
 CRegistryValueItem::CRegistryValueItem(const CString& name, DWORD number, int subtype, int flags, int type)
     : m_name(name), m_data(new CAttributeValue(number)), m_subtype(subtype), m_flags(flags), m_type(type) {}
 
-CRegistryValueItem::CRegistryValueItem(const CString& name, const CAttributeValue& data, int subtype, int flags,
-                                       int type)
-    : m_name(name), m_data(new CAttributeValue(data.GetLength(), data.GetData())), m_subtype(subtype),
-      m_flags(flags), m_type(type) {}
+CRegistryValueItem::CRegistryValueItem(const CString& name, std::unique_ptr<CAttributeValue> data, int subtype,
+                                       int flags, int type)
+    : m_name(name), m_data(data.release()), m_subtype(subtype), m_flags(flags), m_type(type) {}
 
 CRegistryValueItem::~CRegistryValueItem() { delete m_data; }
 

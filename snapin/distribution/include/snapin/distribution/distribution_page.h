@@ -7,10 +7,11 @@
 //
 // Large streams and files (over 1024 bytes, or always for a page that says
 // so) are parsed on a worker thread behind the wait dialog. The worker only
-// parses: it works on a state it shares with the page (the open file, the
-// parsed list, a cancel flag under a lock) and hands the list over with
-// message WM_READER_DONE (0x401); the rows are built on the user interface
-// thread, which alone touches the page, its windows and its rows. From the
+// parses and frees: it works on a state it shares with the page (the open
+// file, the parsed list, a cancel flag under a lock) and hands the list over
+// with message WM_READER_DONE (0x401); the rows are built on the user
+// interface thread, which alone touches the page, its windows and its rows,
+// and which then hands the list back for the worker to free. From the
 // start of a worker read until its rows are built the page answers 0 to
 // CanClose. When the page's window is destroyed first, the page cancels and
 // waits for the worker at most 30 seconds; a worker still running after that
@@ -18,6 +19,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "afxwin.h"
 #include "snapin/core/snapin_page.h"
@@ -84,7 +86,10 @@ protected:
     virtual LONG WriteRows(HFILE file) = 0;
 
     // A counted template field as a text; an empty field {0, null} included.
+    // A zero byte inside the field ends the text.
     static CString FieldText(const TemplateField& field);
+    // The same bytes, without a copy.
+    static std::string_view FieldBytes(const TemplateField& field);
 
     afx_msg void OnDestroy();
     afx_msg LRESULT OnReaderDone(WPARAM, LPARAM);
@@ -111,7 +116,7 @@ private:
     // Parses the file and builds rows on this thread: 0, a template code, or
     // -1 when the list control is gone.
     LONG ReadEntries(HFILE file);
-    // Builds the rows of a parsed list (freed here).
+    // Builds the rows of a parsed list (the caller frees it).
     LONG AddEntries(EntryList* list);
     void StartReader(HFILE file, UINT textId);
     void WaitForReader();

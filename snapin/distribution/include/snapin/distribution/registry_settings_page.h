@@ -7,8 +7,10 @@
 // CRegistryKeyItem row; a root gets one with its first value.
 #pragma once
 
-#include <string>
+#include <memory>
 #include <memory_resource>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "snapin/distribution/distribution_page.h"
@@ -21,13 +23,13 @@ public:
 
     // Finds or makes the items of a key path; the key's item, or null when
     // the path names no root.
-    HTREEITEM InsertKeyPath(const CString& keyPath, int subtype);
+    HTREEITEM InsertKeyPath(std::string_view keyPath, int subtype);
     // InsertKeyPath's walk from the root, component by component.
     HTREEITEM WalkKeyPath(const std::string& path, int subtype);
     void ForgetLastKey();
     // Adds a value row unless the key has a value of that name (exact case).
-    BOOL AddValueToKey(HTREEITEM key, const CString& name, const CAttributeValue& data, int subtype, int flags,
-                       int type);
+    BOOL AddValueToKey(HTREEITEM key, const CString& name, std::unique_ptr<CAttributeValue> data, int subtype,
+                       int flags, int type);
 
     // The text a value shows in the Value column.
     static CString DisplayText(const CRegistryValueItem& value);

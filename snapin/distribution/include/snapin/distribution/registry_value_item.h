@@ -4,6 +4,8 @@
 // the other registry types, kept byte for byte).
 #pragma once
 
+#include <memory>
+
 #include "afxwin.h"
 #include "snapin/core/attribute_value.h"
 
@@ -13,8 +15,8 @@ public:
     CRegistryValueItem(const CString& name, LPCSTR text, int subtype, int flags, int type);
     // The number's 4 bytes, little-endian.
     CRegistryValueItem(const CString& name, DWORD number, int subtype, int flags, int type);
-    // A copy of the value.
-    CRegistryValueItem(const CString& name, const CAttributeValue& data, int subtype, int flags, int type);
+    // The value, taken over.
+    CRegistryValueItem(const CString& name, std::unique_ptr<CAttributeValue> data, int subtype, int flags, int type);
     ~CRegistryValueItem() override;
     CRegistryValueItem(const CRegistryValueItem&) = delete;
     CRegistryValueItem& operator=(const CRegistryValueItem&) = delete;
