@@ -14,7 +14,9 @@ CAttributeValue::CAttributeValue(DWORD value) {
 
 CAttributeValue::CAttributeValue(DWORD length, const void* data) { Assign(data ? length : 0, data); }
 
-CAttributeValue::~CAttributeValue() { delete[] m_data; }
+CAttributeValue::~CAttributeValue() {
+    if (m_data != m_inline) delete[] m_data;
+}
 
 void CAttributeValue::SetString(LPCSTR text) {
     if (!text) text = "";
@@ -22,9 +24,16 @@ void CAttributeValue::SetString(LPCSTR text) {
 }
 
 void CAttributeValue::Assign(DWORD length, const void* data) {
-    BYTE* bytes = length ? new BYTE[length] : nullptr;
-    if (length) std::memcpy(bytes, data, length);
-    delete[] m_data;
+    // The bytes are copied before the old array goes: they may lie in it.
+    BYTE* bytes = nullptr;
+    if (length > kInlineBytes) {
+        bytes = new BYTE[length];
+        std::memcpy(bytes, data, length);
+    } else if (length) {
+        std::memmove(m_inline, data, length);
+        bytes = m_inline;
+    }
+    if (m_data != m_inline) delete[] m_data;
     m_data = bytes;
     m_length = length;
 }

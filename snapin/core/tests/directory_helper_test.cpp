@@ -330,4 +330,23 @@ TEST(AttributeValueTest, HoldsItsOwnCopyOfTheBytes) {
     EXPECT_EQ(CAttributeValue("").GetLength(), 0u);
 }
 
+// Short values live inside the object, long ones in an array: a value
+// replaced by part of its own bytes keeps them, short to short, at the
+// limit, long to short and long to long.
+TEST(AttributeValueTest, TakesPartOfItsOwnBytesBetweenShortAndLong) {
+    const std::string longText(40, 'L');
+    struct Case {
+        std::string before;
+        size_t from, length;
+    } cases[] = {{"0123456789", 2, 5}, {"0123456789ABCDEF", 0, 16}, {longText + "tail", 38, 6}, {longText, 0, 40}};
+    for (const Case& c : cases) {
+        CAttributeValue value(static_cast<DWORD>(c.before.size()), c.before.data());
+        value.Assign(static_cast<DWORD>(c.length), value.GetData() + c.from);
+        ASSERT_EQ(value.GetLength(), c.length) << c.before;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(value.GetData()), c.length), c.before.substr(c.from, c.length));
+        value.Assign(0, value.GetData());
+        EXPECT_EQ(value.GetData(), nullptr);
+    }
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 #include "snapin/distribution/registry_settings_page.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -269,7 +271,7 @@ HTREEITEM CRegistrySettingsPage::WalkKeyPath(const std::string& path, int subtyp
     return current;
 }
 
-BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, std::unique_ptr<CAttributeValue> data,
+BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, DWORD length, const void* data,
                                           int subtype, int flags, int type) {
     CRegistryKeyItem* row = m_indexing && key == m_lastKey && m_lastRow ? m_lastRow : RowOf(key);
     if (!row) {
@@ -298,7 +300,7 @@ BOOL CRegistrySettingsPage::AddValueToKey(HTREEITEM key, const CString& name, st
         for (POSITION pos = row->GetValues().GetHeadPosition(); pos;)
             if (nameOf(row->GetValues().GetNext(pos)) == name) return 0;
     }
-    auto* value = new CRegistryValueItem(name, std::move(data), subtype, flags, type);
+    auto* value = new CRegistryValueItem(name, length, data, subtype, flags, type);
     row->GetValues().AddTail(value);
     if (names) names->emplace(hash, value);
     return 1;
@@ -320,20 +322,17 @@ void CRegistrySettingsPage::AddEntry(const TemplateEntry& entry) {
     if (!key) return;  // no such root
     if (type == kDword) {
         // Bytes the data lacks count as 0; a removal carries no number.
-        DWORD number = 0;
-        if (subtype != kRemove && data.data)
-            for (DWORD i = 0; i < 4 && i < data.length; ++i) number |= static_cast<DWORD>(data.data[i]) << (8 * i);
-        AddValueToKey(key, name, std::make_unique<CAttributeValue>(number), subtype, flags, type);
+        BYTE bytes[4] = {};
+        if (subtype != kRemove && data.data) std::memcpy(bytes, data.data, std::min<DWORD>(data.length, 4));
+        AddValueToKey(key, name, sizeof bytes, bytes, subtype, flags, type);
     } else if (type == kString || type == kDefault) {
         // The text's characters, without a terminator.
         if (type == kDefault) name = Text(IDS_DEFAULT_VALUE_NAME);
         std::string_view text = FieldBytes(data);
-        AddValueToKey(key, name, std::make_unique<CAttributeValue>(static_cast<DWORD>(text.size()), text.data()),
-                      subtype, flags, type);
+        AddValueToKey(key, name, static_cast<DWORD>(text.size()), text.data(), subtype, flags, type);
     } else {
         // Binary and the other registry types: every byte, as stored.
-        AddValueToKey(key, name, std::make_unique<CAttributeValue>(data.data ? data.length : 0, data.data), subtype,
-                      flags, type);
+        AddValueToKey(key, name, data.data ? data.length : 0, data.data, subtype, flags, type);
     }
 }
 
@@ -640,9 +639,8 @@ void CRegistrySettingsPage::OnAddValue(AddKind kind) {
             else if (kind == kAddDword)
                 value = new CRegistryValueItem(name, number.GetValue(), kCreate, 1, kDword);
             else
-                value = new CRegistryValueItem(
-                    name, std::make_unique<CAttributeValue>(static_cast<DWORD>(bytes.GetSize()), bytes.GetData()),
-                    kCreate, 1, kBinary);
+                value = new CRegistryValueItem(name, static_cast<DWORD>(bytes.GetSize()), bytes.GetData(), kCreate,
+                                               1, kBinary);
             break;
         }
         CString message, caption;

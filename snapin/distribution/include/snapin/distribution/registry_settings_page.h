@@ -7,7 +7,6 @@
 // CRegistryKeyItem row; a root gets one with its first value.
 #pragma once
 
-#include <memory>
 #include <memory_resource>
 #include <string>
 #include <string_view>
@@ -28,8 +27,8 @@ public:
     HTREEITEM WalkKeyPath(const std::string& path, int subtype);
     void ForgetLastKey();
     // Adds a value row unless the key has a value of that name (exact case).
-    BOOL AddValueToKey(HTREEITEM key, const CString& name, std::unique_ptr<CAttributeValue> data, int subtype,
-                       int flags, int type);
+    BOOL AddValueToKey(HTREEITEM key, const CString& name, DWORD length, const void* data, int subtype, int flags,
+                       int type);
 
     // The text a value shows in the Value column.
     static CString DisplayText(const CRegistryValueItem& value);

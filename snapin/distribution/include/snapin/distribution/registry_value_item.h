@@ -4,8 +4,6 @@
 // the other registry types, kept byte for byte).
 #pragma once
 
-#include <memory>
-
 #include "afxwin.h"
 #include "snapin/core/attribute_value.h"
 
@@ -15,9 +13,10 @@ public:
     CRegistryValueItem(const CString& name, LPCSTR text, int subtype, int flags, int type);
     // The number's 4 bytes, little-endian.
     CRegistryValueItem(const CString& name, DWORD number, int subtype, int flags, int type);
-    // The value, taken over.
-    CRegistryValueItem(const CString& name, std::unique_ptr<CAttributeValue> data, int subtype, int flags, int type);
-    ~CRegistryValueItem() override;
+    // A copy of the value.
+    CRegistryValueItem(const CString& name, const CAttributeValue& data, int subtype, int flags, int type);
+    // A copy of `length` bytes (none when `data` is null).
+    CRegistryValueItem(const CString& name, DWORD length, const void* data, int subtype, int flags, int type);
     CRegistryValueItem(const CRegistryValueItem&) = delete;
     CRegistryValueItem& operator=(const CRegistryValueItem&) = delete;
 
@@ -29,7 +28,7 @@ public:
     void SetFlags(int flags) { m_flags = flags; }
     int GetType() const { return m_type; }
 
-    const CAttributeValue* GetData() const { return m_data; }
+    const CAttributeValue* GetData() const { return &m_data; }
     // The data bytes as a string of the value's length.
     CString GetDataAsText() const;
     // The first 4 data bytes, little-endian; bytes the data lacks count as 0.
@@ -43,7 +42,7 @@ public:
 
 private:
     CString m_name;
-    CAttributeValue* m_data;
+    CAttributeValue m_data;
     int m_subtype;
     int m_flags;
     int m_type;
