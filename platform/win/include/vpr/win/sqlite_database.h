@@ -98,7 +98,9 @@ public:
     // only. `check` runs on a new connection before anything is written: it
     // tells whether the file is the store's own (making the schema of a new
     // one); only then does the connection switch to WAL mode. Foreign keys are
-    // on. An open connection answers kNone at once.
+    // on, and the file is read through a memory map, so that a large value
+    // (a template stream of megabytes) is not read page by page through
+    // system calls. An open connection answers kNone at once.
     StoreFault Open(bool create, const std::function<StoreFault()>& check);
     bool readOnly() const { return readOnly_; }
 
