@@ -137,7 +137,6 @@ CIniSectionList* CIniFilesPage::SelectedFile() const { return FileOf(m_files.Get
 
 CIniSectionList* CIniFilesPage::AddFile(const CString& name) {
     if (m_indexing) {
-        if (m_lastFile && name == m_lastFileName) return m_lastFile;
         auto found = m_fileIndex.find(Folded(name));
         if (found != m_fileIndex.end()) {
             m_lastFileName = name;
@@ -164,7 +163,6 @@ CIniSectionList* CIniFilesPage::AddFile(const CString& name) {
 CIniSectionItem* CIniFilesPage::FindOrAddSection(CIniSectionList* file, const CString& name) {
     std::unordered_map<std::string, CIniSectionItem*>* index = nullptr;
     if (m_indexing) {
-        if (m_lastSection && file == m_lastSectionFile && name == m_lastSectionName) return m_lastSection;
         auto [entry, fresh] = m_sectionIndex.try_emplace(file);
         index = &entry->second;
         if (fresh)

@@ -109,7 +109,8 @@ private:
     std::unordered_map<const CIniSectionItem*, ValueIndex> m_valueIndex;
     bool m_indexing = false;
     // While indexing: what the last entry found. A stream lists a section's
-    // identifiers one after another, so most entries find these again.
+    // identifiers one after another, so AddEntry finds most entries' file
+    // and section here before it makes their texts.
     CString m_lastFileName;
     CIniSectionList* m_lastFile = nullptr;
     CString m_lastSectionName;
