@@ -1,7 +1,7 @@
 #include "snapin/distribution/distribution_page.h"
 
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 
 #include "commdlg.h"
