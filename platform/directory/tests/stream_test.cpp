@@ -43,6 +43,23 @@ TEST_F(StreamTest, ReadsTheValueFromTheStartAndSeeksGiveItsSize) {
     EXPECT_EQ(_lclose(file), 0);
 }
 
+// A template of megabytes spans many pages of the store: it reads back
+// whole, byte for byte.
+TEST_F(StreamTest, ReadsAValueOfMegabytesWhole) {
+    std::string large(3 * 1024 * 1024 + 7, '\0');
+    for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>((i * 131) >> 3);
+    tree.Stream("Word.sales.acme", "App Icon", large);
+    HFILE file;
+    ASSERT_EQ(DirOpenStreamAttribute(ctx, "Word.sales.acme", "App Icon", DIR_STREAM_READ, &file),
+              DIR_SUCCESS);
+    EXPECT_EQ(_llseek(file, 0, FILE_END), static_cast<LONG>(large.size()));
+    EXPECT_EQ(_llseek(file, 0, FILE_BEGIN), 0);
+    std::string read(large.size(), 'x');
+    EXPECT_EQ(_lread(file, read.data(), static_cast<UINT>(read.size())), static_cast<UINT>(large.size()));
+    EXPECT_TRUE(read == large);
+    EXPECT_EQ(_lclose(file), 0);
+}
+
 TEST_F(StreamTest, WritingKeepsTheRestUntilAZeroByteWriteCutsItAndCloseStoresIt) {
     HFILE file;
     ASSERT_EQ(DirOpenStreamAttribute(ctx, "Word.sales.acme", "App Icon", DIR_STREAM_WRITE, &file),

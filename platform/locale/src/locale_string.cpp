@@ -101,8 +101,13 @@ extern "C" LPSTR WINAPI KMLstrstr(LPCSTR text, LPCSTR find) {
 }
 
 extern "C" LPSTR WINAPI KMLstrupr(LPSTR text) {
-    UINT codePage = CurrentCodePage();
     auto bytes = reinterpret_cast<unsigned char*>(text);
+    // Bytes under 0x80 are characters of their own in every code page, so
+    // the code page is looked up only past the first byte over 0x7F.
+    for (; *bytes != 0 && *bytes < 0x80; ++bytes)
+        if (*bytes >= 'a' && *bytes <= 'z') *bytes = static_cast<unsigned char>(*bytes - 0x20);
+    if (*bytes == 0) return text;
+    UINT codePage = CurrentCodePage();
     while (*bytes != 0) {
         size_t length = CharLength(bytes, codePage);
         if (length == 1) *bytes = UpperCase(*bytes, codePage);
@@ -116,9 +121,13 @@ extern "C" LPSTR WINAPI LocNextChar(LPCSTR text) { return KMNextChar(text); }
 extern "C" LPSTR WINAPI LocUpperCase(LPSTR text) { return KMLstrupr(text); }
 
 extern "C" LPSTR WINAPI KMLstrrchr(LPCSTR text, UINT ch) {
-    UINT codePage = CurrentCodePage();
     const char* found = nullptr;
     auto bytes = reinterpret_cast<const unsigned char*>(text);
+    // As in KMLstrupr: the code page matters only from the first byte over 0x7F.
+    for (; *bytes != 0 && *bytes < 0x80; ++bytes)
+        if (*bytes == ch) found = reinterpret_cast<const char*>(bytes);
+    if (*bytes == 0) return const_cast<LPSTR>(found);
+    UINT codePage = CurrentCodePage();
     while (*bytes != 0) {
         size_t length = CharLength(bytes, codePage);
         if (CharValue(bytes, length) == ch) found = reinterpret_cast<const char*>(bytes);

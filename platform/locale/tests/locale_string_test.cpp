@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "vpr/locale/locale.h"
 #include "code_page_scope.h"
@@ -69,6 +70,27 @@ TEST(KMLstrrchr, ReadsTheSameBytesAsSingleBytesIn1252) {
     CodePageScope scope(kCodePageLatin1);
     const char* name = "\x95\x5C";
     EXPECT_EQ(KMLstrrchr(name, '\\'), name + 1);
+}
+
+TEST(KMLstrupr, FoldsWholeCharactersOfTheCodePage) {
+    struct Case {
+        UINT codePage;
+        const char* text;
+        const char* upper;
+    } cases[] = {
+        {kCodePageUtf8, "setup.exe", "SETUP.EXE"},
+        {kCodePageUtf8, "", ""},
+        {kCodePageUtf8, "caf\xC3\xA9", "CAF\xC3\xA9"},        // UTF-8: ASCII letters only
+        {kCodePageLatin1, "caf\xE9", "CAF\xC9"},              // an ASCII start, then Latin-1
+        {kCodePageLatin1, "\xFF\x9A", "\x9F\x8A"},
+        {kCodePageJapanese, "ab\x83\x61z", "AB\x83\x61Z"},    // the trail byte 'a' stays
+    };
+    for (const auto& c : cases) {
+        CodePageScope scope(c.codePage);
+        std::string text = c.text;
+        EXPECT_EQ(KMLstrupr(text.data()), text.data());
+        EXPECT_EQ(text, c.upper) << "code page " << c.codePage << " text " << c.text;
+    }
 }
 
 TEST(LocFindChar, GivesTheOffsetsOfTheFirstAndLastWholeCharacter) {

@@ -272,6 +272,19 @@ int64_t SqliteDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(
 
 int SqliteDatabase::Changes() const { return sqlite3_changes(db_); }
 
+int SqliteDatabase::ReadBlob(const char* table, const char* column, int64_t row, std::vector<uint8_t>* bytes) {
+    std::lock_guard lock(mutex_);
+    sqlite3_blob* blob = nullptr;
+    int result = sqlite3_blob_open(db_, "main", table, column, row, 0, &blob);
+    if (result == SQLITE_OK) {
+        bytes->resize(static_cast<size_t>(sqlite3_blob_bytes(blob)));
+        if (!bytes->empty()) result = sqlite3_blob_read(blob, bytes->data(), static_cast<int>(bytes->size()), 0);
+    }
+    // Closed even when opening failed (a null handle is harmless).
+    int closed = sqlite3_blob_close(blob);
+    return result == SQLITE_OK ? closed : result;
+}
+
 StoreFault SqliteDatabase::Checkpoint() {
     std::lock_guard lock(mutex_);
     if (db_ == nullptr || readOnly_) return StoreFault::kNone;

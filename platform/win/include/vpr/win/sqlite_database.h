@@ -112,6 +112,10 @@ public:
     StoreFault Exec(const char* sql);
     int64_t LastInsertId() const;
     int Changes() const;
+    // Reads a blob of `table`.`column` in row `row` straight into `bytes`,
+    // without the copy a statement's column makes of a large value first.
+    // Answers an SQLite result code; SQLITE_ERROR when the value is no blob.
+    int ReadBlob(const char* table, const char* column, int64_t row, std::vector<uint8_t>* bytes);
     // Copies what the write-ahead log holds into the database file.
     StoreFault Checkpoint();
 
