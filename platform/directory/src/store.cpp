@@ -791,7 +791,8 @@ int Store::ReadStream(const NameParts& object, const std::string& attribute,
     if (status != DIR_SUCCESS) return status;
     if (def.syntax != DIR_SYNTAX_STREAM) return DIR_ERR_BAD_SYNTAX;
     if (!Contains(allowed, def.name)) return DIR_ERR_NO_SUCH_ATTRIBUTE;
-    auto query = db_->Prepare("SELECT id, typeof(stream) = 'blob' FROM object_values WHERE object = ? AND attribute = ?");
+    auto query = db_->Prepare("SELECT id, typeof(stream) = 'blob' FROM object_values "
+                              "WHERE object = ? AND attribute = ?");
     int step = query.Bind(1, id).Bind(2, def.name).Step();
     if (step == SQLITE_DONE) return DIR_ERR_NO_STREAM_VALUE;
     if (step != SQLITE_ROW) return Failed(step);

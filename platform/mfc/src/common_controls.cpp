@@ -89,18 +89,6 @@ int CListCtrl::InsertItem(UINT nMask, int nItem, LPCSTR lpszItem, UINT nState, U
     return InsertItem(&item);
 }
 
-int CListCtrl::InsertRow(UINT nMask, int nItem, LPCSTR lpszItem, LPCSTR const* subItemTexts, int nCount, int nImage,
-                         LPARAM lParam) {
-    LVITEMA item{};
-    item.mask = nMask;
-    item.iItem = nItem;
-    item.pszText = const_cast<LPSTR>(lpszItem);
-    item.iImage = nImage;
-    item.lParam = lParam;
-    LVINSERTROWA row{&item, nCount, subItemTexts};
-    return static_cast<int>(SendMessage(LVM_INSERTROWA, 0, reinterpret_cast<LPARAM>(&row)));
-}
-
 int CListCtrl::GetItemText(int nItem, int nSubItem, LPSTR lpszText, int nLen) const {
     LVITEMA item{};
     item.iSubItem = nSubItem;

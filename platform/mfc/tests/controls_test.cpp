@@ -65,6 +65,44 @@ TEST_F(Frame, ListCtrlHoldsRowsAndReportsTheirEnd) {
     EXPECT_EQ(list.m_hWnd, nullptr);
 }
 
+// An owner-data list: its rows are the names it holds.
+class CNameList : public CListCtrl {
+public:
+    std::vector<std::string> names;
+
+protected:
+    afx_msg void OnGetDispInfo(NMHDR* header, LRESULT*) {
+        auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+        if (info->item.mask & LVIF_TEXT)
+            std::strncpy(info->item.pszText, names.at(static_cast<size_t>(info->item.iItem)).c_str(),
+                         static_cast<size_t>(info->item.cchTextMax) - 1);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CNameList, CListCtrl)
+ON_NOTIFY_REFLECT(LVN_GETDISPINFO, OnGetDispInfo)
+END_MESSAGE_MAP()
+
+TEST_F(Frame, OwnerDataListCtrlShowsTheRowsItsParentHolds) {
+    CNameList list;
+    ASSERT_TRUE(list.Create(WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA, CRect(0, 0, 300, 200), &frame_, 12));
+    list.names = {"word.exe", "readme.txt", "calc.exe"};
+    list.SetItemCount(3);
+    EXPECT_EQ(list.GetItemCount(), 3);
+    EXPECT_STREQ(list.GetItemText(2, 0), "calc.exe");
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    list.names.pop_back();
+    EXPECT_TRUE(list.SetItemCountEx(2, LVSICF_NOSCROLL));
+    EXPECT_EQ(list.GetItemCount(), 2);
+    EXPECT_EQ(list.GetSelectedCount(), 0u);
+    EXPECT_FALSE(list.SetItemCountEx(-1));
+    EXPECT_EQ(list.GetItemCount(), 2);
+    list.names[0] = "winword.exe";
+    EXPECT_TRUE(list.RedrawItems(0, 0));
+    EXPECT_STREQ(list.GetItemText(0, 0), "winword.exe");
+}
+
 TEST_F(Frame, TreeCtrlWalksItsItems) {
     CTreeCtrl tree;
     ASSERT_TRUE(tree.Create(WS_VISIBLE | TVS_HASLINES, CRect(0, 0, 300, 200), &frame_, 11));

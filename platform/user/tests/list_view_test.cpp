@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "notify_parent.h"
@@ -220,71 +224,6 @@ TEST(ListViewTest, ItemsCarryImageParamAndSubItemTexts) {
     EXPECT_EQ(SendMessageA(list, LVM_FINDITEMA, 0, reinterpret_cast<LPARAM>(&find)), -1);  // start is exclusive
 }
 
-// A report list holding the row "m", its notifications forgotten.
-HWND ReportWithOneRow(NotifyParent& parent, DWORD style) {
-    HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | style);
-    EXPECT_EQ(Insert(list, "m", 1, 0), 0);
-    parent.log.clear();
-    return list;
-}
-
-// A row with its sub-item texts in one message is the item inserted and its
-// texts set one by one: the same place, the same notifications.
-TEST(ListViewTest, RowInsertedWithItsTextsAsInsertThenSetText) {
-    for (DWORD sort : {0ul, static_cast<unsigned long>(LVS_SORTASCENDING)}) {
-        NotifyParent parent;
-        HWND list = ReportWithOneRow(parent, sort);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = 0;
-        item.pszText = const_cast<char*>("z");
-        item.lParam = 2;
-        LPCSTR texts[] = {"source", nullptr, LPSTR_TEXTCALLBACKA};
-        LVINSERTROWA row{&item, 3, texts};
-        int line = static_cast<int>(SendMessageA(list, LVM_INSERTROWA, 0, reinterpret_cast<LPARAM>(&row)));
-        EXPECT_EQ(line, sort ? 1 : 0);  // at the top, or in its sorted place
-        EXPECT_EQ(parent.Codes(), std::vector<UINT>{static_cast<UINT>(LVN_INSERTITEM)});
-        EXPECT_EQ(Text(list, line), "z");
-        EXPECT_EQ(Text(list, line, 1), "source");
-        EXPECT_EQ(Text(list, line, 2), "");
-        parent.log.clear();
-        Text(list, line, 3);  // kept by the parent
-        EXPECT_EQ(parent.Codes(), std::vector<UINT>{static_cast<UINT>(LVN_GETDISPINFOA)});
-        EXPECT_EQ(Text(list, 1 - line, 1), "");
-        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWA, 0, 0), -1);
-    }
-}
-
-// Rows in one message are the rows inserted one after another: the same
-// places and one notification each; the first refused row ends the message.
-TEST(ListViewTest, RowsInsertedInOneMessageAsOneByOne) {
-    for (DWORD sort : {0ul, static_cast<unsigned long>(LVS_SORTASCENDING)}) {
-        NotifyParent parent;
-        HWND list = ReportWithOneRow(parent, sort);
-        const char* names[] = {"b", "z", "a"};
-        LPCSTR texts[3][1] = {{"source b"}, {"source z"}, {"source a"}};
-        LVITEMA items[3] = {};
-        LVINSERTROWA rows[3] = {};
-        for (int i = 0; i < 3; ++i) {
-            items[i].mask = LVIF_TEXT | LVIF_PARAM;
-            items[i].iItem = 0;
-            items[i].pszText = const_cast<char*>(names[i]);
-            items[i].lParam = 10 + i;
-            rows[i] = LVINSERTROWA{&items[i], 1, texts[i]};
-        }
-        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWSA, 3, reinterpret_cast<LPARAM>(rows)), 3);
-        EXPECT_EQ(Texts(list), sort ? (std::vector<std::string>{"a", "b", "m", "z"})
-                                    : (std::vector<std::string>{"a", "z", "b", "m"}));
-        EXPECT_EQ(Text(list, sort ? 3 : 1, 1), "source z");
-        EXPECT_EQ(parent.Of(LVN_INSERTITEM).size(), 3u);
-
-        items[1].iSubItem = 1;  // refused, as LVM_INSERTITEMA refuses it
-        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWSA, 3, reinterpret_cast<LPARAM>(rows)), 1);
-        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 5);
-        EXPECT_EQ(SendMessageA(list, LVM_INSERTROWSA, 3, 0), 0);
-    }
-}
-
 TEST(ListViewTest, ColumnsInsertDeleteAndWidths) {
     NotifyParent parent;
     HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT);
@@ -377,14 +316,29 @@ struct InputCase {
 // A case is printed as text, not as raw bytes, when it fails.
 void PrintTo(const InputCase& c, std::ostream* os) { *os << c.name; }
 
-class ListViewInputTest : public ::testing::TestWithParam<InputCase> {};
+// Fills in the text a list view asks its parent for.
+void Answer(NMLVDISPINFOA* info, const std::string& text) {
+    std::strncpy(info->item.pszText, text.c_str(), static_cast<size_t>(info->item.cchTextMax) - 1);
+}
+
+// Each case runs on a list that keeps its items and on an owner-data list
+// (true) whose parent has the same rows: input works alike on both.
+class ListViewInputTest : public ::testing::TestWithParam<std::tuple<InputCase, bool>> {};
 
 TEST_P(ListViewInputTest, UserInputSelectsAndNotifies) {
-    const InputCase& c = GetParam();
+    const auto& [c, ownerData] = GetParam();
     NotifyParent parent;
-    HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | c.style);
+    HWND list = parent.Child(WC_LISTVIEWA, LVS_REPORT | c.style | (ownerData ? LVS_OWNERDATA : 0));
     AddColumn(list, 0, "Name", 100);
-    for (LPARAM i = 0; i < 5; ++i) Insert(list, ("row" + std::to_string(i)).c_str(), i);
+    if (ownerData) {
+        parent.onNotify = [](NMHDR* header) {
+            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+            if (header->code == LVN_GETDISPINFOA) Answer(info, "row" + std::to_string(info->item.iItem));
+        };
+        EXPECT_TRUE(SendMessageA(list, LVM_SETITEMCOUNT, 5, 0));
+    } else {
+        for (LPARAM i = 0; i < 5; ++i) Insert(list, ("row" + std::to_string(i)).c_str(), i);
+    }
     SetFocus(list);
     SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(1));
     SendMessageA(list, WM_LBUTTONUP, 0, RowPoint(1));
@@ -392,7 +346,7 @@ TEST_P(ListViewInputTest, UserInputSelectsAndNotifies) {
     c.act(list);
     std::vector<UINT> codes;
     for (UINT code : parent.Codes())
-        if (code != LVN_ITEMCHANGING && code != LVN_ITEMCHANGED) codes.push_back(code);
+        if (code != LVN_ITEMCHANGING && code != LVN_ITEMCHANGED && code != LVN_GETDISPINFOA) codes.push_back(code);
     EXPECT_EQ(codes, c.codes);
     EXPECT_EQ(Selected(list), c.selected);
 }
@@ -404,7 +358,7 @@ void Click(HWND list, int row, WPARAM keys = 0) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ListViewInputTest,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         InputCase{"Click", 0, [](HWND l) { Click(l, 3); }, {NM_CLICK}, {3}},
         InputCase{"ControlClickAdds", 0, [](HWND l) { Click(l, 3, MK_CONTROL); }, {NM_CLICK}, {1, 3}},
         InputCase{"ControlClickRemoves", 0, [](HWND l) { Click(l, 1, MK_CONTROL); }, {NM_CLICK}, {}},
@@ -438,7 +392,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SendMessageA(l, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 95));
                   },
                   {NM_CLICK, LVN_BEGINDRAG}, {1}}),
-    [](const auto& info) { return std::string(info.param.name); });
+                       ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "OwnerData" : "");
+    });
 
 TEST(ListViewTest, FocusIsReportedToTheParent) {
     NotifyParent parent;
@@ -636,6 +593,308 @@ TEST_F(ListViewCallbackTest, PaintingAsksForEveryShownTextAndImageUntilTheParent
     EXPECT_EQ(Image(list, 0), 4);
     EXPECT_TRUE(g_asked.empty());
     DestroyWindow(list);
+}
+
+}  // namespace
+
+namespace {
+
+// An owner-data list whose parent keeps the rows: record numbers, shown as
+// "row N" with sub-items "sub N,M" and image N % 7. The parent answers with
+// LVIF_DI_SETITEM, which such a list ignores.
+class ListViewOwnerDataTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parent_.onNotify = [this](NMHDR* header) {
+            if (header->code == LVN_DELETEITEM) {
+                int count = static_cast<int>(SendMessageA(header->hwndFrom, LVM_GETITEMCOUNT, 0, 0));
+                deleted_.emplace_back(reinterpret_cast<NMLISTVIEW*>(header)->iItem, count);
+            }
+            if (header->code != LVN_GETDISPINFOA) return;
+            auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+            int id = rows_.at(static_cast<size_t>(info->item.iItem));
+            std::string row = std::to_string(id);
+            std::string column = std::to_string(info->item.iSubItem);
+            if (info->item.mask & LVIF_TEXT)
+                Answer(info, info->item.iSubItem ? "sub " + row + "," + column : "row " + row);
+            if (info->item.mask & LVIF_IMAGE) info->item.iImage = id % 7;
+            info->item.mask |= LVIF_DI_SETITEM;
+        };
+    }
+    // A list of `count` rows numbered from 0, its notifications forgotten.
+    HWND List(DWORD style, int count) {
+        HWND list = parent_.Child(WC_LISTVIEWA, LVS_OWNERDATA | style);
+        AddColumn(list, 0, "Name", 100);
+        AddColumn(list, 1, "Value", 100);
+        EXPECT_TRUE(SetCount(list, count));
+        parent_.log.clear();
+        return list;
+    }
+    // The parent's rows become `count` (new ones numbered by place), then the list's.
+    BOOL SetCount(HWND list, int count, LPARAM flags = 0) {
+        size_t old = rows_.size();
+        rows_.resize(static_cast<size_t>(count));
+        if (rows_.size() > old) std::iota(rows_.begin() + static_cast<long>(old), rows_.end(), static_cast<int>(old));
+        return static_cast<BOOL>(SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), flags));
+    }
+    int Count(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+    std::vector<UINT> CodesBut(UINT skipped) {
+        std::vector<UINT> codes;
+        for (UINT code : parent_.Codes())
+            if (code != skipped) codes.push_back(code);
+        return codes;
+    }
+
+    std::vector<int> rows_;
+    std::vector<std::pair<int, int>> deleted_;  // row told of, and the count the list had then
+    NotifyParent parent_;  // declared last, so gone first: its lists' last notifications find the rest
+};
+
+TEST_F(ListViewOwnerDataTest, CountKeepsOrDropsRowStatesAndTellsNoRow) {
+    HWND list = List(LVS_REPORT, 5);
+    SetState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+    SetState(list, 3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetState(list, 4, LVIS_CUT | 0x0300, LVIS_CUT | 0x0300);  // overlay bits kept too
+    parent_.log.clear();
+    EXPECT_TRUE(SetCount(list, 8));
+    EXPECT_EQ(Count(list), 8);
+    EXPECT_EQ(Selected(list), (std::vector<int>{1, 3}));
+    EXPECT_EQ(Next(list, -1, LVNI_FOCUSED), 3);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMSTATE, 4, 0xFFFF), LVIS_CUT | 0x0300);
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMSTATE, 7, 0xFFFF), 0);
+    EXPECT_TRUE(SetCount(list, 3, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL));
+    EXPECT_EQ(Selected(list), std::vector<int>{1});
+    EXPECT_EQ(Next(list, -1, LVNI_FOCUSED), -1);
+    EXPECT_EQ(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_TRUE(SetCount(list, 5));
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMSTATE, 4, 0xFFFF), 0);  // dropped, not kept aside
+    EXPECT_TRUE(parent_.log.empty());
+    EXPECT_FALSE(SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(-1), 0));
+    EXPECT_EQ(Count(list), 5);
+
+    // A shift range starts at the anchor while it stays, from the row
+    // itself once the anchor was cut off.
+    Click(list, 1);
+    SetCount(list, 3);
+    Click(list, 2, MK_SHIFT);
+    EXPECT_EQ(Selected(list), (std::vector<int>{1, 2}));
+    Click(list, 2);  // the anchor on row 2, then cut off
+    SetCount(list, 2);
+    SetCount(list, 5);
+    Click(list, 4, MK_SHIFT);
+    EXPECT_EQ(Selected(list), std::vector<int>{4});
+
+    // The top row comes back within the rows.
+    SetCount(list, 100);
+    EXPECT_TRUE(SendMessageA(list, LVM_ENSUREVISIBLE, 99, FALSE));
+    EXPECT_GT(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 80);
+    SetCount(list, 10);
+    EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 9);
+
+    // A list keeping its items counts them itself.
+    HWND plain = parent_.Child(WC_LISTVIEWA, LVS_REPORT);
+    Insert(plain, "kept");
+    EXPECT_TRUE(SendMessageA(plain, LVM_SETITEMCOUNT, 10, 0));
+    EXPECT_EQ(Count(plain), 1);
+}
+
+TEST_F(ListViewOwnerDataTest, TextsAndImagesAreAskedOfTheParentEachTime) {
+    HWND list = List(LVS_REPORT, 5);
+    EXPECT_EQ(Text(list, 2), "row 2");
+    EXPECT_EQ(Text(list, 2, 1), "sub 2,1");
+    SetState(list, 3, LVIS_SELECTED, LVIS_SELECTED);
+    char text[16] = {};
+    LVITEMA got{};
+    got.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
+    got.iItem = 3;
+    got.stateMask = 0xFFFF;
+    got.pszText = text;
+    got.cchTextMax = sizeof(text);
+    got.lParam = 77;
+    EXPECT_TRUE(SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&got)));
+    EXPECT_STREQ(text, "row 3");
+    EXPECT_EQ(got.iImage, 3);
+    EXPECT_EQ(got.lParam, 0);
+    EXPECT_EQ(got.state, static_cast<UINT>(LVIS_SELECTED));
+    for (const auto& asked : parent_.Of(LVN_GETDISPINFOA)) EXPECT_EQ(asked.param, 0);
+
+    // Nothing is kept: the parent's change shows at once; texts set are
+    // taken and not kept, states set are kept.
+    rows_[2] = 42;
+    EXPECT_EQ(Text(list, 2), "row 42");
+    parent_.log.clear();
+    LVITEMA set{};
+    set.iSubItem = 1;
+    set.pszText = const_cast<char*>("mine");
+    EXPECT_TRUE(SendMessageA(list, LVM_SETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&set)));
+    set = LVITEMA{};
+    set.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
+    set.iItem = 2;
+    set.pszText = const_cast<char*>("mine");
+    set.lParam = 5;
+    set.state = set.stateMask = LVIS_SELECTED;
+    EXPECT_TRUE(SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&set)));
+    EXPECT_EQ(parent_.Codes(), (std::vector<UINT>{LVN_ITEMCHANGING, LVN_ITEMCHANGED}));
+    EXPECT_EQ(Text(list, 2, 1), "sub 42,1");
+    EXPECT_EQ(Text(list, 2), "row 42");
+    EXPECT_EQ(Selected(list), (std::vector<int>{2, 3}));
+    set.mask = LVIF_STATE;
+    set.iSubItem = 1;
+    EXPECT_FALSE(SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&set)));
+
+    struct Find {
+        LVFINDINFOA find;
+        int start;
+        int found;
+    };
+    const Find finds[] = {
+        {{LVFI_STRING, "ROW 3", 0, {0, 0}, 0}, -1, 3},
+        {{LVFI_STRING | LVFI_PARTIAL, "row 4", 0, {0, 0}, 0}, -1, 2},  // "row 42"
+        {{LVFI_STRING | LVFI_PARTIAL, "row 4", 0, {0, 0}, 0}, 2, 4},
+        {{LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP, "row 0", 0, {0, 0}, 0}, 3, 0},
+        {{LVFI_PARAM, nullptr, 0, {0, 0}, 0}, -1, -1},  // no row has an lParam
+    };
+    for (const Find& f : finds)
+        EXPECT_EQ(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(f.start), reinterpret_cast<LPARAM>(&f.find)),
+                  f.found)
+            << f.find.psz << " from " << f.start;
+
+    // Auto-size measures the parent's texts: "sub 42,1" is the widest.
+    EXPECT_TRUE(SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE, 0)));
+    EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0), 8 * 8 + 12);
+}
+
+TEST_F(ListViewOwnerDataTest, LabelEditingOffersTheParentsTextAndKeepsNone) {
+    HWND list = List(LVS_REPORT | LVS_EDITLABELS, 5);
+    parent_.answers[LVN_ENDLABELEDITA] = TRUE;
+    auto edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, 1, 0));
+    ASSERT_NE(edit, nullptr);
+    char text[16] = {};
+    GetWindowTextA(edit, text, sizeof text);
+    EXPECT_STREQ(text, "row 1");
+    EXPECT_EQ(parent_.Of(LVN_BEGINLABELEDITA).at(0).text, "row 1");
+    SetWindowTextA(edit, "renamed");
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    auto ended = parent_.Of(LVN_ENDLABELEDITA);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].item, 1);
+    EXPECT_EQ(ended[0].text, "renamed");
+    EXPECT_EQ(Text(list, 1), "row 1");  // the parent renames its row, if it will
+
+    // Cutting off the edited row ends the edit.
+    edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_EDITLABELA, 4, 0));
+    ASSERT_NE(edit, nullptr);
+    SetCount(list, 3);
+    EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0), 0);
+}
+
+TEST_F(ListViewOwnerDataTest, InsertAndDeleteMoveTheStatesOfLaterRows) {
+    HWND list = List(LVS_REPORT | LVS_SORTASCENDING, 5);  // the parent's order: never sorted
+    Click(list, 1);
+    Click(list, 3, MK_CONTROL);  // selected 1 and 3, the focus and anchor on 3
+    parent_.log.clear();
+    rows_.insert(rows_.begin() + 2, 100);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+    item.iItem = 2;
+    item.pszText = const_cast<char*>("zzz");
+    item.lParam = 9;
+    item.state = item.stateMask = LVIS_SELECTED;
+    EXPECT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), 2);
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"row 0", "row 1", "row 100", "row 2", "row 3", "row 4"}));
+    EXPECT_EQ(Selected(list), (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(Next(list, -1, LVNI_FOCUSED), 4);
+    auto inserted = parent_.Of(LVN_INSERTITEM);
+    ASSERT_EQ(inserted.size(), 1u);
+    EXPECT_EQ(inserted[0].item, 2);
+    EXPECT_EQ(inserted[0].param, 0);
+    rows_.push_back(101);
+    item.mask = 0;
+    item.iItem = 1000;  // past the end: added last
+    EXPECT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), 6);
+    item.iSubItem = 1;
+    EXPECT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), -1);
+
+    parent_.log.clear();
+    EXPECT_TRUE(SendMessageA(list, LVM_DELETEITEM, 1, 0));
+    rows_.erase(rows_.begin() + 1);
+    EXPECT_EQ(deleted_, (std::vector<std::pair<int, int>>{{1, 7}}));  // told before the row went
+    EXPECT_EQ(parent_.Of(LVN_DELETEITEM).at(0).param, 0);
+    EXPECT_FALSE(SendMessageA(list, LVM_DELETEITEM, 6, 0));
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"row 0", "row 100", "row 2", "row 3", "row 4", "row 101"}));
+    EXPECT_EQ(Selected(list), (std::vector<int>{1, 3}));
+    EXPECT_EQ(Next(list, -1, LVNI_FOCUSED), 3);
+    Click(list, 5, MK_SHIFT);  // from the anchor, moved with its row
+    EXPECT_EQ(Selected(list), (std::vector<int>{3, 4, 5}));
+}
+
+TEST_F(ListViewOwnerDataTest, DeleteAllAndDestructionTellNoRow) {
+    for (LRESULT answer : {0, 1}) {
+        HWND list = List(LVS_REPORT, 5);
+        parent_.answers[LVN_DELETEALLITEMS] = answer;
+        EXPECT_TRUE(SendMessageA(list, LVM_DELETEALLITEMS, 0, 0));
+        EXPECT_EQ(Count(list), 0);
+        EXPECT_EQ(CodesBut(LVN_GETDISPINFOA), std::vector<UINT>{static_cast<UINT>(LVN_DELETEALLITEMS)}) << answer;
+        SetCount(list, 3);
+        parent_.log.clear();
+        DestroyWindow(list);
+        EXPECT_TRUE(parent_.Of(LVN_DELETEITEM).empty());
+    }
+}
+
+TEST_F(ListViewOwnerDataTest, SortingAndPlacingAreRefusedIconsStandInTheirSlots) {
+    HWND list = List(LVS_REPORT, 3);
+    SetState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_FALSE(SendMessageA(list, LVM_SORTITEMS, 1, reinterpret_cast<LPARAM>(CompareTens)));
+    EXPECT_EQ(Selected(list), std::vector<int>{0});
+
+    HWND icons = parent_.Child(WC_LISTVIEWA, LVS_OWNERDATA | LVS_ICON, 160);  // two cells per row
+    SendMessageA(icons, LVM_SETITEMCOUNT, 3, 0);
+    auto position = [&](int index) {
+        POINT at{};
+        SendMessageA(icons, LVM_GETITEMPOSITION, index, reinterpret_cast<LPARAM>(&at));
+        return std::make_pair(at.x, at.y);
+    };
+    EXPECT_EQ(position(2), std::make_pair(0, 64));
+    EXPECT_FALSE(SendMessageA(icons, LVM_SETITEMPOSITION, 0, MAKELPARAM(300, 300)));
+    EXPECT_TRUE(SendMessageA(icons, LVM_DELETEITEM, 0, 0));
+    EXPECT_EQ(position(1), std::make_pair(76, 0));  // moved up a slot
+    LVHITTESTINFO hit{{80, 10}, 0, 0, 0};
+    EXPECT_EQ(SendMessageA(icons, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)), 1);
+}
+
+TEST_F(ListViewOwnerDataTest, HundredThousandRowsAreSelectedAndPaintedByTheRowsInView) {
+    HWND list = List(LVS_REPORT, 100000);
+    EXPECT_EQ(Count(list), 100000);
+    SetFocus(list);
+    EXPECT_TRUE(SendMessageA(list, LVM_ENSUREVISIBLE, 99999, FALSE));
+    RECT label{LVIR_LABEL, 0, 0, 0};
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMRECT, 99999, reinterpret_cast<LPARAM>(&label)));
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(label.left + 1, label.top + 1));
+    SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(label.left + 1, label.top + 1));
+    EXPECT_EQ(Selected(list), std::vector<int>{99999});
+    EXPECT_EQ(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_EQ(Text(list, 99999, 1), "sub 99999,1");
+    SendMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+    SendMessageA(list, WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(Next(list, -1, LVNI_FOCUSED), 99999);
+
+    // Each view paints, and so asks for, only rows whose place meets the client area.
+    RECT client;
+    GetClientRect(list, &client);
+    for (DWORD view : {LVS_REPORT, LVS_LIST, LVS_SMALLICON, LVS_ICON}) {
+        parent_.log.clear();
+        SetWindowLongA(list, GWL_STYLE, (GetWindowLongA(list, GWL_STYLE) & ~LVS_TYPEMASK) | view);
+        UpdateWindow(list);
+        auto asked = parent_.Of(LVN_GETDISPINFOA);
+        EXPECT_FALSE(asked.empty()) << view;
+        for (const auto& n : asked) {
+            RECT bounds{LVIR_BOUNDS, 0, 0, 0}, common;
+            SendMessageA(list, LVM_GETITEMRECT, n.item, reinterpret_cast<LPARAM>(&bounds));
+            ASSERT_TRUE(IntersectRect(&common, &bounds, &client)) << view << " row " << n.item;
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // send and answers them as a test tells it to.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ struct Notification {
     LPARAM param = 0;      // the item's lParam (old item's for tree deletions)
     UINT newState = 0;     // list view state change
     UINT oldState = 0;
-    int subItem = 0;       // column of a column click
+    int subItem = 0;       // column of a column click or of a text asked for
     HTREEITEM treeItem = nullptr;  // tree view: the new item (the deleted one for TVN_DELETEITEM)
     HTREEITEM oldItem = nullptr;
     UINT action = 0;
@@ -58,6 +59,9 @@ public:
     HWND window = nullptr;
     std::vector<Notification> log;
     std::map<UINT, LRESULT> answers;  // what to answer to a code (0 otherwise)
+    // Runs first for every notification, to fill in what the parent is asked
+    // (LVN_GETDISPINFOA) or look at the control while it is told.
+    std::function<void(NMHDR*)> onNotify;
 
 private:
     static NotifyParent*& Current() {
@@ -68,6 +72,7 @@ private:
         NotifyParent* self = Current();
         if (msg != WM_NOTIFY || !self) return DefWindowProcA(hwnd, msg, wParam, lParam);
         auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (self->onNotify) self->onNotify(header);
         Notification n;
         n.code = header->code;
         char className[32] = {};
@@ -78,6 +83,11 @@ private:
                 n.item = info->item.iItem;
                 n.param = info->item.lParam;
                 n.text = info->item.pszText ? info->item.pszText : "(null)";
+            } else if (n.code == LVN_GETDISPINFOA) {
+                auto* info = reinterpret_cast<NMLVDISPINFOA*>(lParam);
+                n.item = info->item.iItem;
+                n.subItem = info->item.iSubItem;
+                n.param = info->item.lParam;
             } else if (n.code == LVN_KEYDOWN) {
                 n.item = reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey;
             } else if (n.code != NM_SETFOCUS && n.code != NM_KILLFOCUS) {

@@ -110,11 +110,11 @@ const std::map<std::string, uint32_t>& StyleNames() {
         {"LVS_SINGLESEL", 0x4},           {"LVS_SHOWSELALWAYS", 0x8},
         {"LVS_SORTASCENDING", 0x10},      {"LVS_SHAREIMAGELISTS", 0x40},
         {"LVS_NOLABELWRAP", 0x80},        {"LVS_AUTOARRANGE", 0x100},
-        {"LVS_EDITLABELS", 0x200},        {"LVS_NOCOLUMNHEADER", 0x4000},
-        {"LVS_NOSORTHEADER", 0x8000},     {"TVS_HASBUTTONS", 0x1},
-        {"TVS_HASLINES", 0x2},            {"TVS_LINESATROOT", 0x4},
-        {"TVS_EDITLABELS", 0x8},          {"TVS_DISABLEDRAGDROP", 0x10},
-        {"TVS_SHOWSELALWAYS", 0x20},
+        {"LVS_EDITLABELS", 0x200},        {"LVS_OWNERDATA", 0x1000},
+        {"LVS_NOCOLUMNHEADER", 0x4000},   {"LVS_NOSORTHEADER", 0x8000},
+        {"TVS_HASBUTTONS", 0x1},          {"TVS_HASLINES", 0x2},
+        {"TVS_LINESATROOT", 0x4},         {"TVS_EDITLABELS", 0x8},
+        {"TVS_DISABLEDRAGDROP", 0x10},    {"TVS_SHOWSELALWAYS", 0x20},
     };
     return names;
 }

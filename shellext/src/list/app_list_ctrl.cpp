@@ -88,11 +88,15 @@ int CAppListCtrl::AddRow(CFolderItem* item) {
     if (!item) return -1;
     CString tree, name;
     item->SplitKey(nullptr, &tree, &name);
-    LPCSTR parts[2] = {tree, name};
     auto* row = new CListRow(*item);
-    const int index = InsertRow(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, GetItemCount(), item->GetName(), parts, 2,
-                                item->GetIcon().GetIndex(), reinterpret_cast<LPARAM>(row));
-    if (index < 0) delete row;
+    const int index = InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, GetItemCount(), item->GetName(), 0, 0,
+                                 item->GetIcon().GetIndex(), reinterpret_cast<LPARAM>(row));
+    if (index < 0) {
+        delete row;
+        return index;
+    }
+    SetItemText(index, 1, tree);
+    SetItemText(index, 2, name);
     return index;
 }
 

@@ -1,6 +1,7 @@
 #include "snapin/distribution/app_files_page.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "snapin/core/app_library.h"
 #include "snapin/core/common_resource.h"
@@ -36,9 +37,7 @@ CString Text(UINT id) {
 }
 
 // Ascending, ignoring case, on the column's field of the rows.
-int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM column) {
-    auto* a = reinterpret_cast<const CAppFileItem*>(first);
-    auto* b = reinterpret_cast<const CAppFileItem*>(second);
+int CompareRows(const CAppFileItem* a, const CAppFileItem* b, int column) {
     switch (column) {
     case 1: return a->GetSource().CompareNoCase(b->GetSource());
     case 2: return a->GetDirectory().CompareNoCase(b->GetDirectory());
@@ -62,6 +61,7 @@ ON_BN_CLICKED(IDC_APP_FILES_SHARED, OnSharedFile)
 ON_NOTIFY(LVN_ITEMCHANGED, IDC_APP_FILES_LIST, OnItemChanged)
 ON_NOTIFY(LVN_COLUMNCLICK, IDC_APP_FILES_LIST, OnColumnClick)
 ON_NOTIFY(LVN_DELETEITEM, IDC_APP_FILES_LIST, OnDeleteItem)
+ON_NOTIFY(LVN_GETDISPINFOA, IDC_APP_FILES_LIST, OnGetDispInfo)
 ON_NOTIFY(NM_DBLCLK, IDC_APP_FILES_LIST, OnDoubleClick)
 ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -74,7 +74,8 @@ BOOL CAppFilesPage::OnInitDialog() {
     CDialog::OnInitDialog();
     m_list.SubclassDlgItem(IDC_APP_FILES_LIST, this);
     m_copyMode.SubclassDlgItem(IDC_APP_FILES_COPY_MODE, this);
-    m_shown.clear();
+    m_shown.Clear();
+    m_removalText = Text(IDS_TARGETED_FOR_REMOVAL);
     m_bMultipleSelection = FALSE;
     m_list.InsertColumn(0, Text(IDS_COLUMN_NAME), LVCFMT_LEFT, 100);
     m_list.InsertColumn(1, Text(IDS_COLUMN_SOURCE), LVCFMT_LEFT, 140);
@@ -94,10 +95,27 @@ BOOL CAppFilesPage::OnInitDialog() {
 void CAppFilesPage::OnDestroy() {
     CDistributionPage::OnDestroy();
     m_addMenu.DestroyMenu();
+    // The rows go with the window: the list shows none of them any more.
+    m_list.SetItemCountEx(0);
+    for (CAppFileItem* row : m_rows) delete row;
+    m_rows.clear();
+    m_shown.Clear();
 }
 
 CAppFileItem* CAppFilesPage::RowOf(int line) const {
-    return reinterpret_cast<CAppFileItem*>(m_list.GetItemData(line));
+    return line >= 0 && static_cast<size_t>(line) < m_rows.size() ? m_rows[static_cast<size_t>(line)] : nullptr;
+}
+
+const CString& CAppFilesPage::CellText(const CAppFileItem& row, int column) const {
+    switch (column) {
+    case 0: return row.GetFileName();
+    case 1:
+        // A file read or added as a delete has no source; one switched to
+        // a delete keeps the source it shows.
+        if (row.GetKind() == kFileKind && row.GetSubtype() == kDelete && row.GetSource().IsEmpty()) return m_removalText;
+        return row.GetSource();
+    default: return row.GetDirectory();
+    }
 }
 
 void CAppFilesPage::SplitTarget(const CString& target, int kind, bool whole, CString& fileName,
@@ -115,63 +133,72 @@ void CAppFilesPage::SplitTarget(const CString& target, int kind, bool whole, CSt
     }
 }
 
-std::string CAppFilesPage::IndexKey(const CString& fileName, const CString& directory) {
-    // The name, a zero byte and the directory, in upper case.
-    std::string key;
-    key.reserve(fileName.GetLength() + directory.GetLength() + 1);
-    key.append(static_cast<const char*>(fileName)).append(1, '\0').append(static_cast<const char*>(directory));
-    KMLstrupr(key.data());
-    KMLstrupr(key.data() + fileName.GetLength() + 1);
-    return key;
+std::string_view CAppFilesPage::IndexKey(const CString& fileName, const CString& directory) {
+    // The name, a zero byte and the directory, in upper case, in a buffer
+    // the page reuses.
+    m_key.assign(fileName, fileName.GetLength()).append(1, '\0').append(directory, directory.GetLength());
+    KMLstrupr(m_key.data());
+    KMLstrupr(m_key.data() + fileName.GetLength() + 1);
+    return m_key;
 }
 
 void CAppFilesPage::Index(const CAppFileItem* row, int change) {
-    auto it = m_shown.try_emplace(IndexKey(row->GetFileName(), row->GetDirectory()), 0).first;
-    it->second += change;
-    if (it->second <= 0) m_shown.erase(it);
+    std::string_view key = IndexKey(row->GetFileName(), row->GetDirectory());
+    if (change > 0)
+        m_shown.Add(key, true);
+    else
+        m_shown.Remove(key);
 }
 
-void CAppFilesPage::AddFileRow(const CString& source, const CString& target, int kind, int subtype, int flags) {
+void CAppFilesPage::AddFileRow(CString source, CString target, int kind, int subtype, int flags) {
     CString fileName, directory;
     SplitTarget(target, kind, true, fileName, directory);
-    if (!m_shown.try_emplace(IndexKey(fileName, directory), 1).second) return;
+    if (!m_shown.Add(IndexKey(fileName, directory), false)) return;
     bool removal = kind == kFileKind && subtype == kDelete;
-    auto* row = new CAppFileItem(removal ? CString() : source, target, fileName, directory, flags, subtype, kind);
-    if (m_bReading)
+    auto* row = new CAppFileItem(removal ? CString() : std::move(source), std::move(target), std::move(fileName),
+                                 std::move(directory), flags, subtype, kind);
+    if (m_bReading) {
         m_readRows.push_back(row);
-    else
-        ShowRows({row});
-}
-
-void CAppFilesPage::ShowRows(const std::vector<CAppFileItem*>& rows) {
-    CString removal = Text(IDS_TARGETED_FOR_REMOVAL);
-    size_t count = rows.size();
-    std::vector<LVITEMA> items(count);
-    std::vector<LPCSTR> columns(2 * count);
-    std::vector<LVINSERTROWA> lines(count);
-    // Each line goes in at the top: the last row first.
-    for (size_t i = 0; i < count; ++i) {
-        const CAppFileItem* row = rows[count - 1 - i];
-        bool removed = row->GetKind() == kFileKind && row->GetSubtype() == kDelete;
-        columns[2 * i] = removed ? static_cast<LPCSTR>(removal) : static_cast<LPCSTR>(row->GetSource());
-        columns[2 * i + 1] = row->GetDirectory();
-        items[i].mask = LVIF_TEXT | LVIF_PARAM;
-        items[i].pszText = const_cast<LPSTR>(static_cast<LPCSTR>(row->GetFileName()));
-        items[i].lParam = reinterpret_cast<LPARAM>(row);
-        lines[i] = LVINSERTROWA{&items[i], 2, &columns[2 * i]};
+        return;
     }
-    int shown = m_list.InsertRows(lines.data(), static_cast<int>(count));
-    for (size_t i = static_cast<size_t>(std::max(shown, 0)); i < count; ++i) {
-        CAppFileItem* row = rows[count - 1 - i];
+    // A new line goes in at the top; the list moves the selection with it.
+    m_rows.insert(m_rows.begin(), row);
+    if (m_list.InsertItem(0, LPSTR_TEXTCALLBACKA) < 0) {
+        m_rows.erase(m_rows.begin());
         Index(row, -1);
         delete row;
     }
 }
 
-void CAppFilesPage::BeginEntries() {
+void CAppFilesPage::RearrangeRows(const std::function<void()>& change) {
+    // The list keeps the selection by line: it is taken off the lines and
+    // put back where its rows stand after the change.
+    std::unordered_map<const CAppFileItem*, UINT> marked;
+    for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED})
+        for (int line = m_list.GetNextItem(-1, flag); line >= 0; line = m_list.GetNextItem(line, flag))
+            marked[RowOf(line)] |= flag == LVNI_SELECTED ? LVIS_SELECTED : LVIS_FOCUSED;
+    constexpr UINT kMarks = LVIS_SELECTED | LVIS_FOCUSED;
+    // The controls show the same selection before and after.
+    m_bRearranging = true;
+    if (!marked.empty()) m_list.SetItemState(-1, 0, kMarks);
+    change();
+    m_list.SetItemCountEx(static_cast<int>(m_rows.size()));
+    for (size_t line = 0; line < m_rows.size() && !marked.empty(); ++line) {
+        auto it = marked.find(m_rows[line]);
+        if (it == marked.end()) continue;
+        m_list.SetItemState(static_cast<int>(line), it->second, kMarks);
+        marked.erase(it);
+    }
+    m_bRearranging = false;
+    m_list.Invalidate();
+}
+
+void CAppFilesPage::BeginEntries(size_t entries) {
     // The list is drawn once, when all lines of a read are in.
     m_list.SendMessage(WM_SETREDRAW, FALSE);
     m_bReading = true;
+    m_readRows.reserve(entries);
+    m_shown.Reserve(m_shown.Size() + entries);
 }
 
 void CAppFilesPage::EndEntries() {
@@ -180,17 +207,16 @@ void CAppFilesPage::EndEntries() {
     m_readRows.clear();
     // The read is sorted by name once it has ended (OnReadFinished), lines
     // of equal names the later row first, as lines put one by one at the
-    // top would be. In that order already, the list's sort only checks it.
-    auto byName = [](const CAppFileItem* a, const CAppFileItem* b) {
-        return CompareRows(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), 0) < 0;
-    };
+    // top would be. In that order already, the sort only checks it.
+    auto byName = [](const CAppFileItem* a, const CAppFileItem* b) { return CompareRows(a, b, 0) < 0; };
     if (!std::is_sorted(rows.begin(), rows.end(), byName)) std::stable_sort(rows.begin(), rows.end(), byName);
     for (auto first = rows.begin(); first != rows.end();) {
         auto last = std::find_if(first + 1, rows.end(), [&](const CAppFileItem* row) { return byName(*first, row); });
         std::reverse(first, last);
         first = last;
     }
-    ShowRows(rows);
+    // The read's lines go in at the top, in that order.
+    if (!rows.empty()) RearrangeRows([&] { m_rows.insert(m_rows.begin(), rows.begin(), rows.end()); });
     m_list.SendMessage(WM_SETREDRAW, TRUE);
 }
 
@@ -199,10 +225,10 @@ void CAppFilesPage::AddEntry(const TemplateEntry& entry) {
     int subtype = static_cast<int>(entry.subtype);
     if (entry.kind == kFileKind) {
         CString first = FieldText(entry.fields[0]), second = FieldText(entry.fields[1]);
-        if (entry.subtype & kDelete)
-            AddFileRow(second, first, kFileKind, subtype, flags);  // the first text is the file to delete
+        if (entry.subtype & kDelete)  // the first text is the file to delete
+            AddFileRow(std::move(second), std::move(first), kFileKind, subtype, flags);
         else
-            AddFileRow(first, second, kFileKind, subtype, flags);
+            AddFileRow(std::move(first), std::move(second), kFileKind, subtype, flags);
     } else if (entry.kind == kDirectoryKind) {
         AddFileRow(Text(IDS_DIRECTORY_SOURCE), FieldText(entry.fields[0]), kDirectoryKind, subtype, flags);
     }
@@ -228,14 +254,15 @@ void CAppFilesPage::ApplyRights() {
 
 void CAppFilesPage::SortBy(int column) {
     if (column < 0 || column > 2) column = 0;
-    m_list.SortItems(CompareRows, static_cast<DWORD_PTR>(column));
+    auto before = [column](const CAppFileItem* a, const CAppFileItem* b) { return CompareRows(a, b, column) < 0; };
+    // Rows already in order stay: a read comes sorted by name.
+    if (std::is_sorted(m_rows.begin(), m_rows.end(), before)) return;
+    RearrangeRows([&] { std::stable_sort(m_rows.begin(), m_rows.end(), before); });
 }
 
 LONG CAppFilesPage::WriteRows(HFILE file) {
     SortBy(0);
-    for (int line = 0; line < m_list.GetItemCount(); ++line) {
-        const CAppFileItem* row = RowOf(line);
-        if (!row) continue;
+    for (const CAppFileItem* row : m_rows) {
         LONG result = 0;
         if (row->GetKind() == kDirectoryKind)
             result = theAppLibrary.TemplateWriteDirEntry(file, row->GetSubtype(), row->GetFlags(), row->GetTarget());
@@ -291,10 +318,7 @@ void CAppFilesPage::OnModify() {
         dialog.SetDelete(row->GetSubtype() == kDelete);
         if (dialog.DoModal() != IDOK) return;
         target = dialog.GetTarget();
-        if (row->GetSubtype() != kDelete) {
-            row->SetSource(dialog.GetSource());
-            m_list.SetItemText(line, 1, row->GetSource());
-        }
+        if (row->GetSubtype() != kDelete) row->SetSource(dialog.GetSource());
     } else {
         CEditDirectoryDlg dialog(this);
         dialog.SetDirectory(row->GetTarget());
@@ -308,8 +332,7 @@ void CAppFilesPage::OnModify() {
     row->SetFileName(fileName);
     row->SetDirectory(directory);
     Index(row, +1);
-    m_list.SetItemText(line, 0, fileName);
-    m_list.SetItemText(line, 2, directory);
+    m_list.RedrawItems(line, line);
     SetModified();
 }
 
@@ -364,10 +387,8 @@ void CAppFilesPage::OnCopyRadio() {
         row->SetFileName(fileName);
         row->SetDirectory(directory);
         Index(row, +1);
-        m_list.SetItemText(line, 0, fileName);
-        m_list.SetItemText(line, 1, source);
-        m_list.SetItemText(line, 2, directory);
         row->SetSubtype(kCopy);
+        m_list.RedrawItems(line, line);
         if (row->GetFlags() == 0) row->SetFlags(kCopyIfNewer);
         if (single) SelectCopyMode(row->GetFlags());
     }
@@ -444,6 +465,7 @@ void CAppFilesPage::ShowFileButtons(const CAppFileItem* row) {
 
 void CAppFilesPage::OnItemChanged(NMHDR* header, LRESULT* result) {
     *result = 0;
+    if (m_bRearranging) return;
     auto* change = reinterpret_cast<NMLISTVIEW*>(header);
     UINT selected = m_list.GetSelectedCount();
     if (selected == 1) {
@@ -486,10 +508,21 @@ void CAppFilesPage::OnColumnClick(NMHDR* header, LRESULT* result) {
 
 void CAppFilesPage::OnDeleteItem(NMHDR* header, LRESULT* result) {
     *result = 0;
-    auto* row = reinterpret_cast<CAppFileItem*>(reinterpret_cast<NMLISTVIEW*>(header)->lParam);
+    // The list tells of a line before it goes; its row goes with it.
+    int line = reinterpret_cast<NMLISTVIEW*>(header)->iItem;
+    CAppFileItem* row = RowOf(line);
     if (!row) return;
+    m_rows.erase(m_rows.begin() + line);
     Index(row, -1);
     delete row;
+}
+
+void CAppFilesPage::OnGetDispInfo(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+    const CAppFileItem* row = RowOf(info->item.iItem);
+    if (!row || !(info->item.mask & LVIF_TEXT)) return;
+    info->item.pszText = const_cast<LPSTR>(static_cast<LPCSTR>(CellText(*row, info->item.iSubItem)));
 }
 
 void CAppFilesPage::OnDoubleClick(NMHDR* header, LRESULT* result) {

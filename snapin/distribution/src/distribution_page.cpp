@@ -139,7 +139,9 @@ LONG CDistributionPage::ReadEntries(HFILE file) {
 
 LONG CDistributionPage::AddEntries(EntryList* list) {
     LONG result = 0;
-    BeginEntries();
+    size_t entries = 0;
+    for (EntryList* node = list; node; node = node->next) ++entries;
+    BeginEntries(entries);
     // Adding rows pumps no messages, so the list's window is looked up now
     // and then rather than for every entry.
     constexpr int kEntriesPerCheck = 256;

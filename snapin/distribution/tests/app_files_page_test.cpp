@@ -144,6 +144,24 @@ TEST_F(AppFilesPageTest, EntriesReadEditedAndSavedAsATable) {
          },
          {Copy("Flag=Update Create\n", "X", "C:\\C\\a.txt"), Copy("Flag=Update Create\n", "Z", "C:\\B\\b.txt"),
           "[File Delete]\nFlag=Update Create\nFile=C:\\A\\C.TXT"}},
+        {"a selected line follows its row through a sort; switched to delete, it still shows its source",
+         [](HFILE f) {
+             kmapptWriteFileEntry(f, 1, 0x8, "Z", "C:\\B\\b.txt");
+             kmapptWriteFileEntry(f, 1, 0x8, "Y", "C:\\A\\C.TXT");
+             kmapptWriteFileEntry(f, 1, 0x8, "X", "C:\\C\\a.txt");
+         },
+         [](AppFilesPageTest&, HWND page) {
+             Select(page, "C.TXT");  // the last line by name
+             ui::ClickColumn(page, IDC_APP_FILES_LIST, 1);
+             EXPECT_EQ(SendDlgItemMessageA(page, IDC_APP_FILES_LIST, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                           LVNI_SELECTED),
+                       Row(page, "C.TXT"));
+             EXPECT_EQ(Row(page, "C.TXT"), 1);
+             ui::Click(page, IDC_APP_FILES_REMOVE);
+             EXPECT_EQ(Cell(page, 1, 1), "Y");
+         },
+         {Copy("Flag=Update Create\n", "X", "C:\\C\\a.txt"), Copy("Flag=Update Create\n", "Z", "C:\\B\\b.txt"),
+          "[File Delete]\nFlag=Update Create\nFile=C:\\A\\C.TXT"}},
         {"lines in the order of the names, of equal names the later entry first",
          [](HFILE f) {
              kmapptWriteFileEntry(f, 1, 0x8, "S1", "C:\\B\\X.DAT");

@@ -1,6 +1,7 @@
 // The list view control ("SysListView32"): rows of items with an image, a
 // label, sub-item texts and a state, shown as icons, small icons, a list or a
-// report with columns.
+// report with columns. With LVS_OWNERDATA the parent keeps the rows and the
+// control only their number and states.
 #include <algorithm>
 #include <deque>
 #include <utility>
@@ -21,6 +22,7 @@ constexpr int kListColumnWidth = 120;
 constexpr int kDragDistance = 4;
 constexpr int kMaxCallbackText = 260;  // the buffer a parent fills for a callback text
 constexpr UINT kStateBits = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT | LVIS_DROPHILITED | 0xFF00;
+constexpr int kMaxOwnerDataRows = 100'000'000;
 
 struct LvItem {
     std::string text;
@@ -45,6 +47,12 @@ struct ListViewState : ControlState {
     // A deque: inserting at the top, as many pages do line by line, moves
     // no other item.
     std::deque<LvItem> items;
+    // Owner data: the parent keeps the rows, the control their number and
+    // state bits. Rows from rowStates.size() on have none yet, so that the
+    // count grows without touching memory.
+    bool ownerData = false;
+    int rowCount = 0;
+    std::vector<UINT> rowStates;
     std::vector<LvColumn> columns;
     HIMAGELIST images[3] = {};
     HFONT font = nullptr;
@@ -61,8 +69,29 @@ struct ListViewState : ControlState {
 ListViewState* StateOf(HWND hwnd) { return ControlOf<ListViewState>(hwnd); }
 
 int ViewOf(HWND hwnd) { return static_cast<int>(StyleOf(hwnd) & LVS_TYPEMASK); }
-bool Valid(const ListViewState& state, int index) { return index >= 0 && index < static_cast<int>(state.items.size()); }
-int Count(const ListViewState& state) { return static_cast<int>(state.items.size()); }
+int Count(const ListViewState& state) {
+    return state.ownerData ? state.rowCount : static_cast<int>(state.items.size());
+}
+bool Valid(const ListViewState& state, int index) { return index >= 0 && index < Count(state); }
+
+// The state bits of a valid row.
+UINT StateBitsOf(const ListViewState& state, int index) {
+    if (!state.ownerData) return state.items[index].state;
+    return index < static_cast<int>(state.rowStates.size()) ? state.rowStates[index] : 0;
+}
+void SetStateBits(ListViewState& state, int index, UINT bits) {
+    if (!state.ownerData) {
+        state.items[index].state = bits;
+        return;
+    }
+    if (index >= static_cast<int>(state.rowStates.size())) {
+        if (!bits) return;
+        state.rowStates.resize(static_cast<size_t>(index) + 1, 0);
+    }
+    state.rowStates[index] = bits;
+}
+// The lParam of a valid row: none in owner data.
+LPARAM ParamOf(const ListViewState& state, int index) { return state.ownerData ? 0 : state.items[index].param; }
 
 void Repaint(HWND hwnd, const ListViewState& state) {
     if (state.redraw) InvalidateRect(hwnd, nullptr, TRUE);
@@ -92,17 +121,22 @@ int RowsPerPage(HWND hwnd, const ListViewState& state) {
 }
 
 // The slot grid of the icon and small icon views.
+SIZE SlotSize(HWND hwnd) {
+    return ViewOf(hwnd) == LVS_ICON ? SIZE{kIconCellWidth, kIconCellHeight} : SIZE{kSmallCellWidth, kFontHeight};
+}
+int SlotsPerRow(HWND hwnd) { return std::max(1, static_cast<int>(Client(hwnd).right / SlotSize(hwnd).cx)); }
+
 POINT SlotPosition(HWND hwnd, int slot) {
-    bool icons = ViewOf(hwnd) == LVS_ICON;
-    int cellWidth = icons ? kIconCellWidth : kSmallCellWidth;
-    int cellHeight = icons ? kIconCellHeight : kFontHeight;
-    int perRow = std::max(1, static_cast<int>(Client(hwnd).right) / cellWidth);
-    return POINT{(slot % perRow) * cellWidth, (slot / perRow) * cellHeight};
+    SIZE cell = SlotSize(hwnd);
+    int perRow = SlotsPerRow(hwnd);
+    return POINT{(slot % perRow) * cell.cx, (slot / perRow) * cell.cy};
 }
 
 bool HasPositions(HWND hwnd) { return ViewOf(hwnd) == LVS_ICON || ViewOf(hwnd) == LVS_SMALLICON; }
 
+// Owner-data rows keep no positions: row i stands in slot i.
 void Arrange(HWND hwnd, ListViewState& state) {
+    if (state.ownerData) return;
     for (int i = 0; i < Count(state); ++i) state.items[i].position = SlotPosition(hwnd, i);
 }
 
@@ -139,7 +173,7 @@ RECT ItemRect(HWND hwnd, const ListViewState& state, int index, int part) {
         int labelRight = view == LVS_REPORT && !state.columns.empty() ? x + state.columns[0].width : x + width;
         label = RECT{x + smallIcon, y, std::max(labelRight, x + smallIcon), y + row};
     } else {
-        POINT at = state.items[index].position;
+        POINT at = state.ownerData ? SlotPosition(hwnd, index) : state.items[index].position;
         if (view == LVS_ICON) {
             bounds = RECT{at.x, at.y, at.x + kIconCellWidth, at.y + kIconCellHeight};
             icon = RECT{at.x + 22, at.y + 2, at.x + 54, at.y + 34};
@@ -157,19 +191,37 @@ RECT ItemRect(HWND hwnd, const ListViewState& state, int index, int part) {
     }
 }
 
-bool IsShown(HWND hwnd, const ListViewState& state, int index) {
+// The rows painted and hit-tested: `first` up to, not including, `end`.
+struct RowRange {
+    int first;
+    int end;
+};
+RowRange ShownRows(HWND hwnd, const ListViewState& state) {
+    int count = Count(state);
     int view = ViewOf(hwnd);
-    if (view == LVS_REPORT) return index >= state.top && index < state.top + RowsPerPage(hwnd, state) + 1;
-    if (view == LVS_LIST) return index >= state.top;
-    return true;
+    RowRange rows{0, count};
+    if (view == LVS_REPORT || view == LVS_LIST) rows.first = std::min(state.top, count);
+    if (view == LVS_REPORT) rows.end = std::min(count, state.top + RowsPerPage(hwnd, state) + 1);
+    // Owner-data rows stand in order, so those past the client area are
+    // known without asking the parent for them.
+    if (state.ownerData && view == LVS_LIST) {
+        int columns = (static_cast<int>(Client(hwnd).right) + kListColumnWidth - 1) / kListColumnWidth;
+        rows.end = std::min(count, state.top + RowsPerPage(hwnd, state) * columns);
+    } else if (state.ownerData && view != LVS_REPORT) {
+        int height = SlotSize(hwnd).cy;
+        int slotRows = (static_cast<int>(Client(hwnd).bottom) + height - 1) / height;
+        rows.end = std::min(count, SlotsPerRow(hwnd) * slotRows);
+    }
+    rows.end = std::max(rows.end, rows.first);
+    return rows;
 }
 
 // The item at a point and which part of it; -1 with LVHT_NOWHERE.
 int HitTest(HWND hwnd, const ListViewState& state, POINT pt, UINT* flags) {
     *flags = LVHT_NOWHERE;
     if (pt.y < HeaderHeight(hwnd)) return -1;
-    for (int i = 0; i < Count(state); ++i) {
-        if (!IsShown(hwnd, state, i)) continue;
+    RowRange shown = ShownRows(hwnd, state);
+    for (int i = shown.first; i < shown.end; ++i) {
         RECT bounds = ItemRect(hwnd, state, i, LVIR_BOUNDS);
         if (!PtInRect(&bounds, pt)) continue;
         RECT icon = ItemRect(hwnd, state, i, LVIR_ICON);
@@ -182,7 +234,7 @@ int HitTest(HWND hwnd, const ListViewState& state, POINT pt, UINT* flags) {
 NMLISTVIEW ItemHeader(const ListViewState& state, int index) {
     NMLISTVIEW info{};
     info.iItem = index;
-    if (Valid(state, index)) info.lParam = state.items[index].param;
+    if (Valid(state, index)) info.lParam = ParamOf(state, index);
     return info;
 }
 
@@ -191,7 +243,7 @@ NMLISTVIEW ItemHeader(const ListViewState& state, int index) {
 bool SetState(HWND hwnd, ListViewState& state, int index, UINT value, UINT mask) {
     if (!Valid(state, index)) return false;
     mask &= kStateBits;
-    UINT old = state.items[index].state;
+    UINT old = StateBitsOf(state, index);
     UINT updated = (old & ~mask) | (value & mask);
     if (updated == old) return true;
     NMLISTVIEW info = ItemHeader(state, index);
@@ -208,7 +260,7 @@ bool SetState(HWND hwnd, ListViewState& state, int index, UINT value, UINT mask)
         if ((updated & ~old & LVIS_SELECTED) && (style & LVS_SINGLESEL)) SetState(hwnd, state, i, 0, LVIS_SELECTED);
     }
     if (!Valid(state, index)) return false;
-    state.items[index].state = updated;
+    SetStateBits(state, index, updated);
     info = ItemHeader(state, index);
     info.uNewState = updated;
     info.uOldState = old;
@@ -235,19 +287,13 @@ int SortedPosition(HWND hwnd, ListViewState& state, int count, const std::string
     return position;
 }
 
-// Inserts an item whose sub-items 1 to `count` have `texts` (none for
-// LVM_INSERTITEMA).
-LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item, int count = 0,
-                   LPCSTR const* texts = nullptr) {
-    if (!item || item->iSubItem != 0) return -1;
+// Stores a new item at `index`, or in its sorted place in a sorted list;
+// gives the place.
+int StoreItem(HWND hwnd, ListViewState& state, const LVITEMA& item, int index) {
     LvItem added;
-    added.subItems.reserve(static_cast<size_t>(count));
-    if (item->mask & LVIF_TEXT) StoreText(added, 0, item->pszText);
-    for (int i = 0; texts && i < count; ++i) StoreText(added, i + 1, texts[i]);
-    if (item->mask & LVIF_IMAGE) StoreImage(added, item->iImage);
-    if (item->mask & LVIF_PARAM) added.param = item->lParam;
-    UINT wanted = (item->mask & LVIF_STATE) ? item->state & item->stateMask & kStateBits : 0;
-    int index = std::clamp(item->iItem, 0, Count(state));
+    if (item.mask & LVIF_TEXT) StoreText(added, 0, item.pszText);
+    if (item.mask & LVIF_IMAGE) StoreImage(added, item.iImage);
+    if (item.mask & LVIF_PARAM) added.param = item.lParam;
     DWORD style = StyleOf(hwnd);
     if (style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
         // Placed last first, so that a callback text can be asked for.
@@ -258,10 +304,24 @@ LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item, int cou
         state.items.pop_back();
     }
     state.items.insert(state.items.begin() + index, std::move(added));
+    return index;
+}
+
+LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
+    if (!item || item->iSubItem != 0) return -1;
+    UINT wanted = (item->mask & LVIF_STATE) ? item->state & item->stateMask & kStateBits : 0;
+    int index = std::clamp(item->iItem, 0, Count(state));
+    // An owner-data row is only its state: the parent has its texts.
+    if (state.ownerData) {
+        ++state.rowCount;
+        if (index < static_cast<int>(state.rowStates.size()))
+            state.rowStates.insert(state.rowStates.begin() + index, 0);
+    } else {
+        index = StoreItem(hwnd, state, *item, index);
+    }
     if (state.anchor >= index) ++state.anchor;
-    int view = static_cast<int>(style & LVS_TYPEMASK);
-    if (view == LVS_ICON || view == LVS_SMALLICON) {
-        if (style & LVS_AUTOARRANGE)
+    if (HasPositions(hwnd) && !state.ownerData) {
+        if (StyleOf(hwnd) & LVS_AUTOARRANGE)
             Arrange(hwnd, state);
         else
             state.items[index].position = FreeSlot(hwnd, state, index);
@@ -273,13 +333,18 @@ LRESULT InsertItem(HWND hwnd, ListViewState& state, const LVITEMA* item, int cou
     return index;
 }
 
-void FixAfterRemoval(HWND hwnd, ListViewState& state, int index) {
-    if (state.anchor == index) state.anchor = -1;
-    else if (state.anchor > index) --state.anchor;
-    if (state.editItem == index && state.edit) EndLabelEdit(state.edit, true);
-    else if (state.editItem > index) --state.editItem;
-    if (state.pressItem == index) state.pressItem = -1;
-    else if (state.pressItem > index) --state.pressItem;
+// After `removed` rows from `first` on went: the anchor and the pressed row
+// move with their rows (or are none when their row went), the edit of a row
+// that went ends, and the top row stays within the rows.
+void FixAfterRemoval(HWND hwnd, ListViewState& state, int first, int removed = 1) {
+    auto fix = [&](int& index) {
+        if (index >= first + removed) index -= removed;
+        else if (index >= first) index = -1;
+    };
+    fix(state.anchor);
+    if (state.edit && state.editItem >= first && state.editItem < first + removed) EndLabelEdit(state.edit, true);
+    else if (state.editItem >= first + removed) state.editItem -= removed;
+    fix(state.pressItem);
     state.top = std::clamp(state.top, 0, std::max(Count(state) - 1, 0));
     if (HasPositions(hwnd) && (StyleOf(hwnd) & LVS_AUTOARRANGE)) Arrange(hwnd, state);
 }
@@ -289,9 +354,28 @@ BOOL DeleteItem(HWND hwnd, ListViewState& state, int index) {
     NMLISTVIEW info = ItemHeader(state, index);
     SendNotify(hwnd, LVN_DELETEITEM, &info.hdr);
     // The parent may have changed the list while it was told.
-    if (!Valid(state, index) || state.items[index].param != info.lParam) return TRUE;
-    state.items.erase(state.items.begin() + index);
+    if (!Valid(state, index) || ParamOf(state, index) != info.lParam) return TRUE;
+    if (state.ownerData) {
+        --state.rowCount;
+        if (index < static_cast<int>(state.rowStates.size())) state.rowStates.erase(state.rowStates.begin() + index);
+    } else {
+        state.items.erase(state.items.begin() + index);
+    }
     FixAfterRemoval(hwnd, state, index);
+    Repaint(hwnd, state);
+    return TRUE;
+}
+
+// Owner data: the parent has `count` rows now. Rows kept keep their state;
+// nothing is told per row.
+BOOL SetItemCount(HWND hwnd, ListViewState& state, WPARAM wanted) {
+    if (wanted > static_cast<WPARAM>(kMaxOwnerDataRows)) return FALSE;  // also a negative count
+    if (!state.ownerData) return TRUE;  // a list keeping its items counts them itself
+    int count = static_cast<int>(wanted);
+    int old = Count(state);
+    state.rowCount = count;
+    if (state.rowStates.size() > wanted) state.rowStates.resize(wanted);
+    if (count < old) FixAfterRemoval(hwnd, state, count, old - count);
     Repaint(hwnd, state);
     return TRUE;
 }
@@ -307,6 +391,9 @@ void DeleteAll(HWND hwnd, ListViewState& state, bool askParent) {
     }
     auto items = std::move(state.items);
     state.items.clear();
+    // Owner-data rows are the parent's to free: none is reported.
+    state.rowCount = 0;
+    state.rowStates.clear();
     state.anchor = state.pressItem = -1;
     state.top = 0;
     if (notifyEach) {
@@ -335,16 +422,17 @@ std::string StoredText(const LvItem& item, int subItem) {
     return std::string();
 }
 
-// Asks the parent for what an item keeps by callback (LVN_GETDISPINFOA with
-// the LVIF_TEXT or LVIF_IMAGE mask). A parent that answers with
-// LVIF_DI_SETITEM in the mask has the answer kept: no more callbacks.
+// Asks the parent for what an item keeps by callback, or an owner-data row
+// has (LVN_GETDISPINFOA with the LVIF_TEXT or LVIF_IMAGE mask). A parent that
+// answers with LVIF_DI_SETITEM in the mask has the answer kept, no more
+// callbacks, unless the list is owner data.
 NMLVDISPINFOA AskParent(HWND hwnd, ListViewState& state, int index, int subItem, UINT mask, char* buffer, int size) {
     NMLVDISPINFOA info{};
     info.item.mask = mask;
     info.item.iItem = index;
     info.item.iSubItem = subItem;
-    info.item.lParam = state.items[index].param;
-    info.item.state = state.items[index].state;
+    info.item.lParam = ParamOf(state, index);
+    info.item.state = StateBitsOf(state, index);
     info.item.pszText = buffer;
     info.item.cchTextMax = size;
     if (buffer && size > 0) buffer[0] = 0;
@@ -352,15 +440,17 @@ NMLVDISPINFOA AskParent(HWND hwnd, ListViewState& state, int index, int subItem,
     return info;
 }
 
-// The text of an item or sub-item, from the parent for callback texts.
+// The text of an item or sub-item, from the parent for callback texts and
+// owner-data rows.
 std::string ItemText(HWND hwnd, ListViewState& state, int index, int subItem) {
     if (!Valid(state, index)) return std::string();
-    if (!state.items[index].textCallbacks.count(subItem)) return StoredText(state.items[index], subItem);
+    if (!state.ownerData && !state.items[index].textCallbacks.count(subItem))
+        return StoredText(state.items[index], subItem);
     char buffer[kMaxCallbackText] = {};
     NMLVDISPINFOA info = AskParent(hwnd, state, index, subItem, LVIF_TEXT, buffer, sizeof buffer);
     // The parent either fills the buffer or points at a text of its own.
     std::string text = info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? info.item.pszText : "";
-    if ((info.item.mask & LVIF_DI_SETITEM) && Valid(state, index)) {
+    if ((info.item.mask & LVIF_DI_SETITEM) && !state.ownerData && Valid(state, index)) {
         LvItem& item = state.items[index];
         item.textCallbacks.erase(subItem);
         TextOf(item, subItem) = text;
@@ -368,12 +458,13 @@ std::string ItemText(HWND hwnd, ListViewState& state, int index, int subItem) {
     return text;
 }
 
-// The image of an item, from the parent for I_IMAGECALLBACK.
+// The image of an item, from the parent for I_IMAGECALLBACK and owner-data
+// rows.
 int ItemImage(HWND hwnd, ListViewState& state, int index) {
     if (!Valid(state, index)) return 0;
-    if (!state.items[index].imageCallback) return state.items[index].image;
+    if (!state.ownerData && !state.items[index].imageCallback) return state.items[index].image;
     NMLVDISPINFOA info = AskParent(hwnd, state, index, 0, LVIF_IMAGE, nullptr, 0);
-    if ((info.item.mask & LVIF_DI_SETITEM) && Valid(state, index)) {
+    if ((info.item.mask & LVIF_DI_SETITEM) && !state.ownerData && Valid(state, index)) {
         state.items[index].imageCallback = false;
         state.items[index].image = info.item.iImage;
     }
@@ -403,8 +494,20 @@ void CopyText(const std::string& text, LPSTR out, int size) {
     out[count] = 0;
 }
 
+// Owner data: only the state is the control's; a text is taken and the row
+// shown anew, as the parent has changed it.
+BOOL SetRow(HWND hwnd, ListViewState& state, const LVITEMA* item) {
+    if (item->iSubItem > 0 && !(item->mask & LVIF_TEXT)) return FALSE;
+    if (item->iSubItem == 0 && (item->mask & LVIF_STATE) &&
+        !SetState(hwnd, state, item->iItem, item->state, item->stateMask))
+        return FALSE;
+    Repaint(hwnd, state);
+    return TRUE;
+}
+
 BOOL SetItem(HWND hwnd, ListViewState& state, const LVITEMA* item) {
     if (!item || !Valid(state, item->iItem)) return FALSE;
+    if (state.ownerData) return SetRow(hwnd, state, item);
     LvItem& target = state.items[item->iItem];
     if (item->iSubItem > 0) {
         if (!(item->mask & LVIF_TEXT)) return FALSE;
@@ -442,9 +545,8 @@ BOOL GetItem(HWND hwnd, ListViewState& state, LVITEMA* item) {
     if (item->iSubItem > 0) return TRUE;
     if (item->mask & LVIF_IMAGE) item->iImage = ItemImage(hwnd, state, item->iItem);
     if (!Valid(state, item->iItem)) return FALSE;
-    const LvItem& source = state.items[item->iItem];
-    if (item->mask & LVIF_PARAM) item->lParam = source.param;
-    if (item->mask & LVIF_STATE) item->state = source.state & item->stateMask;
+    if (item->mask & LVIF_PARAM) item->lParam = ParamOf(state, item->iItem);
+    if (item->mask & LVIF_STATE) item->state = StateBitsOf(state, item->iItem) & item->stateMask;
     return TRUE;
 }
 
@@ -455,20 +557,20 @@ int NextItem(HWND hwnd, const ListViewState& state, int start, UINT flags) {
     (void)hwnd;
     int step = backward ? -1 : 1;
     for (int i = start + step; i >= 0 && i < Count(state); i += step)
-        if ((state.items[i].state & wanted) == wanted) return i;
+        if ((StateBitsOf(state, i) & wanted) == wanted) return i;
     return -1;
 }
 
 int FindItem(HWND hwnd, ListViewState& state, int start, const LVFINDINFOA* find) {
     if (!find) return -1;
+    if ((find->flags & LVFI_PARAM) && state.ownerData) return -1;  // owner-data rows have no lParam
     int count = Count(state);
     int first = start + 1;
     int steps = (find->flags & LVFI_WRAP) ? count : count - first;
     for (int n = 0; n < steps; ++n) {
         int i = (first + n) % std::max(count, 1);
-        const LvItem& item = state.items[i];
         if (find->flags & LVFI_PARAM) {
-            if (item.param == find->lParam) return i;
+            if (state.items[i].param == find->lParam) return i;
             continue;
         }
         std::string text = find->psz ? find->psz : "";
@@ -486,8 +588,8 @@ LRESULT StartEdit(HWND hwnd, ListViewState& state, int index) {
     NMLVDISPINFOA info{};
     info.item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
     info.item.iItem = index;
-    info.item.lParam = state.items[index].param;
-    info.item.state = state.items[index].state;
+    info.item.lParam = ParamOf(state, index);
+    info.item.state = StateBitsOf(state, index);
     std::string text = ItemText(hwnd, state, index, 0);
     info.item.pszText = text.data();
     if (SendNotify(hwnd, LVN_BEGINLABELEDITA, &info.hdr) || !Valid(state, index)) return 0;
@@ -501,13 +603,14 @@ LRESULT StartEdit(HWND hwnd, ListViewState& state, int index) {
                                    NMLVDISPINFOA end{};
                                    end.item.mask = LVIF_TEXT | LVIF_PARAM;
                                    end.item.iItem = item;
-                                   end.item.lParam = state.items[item].param;
+                                   end.item.lParam = ParamOf(state, item);
                                    std::string edited = newText ? newText : "";
                                    end.item.pszText = newText ? edited.data() : nullptr;
                                    end.item.cchTextMax = static_cast<int>(edited.size()) + 1;
                                    LRESULT accepted = SendNotify(hwnd, LVN_ENDLABELEDITA, &end.hdr);
                                    if (accepted && newText && Valid(state, item)) {
-                                       state.items[item].text = edited;
+                                       // An owner-data parent keeps the new label itself.
+                                       if (!state.ownerData) state.items[item].text = edited;
                                        Repaint(hwnd, state);
                                    }
                                });
@@ -537,7 +640,7 @@ void UserSelect(HWND hwnd, ListViewState& state, int index, bool shift, bool con
                 SetState(hwnd, state, i, (i >= low && i <= high) ? LVIS_SELECTED : 0, LVIS_SELECTED);
         SetState(hwnd, state, index, LVIS_FOCUSED, LVIS_FOCUSED);
     } else {
-        UINT selected = state.items[index].state & LVIS_SELECTED;
+        UINT selected = StateBitsOf(state, index) & LVIS_SELECTED;
         SetState(hwnd, state, index, (selected ? 0 : LVIS_SELECTED) | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         state.anchor = index;
     }
@@ -616,15 +719,15 @@ void Paint(HWND hwnd, ListViewState& state) {
         }
     }
     HIMAGELIST images = state.images[view == LVS_ICON ? LVSIL_NORMAL : LVSIL_SMALL];
-    for (int i = 0; i < Count(state); ++i) {
-        if (!IsShown(hwnd, state, i)) continue;
+    RowRange shown = ShownRows(hwnd, state);
+    for (int i = shown.first; i < shown.end; ++i) {
         RECT icon = ItemRect(hwnd, state, i, LVIR_ICON);
         RECT label = ItemRect(hwnd, state, i, LVIR_LABEL);
         if (images) ImageList_Draw(images, ItemImage(hwnd, state, i), dc, icon.left, icon.top, ILD_TRANSPARENT);
         std::string text = ItemText(hwnd, state, i, 0);
         if (!Valid(state, i)) break;
-        const LvItem& item = state.items[i];
-        bool selected = showSelection && (item.state & LVIS_SELECTED);
+        UINT itemState = StateBitsOf(state, i);
+        bool selected = showSelection && (itemState & LVIS_SELECTED);
         if (selected) FillRect(dc, &label, GetSysColorBrush(COLOR_HIGHLIGHT));
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         DrawTextA(dc, text.c_str(), -1, &label, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
@@ -638,7 +741,7 @@ void Paint(HWND hwnd, ListViewState& state) {
                 left += state.columns[c].width;
             }
         }
-        if (GetFocus() == hwnd && (item.state & LVIS_FOCUSED)) DrawFocusRect(dc, &label);
+        if (GetFocus() == hwnd && (itemState & LVIS_FOCUSED)) DrawFocusRect(dc, &label);
     }
     EndPaint(hwnd, &ps);
 }
@@ -707,6 +810,9 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!state) return 0;
     int index = static_cast<int>(static_cast<INT_PTR>(wParam));
     switch (msg) {
+    case WM_CREATE:
+        state->ownerData = (StyleOf(hwnd) & LVS_OWNERDATA) != 0;
+        return 0;
     case WM_DESTROY:
         DeleteAll(hwnd, *state, false);
         if (!(StyleOf(hwnd) & LVS_SHAREIMAGELISTS))
@@ -736,22 +842,8 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
 
     case LVM_GETITEMCOUNT: return Count(*state);
+    case LVM_SETITEMCOUNT: return SetItemCount(hwnd, *state, wParam);
     case LVM_INSERTITEMA: return InsertItem(hwnd, *state, reinterpret_cast<const LVITEMA*>(lParam));
-    case LVM_INSERTROWA: {
-        auto* row = reinterpret_cast<const LVINSERTROWA*>(lParam);
-        if (!row) return -1;
-        return InsertItem(hwnd, *state, row->item, std::max(row->count, 0), row->texts);
-    }
-    case LVM_INSERTROWSA: {
-        auto* rows = reinterpret_cast<const LVINSERTROWA*>(lParam);
-        int inserted = 0;
-        for (int i = 0; rows && i < static_cast<int>(wParam); ++i, ++inserted) {
-            // The parent may destroy the list while told of a row.
-            if (!IsWindow(hwnd)) break;
-            if (InsertItem(hwnd, *state, rows[i].item, std::max(rows[i].count, 0), rows[i].texts) < 0) break;
-        }
-        return inserted;
-    }
     case LVM_DELETEITEM: return DeleteItem(hwnd, *state, index);
     case LVM_DELETEALLITEMS: DeleteAll(hwnd, *state, true); return TRUE;
     case LVM_GETITEMA: return GetItem(hwnd, *state, reinterpret_cast<LVITEMA*>(lParam));
@@ -763,7 +855,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         for (int i = 0; i < Count(*state); ++i) SetState(hwnd, *state, i, item->state, item->stateMask);
         return TRUE;
     }
-    case LVM_GETITEMSTATE: return Valid(*state, index) ? state->items[index].state & static_cast<UINT>(lParam) : 0;
+    case LVM_GETITEMSTATE: return Valid(*state, index) ? StateBitsOf(*state, index) & static_cast<UINT>(lParam) : 0;
     case LVM_SETITEMTEXTA: {
         auto* item = reinterpret_cast<const LVITEMA*>(lParam);
         if (!item) return FALSE;
@@ -782,13 +874,16 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return item->pszText && item->cchTextMax > 0 ? std::min<int>(static_cast<int>(text.size()), item->cchTextMax - 1) : 0;
     }
     case LVM_GETNEXTITEM: return NextItem(hwnd, *state, index, static_cast<UINT>(LOWORD(lParam)));
-    case LVM_GETSELECTEDCOUNT:
-        return std::count_if(state->items.begin(), state->items.end(),
-                             [](const LvItem& item) { return item.state & LVIS_SELECTED; });
+    case LVM_GETSELECTEDCOUNT: {
+        int selected = 0;
+        for (int i = 0; i < Count(*state); ++i)
+            if (StateBitsOf(*state, i) & LVIS_SELECTED) ++selected;
+        return selected;
+    }
     case LVM_FINDITEMA: return FindItem(hwnd, *state, index, reinterpret_cast<const LVFINDINFOA*>(lParam));
     case LVM_SORTITEMS: {
         auto compare = reinterpret_cast<PFNLVCOMPARE>(lParam);
-        if (!compare) return FALSE;
+        if (!compare || state->ownerData) return FALSE;  // owner-data rows are in the parent's order
         SortInto(*state, compare, static_cast<LPARAM>(wParam));
         state->anchor = -1;
         if (HasPositions(hwnd) && (StyleOf(hwnd) & LVS_AUTOARRANGE)) Arrange(hwnd, *state);
@@ -862,7 +957,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     case LVM_SETITEMPOSITION:
-        if (!Valid(*state, index) || !HasPositions(hwnd)) return FALSE;
+        if (!Valid(*state, index) || !HasPositions(hwnd) || state->ownerData) return FALSE;
         state->items[index].position = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         Repaint(hwnd, *state);
         return TRUE;
@@ -916,7 +1011,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         UINT flags = 0;
         int item = HitTest(hwnd, *state, pt, &flags);
         if (msg == WM_RBUTTONDOWN) {
-            if (item < 0 || !(state->items[item].state & LVIS_SELECTED)) UserSelect(hwnd, *state, item, false, false);
+            if (item < 0 || !(StateBitsOf(*state, item) & LVIS_SELECTED)) UserSelect(hwnd, *state, item, false, false);
             NotifyClick(hwnd, NM_RCLICK, item, pt);
             return 0;
         }
@@ -924,7 +1019,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         // control renames it.
         bool rename = hadFocus && item >= 0 && (flags & LVHT_ONITEMLABEL) && !(wParam & (MK_SHIFT | MK_CONTROL)) &&
                       (StyleOf(hwnd) & LVS_EDITLABELS) &&
-                      (state->items[item].state & (LVIS_SELECTED | LVIS_FOCUSED)) == (LVIS_SELECTED | LVIS_FOCUSED) &&
+                      (StateBitsOf(*state, item) & (LVIS_SELECTED | LVIS_FOCUSED)) == (LVIS_SELECTED | LVIS_FOCUSED) &&
                       NextItem(hwnd, *state, -1, LVNI_SELECTED) == item &&
                       NextItem(hwnd, *state, item, LVNI_SELECTED) == -1;
         UserSelect(hwnd, *state, item, wParam & MK_SHIFT, wParam & MK_CONTROL);

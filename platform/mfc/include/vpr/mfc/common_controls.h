@@ -38,6 +38,13 @@ class CListCtrl : public CWnd {
 public:
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    // The number of rows of an owner-data list (LVS_OWNERDATA), whose parent
+    // keeps them; dwFlags are LVSICF_* flags.
+    BOOL SetItemCountEx(int iCount, DWORD dwFlags = LVSICF_NOINVALIDATEALL) {
+        return static_cast<BOOL>(
+            SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(iCount), static_cast<LPARAM>(dwFlags)));
+    }
+    void SetItemCount(int nItems) { SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems)); }
     int InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1, int nSubItem = -1);
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {
         return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(pColumn)));
@@ -54,15 +61,6 @@ public:
     int InsertItem(int nItem, LPCSTR lpszItem) { return InsertItem(LVIF_TEXT, nItem, lpszItem, 0, 0, 0, 0); }
     int InsertItem(int nItem, LPCSTR lpszItem, int nImage) {
         return InsertItem(LVIF_TEXT | LVIF_IMAGE, nItem, lpszItem, 0, 0, nImage, 0);
-    }
-    // Ours: InsertItem followed by SetItemText of sub-items 1 to nCount, in
-    // one message (LVM_INSERTROWA) for lists filled with many rows.
-    int InsertRow(UINT nMask, int nItem, LPCSTR lpszItem, LPCSTR const* subItemTexts, int nCount, int nImage,
-                  LPARAM lParam);
-    // Ours: many rows in one message (LVM_INSERTROWSA), each placed as
-    // InsertRow places it; answers how many went in.
-    int InsertRows(const LVINSERTROWA* pRows, int nRows) {
-        return static_cast<int>(SendMessage(LVM_INSERTROWSA, static_cast<WPARAM>(nRows), reinterpret_cast<LPARAM>(pRows)));
     }
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
@@ -85,6 +83,9 @@ public:
     UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
     int FindItem(LVFINDINFOA* pFindInfo, int nStart = -1) const {
         return static_cast<int>(SendMessage(LVM_FINDITEMA, static_cast<WPARAM>(nStart), reinterpret_cast<LPARAM>(pFindInfo)));
+    }
+    BOOL RedrawItems(int nFirst, int nLast) {
+        return static_cast<BOOL>(SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(nFirst), static_cast<LPARAM>(nLast)));
     }
     BOOL EnsureVisible(int nItem, BOOL bPartialOK) {
         return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK));

@@ -11,7 +11,8 @@
 // - A list view sends LVN_DELETEITEM for every item it deletes: by
 //   LVM_DELETEITEM, by LVM_DELETEALLITEMS (unless the parent answers the
 //   LVN_DELETEALLITEMS before it with TRUE) and when it is destroyed (always,
-//   so that the parent can free what it keeps in lParam).
+//   so that the parent can free what it keeps in lParam). An owner-data list
+//   (below) sends it for LVM_DELETEITEM only.
 // - A tree view sends TVN_DELETEITEM for every item it deletes, children
 //   before their parent, also when it is destroyed. When the selected item
 //   goes, the selection moves first (TVN_SELCHANGING/TVN_SELCHANGED with
@@ -31,6 +32,31 @@
 //   The edit child ends with Enter or losing the focus (text offered) or
 //   Escape (null text); a TRUE answer to LVN_/TVN_ENDLABELEDIT with a text
 //   makes it the item's label.
+// - Owner data (LVS_OWNERDATA, fixed when the list view is created): the
+//   parent keeps the rows; the control keeps only their number and each
+//   row's state bits.
+//   - LVM_SETITEMCOUNT sets the number (wParam, 0 to 100,000,000; else
+//     FALSE). Rows kept keep their state, new rows have none; the anchor,
+//     the edited and pressed rows and the top row are fixed as when the rows
+//     cut off are deleted; nothing is told per row; the list repaints. The
+//     LVSICF_* flags in lParam change nothing. Without LVS_OWNERDATA the
+//     message changes nothing and answers TRUE.
+//   - Every text and image is asked with LVN_GETDISPINFOA each time it is
+//     needed; LVIF_DI_SETITEM is ignored. lParam is 0 in notifications and
+//     in LVM_GETITEM; LVFI_PARAM finds nothing. Painting asks only for the
+//     rows in view.
+//   - LVM_INSERTITEMA adds one row at iItem (clamped, never sorted) with its
+//     LVIF_STATE only, moving the states of later rows down, and sends
+//     LVN_INSERTITEM. LVM_DELETEITEM sends LVN_DELETEITEM (iItem the row),
+//     then removes the row's state, moving later ones up.
+//   - LVM_DELETEALLITEMS (after LVN_DELETEALLITEMS) and destruction send no
+//     LVN_DELETEITEM: the parent frees its rows itself.
+//   - LVM_SETITEM and LVM_SETITEMTEXT change only the state; a text is
+//     accepted (TRUE) and the list repaints. LVM_SORTITEMS and
+//     LVM_SETITEMPOSITION answer FALSE; icon views show row i in slot i.
+//   - Selection, input, hit-testing, label editing (the parent keeps an
+//     accepted label itself) and state notifications are as in a list that
+//     keeps its items.
 // Geometry (pixels, client coordinates): rows are 16 high (or the small
 // image height when larger); a report view's column header is 20 high at the
 // top (none with LVS_NOCOLUMNHEADER); icon view cells are 76 by 64, small
@@ -108,6 +134,7 @@ typedef struct IMAGELIST_* HIMAGELIST;
 #define LVS_AUTOARRANGE 0x0100
 #define LVS_EDITLABELS 0x0200
 #define LVS_ALIGNLEFT 0x0800
+#define LVS_OWNERDATA 0x1000
 #define LVS_NOSCROLL 0x2000
 #define LVS_NOCOLUMNHEADER 0x4000
 #define LVS_NOSORTHEADER 0x8000
@@ -146,23 +173,17 @@ typedef struct IMAGELIST_* HIMAGELIST;
 #define LVM_GETITEMSTATE (LVM_FIRST + 44)
 #define LVM_GETITEMTEXTA (LVM_FIRST + 45)
 #define LVM_SETITEMTEXTA (LVM_FIRST + 46)
+#define LVM_SETITEMCOUNT (LVM_FIRST + 47)
 #define LVM_SORTITEMS (LVM_FIRST + 48)
 #define LVM_GETSELECTEDCOUNT (LVM_FIRST + 50)
-// Ours: inserts an item as LVM_INSERTITEMA does (the same answer and
-// notifications) and gives sub-items 1 to `count` their texts as
-// LVM_SETITEMTEXTA would, in one message. lParam: an LVINSERTROWA.
-#define LVM_INSERTROWA (LVM_FIRST + 240)
-// Ours: inserts wParam rows one after another, each as LVM_INSERTROWA
-// would (the same places and notifications), in one message. lParam: an
-// array of LVINSERTROWA. Answers how many rows went in; it stops at the
-// first row refused.
-#define LVM_INSERTROWSA (LVM_FIRST + 241)
 
 #define LVIF_TEXT 0x0001
 #define LVIF_IMAGE 0x0002
 #define LVIF_PARAM 0x0004
 #define LVIF_STATE 0x0008
 #define LVIF_DI_SETITEM 0x1000
+#define LVSICF_NOINVALIDATEALL 0x0001
+#define LVSICF_NOSCROLL 0x0002
 #define LVIS_FOCUSED 0x0001
 #define LVIS_SELECTED 0x0002
 #define LVIS_CUT 0x0004
@@ -240,14 +261,6 @@ struct LVITEMA {
 };
 typedef LVITEMA LV_ITEMA;
 typedef LVITEMA* LPLVITEMA;
-
-// The item and the texts of sub-items 1 to count for LVM_INSERTROWA (and
-// each row of LVM_INSERTROWSA).
-struct LVINSERTROWA {
-    const LVITEMA* item;
-    int count;
-    LPCSTR const* texts;  // texts[i] is sub-item i + 1's; null or LPSTR_TEXTCALLBACKA as for LVM_SETITEMTEXTA
-};
 
 struct LVCOLUMNA {
     UINT mask;

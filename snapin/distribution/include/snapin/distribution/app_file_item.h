@@ -3,13 +3,15 @@
 // kept whole and split into its file name and directory for the columns.
 #pragma once
 
+#include <utility>
+
 #include "afxwin.h"
 
 class CAppFileItem : public CObject {
 public:
-    CAppFileItem(const CString& source, const CString& target, const CString& fileName, const CString& directory,
+    CAppFileItem(CString source, CString target, CString fileName, CString directory,
                  int flags, int subtype, int kind)
-        : m_source(source), m_target(target), m_fileName(fileName), m_directory(directory), m_subtype(subtype),
+        : m_source(std::move(source)), m_target(std::move(target)), m_fileName(std::move(fileName)), m_directory(std::move(directory)), m_subtype(subtype),
           m_flags(flags), m_kind(kind) {}
     ~CAppFileItem() override = default;
 
