@@ -193,12 +193,10 @@ void CAppFilesPage::RearrangeRows(const std::function<void()>& change) {
     m_list.Invalidate();
 }
 
-void CAppFilesPage::BeginEntries(size_t entries) {
+void CAppFilesPage::BeginEntries() {
     // The list is drawn once, when all lines of a read are in.
     m_list.SendMessage(WM_SETREDRAW, FALSE);
     m_bReading = true;
-    m_readRows.reserve(entries);
-    m_shown.Reserve(m_shown.Size() + entries);
 }
 
 void CAppFilesPage::EndEntries() {

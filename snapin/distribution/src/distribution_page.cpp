@@ -139,9 +139,7 @@ LONG CDistributionPage::ReadEntries(HFILE file) {
 
 LONG CDistributionPage::AddEntries(EntryList* list) {
     LONG result = 0;
-    size_t entries = 0;
-    for (EntryList* node = list; node; node = node->next) ++entries;
-    BeginEntries(entries);
+    BeginEntries();
     // Adding rows pumps no messages, so the list's window is looked up now
     // and then rather than for every entry.
     constexpr int kEntriesPerCheck = 256;

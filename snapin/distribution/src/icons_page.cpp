@@ -97,7 +97,7 @@ void CIconsPage::Index(const CIconItem& row) {
     ++m_names[Key(row.GetGroup(), row.GetItemName())];
 }
 
-void CIconsPage::BeginEntries(size_t) {
+void CIconsPage::BeginEntries() {
     m_groups.clear();
     m_names.clear();
     for (int line = 0; line < m_list.GetItemCount(); ++line)

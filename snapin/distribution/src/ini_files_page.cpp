@@ -234,7 +234,7 @@ CIniValueItem* CIniFilesPage::AddOrUpdateValue(CIniSectionItem* section, const C
     return row;
 }
 
-void CIniFilesPage::BeginEntries(size_t) {
+void CIniFilesPage::BeginEntries() {
     m_fileIndex.clear();
     m_sectionIndex.clear();
     m_valueIndex.clear();

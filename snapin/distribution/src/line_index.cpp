@@ -1,6 +1,5 @@
 #include "snapin/distribution/line_index.h"
 
-#include <algorithm>
 #include <functional>
 #include <limits>
 #include <stdexcept>
@@ -29,7 +28,7 @@ bool CLineIndex::Add(std::string_view key, bool duplicates) {
         return false;
     }
     // At most three quarters of the slots used keeps probe runs short.
-    if ((m_used + 1) * 4 > m_slots.size() * 3) Rebuild(m_live + 1);
+    if ((m_used + 1) * 4 > m_slots.size() * 3) Rebuild();
     if (m_keys.size() + key.size() > std::numeric_limits<uint32_t>::max())
         throw std::length_error("the keys of a line index passed 4 GB");
     size_t mask = m_slots.size() - 1;
@@ -62,14 +61,10 @@ void CLineIndex::Clear() {
     m_used = m_live = 0;
 }
 
-void CLineIndex::Reserve(size_t count) {
-    if (count * 4 > m_slots.size() * 3) Rebuild(count);
-}
-
-void CLineIndex::Rebuild(size_t count) {
-    // Half full at most once rebuilt.
+void CLineIndex::Rebuild() {
+    // Half full at most with the key to come.
     size_t size = 16;
-    while (std::max(count, m_live) * 2 > size) size *= 2;
+    while ((m_live + 1) * 2 > size) size *= 2;
     std::vector<Slot> slots(size);
     // The bytes of gone keys are dropped when there are any.
     bool compact = m_live != m_used;

@@ -56,7 +56,7 @@ std::string CMacrosPage::FoldedName(const CString& name) {
     return folded;
 }
 
-void CMacrosPage::BeginEntries(size_t) {
+void CMacrosPage::BeginEntries() {
     m_readIndex.clear();
     for (int line = 0; line < m_list.GetItemCount(); ++line) m_readIndex.insert(FoldedName(m_list.GetItemText(line, 0)));
     m_indexing = true;

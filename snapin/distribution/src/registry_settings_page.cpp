@@ -168,7 +168,7 @@ HTREEITEM CRegistrySettingsPage::AppendKey(HTREEITEM parent, const CString& text
     return item;
 }
 
-void CRegistrySettingsPage::BeginEntries(size_t) {
+void CRegistrySettingsPage::BeginEntries() {
     // The items by their key paths, first of equal siblings kept, as the
     // walk of InsertKeyPath finds them.
     m_keyIndex.clear();

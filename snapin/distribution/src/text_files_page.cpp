@@ -71,7 +71,7 @@ void CTextFilesPage::IndexRow(const CTextFileItem& row) {
     m_finds.insert(Key(row.GetFileName(), row.GetText(), row.GetFindText()));
 }
 
-void CTextFilesPage::BeginEntries(size_t) {
+void CTextFilesPage::BeginEntries() {
     m_texts.clear();
     m_finds.clear();
     for (int line = 0; line < m_list.GetItemCount(); ++line)

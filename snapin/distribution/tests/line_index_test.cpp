@@ -36,7 +36,6 @@ TEST(LineIndexTest, AgreesWithAMapOfCounts) {
     std::mt19937 random(20261211);
     std::map<std::string, int> model;
     CLineIndex index;
-    index.Reserve(8);
     for (int step = 0; step < 200000; ++step) {
         std::string key = "KEY" + std::to_string(random() % 400) + std::string(random() % 3, 'X');
         int operation = static_cast<int>(random() % 5);

@@ -72,9 +72,8 @@ protected:
     // ---- what the page supplies
     // One entry of the stream or file; only the page's own kinds become rows.
     virtual void AddEntry(const TemplateEntry& entry) = 0;
-    // Before the first and after the last entry of one read; `entries` is
-    // how many the read holds, for a page that makes room for them.
-    virtual void BeginEntries(size_t entries) { (void)entries; }
+    // Before the first and after the last entry of one read.
+    virtual void BeginEntries() {}
     virtual void EndEntries() {}
     // Disables the list and the editing controls while a read runs.
     virtual void DisableForReading() = 0;

@@ -47,7 +47,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void AddEntry(const TemplateEntry& entry) override;
-    void BeginEntries(size_t entries) override;
+    void BeginEntries() override;
     void EndEntries() override;
     void DisableForReading() override;
     void OnReadFinished() override;

@@ -21,8 +21,6 @@ public:
     bool Contains(std::string_view key) const;
     // How many keys have lines.
     size_t Size() const { return m_live; }
-    // Makes room for `count` keys, so that adding them grows nothing.
-    void Reserve(size_t count);
     void Clear();
 
 private:
@@ -38,9 +36,9 @@ private:
     // The slot holding `key`, or -1.
     std::ptrdiff_t Find(std::string_view key, uint32_t hash) const;
     std::string_view KeyOf(const Slot& slot) const { return std::string_view(m_keys).substr(slot.offset, slot.length); }
-    // Rebuilds the table with room for `count` keys, without the slots of
+    // Rebuilds the table with room for one more key, without the slots of
     // gone keys (their bytes go too).
-    void Rebuild(size_t count);
+    void Rebuild();
 
     std::vector<Slot> m_slots;  // a power of two of them, or none
     size_t m_used = 0;          // slots used, gone keys included

@@ -37,7 +37,7 @@ protected:
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void AddEntry(const TemplateEntry& entry) override;
-    void BeginEntries(size_t entries) override;
+    void BeginEntries() override;
     void EndEntries() override;
     void DisableForReading() override;
     void OnReadFinished() override;
