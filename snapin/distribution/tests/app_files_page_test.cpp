@@ -20,6 +20,13 @@ std::string Copy(const std::string& flags, const std::string& source, const std:
 }
 std::string Delete(const std::string& target) { return "[File Delete]\nFile=" + target; }
 
+// Three copy entries whose file names, sources and directories sort apart.
+void ThreeCopies(HFILE f) {
+    kmapptWriteFileEntry(f, 1, 0x8, "Z", "C:\\B\\b.txt");
+    kmapptWriteFileEntry(f, 1, 0x8, "Y", "C:\\A\\C.TXT");
+    kmapptWriteFileEntry(f, 1, 0x8, "X", "C:\\C\\a.txt");
+}
+
 class AppFilesPageTest : public PageHostFixture {
 protected:
     void SetUp() override { Start(kSlots); }
@@ -131,11 +138,7 @@ TEST_F(AppFilesPageTest, EntriesReadEditedAndSavedAsATable) {
          },
          {Copy("Flag=Update Create\n", "S", "README.TXT"), "[Directory Create]\nDirectory=TEMP"}},
         {"saved in the order of the file names, whatever column was sorted",
-         [](HFILE f) {
-             kmapptWriteFileEntry(f, 1, 0x8, "Z", "C:\\B\\b.txt");
-             kmapptWriteFileEntry(f, 1, 0x8, "Y", "C:\\A\\C.TXT");
-             kmapptWriteFileEntry(f, 1, 0x8, "X", "C:\\C\\a.txt");
-         },
+         ThreeCopies,
          [](AppFilesPageTest&, HWND page) {
              ui::ClickColumn(page, IDC_APP_FILES_LIST, 1);
              EXPECT_EQ(Cell(page, 0, 1), "X");
@@ -145,11 +148,7 @@ TEST_F(AppFilesPageTest, EntriesReadEditedAndSavedAsATable) {
          {Copy("Flag=Update Create\n", "X", "C:\\C\\a.txt"), Copy("Flag=Update Create\n", "Z", "C:\\B\\b.txt"),
           "[File Delete]\nFlag=Update Create\nFile=C:\\A\\C.TXT"}},
         {"a selected line follows its row through a sort; switched to delete, it still shows its source",
-         [](HFILE f) {
-             kmapptWriteFileEntry(f, 1, 0x8, "Z", "C:\\B\\b.txt");
-             kmapptWriteFileEntry(f, 1, 0x8, "Y", "C:\\A\\C.TXT");
-             kmapptWriteFileEntry(f, 1, 0x8, "X", "C:\\C\\a.txt");
-         },
+         ThreeCopies,
          [](AppFilesPageTest&, HWND page) {
              Select(page, "C.TXT");  // the last line by name
              ui::ClickColumn(page, IDC_APP_FILES_LIST, 1);
