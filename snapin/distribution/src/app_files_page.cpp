@@ -75,6 +75,7 @@ BOOL CAppFilesPage::OnInitDialog() {
     m_list.SubclassDlgItem(IDC_APP_FILES_LIST, this);
     m_copyMode.SubclassDlgItem(IDC_APP_FILES_COPY_MODE, this);
     m_shown.Clear();
+    m_bIndexed = true;
     m_removalText = Text(IDS_TARGETED_FOR_REMOVAL);
     m_bMultipleSelection = FALSE;
     m_list.InsertColumn(0, Text(IDS_COLUMN_NAME), LVCFMT_LEFT, 100);
@@ -109,11 +110,12 @@ CAppFileItem* CAppFilesPage::RowOf(int line) const {
 const CString& CAppFilesPage::CellText(const CAppFileItem& row, int column) const {
     switch (column) {
     case 0: return row.GetFileName();
-    case 1:
+    case 1: {
         // A file read or added as a delete has no source; one switched to
         // a delete keeps the source it shows.
-        if (row.GetKind() == kFileKind && row.GetSubtype() == kDelete && row.GetSource().IsEmpty()) return m_removalText;
-        return row.GetSource();
+        bool removal = row.GetKind() == kFileKind && row.GetSubtype() == kDelete && row.GetSource().IsEmpty();
+        return removal ? m_removalText : row.GetSource();
+    }
     default: return row.GetDirectory();
     }
 }
@@ -143,6 +145,8 @@ std::string_view CAppFilesPage::IndexKey(const CString& fileName, const CString&
 }
 
 void CAppFilesPage::Index(const CAppFileItem* row, int change) {
+    // An index still to be built will count the rows as they are then.
+    if (!m_bIndexed) return;
     std::string_view key = IndexKey(row->GetFileName(), row->GetDirectory());
     if (change > 0)
         m_shown.Add(key, true);
@@ -153,7 +157,12 @@ void CAppFilesPage::Index(const CAppFileItem* row, int change) {
 void CAppFilesPage::AddFileRow(CString source, CString target, int kind, int subtype, int flags) {
     CString fileName, directory;
     SplitTarget(target, kind, true, fileName, directory);
-    if (!m_shown.Add(IndexKey(fileName, directory), false)) return;
+    // The lines of a read into an empty list are tested against each other
+    // when it ends (EndEntries); any other line against the index.
+    if (!(m_bReading && m_bReadIntoEmpty)) {
+        BuildIndex();
+        if (!m_shown.Add(IndexKey(fileName, directory), false)) return;
+    }
     bool removal = kind == kFileKind && subtype == kDelete;
     auto* row = new CAppFileItem(removal ? CString() : std::move(source), std::move(target), std::move(fileName),
                                  std::move(directory), flags, subtype, kind);
@@ -168,6 +177,13 @@ void CAppFilesPage::AddFileRow(CString source, CString target, int kind, int sub
         Index(row, -1);
         delete row;
     }
+}
+
+void CAppFilesPage::BuildIndex() {
+    if (m_bIndexed) return;
+    m_shown.Clear();
+    for (const CAppFileItem* row : m_rows) m_shown.Add(IndexKey(row->GetFileName(), row->GetDirectory()), true);
+    m_bIndexed = true;
 }
 
 void CAppFilesPage::RearrangeRows(const std::function<void()>& change) {
@@ -197,6 +213,14 @@ void CAppFilesPage::BeginEntries() {
     // The list is drawn once, when all lines of a read are in.
     m_list.SendMessage(WM_SETREDRAW, FALSE);
     m_bReading = true;
+    // Into an empty list, the read's names are tested for duplicates once
+    // they are sorted, and the index waits until a line is added later:
+    // most reads are never followed by an edit that needs it.
+    m_bReadIntoEmpty = m_rows.empty();
+    if (m_bReadIntoEmpty) {
+        m_shown.Clear();
+        m_bIndexed = false;
+    }
 }
 
 void CAppFilesPage::EndEntries() {
@@ -208,11 +232,29 @@ void CAppFilesPage::EndEntries() {
     // top would be. In that order already, the sort only checks it.
     auto byName = [](const CAppFileItem* a, const CAppFileItem* b) { return CompareRows(a, b, 0) < 0; };
     if (!std::is_sorted(rows.begin(), rows.end(), byName)) std::stable_sort(rows.begin(), rows.end(), byName);
-    for (auto first = rows.begin(); first != rows.end();) {
-        auto last = std::find_if(first + 1, rows.end(), [&](const CAppFileItem* row) { return byName(*first, row); });
-        std::reverse(first, last);
+    // Run by run of equal names: the duplicates of a read into an empty
+    // list go (the first in the stream stays), then the run turns round.
+    CLineIndex run;
+    size_t kept = 0;
+    for (size_t first = 0; first < rows.size();) {
+        size_t last = first + 1;
+        while (last < rows.size() && !byName(rows[first], rows[last])) ++last;
+        size_t start = kept;
+        bool test = m_bReadIntoEmpty && last - first > 1;
+        for (size_t i = first; i < last; ++i) {
+            CAppFileItem* row = rows[i];
+            if (test && !run.Add(IndexKey(row->GetFileName(), row->GetDirectory()), false)) {
+                delete row;
+                continue;
+            }
+            rows[kept++] = row;
+        }
+        if (test) run.Clear();
+        std::reverse(rows.begin() + static_cast<std::ptrdiff_t>(start),
+                     rows.begin() + static_cast<std::ptrdiff_t>(kept));
         first = last;
     }
+    rows.resize(kept);
     // The read's lines go in at the top, in that order.
     if (!rows.empty()) RearrangeRows([&] { m_rows.insert(m_rows.begin(), rows.begin(), rows.end()); });
     m_list.SendMessage(WM_SETREDRAW, TRUE);

@@ -128,6 +128,23 @@ TEST_F(AppFilesPageTest, EntriesReadEditedAndSavedAsATable) {
              EXPECT_EQ(SendDlgItemMessageA(page, IDC_APP_FILES_LIST, LVM_GETITEMCOUNT, 0, 0), 1);
          },
          {Copy("Flag=Update Create\n", "S1", "C:\\APP\\X.DLL")}},
+        {"of equal names in a read, the first of each directory stays; one deleted can be added again",
+         [](HFILE f) {
+             kmapptWriteFileEntry(f, 1, 0x8, "S1", "C:\\A\\X.DAT");
+             kmapptWriteFileEntry(f, 1, 0x8, "S2", "C:\\B\\x.dat");
+             kmapptWriteFileEntry(f, 1, 0x8, "S3", "c:\\a\\x.Dat");
+             kmapptWriteFileEntry(f, 1, 0x8, "S4", "C:\\B\\X.DAT");
+             kmapptWriteFileEntry(f, 1, 0x8, "S5", "C:\\A\\Y.DAT");
+         },
+         [](AppFilesPageTest& t, HWND page) {
+             EXPECT_EQ(SendDlgItemMessageA(page, IDC_APP_FILES_LIST, LVM_GETITEMCOUNT, 0, 0), 3);
+             Select(page, "Y.DAT");
+             ui::Click(page, IDC_APP_FILES_DELETE);
+             t.AddFile(page, "S6", "C:\\A\\y.dat");
+             t.AddFile(page, "S7", "C:\\b\\X.DAT");  // shown already
+         },
+         {Copy("Flag=Update Create\n", "S2", "C:\\B\\x.dat"), Copy("Flag=Update Create\n", "S1", "C:\\A\\X.DAT"),
+          Copy("Flag=Update Create\n", "S6", "C:\\A\\y.dat")}},
         {"a target without a backslash",
          [](HFILE f) { kmapptWriteDirEntry(f, 1, 0, "TEMP"); },
          [](AppFilesPageTest& t, HWND page) {

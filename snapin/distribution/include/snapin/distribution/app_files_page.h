@@ -68,6 +68,8 @@ private:
     // the duplicate test; valid until the next call.
     std::string_view IndexKey(const CString& fileName, const CString& directory);
     void Index(const CAppFileItem* row, int change);
+    // Counts the lines of the rows in the index unless it holds them.
+    void BuildIndex();
     // Runs `change` on the rows (adding or reordering them), then gives the
     // list their count; selected and focused lines follow their rows.
     void RearrangeRows(const std::function<void()>& change);
@@ -82,9 +84,11 @@ private:
     std::vector<CAppFileItem*> m_rows;  // the rows of the lines, in the list's order
     CString m_removalText;              // the Source column of a file to delete
     bool m_bRearranging = false;        // selection changes of RearrangeRows are not the user's
-    CLineIndex m_shown;  // lines per file name and directory
-    std::string m_key;   // IndexKey's buffer
+    CLineIndex m_shown;     // lines per file name and directory, when m_bIndexed
+    bool m_bIndexed = true;
+    std::string m_key;      // IndexKey's buffer
     // The rows of the running read, in stream order, shown when it ends.
     bool m_bReading = false;
+    bool m_bReadIntoEmpty = false;  // the running read began with no lines
     std::vector<CAppFileItem*> m_readRows;
 };
