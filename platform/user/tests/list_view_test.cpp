@@ -880,6 +880,20 @@ TEST_F(ListViewOwnerDataTest, HundredThousandRowsAreSelectedAndPaintedByTheRowsI
     SendMessageA(list, WM_KEYDOWN, VK_END, 0);
     EXPECT_EQ(Next(list, -1, LVNI_FOCUSED), 99999);
 
+    // Rows with states only near the top: searches for a state, forward and
+    // back from far below them, and the selected count find exactly those.
+    HWND top = List(LVS_REPORT, 100000);
+    LVITEMA select{};
+    select.state = select.stateMask = LVIS_SELECTED;
+    for (int row : {10, 20}) SendMessageA(top, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
+    EXPECT_EQ(SendMessageA(top, LVM_GETSELECTEDCOUNT, 0, 0), 2);
+    EXPECT_EQ(Next(top, 10, LVNI_SELECTED), 20);
+    EXPECT_EQ(Next(top, 20, LVNI_SELECTED), -1);
+    EXPECT_EQ(Next(top, 99999, LVNI_SELECTED | LVNI_ABOVE), 20);
+    EXPECT_EQ(Next(top, 15, LVNI_SELECTED | LVNI_ABOVE), 10);
+    EXPECT_EQ(Next(top, 50000, LVNI_ALL), 50001);
+    DestroyWindow(top);
+
     // Each view paints, and so asks for, only rows whose place meets the client area.
     RECT client;
     GetClientRect(list, &client);

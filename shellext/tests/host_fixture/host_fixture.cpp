@@ -13,8 +13,9 @@ void SetValue(HKEY root, const std::string& key, const char* name, DWORD type, c
     HKEY handle = nullptr;
     ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
+    LONG set = RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(handle);
+    ASSERT_EQ(set, ERROR_SUCCESS) << key;
 }
 
 void SetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
@@ -87,6 +88,7 @@ void ExtensionHostFixture::StartShell() {
 }
 
 HRESULT ExtensionHostFixture::Load() {
+    if (!clock_) return host_->LoadInProc(kExtension);  // the real clock runs the splash's time out itself
     std::atomic<bool> loaded{false};
     std::thread advancer([&] {
         while (!loaded) {

@@ -59,8 +59,7 @@ protected:
 
     void StartShell();
     // Loads the extension as the shell does (SHLoadInProc). While it starts,
-    // the clock is moved on so that its splash's time runs out (so only on
-    // the manual clock).
+    // a manual clock is moved on so that its splash's time runs out.
     HRESULT Load();
 
     std::shared_ptr<vpr::win::ManualClock> clock_;

@@ -103,7 +103,6 @@ TEST_F(Teardown, AThreadThatHasNotEndedKeepsTheModuleAndWhatItUses) {
 }
 
 TEST_F(Teardown, AfterTheShutdownEventTheCacheStaysForThreadsStillInALookup) {
-
     CShellExtApp app;
     app.m_hWakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     app.m_hShutdownEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -157,9 +157,10 @@ void CAppFilesPage::Index(const CAppFileItem* row, int change) {
 void CAppFilesPage::AddFileRow(CString source, CString target, int kind, int subtype, int flags) {
     CString fileName, directory;
     SplitTarget(target, kind, true, fileName, directory);
-    // The lines of a read into an empty list are tested against each other
-    // when it ends (EndEntries); any other line against the index.
-    if (!(m_bReading && m_bReadIntoEmpty)) {
+    // The lines of a read into an empty list (the list's rows stay as they
+    // are until the read ends) are tested against each other when it ends
+    // (EndEntries); any other line against the index.
+    if (!(m_bReading && m_rows.empty())) {
         BuildIndex();
         if (!m_shown.Add(IndexKey(fileName, directory), false)) return;
     }
@@ -206,7 +207,6 @@ void CAppFilesPage::RearrangeRows(const std::function<void()>& change) {
         marked.erase(it);
     }
     m_bRearranging = false;
-    m_list.Invalidate();
 }
 
 void CAppFilesPage::BeginEntries() {
@@ -216,8 +216,7 @@ void CAppFilesPage::BeginEntries() {
     // Into an empty list, the read's names are tested for duplicates once
     // they are sorted, and the index waits until a line is added later:
     // most reads are never followed by an edit that needs it.
-    m_bReadIntoEmpty = m_rows.empty();
-    if (m_bReadIntoEmpty) {
+    if (m_rows.empty()) {
         m_shown.Clear();
         m_bIndexed = false;
     }
@@ -240,7 +239,7 @@ void CAppFilesPage::EndEntries() {
         size_t last = first + 1;
         while (last < rows.size() && !byName(rows[first], rows[last])) ++last;
         size_t start = kept;
-        bool test = m_bReadIntoEmpty && last - first > 1;
+        bool test = m_rows.empty() && last - first > 1;
         for (size_t i = first; i < last; ++i) {
             CAppFileItem* row = rows[i];
             if (test && !run.Add(IndexKey(row->GetFileName(), row->GetDirectory()), false)) {

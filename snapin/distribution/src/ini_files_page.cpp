@@ -64,8 +64,8 @@ std::string Folded(const CString& text) {
 // equal hashes are told apart by their own texts.
 size_t ValueHash(const CString& identifier, const CString& value) {
     std::hash<std::string_view> hash;
-    size_t first = hash(std::string_view(identifier, static_cast<size_t>(identifier.GetLength())));
-    size_t second = hash(std::string_view(value, static_cast<size_t>(value.GetLength())));
+    size_t first = hash(View(identifier));
+    size_t second = hash(View(value));
     return first ^ (second + 0x9e3779b97f4a7c15ull + (first << 6) + (first >> 2));
 }
 

@@ -90,6 +90,11 @@ void SetStateBits(ListViewState& state, int index, UINT bits) {
     }
     state.rowStates[index] = bits;
 }
+// The rows that may have state bits: owner-data rows past rowStates have
+// none, so a search for a state ends there.
+int StatedCount(const ListViewState& state) {
+    return state.ownerData ? static_cast<int>(state.rowStates.size()) : Count(state);
+}
 // The lParam of a valid row: none in owner data.
 LPARAM ParamOf(const ListViewState& state, int index) { return state.ownerData ? 0 : state.items[index].param; }
 
@@ -556,7 +561,12 @@ int NextItem(HWND hwnd, const ListViewState& state, int start, UINT flags) {
     bool backward = flags & (LVNI_ABOVE | LVNI_TOLEFT);
     (void)hwnd;
     int step = backward ? -1 : 1;
-    for (int i = start + step; i >= 0 && i < Count(state); i += step)
+    int end = wanted ? StatedCount(state) : Count(state);
+    int first = start + step;
+    // Searching back from an owner-data row that has no state: the first
+    // with one is at end - 1 or before.
+    if (backward && first >= end && first < Count(state)) first = end - 1;
+    for (int i = first; i >= 0 && i < end; i += step)
         if ((StateBitsOf(state, i) & wanted) == wanted) return i;
     return -1;
 }
@@ -876,7 +886,7 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case LVM_GETNEXTITEM: return NextItem(hwnd, *state, index, static_cast<UINT>(LOWORD(lParam)));
     case LVM_GETSELECTEDCOUNT: {
         int selected = 0;
-        for (int i = 0; i < Count(*state); ++i)
+        for (int i = 0; i < StatedCount(*state); ++i)
             if (StateBitsOf(*state, i) & LVIS_SELECTED) ++selected;
         return selected;
     }

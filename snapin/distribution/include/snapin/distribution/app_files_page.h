@@ -71,7 +71,8 @@ private:
     // Counts the lines of the rows in the index unless it holds them.
     void BuildIndex();
     // Runs `change` on the rows (adding or reordering them), then gives the
-    // list their count; selected and focused lines follow their rows.
+    // list their count, which repaints it; selected and focused lines follow
+    // their rows.
     void RearrangeRows(const std::function<void()>& change);
     void SortBy(int column);
     void SelectCopyMode(int flags);
@@ -89,6 +90,5 @@ private:
     std::string m_key;      // IndexKey's buffer
     // The rows of the running read, in stream order, shown when it ends.
     bool m_bReading = false;
-    bool m_bReadIntoEmpty = false;  // the running read began with no lines
     std::vector<CAppFileItem*> m_readRows;
 };
